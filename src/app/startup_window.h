@@ -1,0 +1,55 @@
+#pragma once
+// The hidden start-up window: its load is the program's start-up sequence, and
+// it owns everything the program has (settings, cross, tray icon and menu,
+// reader link, dialogs). After start-up the program only reacts to events.
+
+#include <memory>
+
+#include "platform/platform.h"
+#include "settings/settings_store.h"
+
+namespace rc::app {
+
+class StartUpWindow final : public platform::WindowEvents {
+ public:
+  explicit StartUpWindow(platform::Platform& platform);
+  ~StartUpWindow();
+  StartUpWindow(const StartUpWindow&) = delete;
+  StartUpWindow& operator=(const StartUpWindow&) = delete;
+
+  // The start-up sequence. False when the program could not start; the user
+  // has been told what failed and the process should end with a failure code.
+  bool Load();
+
+  // The exit command: save the display settings, remove the tray icon, end the
+  // process at once.
+  void Finish();
+
+  settings::SettingsStore& store() { return store_; }
+  platform::Window* window() { return window_.get(); }
+
+  // Window events of the start-up window.
+  void OnClose() override;
+  void OnSessionEnding() override;
+
+ private:
+  // The steps of the start-up sequence, in their order.
+  void AddTrayIcon();
+  void Ini_OnTop();
+  void LoadCentreHandle();
+  void ShowCentreHandle();
+  void ConfigureReaderPort();
+
+  void DeleteTrayIcon();
+  // Closes the reader port; an error here is of no consequence.
+  void CloseReaderPort();
+  // The centre handle's current edges, as the exit save writes them.
+  float HandleLeft() const;
+  float HandleTop() const;
+
+  platform::Platform& platform_;
+  settings::SettingsStore store_;
+  std::unique_ptr<platform::Window> window_;
+};
+
+}  // namespace rc::app

@@ -1,0 +1,240 @@
+#include "platform/fake/fake_platform.h"
+
+#include <charconv>
+
+#include "base/utf8.h"
+
+namespace rc::fake {
+
+namespace {
+
+std::string Number(float v) {
+  char buffer[32];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return std::string(buffer, result.ptr);
+}
+
+std::string Path(std::wstring_view application, std::wstring_view section, std::wstring_view key) {
+  return ToUtf8(application) + "/" + ToUtf8(section) + "/" + ToUtf8(key);
+}
+
+}  // namespace
+
+std::vector<std::string> CallLog::With(std::string_view prefix) const {
+  std::vector<std::string> out;
+  for (const auto& call : calls_) {
+    if (call.starts_with(prefix)) out.push_back(call);
+  }
+  return out;
+}
+
+// --- FakeWindow --------------------------------------------------------------
+
+FakeWindow::FakeWindow(CallLog& log, platform::WindowClass window_class, std::string name,
+                       platform::WindowEvents& events, FakePlatform& owner)
+    : log_(log), class_(window_class), name_(std::move(name)), events_(events), owner_(owner) {
+  caption_ = FromUtf8(name_);
+}
+
+FakeWindow::~FakeWindow() { owner_.windows_.erase(name_); }
+
+void FakeWindow::Record(std::string_view property, std::string value) {
+  log_.Add(name_ + "." + std::string(property) + " " + value);
+}
+
+void FakeWindow::SetLeft(float twips) {
+  if (twips == left_) return;
+  left_ = twips;
+  Record("left", Number(twips));
+}
+void FakeWindow::SetTop(float twips) {
+  if (twips == top_) return;
+  top_ = twips;
+  Record("top", Number(twips));
+}
+void FakeWindow::SetWidth(float twips) {
+  if (twips == width_) return;
+  width_ = twips;
+  Record("width", Number(twips));
+}
+void FakeWindow::SetHeight(float twips) {
+  if (twips == height_) return;
+  height_ = twips;
+  Record("height", Number(twips));
+}
+void FakeWindow::SetBackColor(std::uint32_t bgr) {
+  if (bgr == back_color_) return;
+  back_color_ = bgr;
+  Record("color", std::to_string(bgr));
+}
+void FakeWindow::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  Record("visible", visible ? "1" : "0");
+}
+void FakeWindow::SetBorderNone() {
+  if (border_none_) return;
+  border_none_ = true;
+  Record("border", "none");
+}
+void FakeWindow::SetAppearanceFlat() {
+  if (flat_) return;
+  flat_ = true;
+  Record("appearance", "flat");
+}
+void FakeWindow::SetCaption(std::wstring_view caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  Record("caption", "\"" + ToUtf8(caption) + "\"");
+}
+void FakeWindow::SetTopmost(bool topmost) {
+  topmost_ = topmost;
+  Record("topmost", topmost ? "1" : "0");
+}
+void FakeWindow::ShowActivated() {
+  visible_ = true;
+  Record("activate", "");
+}
+void FakeWindow::BeginDrag() {
+  Record("drag", "begin");
+  left_ = drag_left_;
+  top_ = drag_top_;
+  if (during_drag) during_drag(*this);
+  Record("drag", "end");
+}
+
+// --- FakeScreen --------------------------------------------------------------
+
+std::vector<platform::TwipsRect> FakeScreen::Monitors() const {
+  std::vector<platform::TwipsRect> monitors{{0, 0, WidthTwips(), HeightTwips()}};
+  monitors.insert(monitors.end(), extra_monitors.begin(), extra_monitors.end());
+  return monitors;
+}
+
+// --- FakeSettings ------------------------------------------------------------
+
+std::wstring FakeSettings::Get(std::wstring_view application, std::wstring_view section,
+                               std::wstring_view key, std::wstring_view fallback) {
+  std::string path = Path(application, section, key);
+  log_.Add("get " + path);
+  auto found = values_.find(path);
+  return found == values_.end() ? std::wstring(fallback) : FromUtf8(found->second);
+}
+
+platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_view section,
+                                    std::wstring_view key, std::wstring_view value) {
+  std::string path = Path(application, section, key);
+  log_.Add("save " + path + "=" + ToUtf8(value));
+  if (failing_paths.contains(path)) return platform::Status::Failed(failure_code);
+  values_[path] = ToUtf8(value);
+  return platform::Status::Ok();
+}
+
+void FakeSettings::Put(const std::string& path, const std::string& value) { values_[path] = value; }
+bool FakeSettings::Has(const std::string& path) const { return values_.contains(path); }
+std::string FakeSettings::Value(const std::string& path) const {
+  auto found = values_.find(path);
+  return found == values_.end() ? std::string("<missing>") : found->second;
+}
+std::vector<std::string> FakeSettings::Dump() const {
+  std::vector<std::string> out;
+  for (const auto& [path, value] : values_) out.push_back(path + "=" + value);
+  return out;
+}
+
+// --- Messages, serial port, tray, menu --------------------------------------
+
+void FakeMessages::ShowMessage(std::wstring_view text) {
+  shown.push_back(ToUtf8(text));
+  log_.Add("message " + shown.back());
+}
+std::wstring FakeMessages::ErrorText(std::uint32_t code) { return L"error " + std::to_wstring(code); }
+
+platform::Status FakeSerialPort::Configure(const platform::SerialLineSettings& line) {
+  settings = line;
+  log_.Add("port.configure");
+  return platform::Status::Ok();
+}
+platform::Status FakeSerialPort::Open() {
+  log_.Add("port.open");
+  if (open_error != 0) return platform::Status::Failed(open_error);
+  if (open_) return platform::Status::Failed(5);
+  open_ = true;
+  return platform::Status::Ok();
+}
+platform::Status FakeSerialPort::Close() {
+  log_.Add("port.close");
+  if (close_error != 0) return platform::Status::Failed(close_error);
+  if (!open_) return platform::Status::Failed(6);
+  open_ = false;
+  return platform::Status::Ok();
+}
+platform::Status FakeSerialPort::Write(std::string_view bytes) {
+  log_.Add("port.write " + std::string(bytes));
+  if (!open_) return platform::Status::Failed(6);
+  written.emplace_back(bytes);
+  return platform::Status::Ok();
+}
+
+platform::Status FakeNotificationArea::Add(const platform::TrayIconRecord& record) {
+  log_.Add("tray.add");
+  added.push_back(record);
+  icon_present = true;
+  return platform::Status::Ok();
+}
+platform::Status FakeNotificationArea::Delete(const platform::TrayIconRecord& record) {
+  log_.Add("tray.delete");
+  deleted.push_back(record);
+  icon_present = false;
+  return platform::Status::Ok();
+}
+
+FakePopupMenu::FakePopupMenu(FakePlatform& owner, std::span<const platform::MenuItemSpec> specs)
+    : owner_(owner) {
+  for (const auto& item : specs) items.emplace_back(item.command, std::wstring(item.caption));
+  owner_.menu_ = this;
+}
+FakePopupMenu::~FakePopupMenu() {
+  if (owner_.menu_ == this) owner_.menu_ = nullptr;
+}
+bool FakePopupMenu::IsChecked(int command) const { return checked_.contains(command); }
+void FakePopupMenu::SetChecked(int command, bool checked) {
+  if (checked) {
+    checked_.insert(command);
+  } else {
+    checked_.erase(command);
+  }
+}
+void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
+
+// --- FakePlatform ------------------------------------------------------------
+
+std::unique_ptr<platform::Window> FakePlatform::MakeWindow(platform::WindowClass window_class,
+                                                           std::wstring_view name,
+                                                           platform::WindowEvents& events) {
+  std::string utf8 = ToUtf8(name);
+  log.Add("create " + utf8);
+  if (failing_windows.contains(utf8)) return nullptr;
+  auto window = std::make_unique<FakeWindow>(log, window_class, utf8, events, *this);
+  windows_[utf8] = window.get();
+  return window;
+}
+
+std::unique_ptr<platform::PopupMenu> FakePlatform::MakePopupMenu(
+    platform::Window&, std::span<const platform::MenuItemSpec> items) {
+  log.Add("menu.create");
+  return std::make_unique<FakePopupMenu>(*this, items);
+}
+
+void FakePlatform::EndProcess(int code) {
+  log.Add("end " + std::to_string(code));
+  ended = true;
+  exit_code = code;
+}
+
+FakeWindow* FakePlatform::Find(const std::string& name) const {
+  auto found = windows_.find(name);
+  return found == windows_.end() ? nullptr : found->second;
+}
+
+}  // namespace rc::fake

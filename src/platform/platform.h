@@ -1,0 +1,56 @@
+#pragma once
+// Everything the program needs from the operating system, behind one object
+// per service. The Win32 implementation lives in platform/win32, an in-memory
+// one that records every call in platform/fake.
+
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "platform/message_box.h"
+#include "platform/notification_area.h"
+#include "platform/popup_menu.h"
+#include "platform/screen.h"
+#include "platform/serial_port.h"
+#include "platform/settings_backend.h"
+#include "platform/window.h"
+
+namespace rc::platform {
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Creates a hidden window; `events` must outlive it. Null on failure.
+  virtual std::unique_ptr<Window> MakeWindow(WindowClass window_class, std::wstring_view name,
+                                             WindowEvents& events) = 0;
+  virtual std::unique_ptr<PopupMenu> MakePopupMenu(Window& owner,
+                                                   std::span<const MenuItemSpec> items) = 0;
+
+  // Moves and sizes between Begin and End reach the screen together.
+  virtual void BeginWindowBatch() = 0;
+  virtual void EndWindowBatch() = 0;
+
+  virtual Screen& screen() = 0;
+  virtual SettingsBackend& settings() = 0;
+  virtual MessageBoxes& messages() = 0;
+  virtual SerialPort& serialPort() = 0;
+  virtual NotificationArea& notificationArea() = 0;
+
+  // Ends the process at once: no window's unload handling runs.
+  virtual void EndProcess(int exit_code) = 0;
+};
+
+// Groups the window changes of its scope into one batch.
+class WindowBatch {
+ public:
+  explicit WindowBatch(Platform& platform) : platform_(platform) { platform_.BeginWindowBatch(); }
+  ~WindowBatch() { platform_.EndWindowBatch(); }
+  WindowBatch(const WindowBatch&) = delete;
+  WindowBatch& operator=(const WindowBatch&) = delete;
+
+ private:
+  Platform& platform_;
+};
+
+}  // namespace rc::platform

@@ -1,0 +1,22 @@
+#pragma once
+#include <span>
+#include <string_view>
+
+namespace rc::platform {
+
+struct MenuItemSpec {
+  int command;  // reported back through WindowEvents::OnMenuCommand
+  std::wstring_view caption;
+};
+
+class PopupMenu {
+ public:
+  virtual ~PopupMenu() = default;
+  virtual bool IsChecked(int command) const = 0;
+  virtual void SetChecked(int command, bool checked) = 0;
+  // Shows the menu at the mouse pointer, left-aligned, chosen with the left
+  // button; the chosen command arrives as a menu command on the owner window.
+  virtual void ShowAtPointer() = 0;
+};
+
+}  // namespace rc::platform

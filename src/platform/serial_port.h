@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace rc::platform {
+
+struct SerialLineSettings {
+  std::uint32_t baud = 9600;
+  char parity = 'n';  // 'n', 'e', 'o', 'm', 's'
+  std::uint8_t data_bits = 8;
+  std::uint8_t stop_bits = 1;
+  bool flow_control = false;
+  bool rts = true;  // raised while open
+  bool dtr = true;  // raised while open
+  std::uint32_t receive_buffer = 1024;
+  std::uint32_t transmit_buffer = 512;
+};
+
+// The reader's serial port. Received bytes, and the loss of an open port, reach
+// the start-up window's events on the user-interface thread.
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+  // Takes effect now when open, else at the next Open.
+  virtual Status Configure(const SerialLineSettings& settings) = 0;
+  virtual Status Open() = 0;
+  virtual Status Close() = 0;
+  virtual bool IsOpen() const = 0;
+  // Queues the bytes for sending as one write.
+  virtual Status Write(std::string_view bytes) = 0;
+};
+
+}  // namespace rc::platform

@@ -1,0 +1,76 @@
+#pragma once
+// A top-level window of the program, in twips. Setting a property to the value it
+// already has does nothing: no platform call and no repaint.
+
+#include <cstdint>
+#include <string_view>
+
+
+namespace rc::platform {
+
+// The window classes, registered under the names of the windows they make so
+// that tools outside the program can find them.
+enum class WindowClass {
+  StartUp,       // "frm_Pop": hidden, owns the tray icon, menu and reader port
+  CentreHandle,  // "frm_Center": the draggable square in the middle of the cross
+  Bar,           // "BarWindow": one segment of the cross
+};
+
+// What a window reports to its owner. Handlers run on the user-interface thread.
+class WindowEvents {
+ public:
+  // Every window.
+  virtual void OnRepaint() {}
+  virtual void OnMouseButtonDown() {}
+  // The platform closes the window (other than by the program's own exit).
+  virtual void OnClose() {}
+
+  // The start-up window only.
+  virtual void OnTrayNotification(std::uint32_t /*mouse_message*/) {}
+  virtual void OnMenuCommand(int /*command*/) {}
+  virtual void OnTaskbarCreated() {}
+  virtual void OnSessionEnding() {}
+  virtual void OnSerialReceived(std::string_view /*bytes*/) {}
+  virtual void OnSerialLost() {}
+  virtual void OnSerialPortArrived() {}
+
+ protected:
+  ~WindowEvents() = default;
+};
+
+class Window {
+ public:
+  virtual ~Window() = default;
+
+  virtual float Left() const = 0;
+  virtual float Top() const = 0;
+  virtual float Width() const = 0;
+  virtual float Height() const = 0;
+  virtual void SetLeft(float twips) = 0;
+  virtual void SetTop(float twips) = 0;
+  virtual void SetWidth(float twips) = 0;
+  virtual void SetHeight(float twips) = 0;
+
+  // 0x00BBGGRR
+  virtual std::uint32_t BackColor() const = 0;
+  virtual void SetBackColor(std::uint32_t bgr) = 0;
+
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+
+  // Plain style: no border, no caption bar, no sizing frame, no 3-D edge.
+  virtual void SetBorderNone() = 0;
+  virtual void SetAppearanceFlat() = 0;
+  virtual void SetCaption(std::wstring_view caption) = 0;
+
+  // Stacking is an action, not a cached property: every call reaches the platform.
+  virtual void SetTopmost(bool topmost) = 0;
+
+  // Shows the window if hidden, activates it and brings it to the front.
+  virtual void ShowActivated() = 0;
+
+  // Hands the window to the platform's interactive move; returns when the move ends.
+  virtual void BeginDrag() = 0;
+};
+
+}  // namespace rc::platform

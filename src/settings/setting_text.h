@@ -1,0 +1,33 @@
+#pragma once
+// The text forms of stored values. Reading is strict: a text that is not
+// wholly a number (or a Boolean word) does not convert, and the caller falls
+// back to that value's default. "." is the decimal separator whatever the locale,
+// because the program always writes it that way.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rc::settings {
+
+// A decimal number with optional sign, fraction, exponent and surrounding
+// blanks; nothing else.
+std::optional<double> TextToDouble(std::wstring_view text);
+
+// The number taken to the nearest integer, halves to even; nothing when it is
+// not a number or lies outside [lo, hi].
+std::optional<std::int64_t> TextToInteger(std::wstring_view text, std::int64_t lo, std::int64_t hi);
+
+// True or False in any letter case, or any number (0 is false).
+std::optional<bool> TextToBoolean(std::wstring_view text);
+
+// "True" / "False", as the on-top and hold flags are written.
+std::wstring BooleanWord(bool value);
+// "1" / "0", as the part flags are written.
+std::wstring PartFlagText(bool visible);
+// The correction angle as stored: a blank before a value of 0 or more, a minus
+// sign before a negative one, up to 15 significant digits, "." always.
+std::wstring AngleStoreText(double degrees);
+
+}  // namespace rc::settings

@@ -1,0 +1,165 @@
+#include "settings/settings_store.h"
+
+#include <cmath>
+#include <limits>
+
+#include "base/rounding.h"
+#include "settings/setting_text.h"
+
+namespace rc::settings {
+
+namespace {
+
+constexpr std::int16_t kDefaultLength = 350;
+constexpr std::int16_t kDefaultThickness = 50;
+constexpr std::int16_t kDefaultGap = 350;
+constexpr std::wstring_view kDefaultColor = L"255";
+
+std::wstring PartKey(int index) { return std::to_wstring(index); }
+
+template <typename T>
+std::wstring IntegerText(T value) {
+  return std::to_wstring(value);
+}
+
+// Handle edges are single-precision twips; they are stored as whole numbers.
+std::wstring EdgeText(float twips) {
+  double rounded = RoundHalfEven(static_cast<double>(twips));
+  if (!std::isfinite(rounded)) rounded = 0;
+  return std::to_wstring(static_cast<long long>(rounded));
+}
+
+}  // namespace
+
+class SettingsStore::WriteBatch {
+ public:
+  explicit WriteBatch(SettingsStore& store) : store_(store) {}
+  ~WriteBatch() {
+    if (failed_path_.empty()) return;
+    store_.messages_.ShowMessage(L"설정을 저장하지 못했습니다: " + failed_path_ + L"\n" +
+                                 store_.messages_.ErrorText(failed_code_));
+  }
+  WriteBatch(const WriteBatch&) = delete;
+  WriteBatch& operator=(const WriteBatch&) = delete;
+
+  void Save(const SettingKey& key, std::wstring_view value) { Save(key.application, key.section, key.key, value); }
+  void Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+            std::wstring_view value) {
+    platform::Status status = store_.backend_.Save(application, section, key, value);
+    if (!status.ok() && failed_path_.empty()) {
+      failed_path_ = std::wstring(application) + L"\\" + std::wstring(section) + L"\\" + std::wstring(key);
+      failed_code_ = status.error;
+    }
+  }
+
+ private:
+  SettingsStore& store_;
+  std::wstring failed_path_;
+  std::uint32_t failed_code_ = 0;
+};
+
+SettingsStore::SettingsStore(platform::SettingsBackend& backend, const platform::Screen& screen,
+                             platform::MessageBoxes& messages)
+    : backend_(backend), screen_(screen), messages_(messages) {}
+
+std::int32_t SettingsStore::DefaultXPosition() const {
+  return static_cast<std::int32_t>(RoundHalfEven(static_cast<double>(screen_.WidthTwips()) / 2));
+}
+
+std::int32_t SettingsStore::DefaultYPosition() const {
+  return static_cast<std::int32_t>(RoundHalfEven(static_cast<double>(screen_.HeightTwips()) / 2));
+}
+
+std::wstring SettingsStore::Read(const SettingKey& key, const std::wstring& current) {
+  return backend_.Get(key.application, key.section, key.key, current);
+}
+
+template <typename T>
+T SettingsStore::ReadInteger(const SettingKey& key, T current, T fallback) {
+  auto value = TextToInteger(Read(key, IntegerText(current)), std::numeric_limits<T>::min(),
+                             std::numeric_limits<T>::max());
+  return value ? static_cast<T>(*value) : fallback;
+}
+
+bool SettingsStore::ReadBoolean(const SettingKey& key, bool current, bool fallback) {
+  auto value = TextToBoolean(Read(key, BooleanWord(current)));
+  return value ? *value : fallback;
+}
+
+void SettingsStore::LoadSettings() {
+  ProgramSettings& v = values_;
+  v.CrossColor = Read(keys::kCrossColor, v.CrossColor);
+  v.OnTop = ReadBoolean(keys::kOnTop, v.OnTop, true);
+  v.Length = ReadInteger(keys::kLength, v.Length, kDefaultLength);
+  v.Thickness = ReadInteger(keys::kThickness, v.Thickness, kDefaultThickness);
+  v.Gap = ReadInteger(keys::kGap, v.Gap, kDefaultGap);
+  v.XPosition = ReadInteger(keys::kXPosition, v.XPosition, DefaultXPosition());
+  v.YPosition = ReadInteger(keys::kYPosition, v.YPosition, DefaultYPosition());
+  v.HoldPosition = ReadBoolean(keys::kHoldPosition, v.HoldPosition, false);
+  {
+    auto angle = TextToDouble(Read(keys::kCorrectionAngle, AngleStoreText(v.CorrectionAngle)));
+    v.CorrectionAngle = angle ? *angle : 0.0;
+  }
+  v.ReaderMode = Read(keys::kReaderMode, v.ReaderMode);
+  v.LengthRatio = Read(keys::kLengthRatio, v.LengthRatio);
+  if (v.ReaderMode.empty()) v.ReaderMode = kModeReaderLink;  // in memory only
+  for (int i = 0; i < kPartCount; ++i) {
+    std::wstring part = PartKey(i);
+    SettingKey key{keys::kDisplay, keys::kPartSection, part};
+    v.PartVisible[static_cast<std::size_t>(i)] =
+        ReadBoolean(key, v.PartVisible[static_cast<std::size_t>(i)], true);
+  }
+}
+
+void SettingsStore::ApplyFirstRunDefaults() {
+  ProgramSettings& v = values_;
+  if (!v.CrossColor.empty() && v.Length != 0) return;
+  v.CrossColor = kDefaultColor;
+  v.OnTop = true;
+  v.Length = kDefaultLength;
+  v.Thickness = kDefaultThickness;
+  v.Gap = kDefaultGap;
+  v.XPosition = DefaultXPosition();
+  v.YPosition = DefaultYPosition();
+  v.HoldPosition = false;
+  v.PartVisible.fill(true);
+  WriteBatch batch(*this);
+  for (int i = 0; i < kPartCount; ++i) batch.Save(keys::kDisplay, keys::kPartSection, PartKey(i), L"1");
+}
+
+void SettingsStore::SaveExitSettings(float handle_left, float handle_top) {
+  const ProgramSettings& v = values_;
+  WriteBatch batch(*this);
+  batch.Save(keys::kCrossColor, v.CrossColor);
+  batch.Save(keys::kOnTop, BooleanWord(v.OnTop));
+  batch.Save(keys::kHoldPosition, BooleanWord(v.HoldPosition));
+  batch.Save(keys::kXPosition, EdgeText(handle_left));
+  batch.Save(keys::kYPosition, EdgeText(handle_top));
+  batch.Save(keys::kGap, IntegerText(v.Gap));
+  batch.Save(keys::kLength, IntegerText(v.Length));
+  batch.Save(keys::kThickness, IntegerText(v.Thickness));
+}
+
+void SettingsStore::SavePartVisible(int index, bool visible) {
+  WriteBatch batch(*this);
+  batch.Save(keys::kDisplay, keys::kPartSection, PartKey(index), PartFlagText(visible));
+}
+
+void SettingsStore::ReloadPartVisible() {
+  for (int i = 1; i < kPartCount; ++i) {
+    bool& flag = values_.PartVisible[static_cast<std::size_t>(i)];
+    std::wstring part = PartKey(i);
+    SettingKey key{keys::kDisplay, keys::kPartSection, part};
+    flag = ReadBoolean(key, flag, flag);
+  }
+}
+
+void SettingsStore::SaveCorrectionSettings() {
+  const ProgramSettings& v = values_;
+  WriteBatch batch(*this);
+  batch.Save(keys::kCorrectionAngle, AngleStoreText(v.CorrectionAngle));
+  batch.Save(keys::kReaderMode, v.ReaderMode);
+  batch.Save(keys::kLengthRatio, v.LengthRatio);
+}
+
+}  // namespace rc::settings

@@ -1,0 +1,57 @@
+#pragma once
+// The settings store: owns the program-wide settings in memory and their
+// persistent copies, read once at start-up and written at a few fixed moments.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/message_box.h"
+#include "platform/screen.h"
+#include "platform/settings_backend.h"
+#include "settings/program_settings.h"
+
+namespace rc::settings {
+
+class SettingsStore {
+ public:
+  SettingsStore(platform::SettingsBackend& backend, const platform::Screen& screen,
+                platform::MessageBoxes& messages);
+
+  ProgramSettings& values() { return values_; }
+  const ProgramSettings& values() const { return values_; }
+
+  // Reads every setting in its fixed order. A stored value that does not
+  // convert is replaced by that value's first-run default alone.
+  void LoadSettings();
+  // On a first run (no colour stored, or a length of 0): the defaults, and the
+  // nineteen part flags written as "1".
+  void ApplyFirstRunDefaults();
+  // The exit save; the position is the centre handle window's own edges.
+  void SaveExitSettings(float handle_left, float handle_top);
+  void SavePartVisible(int index, bool visible);
+  // Re-reads part flags 1 to 18 (not 0), each with its current value as default.
+  void ReloadPartVisible();
+  void SaveCorrectionSettings();
+
+  // First-run position: the centre handle's top-left corner at the middle of
+  // the primary screen.
+  std::int32_t DefaultXPosition() const;
+  std::int32_t DefaultYPosition() const;
+
+ private:
+  // Collects the failed writes of one operation so that the user hears of them
+  // once, naming the first value that could not be written.
+  class WriteBatch;
+
+  std::wstring Read(const SettingKey& key, const std::wstring& current);
+  template <typename T>
+  T ReadInteger(const SettingKey& key, T current, T fallback);
+  bool ReadBoolean(const SettingKey& key, bool current, bool fallback);
+
+  platform::SettingsBackend& backend_;
+  const platform::Screen& screen_;
+  platform::MessageBoxes& messages_;
+  ProgramSettings values_;
+};
+
+}  // namespace rc::settings
