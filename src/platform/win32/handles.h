@@ -1,0 +1,78 @@
+#pragma once
+// Small owners for Win32 handles: each closes what it owns, once.
+
+#include <windows.h>
+
+#include <utility>
+
+namespace rc::win32 {
+
+template <typename Handle, typename Traits>
+class Owned {
+ public:
+  Owned() = default;
+  explicit Owned(Handle handle) : handle_(handle) {}
+  ~Owned() { reset(); }
+  Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  Owned& operator=(Owned&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.handle_, Traits::Invalid()));
+    return *this;
+  }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+
+  Handle get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Traits::Invalid(); }
+  Handle release() { return std::exchange(handle_, Traits::Invalid()); }
+  void reset(Handle handle = Traits::Invalid()) {
+    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  Handle handle_ = Traits::Invalid();
+};
+
+struct WindowTraits {
+  static HWND Invalid() { return nullptr; }
+  static void Close(HWND h) { ::DestroyWindow(h); }
+};
+struct KeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static void Close(HKEY h) { ::RegCloseKey(h); }
+};
+struct FileTraits {  // files, devices, ports
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+struct EventTraits {  // events, threads: null when absent
+  static HANDLE Invalid() { return nullptr; }
+  static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static void Close(HMENU h) { ::DestroyMenu(h); }
+};
+struct IconTraits {
+  static HICON Invalid() { return nullptr; }
+  static void Close(HICON h) { ::DestroyIcon(h); }
+};
+struct CursorTraits {
+  static HCURSOR Invalid() { return nullptr; }
+  static void Close(HCURSOR h) { ::DestroyCursor(h); }
+};
+struct GdiTraits {
+  static HGDIOBJ Invalid() { return nullptr; }
+  static void Close(HGDIOBJ h) { ::DeleteObject(h); }
+};
+
+using OwnedWindow = Owned<HWND, WindowTraits>;
+using OwnedKey = Owned<HKEY, KeyTraits>;
+using OwnedFile = Owned<HANDLE, FileTraits>;
+using OwnedEvent = Owned<HANDLE, EventTraits>;
+using OwnedMenu = Owned<HMENU, MenuTraits>;
+using OwnedIcon = Owned<HICON, IconTraits>;
+using OwnedCursor = Owned<HCURSOR, CursorTraits>;
+using OwnedGdiObject = Owned<HGDIOBJ, GdiTraits>;
+
+}  // namespace rc::win32

@@ -1,0 +1,17 @@
+// The program's entry: the start-up window's load is the whole start-up.
+
+#include <windows.h>
+
+#include "app/startup_window.h"
+#include "platform/win32/win32_platform.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  rc::win32::Win32Platform platform(instance);
+  if (rc::platform::Status status = platform.Initialise(); !status.ok()) {
+    platform.messages().ShowMessage(L"Reticor2를 시작할 수 없습니다.\n" + platform.messages().ErrorText(status.error));
+    return 1;
+  }
+  rc::app::StartUpWindow startup(platform);
+  if (!startup.Load()) return 1;
+  return platform.Run();
+}

@@ -1,0 +1,279 @@
+#include "platform/win32/win32_platform.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/win32_serial_port.h"
+#include "platform/win32/win32_window.h"
+
+namespace rc::win32 {
+
+namespace {
+
+constexpr wchar_t kStartUpClass[] = L"frm_Pop";
+constexpr wchar_t kCentreHandleClass[] = L"frm_Center";
+constexpr wchar_t kBarClass[] = L"BarWindow";
+constexpr WORD kProgramIcon = 1;
+constexpr WORD kMoveCursor = 1;
+constexpr std::wstring_view kSettingsRoot = L"Software\\VB and VBA Program Settings\\";
+
+struct ClassSpec {
+  platform::WindowClass window_class;
+  const wchar_t* name;
+  DWORD style;
+  DWORD ex_style;
+};
+
+// Bars never take the focus, have no taskbar button and let the mouse through
+// to the window below; the handle only keeps the mouse.
+constexpr ClassSpec kClasses[] = {
+    {platform::WindowClass::StartUp, kStartUpClass, WS_POPUP, WS_EX_TOOLWINDOW},
+    {platform::WindowClass::CentreHandle, kCentreHandleClass, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE},
+    {platform::WindowClass::Bar, kBarClass, WS_POPUP,
+     WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT},
+};
+
+const ClassSpec& SpecOf(platform::WindowClass window_class) {
+  return *std::find_if(std::begin(kClasses), std::end(kClasses),
+                       [&](const ClassSpec& spec) { return spec.window_class == window_class; });
+}
+
+std::wstring SectionPath(std::wstring_view application, std::wstring_view section) {
+  std::wstring path(kSettingsRoot);
+  path += application;
+  path += L'\\';
+  path += section;
+  return path;
+}
+
+class Win32PopupMenu final : public platform::PopupMenu {
+ public:
+  Win32PopupMenu(HWND owner, HMENU menu) : owner_(owner), menu_(menu) {}
+  bool IsChecked(int command) const override {
+    return (::GetMenuState(menu_.get(), static_cast<UINT>(command), MF_BYCOMMAND) & MF_CHECKED) != 0;
+  }
+  void SetChecked(int command, bool checked) override {
+    ::CheckMenuItem(menu_.get(), static_cast<UINT>(command), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+  void ShowAtPointer() override {
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    // A notification-area menu only closes on a click elsewhere when its owner
+    // is in the foreground, and needs a message after it returns.
+    ::SetForegroundWindow(owner_);
+    ::TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x, pointer.y, 0, owner_, nullptr);
+    ::PostMessageW(owner_, WM_NULL, 0, 0);
+  }
+
+ private:
+  HWND owner_;
+  OwnedMenu menu_;
+};
+
+}  // namespace
+
+// --- Screen ------------------------------------------------------------------
+
+Win32Screen::Win32Screen() {
+  HDC screen = ::GetDC(nullptr);
+  int dpi_x = ::GetDeviceCaps(screen, LOGPIXELSX), dpi_y = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  if (dpi_x > 0) twips_per_pixel_x_ = 1440.0f / static_cast<float>(dpi_x);
+  if (dpi_y > 0) twips_per_pixel_y_ = 1440.0f / static_cast<float>(dpi_y);
+}
+
+float Win32Screen::WidthTwips() const {
+  return static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)) * twips_per_pixel_x_;
+}
+float Win32Screen::HeightTwips() const {
+  return static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)) * twips_per_pixel_y_;
+}
+
+std::vector<platform::TwipsRect> Win32Screen::Monitors() const {
+  struct Collect {
+    const Win32Screen* screen;
+    std::vector<platform::TwipsRect> rects;
+  } collect{this, {}};
+  ::EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR, HDC, LPRECT rect, LPARAM data) -> BOOL {
+        auto* c = reinterpret_cast<Collect*>(data);
+        float tx = c->screen->twips_per_pixel_x_, ty = c->screen->twips_per_pixel_y_;
+        c->rects.push_back({static_cast<float>(rect->left) * tx, static_cast<float>(rect->top) * ty,
+                            static_cast<float>(rect->right - rect->left) * tx,
+                            static_cast<float>(rect->bottom - rect->top) * ty});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&collect));
+  return collect.rects;
+}
+
+// --- Settings ----------------------------------------------------------------
+
+std::wstring RegistrySettings::Get(std::wstring_view application, std::wstring_view section,
+                                   std::wstring_view key, std::wstring_view fallback) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+      ERROR_SUCCESS) {
+    return std::wstring(fallback);
+  }
+  OwnedKey section_key(raw);
+  std::wstring name(key);
+  DWORD type = 0, bytes = 0;
+  if (::RegQueryValueExW(section_key.get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return std::wstring(fallback);
+  }
+  std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+  DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+  if (::RegQueryValueExW(section_key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+                         &size) != ERROR_SUCCESS) {
+    return std::wstring(fallback);
+  }
+  value.resize(std::min<std::size_t>(value.size(), size / sizeof(wchar_t)));
+  while (!value.empty() && value.back() == L'\0') value.pop_back();
+  return value;
+}
+
+platform::Status RegistrySettings::Save(std::wstring_view application, std::wstring_view section,
+                                        std::wstring_view key, std::wstring_view value) {
+  HKEY raw = nullptr;
+  LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, nullptr, 0,
+                                     KEY_SET_VALUE, nullptr, &raw, nullptr);
+  if (status != ERROR_SUCCESS) return platform::Status::Failed(static_cast<std::uint32_t>(status));
+  OwnedKey section_key(raw);
+  std::wstring name(key), text(value);
+  status = ::RegSetValueExW(section_key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  if (status != ERROR_SUCCESS) return platform::Status::Failed(static_cast<std::uint32_t>(status));
+  return platform::Status::Ok();
+}
+
+// --- Messages ----------------------------------------------------------------
+
+void Win32Messages::ShowMessage(std::wstring_view text) {
+  std::wstring body(text), caption(platform::kApplicationTitle);
+  ::MessageBoxW(nullptr, body.c_str(), caption.c_str(), MB_OK | MB_SETFOREGROUND);
+}
+
+std::wstring Win32Messages::ErrorText(std::uint32_t code) {
+  wchar_t* buffer = nullptr;
+  DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length > 0 ? std::wstring(buffer, length) : L"";
+  if (buffer != nullptr) ::LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  return text + L" (" + std::to_wstring(code) + L")";
+}
+
+// --- Notification area -------------------------------------------------------
+
+namespace {
+NOTIFYICONDATAW ToShellRecord(const platform::TrayIconRecord& record) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  const auto* window = static_cast<const Win32Window*>(record.window);
+  data.hWnd = window != nullptr ? window->hwnd() : nullptr;
+  data.uID = record.id;
+  data.uFlags = record.flags;
+  data.uCallbackMessage = record.callback_message;
+  data.hIcon = data.hWnd != nullptr ? reinterpret_cast<HICON>(::GetClassLongPtrW(data.hWnd, GCLP_HICON)) : nullptr;
+  static_assert(sizeof data.szTip / sizeof data.szTip[0] == std::tuple_size_v<decltype(record.tip)>);
+  std::copy(record.tip.begin(), record.tip.end(), data.szTip);
+  data.szTip[std::size(data.szTip) - 1] = L'\0';
+  return data;
+}
+}  // namespace
+
+platform::Status ShellNotificationArea::Add(const platform::TrayIconRecord& record) {
+  NOTIFYICONDATAW data = ToShellRecord(record);
+  return ::Shell_NotifyIconW(NIM_ADD, &data) ? platform::Status::Ok() : platform::Status::Failed(::GetLastError());
+}
+
+platform::Status ShellNotificationArea::Delete(const platform::TrayIconRecord& record) {
+  NOTIFYICONDATAW data = ToShellRecord(record);
+  return ::Shell_NotifyIconW(NIM_DELETE, &data) ? platform::Status::Ok() : platform::Status::Failed(::GetLastError());
+}
+
+// --- Platform ----------------------------------------------------------------
+
+Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
+  serial_port_ = MakeReaderPort(*this);
+}
+
+Win32Platform::~Win32Platform() = default;
+
+platform::Status Win32Platform::Initialise() {
+  taskbar_created_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+  HICON icon = ::LoadIconW(instance_, MAKEINTRESOURCEW(kProgramIcon));
+  if (icon == nullptr) icon = ::LoadIconW(nullptr, IDI_APPLICATION);
+  HCURSOR move = ::LoadCursorW(instance_, MAKEINTRESOURCEW(kMoveCursor));
+  if (move == nullptr) move = ::LoadCursorW(nullptr, IDC_SIZEALL);
+  for (const ClassSpec& spec : kClasses) {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = &Win32Window::Procedure;
+    window_class.hInstance = instance_;
+    window_class.lpszClassName = spec.name;
+    window_class.hIcon = icon;
+    window_class.hCursor = spec.window_class == platform::WindowClass::CentreHandle ? move
+                                                                                      : ::LoadCursorW(nullptr, IDC_ARROW);
+    if (::RegisterClassExW(&window_class) == 0) return platform::Status::Failed(::GetLastError());
+  }
+  return platform::Status::Ok();
+}
+
+int Win32Platform::Run() {
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClass window_class,
+                                                            std::wstring_view name,
+                                                            platform::WindowEvents& events) {
+  const ClassSpec& spec = SpecOf(window_class);
+  auto window = std::make_unique<Win32Window>(*this, window_class, events);
+  std::wstring title(name);
+  if (!window->Create(spec.name, title.c_str(), spec.style, spec.ex_style)) return nullptr;
+  if (window_class == platform::WindowClass::StartUp) startup_window_ = window->hwnd();
+  return window;
+}
+
+std::unique_ptr<platform::PopupMenu> Win32Platform::MakePopupMenu(platform::Window& owner,
+                                                                  std::span<const platform::MenuItemSpec> items) {
+  HMENU menu = ::CreatePopupMenu();
+  if (menu == nullptr) return nullptr;
+  for (const auto& item : items) {
+    std::wstring caption(item.caption);
+    ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command), caption.c_str());
+  }
+  return std::make_unique<Win32PopupMenu>(static_cast<Win32Window&>(owner).hwnd(), menu);
+}
+
+void Win32Platform::BeginWindowBatch() { ++batch_depth_; }
+
+void Win32Platform::EndWindowBatch() {
+  if (--batch_depth_ > 0) return;
+  std::vector<Win32Window*> windows;
+  windows.swap(queued_);
+  if (windows.empty()) return;
+  HDWP batch = ::BeginDeferWindowPos(static_cast<int>(windows.size()));
+  for (Win32Window* window : windows) batch = window->Defer(batch);
+  if (batch != nullptr) ::EndDeferWindowPos(batch);
+}
+
+void Win32Platform::Forget(Win32Window& window) {
+  queued_.erase(std::remove(queued_.begin(), queued_.end(), &window), queued_.end());
+  if (window.hwnd() == startup_window_) startup_window_ = nullptr;
+}
+
+void Win32Platform::EndProcess(int exit_code) { ::ExitProcess(static_cast<UINT>(exit_code)); }
+
+}  // namespace rc::win32

@@ -1,0 +1,95 @@
+#pragma once
+// The Win32 implementation of the platform: the only place that sees <windows.h>.
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/handles.h"
+
+namespace rc::win32 {
+
+class Win32Window;
+
+class Win32Screen final : public platform::Screen {
+ public:
+  Win32Screen();
+  float WidthTwips() const override;
+  float HeightTwips() const override;
+  float TwipsPerPixelX() const override { return twips_per_pixel_x_; }
+  float TwipsPerPixelY() const override { return twips_per_pixel_y_; }
+  std::vector<platform::TwipsRect> Monitors() const override;
+
+ private:
+  float twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
+};
+
+// Per-user settings under HKEY_CURRENT_USER\Software\VB and VBA Program Settings.
+class RegistrySettings final : public platform::SettingsBackend {
+ public:
+  std::wstring Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+                   std::wstring_view fallback) override;
+  platform::Status Save(std::wstring_view application, std::wstring_view section,
+                        std::wstring_view key, std::wstring_view value) override;
+};
+
+class Win32Messages final : public platform::MessageBoxes {
+ public:
+  void ShowMessage(std::wstring_view text) override;
+  std::wstring ErrorText(std::uint32_t code) override;
+};
+
+class ShellNotificationArea final : public platform::NotificationArea {
+ public:
+  platform::Status Add(const platform::TrayIconRecord& record) override;
+  platform::Status Delete(const platform::TrayIconRecord& record) override;
+};
+
+class Win32Platform final : public platform::Platform {
+ public:
+  explicit Win32Platform(HINSTANCE instance);
+  ~Win32Platform() override;
+  // Registers the window classes. False (with the system error) on failure.
+  platform::Status Initialise();
+  // Runs the message loop until the program quits; returns the exit code.
+  int Run();
+
+  std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class,
+                                               std::wstring_view name,
+                                               platform::WindowEvents& events) override;
+  std::unique_ptr<platform::PopupMenu> MakePopupMenu(
+      platform::Window& owner, std::span<const platform::MenuItemSpec> items) override;
+  void BeginWindowBatch() override;
+  void EndWindowBatch() override;
+  platform::Screen& screen() override { return screen_; }
+  platform::SettingsBackend& settings() override { return settings_; }
+  platform::MessageBoxes& messages() override { return messages_; }
+  platform::SerialPort& serialPort() override { return *serial_port_; }
+  platform::NotificationArea& notificationArea() override { return tray_; }
+  void EndProcess(int exit_code) override;
+
+  // For the windows.
+  HINSTANCE instance() const { return instance_; }
+  bool batching() const { return batch_depth_ > 0; }
+  void Queue(Win32Window& window) { queued_.push_back(&window); }
+  void Forget(Win32Window& window);
+  UINT taskbar_created_message() const { return taskbar_created_; }
+  // The start-up window, once made: receives the serial port's messages.
+  HWND startup_window() const { return startup_window_; }
+
+ private:
+  HINSTANCE instance_;
+  Win32Screen screen_;
+  RegistrySettings settings_;
+  Win32Messages messages_;
+  ShellNotificationArea tray_;
+  std::unique_ptr<platform::SerialPort> serial_port_;
+  UINT taskbar_created_ = 0;
+  int batch_depth_ = 0;
+  std::vector<Win32Window*> queued_;
+  HWND startup_window_ = nullptr;
+};
+
+}  // namespace rc::win32

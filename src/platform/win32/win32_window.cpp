@@ -1,0 +1,268 @@
+#include "platform/win32/win32_window.h"
+
+#include <dbt.h>
+
+#include <memory>
+#include <string>
+
+#include "base/rounding.h"
+#include "platform/win32/app_messages.h"
+#include "platform/win32/win32_platform.h"
+
+namespace rc::win32 {
+
+namespace {
+constexpr DWORD kEdgeStyles = WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME;
+constexpr DWORD kFrameStyles = WS_CAPTION | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME | WS_SYSMENU;
+
+// A serial port named COM2 has arrived.
+bool IsPortArrival(LPARAM lparam) {
+  const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
+  if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_PORT) return false;
+  const auto* port = reinterpret_cast<const DEV_BROADCAST_PORT_W*>(lparam);
+  return ::lstrcmpiW(port->dbcp_name, L"COM2") == 0;
+}
+}  // namespace
+
+Win32Window::Win32Window(Win32Platform& platform, platform::WindowClass window_class,
+                         platform::WindowEvents& events)
+    : platform_(platform), class_(window_class), events_(events) {}
+
+Win32Window::~Win32Window() { platform_.Forget(*this); }
+
+bool Win32Window::Create(const wchar_t* class_name, const wchar_t* title, DWORD style, DWORD ex_style) {
+  HWND hwnd = ::CreateWindowExW(ex_style, class_name, title, style, 0, 0, 0, 0, nullptr, nullptr,
+                                platform_.instance(), this);
+  if (hwnd == nullptr) return false;
+  hwnd_.reset(hwnd);
+  if (ex_style & WS_EX_LAYERED) {
+    // Fully opaque; the layered style only serves to let mouse input through.
+    ::SetLayeredWindowAttributes(hwnd, 0, 255, LWA_ALPHA);
+  }
+  brush_.reset(::CreateSolidBrush(back_color_));
+  return true;
+}
+
+int Win32Window::ToPixelsX(float twips) const {
+  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / platform_.screen().TwipsPerPixelX()));
+}
+int Win32Window::ToPixelsY(float twips) const {
+  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / platform_.screen().TwipsPerPixelY()));
+}
+
+void Win32Window::SetLeft(float twips) {
+  if (twips == left_) return;
+  left_ = twips;
+  GeometryChanged();
+}
+void Win32Window::SetTop(float twips) {
+  if (twips == top_) return;
+  top_ = twips;
+  GeometryChanged();
+}
+void Win32Window::SetWidth(float twips) {
+  if (twips == width_) return;
+  width_ = twips;
+  GeometryChanged();
+}
+void Win32Window::SetHeight(float twips) {
+  if (twips == height_) return;
+  height_ = twips;
+  GeometryChanged();
+}
+
+void Win32Window::GeometryChanged() {
+  pending_geometry_ = true;
+  Apply();
+}
+
+void Win32Window::VisibilityChanged() {
+  pending_visibility_ = true;
+  Apply();
+}
+
+void Win32Window::Apply() {
+  if (platform_.batching()) {
+    if (!queued_) {
+      queued_ = true;
+      platform_.Queue(*this);
+    }
+    return;
+  }
+  HDWP batch = ::BeginDeferWindowPos(1);
+  batch = Defer(batch);
+  if (batch != nullptr) ::EndDeferWindowPos(batch);
+}
+
+HDWP Win32Window::Defer(HDWP batch) {
+  queued_ = false;
+  if (!pending()) return batch;
+  UINT flags = SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE;
+  if (!pending_geometry_) flags |= SWP_NOMOVE | SWP_NOSIZE;
+  if (pending_visibility_) flags |= visible_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+  pending_geometry_ = pending_visibility_ = false;
+  int x = ToPixelsX(left_), y = ToPixelsY(top_);
+  int w = ToPixelsX(left_ + width_) - x, h = ToPixelsY(top_ + height_) - y;
+  if (w < 0) w = 0;
+  if (h < 0) h = 0;
+  if (batch != nullptr) batch = ::DeferWindowPos(batch, hwnd(), nullptr, x, y, w, h, flags);
+  if (batch == nullptr) ::SetWindowPos(hwnd(), nullptr, x, y, w, h, flags);
+  return batch;
+}
+
+void Win32Window::SetBackColor(std::uint32_t bgr) {
+  if (bgr == back_color_) return;
+  back_color_ = bgr;
+  brush_.reset(::CreateSolidBrush(bgr));
+  ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Win32Window::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  VisibilityChanged();
+}
+
+void Win32Window::SetBorderNone() {
+  LONG_PTR style = ::GetWindowLongPtrW(hwnd(), GWL_STYLE);
+  if ((style & kFrameStyles) == 0) return;
+  ::SetWindowLongPtrW(hwnd(), GWL_STYLE, style & ~static_cast<LONG_PTR>(kFrameStyles));
+  ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void Win32Window::SetAppearanceFlat() {
+  LONG_PTR ex_style = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
+  if ((ex_style & kEdgeStyles) == 0) return;
+  ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, ex_style & ~static_cast<LONG_PTR>(kEdgeStyles));
+  ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void Win32Window::SetCaption(std::wstring_view caption) {
+  wchar_t current[256] = {};
+  int length = ::GetWindowTextW(hwnd(), current, 256);
+  if (std::wstring_view(current, static_cast<std::size_t>(length)) == caption) return;
+  std::wstring text(caption);
+  ::SetWindowTextW(hwnd(), text.c_str());
+}
+
+void Win32Window::SetTopmost(bool topmost) {
+  ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+void Win32Window::ShowActivated() {
+  if (!visible_) {
+    visible_ = true;
+    ::ShowWindow(hwnd(), SW_SHOW);
+  }
+  ::SetForegroundWindow(hwnd());
+  ::BringWindowToTop(hwnd());
+}
+
+void Win32Window::BeginDrag() {
+  ::ReleaseCapture();
+  ::SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+LRESULT CALLBACK Win32Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Win32Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr || self->hwnd_.get() == nullptr) {
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  return self->Handle(message, wparam, lparam);
+}
+
+bool Win32Window::HandleStartUp(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  if (message == platform_.taskbar_created_message() && message != 0) {
+    events_.OnTaskbarCreated();
+    return true;
+  }
+  switch (message) {
+    case WM_MOUSEMOVE:  // the tray icon's callback message: the mouse message in the low word
+      events_.OnTrayNotification(LOWORD(lparam));
+      return true;
+    case WM_COMMAND:
+      if (HIWORD(wparam) == 0) events_.OnMenuCommand(LOWORD(wparam));
+      return true;
+    case WM_QUERYENDSESSION:
+      result = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      if (wparam) events_.OnSessionEnding();
+      return true;
+    case kSerialReceived: {
+      std::unique_ptr<std::string> bytes(reinterpret_cast<std::string*>(lparam));
+      if (bytes) events_.OnSerialReceived(*bytes);
+      return true;
+    }
+    case kSerialLost:
+      events_.OnSerialLost();
+      return true;
+    case WM_DEVICECHANGE:
+      if (wparam == DBT_DEVICEARRIVAL && IsPortArrival(lparam)) events_.OnSerialPortArrived();
+      result = TRUE;
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  HWND h = hwnd();
+  if (class_ == platform::WindowClass::StartUp) {
+    if (LRESULT result = 0; HandleStartUp(message, wparam, lparam, result)) return result;
+  }
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT rect;
+      ::GetClientRect(h, &rect);
+      ::FillRect(reinterpret_cast<HDC>(wparam), &rect, static_cast<HBRUSH>(brush_.get()));
+      return 1;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = ::BeginPaint(h, &paint);
+      if (paint.fErase) ::FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(brush_.get()));
+      ::EndPaint(h, &paint);
+      // After EndPaint, so that what the handler changes is painted again.
+      events_.OnRepaint();
+      return 0;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      // A move by the user (a drag) changes the edges behind the program's back.
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
+      if (!(pos->flags & SWP_NOMOVE)) {
+        if (pos->x != ToPixelsX(left_)) left_ = static_cast<float>(pos->x) * platform_.screen().TwipsPerPixelX();
+        if (pos->y != ToPixelsY(top_)) top_ = static_cast<float>(pos->y) * platform_.screen().TwipsPerPixelY();
+      }
+      break;
+    }
+    case WM_MOUSEACTIVATE:
+      if (class_ != platform::WindowClass::StartUp) return MA_NOACTIVATE;
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+      events_.OnMouseButtonDown();
+      return 0;
+    case WM_CLOSE:
+      // Closing the start-up window ends the program (its owner unloads);
+      // the cross windows close only with it.
+      if (class_ == platform::WindowClass::StartUp) {
+        events_.OnClose();
+        ::PostQuitMessage(0);
+      }
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(h, message, wparam, lparam);
+}
+
+}  // namespace rc::win32

@@ -1,0 +1,70 @@
+#pragma once
+// A program window over a real HWND. Positions and sizes are kept in twips and
+// placed in whole pixels: pixel = twips / twips-per-pixel, rounded to the nearest
+// pixel with halves to even, the same rule for every edge and size.
+
+#include <windows.h>
+
+#include "platform/window.h"
+#include "platform/win32/handles.h"
+
+namespace rc::win32 {
+
+class Win32Platform;
+
+class Win32Window final : public platform::Window {
+ public:
+  Win32Window(Win32Platform& platform, platform::WindowClass window_class, platform::WindowEvents& events);
+  ~Win32Window() override;
+  bool Create(const wchar_t* class_name, const wchar_t* title, DWORD style, DWORD ex_style);
+
+  float Left() const override { return left_; }
+  float Top() const override { return top_; }
+  float Width() const override { return width_; }
+  float Height() const override { return height_; }
+  void SetLeft(float twips) override;
+  void SetTop(float twips) override;
+  void SetWidth(float twips) override;
+  void SetHeight(float twips) override;
+  std::uint32_t BackColor() const override { return back_color_; }
+  void SetBackColor(std::uint32_t bgr) override;
+  bool Visible() const override { return visible_; }
+  void SetVisible(bool visible) override;
+  void SetBorderNone() override;
+  void SetAppearanceFlat() override;
+  void SetCaption(std::wstring_view caption) override;
+  void SetTopmost(bool topmost) override;
+  void ShowActivated() override;
+  void BeginDrag() override;
+
+  HWND hwnd() const { return hwnd_.get(); }
+  platform::WindowClass window_class() const { return class_; }
+
+  // Applies pending geometry and visibility into a deferred-position batch.
+  HDWP Defer(HDWP batch);
+  bool pending() const { return pending_geometry_ || pending_visibility_; }
+
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+ private:
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  bool HandleStartUp(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  void GeometryChanged();
+  void VisibilityChanged();
+  void Apply();
+  int ToPixelsX(float twips) const;
+  int ToPixelsY(float twips) const;
+
+  Win32Platform& platform_;
+  platform::WindowClass class_;
+  platform::WindowEvents& events_;
+  OwnedWindow hwnd_;
+  OwnedGdiObject brush_;
+  float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  std::uint32_t back_color_ = 0x00FFFFFF;
+  bool visible_ = false;
+  bool pending_geometry_ = false, pending_visibility_ = false;
+  bool queued_ = false;
+};
+
+}  // namespace rc::win32
