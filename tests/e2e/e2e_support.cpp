@@ -601,25 +601,38 @@ testing::AssertionResult SerialPeer::Write(std::string_view bytes) {
   return testing::AssertionSuccess();
 }
 
-std::string SerialPeer::Read(size_t maxBytes, DWORD timeoutMs) {
-  std::string got = pending_.substr(0, std::min(maxBytes, pending_.size()));
-  pending_.erase(0, got.size());
-  if (!IsOpen()) return got;
+std::string SerialPeer::ReadSome(size_t maxBytes, DWORD timeoutMs) {
+  if (!pending_.empty()) {
+    std::string got = pending_.substr(0, std::min(maxBytes, pending_.size()));
+    pending_.erase(0, got.size());
+    return got;
+  }
+  if (!IsOpen()) return {};
+  // Reads return at once with what is there (MAXDWORD interval, no total timeout);
+  // between reads a short pause, until something has arrived or the time is up.
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = MAXDWORD;
+  SetCommTimeouts(handle_, &timeouts);
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (got.size() < maxBytes) {
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) break;
-    // Return as soon as any byte is there, else after what is left of the timeout.
-    COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(deadline - now);
-    SetCommTimeouts(handle_, &timeouts);
+  for (;;) {
     char buffer[256];
     DWORD n = 0;
-    const DWORD want = static_cast<DWORD>(std::min<size_t>(sizeof buffer, maxBytes - got.size()));
-    if (!ReadFile(handle_, buffer, want, &n, nullptr)) break;
-    got.append(buffer, n);
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(sizeof buffer, maxBytes));
+    if (!ReadFile(handle_, buffer, want, &n, nullptr)) return {};
+    if (n > 0) return std::string(buffer, n);
+    if (GetTickCount64() >= deadline) return {};
+    Sleep(5);
+  }
+}
+
+std::string SerialPeer::Read(size_t maxBytes, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  std::string got;
+  while (got.size() < maxBytes) {
+    const ULONGLONG now = GetTickCount64();
+    std::string chunk = ReadSome(maxBytes - got.size(), now < deadline ? static_cast<DWORD>(deadline - now) : 0);
+    if (chunk.empty()) break;
+    got += chunk;
   }
   return got;
 }
@@ -635,9 +648,8 @@ std::string SerialPeer::ReadUntil(char terminator, DWORD timeoutMs) {
       return got;
     }
     const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return got;
-    std::string chunk = Read(256, static_cast<DWORD>(deadline - now));
-    if (chunk.empty() && GetTickCount64() >= deadline) return got;
+    std::string chunk = ReadSome(256, now < deadline ? static_cast<DWORD>(deadline - now) : 0);
+    if (chunk.empty()) return got;
     got += chunk;
   }
 }

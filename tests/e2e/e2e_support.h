@@ -195,6 +195,9 @@ class SerialPeer {
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
+  // What arrives within `timeoutMs`, returning as soon as anything has.
+  std::string ReadSome(size_t maxBytes, DWORD timeoutMs);
+
   std::string pending_;  // read past a terminator, kept for the next read
 };
 
