@@ -1,5 +1,7 @@
 #include "app/startup_window.h"
 
+#include "shell/popup_menu_items.h"
+
 namespace rc::app {
 
 namespace {
@@ -19,6 +21,11 @@ bool StartUpWindow::Load() {
     return false;
   }
   window_->SetCaption(L"");
+  menu_ = platform_.MakePopupMenu(*window_, shell::kDizodudozPop);
+  if (!menu_) {
+    platform_.messages().ShowMessage(std::wstring(kStartFailed) + L"DizodudozPop");
+    return false;
+  }
 
   AddTrayIcon();                 // 1
   store_.LoadSettings();         // 2

@@ -27,6 +27,7 @@ class StartUpWindow final : public platform::WindowEvents {
 
   settings::SettingsStore& store() { return store_; }
   platform::Window* window() { return window_.get(); }
+  platform::PopupMenu* menu() { return menu_.get(); }
 
   // Window events of the start-up window.
   void OnClose() override;
@@ -50,6 +51,7 @@ class StartUpWindow final : public platform::WindowEvents {
   platform::Platform& platform_;
   settings::SettingsStore store_;
   std::unique_ptr<platform::Window> window_;
+  std::unique_ptr<platform::PopupMenu> menu_;  // DizodudozPop
 };
 
 }  // namespace rc::app
