@@ -41,7 +41,7 @@ done
 [ -f "$tests" ] || { echo "harness: no test program at $tests" >&2; exit 2; }
 app=$(realpath "$app")
 tests=$(realpath "$tests")
-[ -n "$shots" ] || shots="$(dirname "$tests")/e2e-screenshots"
+[ -n "$shots" ] || shots="$(dirname "$app")/e2e-screenshots"
 
 for tool in wine wineserver Xvfb socat import xdotool; do
   command -v "$tool" >/dev/null || { echo "harness: $tool is not installed (scripts/lib/deps.sh)" >&2; exit 2; }
