@@ -34,8 +34,8 @@ double ReadNumber(std::wstring_view text) noexcept;
 // with zeros to the point (1.234e20 -> "123400000000000000000"), so the text
 // never carries an exponent. -0 gives "0"; NaN gives "0"; +/-infinity is written
 // as +/-DBL_MAX, the value ReadNumber gives back for an overflowing text.
-// The result is at most about 330 characters; the only exception possible is
-// std::bad_alloc from building the string.
+// The result is at most 341 characters (-4.9e-324 written out); the only
+// exception possible is std::bad_alloc from building the string.
 std::string FormatPlainDecimal(double v);
 
 }  // namespace rc
