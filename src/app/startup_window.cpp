@@ -1,5 +1,6 @@
 #include "app/startup_window.h"
 
+#include "shell/always_on_top.h"
 #include "shell/popup_menu_items.h"
 
 namespace rc::app {
@@ -10,7 +11,9 @@ constexpr std::wstring_view kStartFailed = L"Reticor2를 시작할 수 없습니
 }  // namespace
 
 StartUpWindow::StartUpWindow(platform::Platform& platform)
-    : platform_(platform), store_(platform.settings(), platform.screen(), platform.messages()) {}
+    : platform_(platform),
+      store_(platform.settings(), platform.screen(), platform.messages()),
+      cross_(platform, store_) {}
 
 StartUpWindow::~StartUpWindow() = default;
 
@@ -55,11 +58,14 @@ void StartUpWindow::OnSessionEnding() {
 
 void StartUpWindow::AddTrayIcon() {}
 
-void StartUpWindow::Ini_OnTop() {}
+void StartUpWindow::Ini_OnTop() { shell::Ini_OnTop(cross_, store_.values(), *menu_); }
 
-void StartUpWindow::LoadCentreHandle() {}
+// Already created (and loaded) by Ini_OnTop; touching it again does nothing.
+void StartUpWindow::LoadCentreHandle() { (void)cross_.handle().window(); }
 
-void StartUpWindow::ShowCentreHandle() {}
+// Shown even when part 0 is off: its first repaint lays out again and hides it.
+// Not activated: the handle never takes the focus.
+void StartUpWindow::ShowCentreHandle() { cross_.handle().window().SetVisible(true); }
 
 void StartUpWindow::ConfigureReaderPort() {}
 
@@ -69,8 +75,16 @@ void StartUpWindow::CloseReaderPort() {
   if (platform_.serialPort().IsOpen()) (void)platform_.serialPort().Close();
 }
 
-float StartUpWindow::HandleLeft() const { return static_cast<float>(store_.values().XPosition); }
+// The handle window's own edges; before it exists (start-up failed early) the
+// position in memory.
+float StartUpWindow::HandleLeft() const {
+  const platform::Window* handle = cross_.handle().existing();
+  return handle != nullptr ? handle->Left() : static_cast<float>(store_.values().XPosition);
+}
 
-float StartUpWindow::HandleTop() const { return static_cast<float>(store_.values().YPosition); }
+float StartUpWindow::HandleTop() const {
+  const platform::Window* handle = cross_.handle().existing();
+  return handle != nullptr ? handle->Top() : static_cast<float>(store_.values().YPosition);
+}
 
 }  // namespace rc::app

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "cross/cross.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
 
@@ -26,6 +27,8 @@ class StartUpWindow final : public platform::WindowEvents {
   void Finish();
 
   settings::SettingsStore& store() { return store_; }
+  // The crosshair: bar windows, centre handle, layout.
+  cross::Cross& cross() { return cross_; }
   platform::Window* window() { return window_.get(); }
   platform::PopupMenu* menu() { return menu_.get(); }
 
@@ -50,6 +53,7 @@ class StartUpWindow final : public platform::WindowEvents {
 
   platform::Platform& platform_;
   settings::SettingsStore store_;
+  cross::Cross cross_;  // after store_: it reads the settings
   std::unique_ptr<platform::Window> window_;
   std::unique_ptr<platform::PopupMenu> menu_;  // DizodudozPop
 };

@@ -64,7 +64,9 @@ log() { echo "harness: $*" >&2; }
 
 cleanup() {
   local status=$?
-  trap - EXIT INT TERM
+  set +e
+  trap - EXIT
+  trap "" INT TERM  # a second Ctrl-C must not cut the clean-up short
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
   if [ -n "$wine_started" ]; then
     wineserver -k 2>/dev/null || true

@@ -1,0 +1,38 @@
+#pragma once
+// The eighteen bar windows Form1..Form18: plain coloured rectangles with no
+// handlers of their own. Each is created, hidden, the first time it is touched.
+
+#include <array>
+#include <memory>
+
+#include "cross/cross_geometry.h"
+#include "platform/platform.h"
+
+namespace rc::cross {
+
+class BarWindows {
+ public:
+  explicit BarWindows(platform::Platform& platform) : platform_(platform) {}
+
+  // Bar `number`, 1..18; created on first touch.
+  platform::Window& Bar(int number);
+  // Bar `number` if it has been created, else null.
+  const platform::Window* Existing(int number) const;
+
+ private:
+  // Bars have no mouse handling and draw nothing: the platform fills them with
+  // their background colour.
+  struct NoEvents final : platform::WindowEvents {};
+
+  platform::Platform& platform_;
+  NoEvents events_;
+  std::array<std::unique_ptr<platform::Window>, kBarCount> bars_;
+};
+
+// Makes a cross window; when the platform cannot, tells the user (the program
+// cannot run without its cross), ends the process and hands back a stand-in so
+// that the caller never meets a missing window.
+std::unique_ptr<platform::Window> MakeCrossWindow(platform::Platform& platform, platform::WindowClass window_class,
+                                                  std::wstring_view name, platform::WindowEvents& events);
+
+}  // namespace rc::cross

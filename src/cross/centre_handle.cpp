@@ -1,0 +1,78 @@
+#include "cross/centre_handle.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "base/rounding.h"
+#include "cross/cross.h"
+
+namespace rc::cross {
+
+namespace {
+
+// A window edge in twips as a 32-bit position, nearest with halves to even. An
+// edge that is not representable (never seen on a real screen) keeps `current`.
+std::int32_t EdgeToPosition(float edge, std::int32_t current) {
+  auto rounded = RoundToRange(edge, std::numeric_limits<std::int32_t>::min(),
+                              std::numeric_limits<std::int32_t>::max());
+  return rounded ? static_cast<std::int32_t>(*rounded) : current;
+}
+
+// Whether the square at (left, top) with side `side` overlaps an attached
+// monitor. A zero side (no stored thickness) is taken as one twip, so that the
+// handle's corner still counts.
+bool OnSomeMonitor(const platform::Screen& screen, double left, double top, double side) {
+  if (side <= 0) side = 1;
+  const auto monitors = screen.Monitors();
+  if (monitors.empty()) return true;  // nothing known: keep the stored place
+  for (const platform::TwipsRect& m : monitors) {
+    if (left < m.left + m.width && left + side > m.left && top < m.top + m.height && top + side > m.top) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+platform::Window& CentreHandle::window() {
+  if (!window_) {
+    window_ = MakeCrossWindow(cross_.platform(), platform::WindowClass::CentreHandle, L"frm_Center", *this);
+    Load();
+  }
+  return *window_;
+}
+
+void CentreHandle::Load() {
+  StyleCrossWindows(cross_);
+  settings::ProgramSettings& s = cross_.store().values();
+  // A monitor removed since the last run must not take the crosshair with it:
+  // a handle that lies on no attached monitor goes where a first run puts it.
+  if (!OnSomeMonitor(cross_.platform().screen(), s.XPosition, s.YPosition, s.Thickness)) {
+    s.XPosition = cross_.store().DefaultXPosition();
+    s.YPosition = cross_.store().DefaultYPosition();
+  }
+  window_->SetTop(static_cast<float>(s.YPosition));
+  window_->SetLeft(static_cast<float>(s.XPosition));
+  CrossLayout(cross_);
+}
+
+void CentreHandle::OnRepaint() {
+  CrossLayout(cross_);
+  settings::ProgramSettings& s = cross_.store().values();
+  s.XPosition = EdgeToPosition(window().Left(), s.XPosition);
+  s.YPosition = EdgeToPosition(window().Top(), s.YPosition);
+}
+
+void CentreHandle::OnMouseButtonDown() {
+  if (cross_.store().values().HoldPosition) return;
+  {
+    platform::WindowBatch batch(cross_.platform());
+    for (int n = 1; n <= kBarCount; ++n) cross_.bars().Bar(n).SetVisible(false);
+  }
+  window().BeginDrag();  // BeginWindowDrag: returns when the user lets go
+  OnRepaint();
+}
+
+}  // namespace rc::cross

@@ -1,0 +1,40 @@
+#pragma once
+// The centre handle frm_Center: the square in the middle of the cross and the
+// only part the user can move. The cross follows it.
+
+#include <memory>
+
+#include "platform/window.h"
+
+namespace rc::cross {
+
+class Cross;
+
+class CentreHandle final : public platform::WindowEvents {
+ public:
+  explicit CentreHandle(Cross& cross) : cross_(cross) {}
+  CentreHandle(const CentreHandle&) = delete;
+  CentreHandle& operator=(const CentreHandle&) = delete;
+
+  // The handle's window; created on first touch, which runs the load handler.
+  platform::Window& window();
+  // The window if it has been created, else null; never creates it.
+  const platform::Window* existing() const { return window_.get(); }
+
+  // Repaint handler: lays the cross out, then copies the handle's edges into
+  // XPosition and YPosition.
+  void OnRepaint() override;
+  // Mouse-button handler: unless the position is held, hides the bars, lets the
+  // user move the handle, then repaints.
+  void OnMouseButtonDown() override;
+
+ private:
+  // Load handler: style the cross, move the handle to the stored place (top,
+  // then left), lay out.
+  void Load();
+
+  Cross& cross_;
+  std::unique_ptr<platform::Window> window_;
+};
+
+}  // namespace rc::cross

@@ -1,0 +1,47 @@
+#include "cross/cross.h"
+
+namespace rc::cross {
+
+platform::Window& Cross::Part(int part) { return part == 0 ? handle_.window() : bars_.Bar(part); }
+
+void StyleCrossWindows(Cross& cross) {
+  BarWindows& bars = cross.bars();
+  for (int n = 1; n <= kBarCount; ++n) bars.Bar(n).SetBorderNone();
+  for (int n = 1; n <= kBarCount; ++n) bars.Bar(n).SetAppearanceFlat();
+  for (int n = 1; n <= kBarCount; ++n) bars.Bar(n).SetCaption(L"");
+  platform::Window& handle = cross.handle().window();
+  handle.SetBorderNone();
+  handle.SetAppearanceFlat();
+  handle.SetCaption(L"");
+}
+
+void CrossLayout(Cross& cross) {
+  const settings::ProgramSettings& s = cross.store().values();
+  const CrossSize size{s.Length, s.Thickness, s.Gap};
+  platform::Window& handle = cross.handle().window();
+  platform::WindowBatch batch(cross.platform());
+  for (int part : kLayoutOrder) {
+    const bool visible = s.PartVisible[static_cast<std::size_t>(part)];
+    if (part == 0) {
+      const float side = static_cast<float>(size.thickness);
+      handle.SetHeight(side);
+      handle.SetWidth(side);
+      handle.SetBackColor(CrossColorValue(s.CrossColor));
+      handle.SetVisible(visible);
+      continue;
+    }
+    const BarPlacement& p = kBarPlacements[static_cast<std::size_t>(part - 1)];
+    platform::Window& bar = cross.bars().Bar(part);
+    // The handle's edges are read afresh for every term: nothing is cached
+    // between bars.
+    bar.SetTop(BarTop(p, size, handle.Top()));
+    bar.SetLeft(BarLeft(p, size, handle.Left()));
+    bar.SetHeight(BarHeight(p, size));
+    bar.SetWidth(BarWidth(p, size));
+    bar.SetBackColor(CrossColorValue(s.CrossColor));
+    // Applied on every run: this also undoes the hiding of a drag.
+    bar.SetVisible(visible);
+  }
+}
+
+}  // namespace rc::cross

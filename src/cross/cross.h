@@ -1,0 +1,46 @@
+#pragma once
+// The crosshair: eighteen bar windows around the draggable centre handle, and
+// the two routines that style and lay them out.
+
+#include "cross/bar_windows.h"
+#include "cross/centre_handle.h"
+#include "platform/platform.h"
+#include "settings/settings_store.h"
+
+namespace rc::cross {
+
+class Cross {
+ public:
+  Cross(platform::Platform& platform, settings::SettingsStore& store)
+      : platform_(platform), store_(store), bars_(platform), handle_(*this) {}
+  Cross(const Cross&) = delete;
+  Cross& operator=(const Cross&) = delete;
+
+  BarWindows& bars() { return bars_; }
+  CentreHandle& handle() { return handle_; }
+  const CentreHandle& handle() const { return handle_; }
+  // Part 0 is the centre handle's window, 1..18 the bar of that number; each is
+  // created on first touch (the handle's creation runs its load).
+  platform::Window& Part(int part);
+
+  platform::Platform& platform() { return platform_; }
+  settings::SettingsStore& store() { return store_; }
+
+ private:
+  platform::Platform& platform_;
+  settings::SettingsStore& store_;
+  BarWindows bars_;
+  CentreHandle handle_;
+};
+
+// Strips all decoration from the bars (three passes: border, appearance,
+// caption) and then from the centre handle. Shows nothing, moves nothing.
+void StyleCrossWindows(Cross& cross);
+
+// Places, sizes, colours and shows or hides every part around the centre
+// handle's current left and top edge, from the settings alone; the handle keeps
+// its place. One window batch, so the cross never shows half-moved. With
+// unchanged settings and position it makes no platform call.
+void CrossLayout(Cross& cross);
+
+}  // namespace rc::cross

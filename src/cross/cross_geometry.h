@@ -1,0 +1,105 @@
+#pragma once
+// Where the eighteen bars of the cross go, as pure geometry: a placement table
+// (per bar its arm and the multiples of L, G and T that separate its moving edge
+// from the centre handle's edge) and the functions that evaluate it.
+//
+// The integer terms are computed in 32 bits. Every input is a 16-bit value, so
+// no term can overflow there (the largest is 5 * (32767 + 32767)), and for terms
+// inside the 16-bit range the results are exactly those of 16-bit arithmetic.
+// The sum with the handle's edge is done in double and handed on as float: all
+// values are whole numbers, so in-range results are exact.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace rc::cross {
+
+inline constexpr int kBarCount = 18;
+
+enum class Arm { Up, Down, Left, Right };
+
+// Vertical arms (up, down) share the handle's left edge and move the top edge;
+// horizontal arms share its top edge and move the left edge.
+struct BarPlacement {
+  Arm arm;
+  int t;  // multiple of Thickness in the moving edge's offset
+  int g;  // multiple of Gap
+  int l;  // multiple of Length
+};
+
+// Bar n is kBarPlacements[n - 1]. Up and left arms count from the outer end
+// inwards, down and right arms from the centre outwards.
+inline constexpr std::array<BarPlacement, kBarCount> kBarPlacements{{
+    {Arm::Up, 0, -4, -4},    // Form1:  cT - 4G - 4L
+    {Arm::Up, 0, -3, -3},    // Form2:  cT - 3G - 3L
+    {Arm::Up, 0, -2, -2},    // Form3:  cT - 2G - 2L
+    {Arm::Up, 0, -1, -1},    // Form4:  cT - G - L
+    {Arm::Down, 1, 1, 0},    // Form5:  cT + T + G
+    {Arm::Down, 1, 2, 1},    // Form6:  cT + T + 2G + L
+    {Arm::Down, 1, 3, 2},    // Form7:  cT + T + 3G + 2L
+    {Arm::Down, 1, 4, 3},    // Form8:  cT + T + 4G + 3L
+    {Arm::Left, 0, -5, -5},  // Form9:  cL - 5(L + G)
+    {Arm::Left, 0, -4, -4},  // Form10: cL - 4(L + G)
+    {Arm::Left, 0, -3, -3},  // Form11: cL - 3(L + G)
+    {Arm::Left, 0, -2, -2},  // Form12: cL - 2(L + G)
+    {Arm::Left, 0, -1, -1},  // Form13: cL - L - G
+    {Arm::Right, 1, 1, 0},   // Form14: cL + T + G
+    {Arm::Right, 1, 2, 1},   // Form15: cL + T + L + 2G
+    {Arm::Right, 1, 3, 2},   // Form16: cL + T + 2L + 3G
+    {Arm::Right, 1, 4, 3},   // Form17: cL + T + 3L + 4G
+    {Arm::Right, 1, 5, 4},   // Form18: cL + T + 4L + 5G
+}};
+
+// Parts of the cross: 0 is the centre handle, 1..18 the bar of that number.
+// The layout visits them in this order, the same as the stacking order.
+inline constexpr std::array<int, kBarCount + 1> kLayoutOrder{1, 2,  3,  4,  5,  6,  7,  8,  0, 9,
+                                                             10, 11, 12, 13, 14, 15, 16, 17, 18};
+
+struct CrossSize {
+  std::int16_t length = 0;     // L
+  std::int16_t thickness = 0;  // T
+  std::int16_t gap = 0;        // G
+};
+
+struct BarRect {
+  float left = 0, top = 0, width = 0, height = 0;
+  friend bool operator==(const BarRect&, const BarRect&) = default;
+};
+
+constexpr bool IsVertical(Arm arm) { return arm == Arm::Up || arm == Arm::Down; }
+
+// Offset of the bar's moving edge from the handle's edge, in twips.
+constexpr std::int32_t ArmOffset(const BarPlacement& p, const CrossSize& s) {
+  return p.t * std::int32_t{s.thickness} + p.g * std::int32_t{s.gap} + p.l * std::int32_t{s.length};
+}
+
+constexpr float BarTop(const BarPlacement& p, const CrossSize& s, float handle_top) {
+  if (!IsVertical(p.arm)) return handle_top;
+  return static_cast<float>(static_cast<double>(handle_top) + ArmOffset(p, s));
+}
+constexpr float BarLeft(const BarPlacement& p, const CrossSize& s, float handle_left) {
+  if (IsVertical(p.arm)) return handle_left;
+  return static_cast<float>(static_cast<double>(handle_left) + ArmOffset(p, s));
+}
+constexpr float BarWidth(const BarPlacement& p, const CrossSize& s) {
+  return static_cast<float>(IsVertical(p.arm) ? s.thickness : s.length);
+}
+constexpr float BarHeight(const BarPlacement& p, const CrossSize& s) {
+  return static_cast<float>(IsVertical(p.arm) ? s.length : s.thickness);
+}
+
+// Bar `number` (1..18) around a handle whose top-left corner is (left, top).
+constexpr BarRect PlaceBar(int number, const CrossSize& s, float handle_left, float handle_top) {
+  const BarPlacement& p = kBarPlacements[static_cast<std::size_t>(number - 1)];
+  return {BarLeft(p, s, handle_left), BarTop(p, s, handle_top), BarWidth(p, s), BarHeight(p, s)};
+}
+
+// The colour a CrossColor text stands for, 0x00BBGGRR. The program only ever
+// stores decimal numbers there; a text that is not a whole number from 0 to
+// 0xFFFFFF (edited by hand, damaged) gives 255, the first-run red, so that the
+// cross stays visible instead of the program stopping.
+inline constexpr std::uint32_t kFallbackColor = 255;
+std::uint32_t CrossColorValue(std::wstring_view text);
+
+}  // namespace rc::cross
