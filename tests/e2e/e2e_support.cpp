@@ -329,27 +329,33 @@ WindowState QueryWindow(HWND hwnd) {
   return w;
 }
 
+namespace {
+
+struct WindowSearch {
+  DWORD pid;
+  std::wstring_view className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  auto* s = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != s->pid) return TRUE;
+  if (!s->className.empty()) {
+    wchar_t name[256];
+    int n = GetClassNameW(hwnd, name, 256);
+    if (std::wstring_view(name, n > 0 ? n : 0) != s->className) return TRUE;
+  }
+  s->found.push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> FindWindows(DWORD pid, std::wstring_view className) {
-  struct Search {
-    DWORD pid;
-    std::wstring_view className;
-    std::vector<HWND> found;
-  } search{pid, className, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != s->pid) return TRUE;
-        if (!s->className.empty()) {
-          wchar_t name[256];
-          int n = GetClassNameW(hwnd, name, 256);
-          if (std::wstring_view(name, n > 0 ? n : 0) != s->className) return TRUE;
-        }
-        s->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{pid, className, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
