@@ -13,7 +13,8 @@ constexpr std::wstring_view kStartFailed = L"Reticor2를 시작할 수 없습니
 StartUpWindow::StartUpWindow(platform::Platform& platform)
     : platform_(platform),
       store_(platform.settings(), platform.screen(), platform.messages()),
-      cross_(platform, store_) {}
+      cross_(platform, store_),
+      reader_link_(platform.serialPort(), platform.messages(), store_.values()) {}
 
 StartUpWindow::~StartUpWindow() = default;
 
@@ -56,6 +57,10 @@ void StartUpWindow::OnSessionEnding() {
   CloseReaderPort();
 }
 
+void StartUpWindow::OnSerialReceived(std::string_view bytes) { reader_link_.OnReceived(bytes); }
+void StartUpWindow::OnSerialLost() { reader_link_.OnLost(); }
+void StartUpWindow::OnSerialPortArrived() { reader_link_.OnPortArrived(); }
+
 void StartUpWindow::AddTrayIcon() {}
 
 void StartUpWindow::Ini_OnTop() { shell::Ini_OnTop(cross_, store_.values(), *menu_); }
@@ -67,13 +72,11 @@ void StartUpWindow::LoadCentreHandle() { (void)cross_.handle().window(); }
 // Not activated: the handle never takes the focus.
 void StartUpWindow::ShowCentreHandle() { cross_.handle().window().SetVisible(true); }
 
-void StartUpWindow::ConfigureReaderPort() {}
+void StartUpWindow::ConfigureReaderPort() { reader_link_.ConfigureReaderPort(); }
 
 void StartUpWindow::DeleteTrayIcon() {}
 
-void StartUpWindow::CloseReaderPort() {
-  if (platform_.serialPort().IsOpen()) (void)platform_.serialPort().Close();
-}
+void StartUpWindow::CloseReaderPort() { reader_link_.Close(); }
 
 // The handle window's own edges; before it exists (start-up failed early) the
 // position in memory.

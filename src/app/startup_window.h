@@ -7,6 +7,7 @@
 
 #include "cross/cross.h"
 #include "platform/platform.h"
+#include "reader/reader_link.h"
 #include "settings/settings_store.h"
 
 namespace rc::app {
@@ -30,11 +31,17 @@ class StartUpWindow final : public platform::WindowEvents {
   // The crosshair: bar windows, centre handle, layout.
   cross::Cross& cross() { return cross_; }
   platform::Window* window() { return window_.get(); }
+  // The link to the reader on COM2; the correction dialog switches it.
+  reader::ReaderLink& reader_link() { return reader_link_; }
   platform::PopupMenu* menu() { return menu_.get(); }
 
   // Window events of the start-up window.
   void OnClose() override;
   void OnSessionEnding() override;
+  // The reader port's events.
+  void OnSerialReceived(std::string_view bytes) override;
+  void OnSerialLost() override;
+  void OnSerialPortArrived() override;
 
  private:
   // The steps of the start-up sequence, in their order.
@@ -54,6 +61,7 @@ class StartUpWindow final : public platform::WindowEvents {
   platform::Platform& platform_;
   settings::SettingsStore store_;
   cross::Cross cross_;  // after store_: it reads the settings
+  reader::ReaderLink reader_link_;  // MSComm2; after store_: it reads the settings
   std::unique_ptr<platform::Window> window_;
   std::unique_ptr<platform::PopupMenu> menu_;  // DizodudozPop
 };

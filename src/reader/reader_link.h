@@ -1,0 +1,68 @@
+#pragma once
+// The answering link to the coordinate reader on COM2 (`MSComm2`): configures
+// and opens the port, assembles the received bytes into lines (`RxBuffer`),
+// converts each line (`ConvertReading`, `LastLine`) and writes the reply.
+// Runs on the user-interface thread only; the port's events reach it through
+// the start-up window.
+
+#include <string>
+#include <string_view>
+
+#include "platform/message_box.h"
+#include "platform/serial_port.h"
+#include "reader/line_assembly.h"
+#include "settings/program_settings.h"
+
+namespace rc::reader {
+
+inline constexpr std::wstring_view kPortOpenFailed = L"COM2 포트를 열수가 없습니다.";
+
+// The line the reader speaks: 9600 baud, no parity, 8 data bits, 1 stop bit,
+// no flow control, RTS and DTR raised while open.
+platform::SerialLineSettings ReaderLineSettings();
+
+class ReaderLink {
+ public:
+  // `settings` are read at each event, so changes made by the correction
+  // dialog apply to the next reading.
+  ReaderLink(platform::SerialPort& port, platform::MessageBoxes& messages,
+             const settings::ProgramSettings& settings);
+
+  // The last start-up step: sets the line and, in the mode "지적통합" only,
+  // opens the port. Any failure is shown once and the program runs on without
+  // the link.
+  void ConfigureReaderPort() noexcept;
+
+  // The correction dialog's mode switch: opens (true) or closes (false) the
+  // port at once. Opening a port that is already open fails. Closing a port
+  // that is not open succeeds, since the state asked for already holds (the
+  // port failed at start or was lost); the user can then switch it on again.
+  // Shows nothing: the caller owns the message.
+  platform::Status SwitchPort(bool open) noexcept;
+
+  // The start-up window unloads: close, ignoring any error.
+  void Close() noexcept;
+
+  // The port's events, on the user-interface thread.
+  void OnReceived(std::string_view bytes) noexcept;
+  // The open port went away (device removed): it is closed quietly.
+  void OnLost() noexcept;
+  // A port named COM2 arrived: reopened without a word when the link was
+  // lost while switched on.
+  void OnPortArrived() noexcept;
+
+  bool IsOpen() const { return port_.IsOpen(); }
+
+ private:
+  platform::Status OpenPort() noexcept;
+
+  platform::SerialPort& port_;
+  platform::MessageBoxes& messages_;
+  const settings::ProgramSettings& settings_;
+  LineAssembler RxBuffer;
+  std::string LastLine;
+  // The port was open and went away without the user closing it.
+  bool lost_ = false;
+};
+
+}  // namespace rc::reader
