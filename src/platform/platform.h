@@ -7,9 +7,12 @@
 #include <span>
 #include <string_view>
 
+#include "platform/dialog.h"
+#include "platform/machine_registry.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
 #include "platform/popup_menu.h"
+#include "platform/process.h"
 #include "platform/screen.h"
 #include "platform/serial_port.h"
 #include "platform/settings_backend.h"
@@ -26,6 +29,8 @@ class Platform {
                                              WindowEvents& events) = 0;
   virtual std::unique_ptr<PopupMenu> MakePopupMenu(Window& owner,
                                                    std::span<const MenuItemSpec> items) = 0;
+  // Creates a hidden modeless dialog; `events` must outlive it. Null on failure.
+  virtual std::unique_ptr<Dialog> MakeDialog(const DialogSpec& spec, DialogEvents& events) = 0;
 
   // Moves and sizes between Begin and End reach the screen together.
   virtual void BeginWindowBatch() = 0;
@@ -36,6 +41,8 @@ class Platform {
   virtual MessageBoxes& messages() = 0;
   virtual SerialPort& serialPort() = 0;
   virtual NotificationArea& notificationArea() = 0;
+  virtual MachineRegistry& machineRegistry() = 0;
+  virtual Processes& processes() = 0;
 
   // Ends the process at once: no window's unload handling runs.
   virtual void EndProcess(int exit_code) = 0;

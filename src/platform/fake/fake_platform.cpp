@@ -207,6 +207,35 @@ void FakePopupMenu::SetChecked(int command, bool checked) {
 }
 void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
 
+// --- Dialogs -----------------------------------------------------------------
+
+FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogSpec& spec, platform::DialogEvents& events)
+    : owner_(owner),
+      events_(events),
+      caption_(ToUtf8(spec.caption)),
+      client_width_(spec.client_width),
+      client_height_(spec.client_height) {
+  InitControls(spec);
+  owner_.dialogs_.push_back(this);
+}
+
+FakeDialog::~FakeDialog() {
+  std::erase(owner_.dialogs_, this);
+}
+
+void FakeDialog::ShowActivated() {
+  if (!open_) return;
+  visible_ = true;
+  owner_.log.Add(caption_ + ".activate");
+}
+
+void FakeDialog::CloseByUser() {
+  if (!open_) return;
+  open_ = visible_ = false;
+  owner_.log.Add("dialog.close " + caption_);
+  events_.OnDialogClosed();
+}
+
 // --- FakePlatform ------------------------------------------------------------
 
 std::unique_ptr<platform::Window> FakePlatform::MakeWindow(platform::WindowClass window_class,
@@ -224,6 +253,21 @@ std::unique_ptr<platform::PopupMenu> FakePlatform::MakePopupMenu(
     platform::Window&, std::span<const platform::MenuItemSpec> items) {
   log.Add("menu.create");
   return std::make_unique<FakePopupMenu>(*this, items);
+}
+
+std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogSpec& spec,
+                                                           platform::DialogEvents& events) {
+  std::string caption = ToUtf8(spec.caption);
+  log.Add("dialog.create " + caption);
+  if (failing_dialogs.contains(caption)) return nullptr;
+  return std::make_unique<FakeDialog>(*this, spec, events);
+}
+
+FakeDialog* FakePlatform::FindDialog(const std::string& caption) const {
+  for (FakeDialog* dialog : dialogs_) {
+    if (dialog->caption() == caption) return dialog;
+  }
+  return nullptr;
 }
 
 void FakePlatform::EndProcess(int code) {

@@ -173,15 +173,111 @@ class FakePopupMenu final : public platform::PopupMenu {
   std::set<int> checked_;
 };
 
+// Machine-wide registry values, set by the test: "HKLM key" + "name".
+class FakeMachineRegistry final : public platform::MachineRegistry {
+ public:
+  explicit FakeMachineRegistry(CallLog& log) : log_(log) {}
+  platform::Status ReadValue(std::wstring_view key, std::wstring_view name, platform::RegistryValue& value) override;
+  // Test side: a text value as UTF-16LE bytes, with or without its terminating zero.
+  void PutText(const std::string& key, const std::string& name, const std::string& text, bool terminated = true);
+  void Put(const std::string& key, const std::string& name, platform::RegistryValue value);
+  std::map<std::pair<std::string, std::string>, platform::RegistryValue> values;
+
+ private:
+  CallLog& log_;
+};
+
+// Files that exist and programs started: "start <path>".
+class FakeProcesses final : public platform::Processes {
+ public:
+  explicit FakeProcesses(CallLog& log) : log_(log) {}
+  bool FileExists(std::wstring_view path) override;
+  // Starting a file that does not exist fails, as on the real system.
+  platform::Status Start(std::wstring_view path) override;
+  std::set<std::string> files;
+  std::vector<std::string> started;
+
+ private:
+  CallLog& log_;
+};
+
+// A dialog window: "dialog.create <caption>" when made, "<caption>.activate"
+// when shown, "dialog.close <caption>" when the user closes it.
+class FakeDialog final : public platform::Dialog {
+ public:
+  FakeDialog(class FakePlatform& owner, const platform::DialogSpec& spec, platform::DialogEvents& events);
+  ~FakeDialog() override;
+  bool IsOpen() const override { return open_; }
+  void ShowActivated() override;
+
+  // Controls (fake_dialog.cpp). Changes are logged as "<caption>.<control> ...",
+  // the place as "<caption>.position <left> <top>".
+  float Left() const override { return left_; }
+  float Top() const override { return top_; }
+  float Width() const override { return client_width_ + frame_width; }
+  float Height() const override { return client_height_ + frame_height; }
+  void SetPosition(float left, float top) override;
+  void SetText(int control, std::wstring_view text) override;
+  std::wstring Text(int control) const override;
+  void SetSelection(int control, int index) override;
+  int Selection(int control) const override;
+  void SetScrollPosition(int control, int position) override;
+  int ScrollPosition(int control) const override;
+  void SetFillColour(int control, std::uint32_t bgr) override;
+  std::uint32_t FillColour(int control) const override;
+  std::uint32_t ButtonFaceColour() const override { return button_face; }
+  void Close() override { CloseByUser(); }
+
+  // Test side.
+  const std::string& caption() const { return caption_; }
+  float client_width() const { return client_width_; }
+  float client_height() const { return client_height_; }
+  bool visible() const { return visible_; }
+  // The user closes the dialog (its close box): the window goes, the owner hears of it.
+  void CloseByUser();
+  // The user's own input, raising the events the real window raises.
+  void ClickByUser(int control);
+  void PickByUser(int control, int index);
+  // A completed move; reported only when the position changes, as on screen.
+  void ScrollByUser(int control, int position);
+  void TypeByUser(int control, std::wstring_view text);
+  // Caption and border around the client area, in twips.
+  float frame_width = 90, frame_height = 435;
+  std::uint32_t button_face = 0x00F0F0F0;
+
+ private:
+  struct Control {
+    std::string name;
+    std::wstring text;
+    int selection = -1, position = 0;
+    std::uint32_t fill = 0x00FFFFFF;
+  };
+  void InitControls(const platform::DialogSpec& spec);
+  const Control* Find(int control) const;
+  Control* Find(int control);
+  void Record(const Control& control, const std::string& what);
+
+  FakePlatform& owner_;
+  platform::DialogEvents& events_;
+  std::string caption_;
+  float client_width_ = 0, client_height_ = 0;
+  float left_ = 0, top_ = 0;
+  bool open_ = true, visible_ = false;
+  std::map<int, Control> controls_;
+};
+
 class FakePlatform final : public platform::Platform {
  public:
-  FakePlatform() : settings_(log), messages_(log), serial_(log), tray_(log) {}
+  FakePlatform()
+      : settings_(log), messages_(log), serial_(log), tray_(log), registry_(log), processes_(log) {}
 
   std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class,
                                                std::wstring_view name,
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::PopupMenu> MakePopupMenu(
       platform::Window& owner, std::span<const platform::MenuItemSpec> items) override;
+  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& spec,
+                                               platform::DialogEvents& events) override;
   void BeginWindowBatch() override { ++batch_depth; ++batches; }
   void EndWindowBatch() override { --batch_depth; }
   platform::Screen& screen() override { return screen_; }
@@ -189,6 +285,8 @@ class FakePlatform final : public platform::Platform {
   platform::MessageBoxes& messages() override { return messages_; }
   platform::SerialPort& serialPort() override { return serial_; }
   platform::NotificationArea& notificationArea() override { return tray_; }
+  platform::MachineRegistry& machineRegistry() override { return registry_; }
+  platform::Processes& processes() override { return processes_; }
   void EndProcess(int exit_code) override;
 
   // Test side.
@@ -198,7 +296,11 @@ class FakePlatform final : public platform::Platform {
   FakeMessages& fake_messages() { return messages_; }
   FakeSerialPort& fake_serial() { return serial_; }
   FakeNotificationArea& fake_tray() { return tray_; }
+  FakeMachineRegistry& fake_registry() { return registry_; }
+  FakeProcesses& fake_processes() { return processes_; }
   FakePopupMenu* menu() const { return menu_; }
+  // The dialog object with this caption that exists now (open or closed), else null.
+  FakeDialog* FindDialog(const std::string& caption) const;
 
   CallLog log;
   int batch_depth = 0;
@@ -207,17 +309,23 @@ class FakePlatform final : public platform::Platform {
   int exit_code = -1;
   // Names of windows whose creation fails.
   std::set<std::string> failing_windows;
+  // Captions of dialogs whose creation fails.
+  std::set<std::string> failing_dialogs;
 
  private:
   friend class FakeWindow;
   friend class FakePopupMenu;
+  friend class FakeDialog;
   FakeScreen screen_;
   FakeSettings settings_;
   FakeMessages messages_;
   FakeSerialPort serial_;
   FakeNotificationArea tray_;
+  FakeMachineRegistry registry_;
+  FakeProcesses processes_;
   std::map<std::string, FakeWindow*> windows_;
   FakePopupMenu* menu_ = nullptr;
+  std::vector<FakeDialog*> dialogs_;
 };
 
 }  // namespace rc::fake

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/win32_dialog.h"
 #include "platform/win32/win32_serial_port.h"
 #include "platform/win32/win32_window.h"
 
@@ -229,6 +230,17 @@ platform::Status Win32Platform::Initialise() {
 int Win32Platform::Run() {
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Tab, Enter and Escape of an open dialog go to its controls.
+    // A copy: the message may close a dialog, which leaves the list.
+    const std::vector<HWND> dialogs = dialogs_;
+    bool dialog_message = false;
+    for (HWND dialog : dialogs) {
+      if (::IsDialogMessageW(dialog, &message)) {
+        dialog_message = true;
+        break;
+      }
+    }
+    if (dialog_message) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
@@ -256,6 +268,15 @@ std::unique_ptr<platform::PopupMenu> Win32Platform::MakePopupMenu(platform::Wind
   }
   return std::make_unique<Win32PopupMenu>(static_cast<Win32Window&>(owner).hwnd(), menu);
 }
+
+std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogSpec& spec,
+                                                            platform::DialogEvents& events) {
+  auto dialog = std::make_unique<Win32Dialog>(*this, events);
+  if (!dialog->Create(spec)) return nullptr;
+  return dialog;
+}
+
+void Win32Platform::ForgetDialog(HWND dialog) { std::erase(dialogs_, dialog); }
 
 void Win32Platform::BeginWindowBatch() { ++batch_depth_; }
 

@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_machine.h"
 
 namespace rc::win32 {
 
@@ -61,6 +62,8 @@ class Win32Platform final : public platform::Platform {
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::PopupMenu> MakePopupMenu(
       platform::Window& owner, std::span<const platform::MenuItemSpec> items) override;
+  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& spec,
+                                               platform::DialogEvents& events) override;
   void BeginWindowBatch() override;
   void EndWindowBatch() override;
   platform::Screen& screen() override { return screen_; }
@@ -68,6 +71,8 @@ class Win32Platform final : public platform::Platform {
   platform::MessageBoxes& messages() override { return messages_; }
   platform::SerialPort& serialPort() override { return *serial_port_; }
   platform::NotificationArea& notificationArea() override { return tray_; }
+  platform::MachineRegistry& machineRegistry() override { return registry_; }
+  platform::Processes& processes() override { return processes_; }
   void EndProcess(int exit_code) override;
 
   // For the windows.
@@ -78,6 +83,9 @@ class Win32Platform final : public platform::Platform {
   UINT taskbar_created_message() const { return taskbar_created_; }
   // The start-up window, once made: receives the serial port's messages.
   HWND startup_window() const { return startup_window_; }
+  // Open modeless dialogs, which take their keyboard input through the message loop.
+  void RememberDialog(HWND dialog) { dialogs_.push_back(dialog); }
+  void ForgetDialog(HWND dialog);
 
  private:
   HINSTANCE instance_;
@@ -85,11 +93,14 @@ class Win32Platform final : public platform::Platform {
   RegistrySettings settings_;
   Win32Messages messages_;
   ShellNotificationArea tray_;
+  Win32MachineRegistry registry_;
+  Win32Processes processes_;
   std::unique_ptr<platform::SerialPort> serial_port_;
   UINT taskbar_created_ = 0;
   int batch_depth_ = 0;
   std::vector<Win32Window*> queued_;
   HWND startup_window_ = nullptr;
+  std::vector<HWND> dialogs_;
 };
 
 }  // namespace rc::win32

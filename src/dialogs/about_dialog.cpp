@@ -1,0 +1,99 @@
+#include "dialogs/about_dialog.h"
+
+namespace rc::dialogs {
+
+using platform::ControlKind;
+
+namespace {
+constexpr platform::FontSpec kCreditFont{L"굴림", 6.75f};
+constexpr std::uint32_t kRed = 0x000000FF;
+}  // namespace
+
+// Twips in the client area (5385 x 2220). Label5 overlaps the bottom edge by 15.
+const std::array<platform::ControlSpec, kAboutControlCount> kAboutControls{{
+    // id, kind, name, parent, left, top, width, height, text, tab order, tooltip, font, colour
+    {kImage1, ControlKind::Picture, L"Image1", -1, 150, 180, 1425, 780, L"", -1, {}, {}, platform::kWindowTextColour,
+     {}, 1, 10, 1, kLogoResource},
+    {kLblTitle, ControlKind::Label, L"lblTitle", -1, 1710, 180, 1365, 195, L"프로그램 제목 :"},
+    {kAboutLabel1, ControlKind::Label, L"Label1", -1, 3090, 180, 2085, 195, L"Reticor"},
+    {kLblVersion, ControlKind::Label, L"lblVersion", -1, 2490, 420, 645, 195, L"버전 :"},
+    {kAboutLabel2, ControlKind::Label, L"Label2", -1, 3120, 420, 2085, 195, L"3.0  The Origin Version"},
+    {kLblDescription, ControlKind::Label, L"lblDescription", -1, 2490, 660, 525, 210, L"설명 :"},
+    {kAboutLabel3, ControlKind::Label, L"Label3", -1, 3090, 660, 1905, 195, L"독취기(RDX4410)지원 "},
+    {kAboutLabel4, ControlKind::Label, L"Label4", -1, 3180, 900, 1725, 195, L"Application 프로그램"},
+    {kAboutLabel8, ControlKind::Label, L"Label8", -1, 120, 1350, 765, 195, L"Warning:"},
+    // A sentence in two labels: the first half beside "Warning:", the rest below.
+    {kLblDisclaimer, ControlKind::Label, L"lblDisclaimer", -1, 870, 1350, 3180, 195, L"이 프로그램은 제작사가 독취기 지원을"},
+    {kAboutLabel6, ControlKind::Label, L"Label6", -1, 870, 1575, 3180, 195, L"위하여 배포하는 프로그램입니다."},
+    {kAboutLabel5, ControlKind::Label, L"Label5", -1, 1860, 2070, 3495, 165, L"만든이: Reticor2 개발팀, 2026년", -1, {},
+     kCreditFont, kRed},
+    {kCmdOK, ControlKind::Button, L"cmdOK", -1, 4035, 1320, 1290, 345, L"확인", 0},
+    {kCmdSysInfo, ControlKind::Button, L"cmdSysInfo", -1, 4035, 1695, 1290, 345, L"시스템 정보", 1},
+}};
+
+// An etched separator across the dialog; both lines run past the right edge.
+const std::array<platform::LineSpec, 2> kAboutLines{{
+    {L"Line1(1)", 90, 1215, 5654, 1215, 0x00808080, 1},  // grey
+    {L"Line1(0)", 105, 1230, 5654, 1230, 0x00FFFFFF, 2},  // white
+}};
+
+const platform::DialogSpec kAboutSpec{L"S/W 정보", 5385, 2220, kAboutControls, kAboutLines, kCmdOK, kCmdOK};
+
+bool GetKeyValue(platform::MachineRegistry& KeyRoot, std::wstring_view KeyName, std::wstring_view SubKeyRef,
+                 std::wstring& KeyVal) {
+  platform::RegistryValue value;
+  if (!KeyRoot.ReadValue(KeyName, SubKeyRef, value).ok()) {
+    KeyVal.clear();
+    return false;
+  }
+  std::vector<std::uint8_t>& bytes = value.bytes;
+  if (value.type == platform::kRegString) {
+    // UTF-16LE units; an odd last byte is no character.
+    std::wstring text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+      text.push_back(static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8)));
+    }
+    if (!text.empty() && text.back() == L'\0') text.pop_back();
+    KeyVal = text;
+  } else if (value.type == platform::kRegDword) {
+    bytes.resize(4, 0);  // the value is read into a zero-filled buffer
+    const std::uint32_t number = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+                                 static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    KeyVal = std::to_wstring(number);
+  }
+  return true;
+}
+
+void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
+                  platform::MessageBoxes& messages) {
+  std::wstring path;
+  bool found = GetKeyValue(registry, kMsinfoKey, kMsinfoPathValue, path);  // used as it is, unchecked
+  if (!found && GetKeyValue(registry, kMsinfoLocationKey, kMsinfoLocationValue, path)) {
+    std::wstring program = path + std::wstring(kMsinfoFile);
+    if (processes.FileExists(program)) {
+      path = program;
+      found = true;
+    }
+  }
+  if (found && processes.Start(path).ok()) return;
+  messages.ShowMessage(kSysInfoUnavailable);
+}
+
+std::unique_ptr<AboutDialog> AboutDialog::Make(cross::Cross& cross, platform::MachineRegistry& registry,
+                                               platform::Processes& processes) {
+  std::unique_ptr<AboutDialog> dialog(new AboutDialog(cross, registry, processes));
+  dialog->window_ = cross.platform().MakeDialog(kAboutSpec, *dialog);
+  if (!dialog->window_) return nullptr;
+  // Its middle on Form5's top-left corner; it may lie partly off the screen.
+  const platform::Window& form5 = cross.bars().Bar(5);
+  platform::Dialog& w = *dialog->window_;
+  w.SetPosition(form5.Left() - w.Width() / 2, form5.Top() - w.Height() / 2);
+  return dialog;
+}
+
+void AboutDialog::OnControlClick(int control) {
+  if (control == kCmdOK) window_->Close();
+  if (control == kCmdSysInfo) StartSysInfo(registry_, processes_, cross_.platform().messages());
+}
+
+}  // namespace rc::dialogs

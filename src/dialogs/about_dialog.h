@@ -1,0 +1,88 @@
+#pragma once
+// frmAbout, the software-information dialog: fixed texts about the program, an
+// OK button and a button that starts the system's system-information tool.
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "cross/cross.h"
+#include "platform/dialog.h"
+#include "platform/machine_registry.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
+#include "shell/dialog_host.h"
+
+namespace rc::dialogs {
+
+enum AboutControl : int {
+  kImage1,
+  kLblTitle,
+  kAboutLabel1,
+  kLblVersion,
+  kAboutLabel2,
+  kLblDescription,
+  kAboutLabel3,
+  kAboutLabel4,
+  kAboutLabel8,
+  kLblDisclaimer,
+  kAboutLabel6,
+  kAboutLabel5,
+  kCmdOK,
+  kCmdSysInfo,
+  kAboutControlCount,
+};
+
+// The logo's bitmap resource: 95 x 52 pixels, 24-bit colour.
+inline constexpr int kLogoResource = 101;
+
+extern const std::array<platform::ControlSpec, kAboutControlCount> kAboutControls;
+extern const std::array<platform::LineSpec, 2> kAboutLines;
+extern const platform::DialogSpec kAboutSpec;
+
+// Where the system-information tool's installation records its place.
+inline constexpr std::wstring_view kMsinfoKey = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+inline constexpr std::wstring_view kMsinfoPathValue = L"PATH";  // the program file
+inline constexpr std::wstring_view kMsinfoLocationKey = L"SOFTWARE\\Microsoft\\Shared Tools Location";
+inline constexpr std::wstring_view kMsinfoLocationValue = L"MSINFO";  // its folder
+inline constexpr std::wstring_view kMsinfoFile = L"\\MSINFO32.EXE";
+inline constexpr std::wstring_view kSysInfoUnavailable = L"지금은 시스템 정보를 사용할 수 없습니다.";
+
+// Reads one machine-wide value as text into KeyVal; true when it was read. Text
+// values lose one terminating zero; a DWORD gives its decimal text; a value of
+// any other type leaves KeyVal as it was and still counts as read.
+bool GetKeyValue(platform::MachineRegistry& KeyRoot, std::wstring_view KeyName, std::wstring_view SubKeyRef,
+                 std::wstring& KeyVal);
+
+// Looks up the system-information tool and starts it, or tells the user it
+// cannot be used now.
+void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
+                  platform::MessageBoxes& messages);
+
+class AboutDialog final : public shell::ModelessDialog, public platform::DialogEvents {
+ public:
+  // Makes the window (hidden), placed with its middle on Form5's top-left
+  // corner; null when the window cannot be made.
+  static std::unique_ptr<AboutDialog> Make(cross::Cross& cross, platform::MachineRegistry& registry,
+                                           platform::Processes& processes);
+
+  bool IsOpen() const override { return window_ != nullptr && window_->IsOpen(); }
+  void BringToFront() override {
+    if (IsOpen()) window_->ShowActivated();
+  }
+  void OnControlClick(int control) override;
+
+  platform::Dialog& window() { return *window_; }
+
+ private:
+  AboutDialog(cross::Cross& cross, platform::MachineRegistry& registry, platform::Processes& processes)
+      : cross_(cross), registry_(registry), processes_(processes) {}
+
+  cross::Cross& cross_;
+  platform::MachineRegistry& registry_;
+  platform::Processes& processes_;
+  std::unique_ptr<platform::Dialog> window_;
+};
+
+}  // namespace rc::dialogs

@@ -1,0 +1,192 @@
+#include "dialogs/properties_dialog.h"
+
+#include <algorithm>
+#include <string>
+
+#include "base/rounding.h"
+#include "settings/setting_text.h"
+
+namespace rc::dialogs {
+
+namespace {
+
+using platform::ControlKind;
+using platform::ControlSpec;
+using platform::FontSpec;
+
+constexpr FontSpec kSizeLabelFont{L"굴림", 8.25f};
+constexpr std::wstring_view kColourEntries[] = {
+    kColourChoices[0].entry, kColourChoices[1].entry, kColourChoices[2].entry,
+    kColourChoices[3].entry, kColourChoices[4].entry, kColourChoices[5].entry,
+};
+constexpr std::wstring_view kClickOrMore = L"클릭!";
+constexpr std::wstring_view kClick = L"클릭";
+
+// One swatch of the miniature cross, in Frame2.
+constexpr ControlSpec Swatch(int n, float left, float top, std::wstring_view tooltip, std::wstring_view name) {
+  return {Picture2(n), ControlKind::Swatch, name, kFrame2, left, top, 120, 120, L"", -1, tooltip};
+}
+
+}  // namespace
+
+// Positions in twips; frames in the client area, the rest in their frame.
+const std::array<ControlSpec, kPropertiesControlCount> kPropertiesControls{{
+    // id, kind, name, parent, left, top, width, height, text, tab order, tooltip, font
+    {kFrame1, ControlKind::Frame, L"Frame1", -1, 60, 90, 2055, 705, L"색상"},
+    {kPicture1, ControlKind::ColourBox, L"Picture1", kFrame1, 390, 270, 315, 285, L""},
+    {kCombo1, ControlKind::DropDownList, L"Combo1", kFrame1, 870, 270, 885, 300, L"", 0, {}, {},
+     platform::kWindowTextColour, kColourEntries},
+    {kFrame2, ControlKind::Frame, L"Frame2", -1, 2220, 90, 2385, 1875, L"십자선", -1, L"클릭: 보이기, 사라지기"},
+    {kFrame3, ControlKind::Frame, L"Frame3", -1, 60, 870, 2055, 1095, L"크기"},
+    {Label3(0), ControlKind::Label, L"Label3(0)", kFrame3, 180, 300, 435, 165, L"길이", -1, {}, kSizeLabelFont},
+    {Label3(1), ControlKind::Label, L"Label3(1)", kFrame3, 180, 570, 435, 195, L"간격", -1, {}, kSizeLabelFont},
+    {Label3(2), ControlKind::Label, L"Label3(2)", kFrame3, 180, 810, 435, 195, L"두께", -1, {}, kSizeLabelFont},
+    {HScroll1(0), ControlKind::ScrollBar, L"HScroll1(0)", kFrame3, 600, 270, 1095, 165, L"", 1, {}, {},
+     platform::kWindowTextColour, {}, 1, 10, 5},
+    {HScroll1(1), ControlKind::ScrollBar, L"HScroll1(1)", kFrame3, 600, 540, 1095, 165, L"", 2, {}, {},
+     platform::kWindowTextColour, {}, 1, 10, 5},
+    {HScroll1(2), ControlKind::ScrollBar, L"HScroll1(2)", kFrame3, 600, 810, 1095, 165, L"", 3, {}, {},
+     platform::kWindowTextColour, {}, 1, 10, 5},
+    {Label4(0), ControlKind::Label, L"Label4(0)", kFrame3, 1740, 270, 375, 255, L"5"},
+    {Label4(1), ControlKind::Label, L"Label4(1)", kFrame3, 1740, 540, 375, 255, L"5"},
+    {Label4(2), ControlKind::Label, L"Label4(2)", kFrame3, 1740, 810, 375, 255, L"5"},
+    // The miniature cross: a column at left 1140 and a row at top 900, 150 apart.
+    Swatch(0, 1140, 900, L"중심점", L"Picture2(0)"),  // centre
+    Swatch(1, 1140, 300, kClickOrMore, L"Picture2(1)"),  // above, outermost
+    Swatch(2, 1140, 450, kClickOrMore, L"Picture2(2)"),
+    Swatch(3, 1140, 600, kClickOrMore, L"Picture2(3)"),
+    Swatch(4, 1140, 750, kClickOrMore, L"Picture2(4)"),  // above, next to the centre
+    Swatch(5, 1140, 1050, kClickOrMore, L"Picture2(5)"),  // below, next to the centre
+    Swatch(6, 1140, 1200, kClickOrMore, L"Picture2(6)"),
+    Swatch(7, 1140, 1350, kClickOrMore, L"Picture2(7)"),
+    Swatch(8, 1140, 1500, kClickOrMore, L"Picture2(8)"),  // below, outermost
+    Swatch(9, 390, 900, kClickOrMore, L"Picture2(9)"),  // left, outermost
+    Swatch(10, 540, 900, kClick, L"Picture2(10)"),
+    Swatch(11, 690, 900, kClick, L"Picture2(11)"),
+    Swatch(12, 840, 900, kClick, L"Picture2(12)"),
+    Swatch(13, 990, 900, kClick, L"Picture2(13)"),  // left, next to the centre
+    Swatch(14, 1290, 900, kClick, L"Picture2(14)"),  // right, next to the centre
+    Swatch(15, 1440, 900, kClick, L"Picture2(15)"),
+    Swatch(16, 1590, 900, kClickOrMore, L"Picture2(16)"),
+    Swatch(17, 1740, 900, kClickOrMore, L"Picture2(17)"),
+    Swatch(18, 1890, 900, kClickOrMore, L"Picture2(18)"),  // right, outermost
+}};
+
+// No buttons: every change applies at once.
+const platform::DialogSpec kPropertiesSpec{L"속성", 4695, 2070, kPropertiesControls};
+
+std::unique_ptr<PropertiesDialog> PropertiesDialog::Make(cross::Cross& cross) {
+  std::unique_ptr<PropertiesDialog> dialog(new PropertiesDialog(cross));
+  dialog->window_ = cross.platform().MakeDialog(kPropertiesSpec, *dialog);
+  if (!dialog->window_) return nullptr;
+  dialog->Load();
+  return dialog;
+}
+
+std::uint32_t PropertiesDialog::CrossColour() const { return cross::CrossColorValue(cross_.store().values().CrossColor); }
+
+void PropertiesDialog::Load() {
+  platform::Dialog& w = *window_;
+  const settings::ProgramSettings& s = cross_.store().values();
+
+  // 1, 2: beside the handle's right edge; below it when there is no room above.
+  const platform::Window& handle = cross_.handle().window();
+  const float left = handle.Left() + handle.Width();
+  const float top = w.Height() > handle.Top() ? handle.Top() + handle.Height() : handle.Top() - w.Height();
+  w.SetPosition(left, top);
+
+  // 3: the entry whose value text equals CrossColor exactly. A text that is not
+  // a colour at all is shown as the cross shows it, red "255".
+  const std::wstring shown = settings::TextToInteger(s.CrossColor, 0, 0x00FFFFFF) ? s.CrossColor
+                                                                                   : std::to_wstring(cross::kFallbackColor);
+  int selection = -1;
+  for (std::size_t i = 0; i < kColourChoices.size(); ++i) {
+    if (shown == std::to_wstring(kColourChoices[i].value)) {
+      selection = static_cast<int>(i);
+      break;
+    }
+  }
+  w.SetSelection(kCombo1, selection);
+
+  // 4, 5
+  const std::uint32_t colour = CrossColour();
+  w.SetFillColour(kPicture1, colour);
+  for (int n = 0; n < settings::kPartCount; ++n) {
+    w.SetFillColour(Picture2(n), s.PartVisible[static_cast<std::size_t>(n)] ? colour : w.ButtonFaceColour());
+  }
+
+  // 6: a position that differs from the bar's present one acts as a user move.
+  // Sizes stored by other means may fall outside the bar's range: clamped.
+  const std::array<std::int16_t, 3> sizes{s.Length, s.Gap, s.Thickness};
+  for (int k = 0; k < 3; ++k) {
+    const double quotient = static_cast<double>(sizes[static_cast<std::size_t>(k)]) / kScrollSteps[static_cast<std::size_t>(k)];
+    const int position = static_cast<int>(std::clamp(RoundHalfEven(quotient), 1.0, 10.0));
+    const int before = w.ScrollPosition(HScroll1(k));
+    w.SetScrollPosition(HScroll1(k), position);
+    if (position != before) ScrollChange(k, position);
+  }
+
+  // 7
+  for (int k = 0; k < 3; ++k) w.SetText(Label4(k), std::to_wstring(w.ScrollPosition(HScroll1(k))));
+}
+
+void PropertiesDialog::OnSelectionChange(int control) {
+  if (control == kCombo1) ColourChosen();
+}
+
+void PropertiesDialog::ColourChosen() {
+  platform::Dialog& w = *window_;
+  settings::ProgramSettings& s = cross_.store().values();
+  const int index = w.Selection(kCombo1);
+  if (index >= 0 && index < static_cast<int>(kColourChoices.size())) {
+    const ColourChoice& choice = kColourChoices[static_cast<std::size_t>(index)];
+    w.SetFillColour(kPicture1, choice.value);
+    s.CrossColor = std::to_wstring(choice.value);
+  }
+  const std::uint32_t colour = CrossColour();
+  for (int n = 0; n < settings::kPartCount; ++n) {
+    if (s.PartVisible[static_cast<std::size_t>(n)]) w.SetFillColour(Picture2(n), colour);
+  }
+  AllColorPaint();  // no layout: what is shown or hidden stays so
+}
+
+void PropertiesDialog::AllColorPaint() {
+  const std::uint32_t colour = window_->FillColour(kPicture1);
+  for (int part : cross::kLayoutOrder) cross_.Part(part).SetBackColor(colour);
+}
+
+void PropertiesDialog::OnScrollChange(int control, int position) {
+  if (control >= HScroll1(0) && control <= HScroll1(2)) ScrollChange(control - kHScroll1, position);
+}
+
+void PropertiesDialog::ScrollChange(int k, int position) {
+  settings::ProgramSettings& s = cross_.store().values();
+  const auto size = static_cast<std::int16_t>(kScrollSteps[static_cast<std::size_t>(k)] * position);
+  if (k == 0) s.Length = size;
+  if (k == 1) s.Gap = size;
+  if (k == 2) s.Thickness = size;
+  window_->SetText(Label4(k), std::to_wstring(position));
+  cross::CrossLayout(cross_);
+}
+
+void PropertiesDialog::OnControlClick(int control) {
+  if (control >= Picture2(0) && control <= Picture2(18)) SwatchClick(control - kPicture2);
+}
+
+void PropertiesDialog::SwatchClick(int n) {
+  platform::Dialog& w = *window_;
+  if (n != 0) {
+    // The swatch's own colour says whether its part is shown, not PartVisible.
+    if (w.FillColour(Picture2(n)) == w.ButtonFaceColour()) {
+      w.SetFillColour(Picture2(n), CrossColour());
+      cross_.store().SavePartVisible(n, true);
+    } else {
+      w.SetFillColour(Picture2(n), w.ButtonFaceColour());
+      cross_.store().SavePartVisible(n, false);
+    }
+  }
+  cross_.store().ReloadPartVisible();
+  cross::CrossLayout(cross_);
+}
+
+}  // namespace rc::dialogs

@@ -1,0 +1,91 @@
+#pragma once
+// Frm_속성, the properties dialog: the cross colour from six fixed colours, the
+// segment length, gap and thickness on three scroll bars, and each bar switched
+// on or off by a click on its swatch in a miniature cross. Every change shows on
+// the screen at once; only part switches are written at once, the rest at exit.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "cross/cross.h"
+#include "platform/dialog.h"
+#include "shell/dialog_host.h"
+
+namespace rc::dialogs {
+
+// Control ids of Frm_속성; control arrays are consecutive.
+enum PropertiesControl : int {
+  kFrame1,
+  kPicture1,
+  kCombo1,
+  kFrame2,
+  kFrame3,
+  kLabel3,                 // Label3(0..2)
+  kHScroll1 = kLabel3 + 3,  // HScroll1(0..2)
+  kLabel4 = kHScroll1 + 3,  // Label4(0..2)
+  kPicture2 = kLabel4 + 3,  // Picture2(0..18)
+  kPropertiesControlCount = kPicture2 + 19,
+};
+constexpr int Label3(int k) { return kLabel3 + k; }
+constexpr int HScroll1(int k) { return kHScroll1 + k; }
+constexpr int Label4(int k) { return kLabel4 + k; }
+constexpr int Picture2(int n) { return kPicture2 + n; }
+
+struct ColourChoice {
+  std::wstring_view entry;
+  std::uint32_t value;  // 0x00BBGGRR
+};
+
+// Combo1's entries in list order.
+inline constexpr std::array<ColourChoice, 6> kColourChoices{{
+    {L"빨강", 255},       // red
+    {L"녹색", 65280},     // green
+    {L"파랑", 16711680},  // blue
+    {L"갈색", 16512},     // brown
+    {L"검정", 0},         // black
+    {L"노랑", 65535},     // yellow
+}};
+
+// Twips per scroll position: length, gap, thickness.
+inline constexpr std::array<int, 3> kScrollSteps{70, 70, 10};
+
+extern const std::array<platform::ControlSpec, kPropertiesControlCount> kPropertiesControls;
+extern const platform::DialogSpec kPropertiesSpec;
+
+class PropertiesDialog final : public shell::ModelessDialog, public platform::DialogEvents {
+ public:
+  // Makes the window (hidden) and runs the load step; null when the window
+  // cannot be made.
+  static std::unique_ptr<PropertiesDialog> Make(cross::Cross& cross);
+
+  bool IsOpen() const override { return window_ != nullptr && window_->IsOpen(); }
+  void BringToFront() override {
+    if (IsOpen()) window_->ShowActivated();
+  }
+
+  // Paints the eighteen bars and the centre handle with Picture1's colour;
+  // hidden bars too. Visibility, size and place stay as they are.
+  void AllColorPaint();
+
+  void OnControlClick(int control) override;
+  void OnSelectionChange(int control) override;
+  void OnScrollChange(int control, int position) override;
+
+  platform::Dialog& window() { return *window_; }
+
+ private:
+  explicit PropertiesDialog(cross::Cross& cross) : cross_(cross) {}
+  void Load();
+  void ColourChosen();
+  void ScrollChange(int k, int position);
+  void SwatchClick(int n);
+  // CrossColor as a colour; a text that is not a colour counts as 255.
+  std::uint32_t CrossColour() const;
+
+  cross::Cross& cross_;
+  std::unique_ptr<platform::Dialog> window_;
+};
+
+}  // namespace rc::dialogs

@@ -1,0 +1,118 @@
+#pragma once
+// A modeless dialog window of the program (properties, machine correction,
+// software information): a caption bar with a close box around a fixed client
+// area, never topmost. The dialog that owns it fills it with its controls.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace rc::platform {
+
+// The kinds of control a dialog is built from.
+enum class ControlKind {
+  Label,         // static text
+  TextBox,       // one-line edit box
+  Button,        // push button
+  Frame,         // captioned group frame; controls name it as their parent
+  DropDownList,  // choose-only list (no typing)
+  ScrollBar,     // horizontal scroll bar, one position per arrow or trough click
+  ColourBox,     // a box filled with one colour, sunken border
+  Swatch,        // a small box filled with one colour, single-line border; reports clicks
+  Picture,       // a bitmap resource at its natural size
+};
+
+inline constexpr std::uint32_t kWindowTextColour = 0xFFFFFFFF;  // the system's text colour
+
+struct FontSpec {
+  std::wstring_view face;  // empty: the dialog's own font
+  float points = 0;
+};
+
+// One control, as a row of a dialog's control table. Positions and sizes are
+// twips within the parent (the client area, or the frame named by `parent`).
+struct ControlSpec {
+  int id;  // the dialog's own number for it, reported back in events
+  ControlKind kind;
+  std::wstring_view name;  // e.g. L"cmdOK", L"Picture2(7)"
+  int parent;              // id of the enclosing frame, or -1 for the client area
+  float left, top, width, height;
+  std::wstring_view text;  // caption, or the initial text of a text box
+  int tab_order = -1;      // -1: not a tab stop
+  std::wstring_view tooltip{};
+  FontSpec font{};
+  std::uint32_t text_colour = kWindowTextColour;  // 0x00BBGGRR
+  std::span<const std::wstring_view> items{};     // entries of a list
+  int minimum = 1, maximum = 10;                  // range of a scroll bar
+  int position = 1;                               // a scroll bar's first position
+  int resource = 0;                               // bitmap of a picture
+};
+
+// A straight line drawn on the client area, in twips; may run past its edge.
+struct LineSpec {
+  std::wstring_view name;
+  float x1, y1, x2, y2;
+  std::uint32_t colour;  // 0x00BBGGRR
+  int width_pixels;
+};
+
+struct DialogSpec {
+  std::wstring_view caption;
+  float client_width = 0;   // twips
+  float client_height = 0;  // twips
+  std::span<const ControlSpec> controls{};
+  std::span<const LineSpec> lines{};
+  int default_button = -1;  // control clicked by Enter
+  int cancel_button = -1;   // control clicked by Esc
+};
+
+// What a dialog window reports to its owner, on the user-interface thread.
+class DialogEvents {
+ public:
+  // The user closed the dialog; its window is already gone. The owner must not
+  // destroy the Dialog object from inside this call.
+  virtual void OnDialogClosed() {}
+  // A button or a swatch was clicked.
+  virtual void OnControlClick(int /*control*/) {}
+  // The user picked an entry of a list.
+  virtual void OnSelectionChange(int /*control*/) {}
+  // A scroll bar's move is complete (arrow, trough, released thumb) and its
+  // position differs from the last one reported; not signalled while dragging.
+  virtual void OnScrollChange(int /*control*/, int /*position*/) {}
+
+ protected:
+  ~DialogEvents() = default;
+};
+
+class Dialog {
+ public:
+  virtual ~Dialog() = default;  // destroys the window if it is still open
+  // False once the user has closed it: a closed dialog is discarded, never reopened.
+  virtual bool IsOpen() const = 0;
+  // Shows the window if hidden, activates it and brings it to the front; not modal.
+  virtual void ShowActivated() = 0;
+
+  // The window's outer edges (caption and border included), in twips.
+  virtual float Left() const { return 0; }
+  virtual float Top() const { return 0; }
+  virtual float Width() const { return 0; }
+  virtual float Height() const { return 0; }
+  virtual void SetPosition(float /*left*/, float /*top*/) {}
+
+  // Controls, by their id. Setting a value never raises an event.
+  virtual void SetText(int /*control*/, std::wstring_view /*text*/) {}
+  virtual std::wstring Text(int /*control*/) const { return {}; }
+  virtual void SetSelection(int /*control*/, int /*index*/) {}  // -1: none
+  virtual int Selection(int /*control*/) const { return -1; }
+  virtual void SetScrollPosition(int /*control*/, int /*position*/) {}
+  virtual int ScrollPosition(int /*control*/) const { return 0; }
+  virtual void SetFillColour(int /*control*/, std::uint32_t /*bgr*/) {}
+  virtual std::uint32_t FillColour(int /*control*/) const { return 0; }
+  // The system's button-face colour, 0x00BBGGRR.
+  virtual std::uint32_t ButtonFaceColour() const { return 0x00F0F0F0; }
+  // Closes the window as its close box does: the owner hears OnDialogClosed.
+  virtual void Close() {}
+};
+
+}  // namespace rc::platform

@@ -1,0 +1,154 @@
+// The controls of the fake dialog window: kept in memory, every change logged.
+
+#include <charconv>
+
+#include "base/utf8.h"
+#include "platform/fake/fake_platform.h"
+
+namespace rc::fake {
+
+namespace {
+std::string Number(float v) {
+  char buffer[32];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return std::string(buffer, result.ptr);
+}
+}  // namespace
+
+void FakeDialog::InitControls(const platform::DialogSpec& spec) {
+  for (const platform::ControlSpec& c : spec.controls) {
+    Control& control = controls_[c.id];
+    control.name = ToUtf8(c.name);
+    control.text = std::wstring(c.text);
+    control.position = c.kind == platform::ControlKind::ScrollBar ? c.position : 0;
+  }
+}
+
+const FakeDialog::Control* FakeDialog::Find(int control) const {
+  auto it = controls_.find(control);
+  return it == controls_.end() ? nullptr : &it->second;
+}
+FakeDialog::Control* FakeDialog::Find(int control) {
+  auto it = controls_.find(control);
+  return it == controls_.end() ? nullptr : &it->second;
+}
+
+void FakeDialog::Record(const Control& control, const std::string& what) {
+  owner_.log.Add(caption_ + "." + control.name + " " + what);
+}
+
+void FakeDialog::SetPosition(float left, float top) {
+  if (left == left_ && top == top_) return;
+  left_ = left, top_ = top;
+  owner_.log.Add(caption_ + ".position " + Number(left) + " " + Number(top));
+}
+
+void FakeDialog::SetText(int id, std::wstring_view text) {
+  Control* control = Find(id);
+  if (control == nullptr || control->text == text) return;
+  control->text = std::wstring(text);
+  Record(*control, "text \"" + ToUtf8(text) + "\"");
+}
+std::wstring FakeDialog::Text(int id) const {
+  const Control* control = Find(id);
+  return control != nullptr ? control->text : std::wstring();
+}
+
+void FakeDialog::SetSelection(int id, int index) {
+  Control* control = Find(id);
+  if (control == nullptr || control->selection == index) return;
+  control->selection = index;
+  Record(*control, "selection " + std::to_string(index));
+}
+int FakeDialog::Selection(int id) const {
+  const Control* control = Find(id);
+  return control != nullptr ? control->selection : -1;
+}
+
+void FakeDialog::SetScrollPosition(int id, int position) {
+  Control* control = Find(id);
+  if (control == nullptr || control->position == position) return;
+  control->position = position;
+  Record(*control, "position " + std::to_string(position));
+}
+int FakeDialog::ScrollPosition(int id) const {
+  const Control* control = Find(id);
+  return control != nullptr ? control->position : 0;
+}
+
+void FakeDialog::SetFillColour(int id, std::uint32_t bgr) {
+  Control* control = Find(id);
+  if (control == nullptr || control->fill == bgr) return;
+  control->fill = bgr;
+  Record(*control, "fill " + std::to_string(bgr));
+}
+std::uint32_t FakeDialog::FillColour(int id) const {
+  const Control* control = Find(id);
+  return control != nullptr ? control->fill : 0;
+}
+
+void FakeDialog::ClickByUser(int id) {
+  if (open_ && Find(id) != nullptr) events_.OnControlClick(id);
+}
+
+void FakeDialog::PickByUser(int id, int index) {
+  Control* control = Find(id);
+  if (!open_ || control == nullptr) return;
+  control->selection = index;
+  events_.OnSelectionChange(id);
+}
+
+void FakeDialog::ScrollByUser(int id, int position) {
+  Control* control = Find(id);
+  if (!open_ || control == nullptr || control->position == position) return;
+  control->position = position;
+  events_.OnScrollChange(id, position);
+}
+
+void FakeDialog::TypeByUser(int id, std::wstring_view text) {
+  if (Control* control = Find(id); open_ && control != nullptr) control->text = std::wstring(text);
+}
+
+}  // namespace rc::fake
+
+// --- Machine registry and processes ------------------------------------------
+
+namespace rc::fake {
+
+platform::Status FakeMachineRegistry::ReadValue(std::wstring_view key, std::wstring_view name,
+                                                platform::RegistryValue& value) {
+  log_.Add("hklm.read " + ToUtf8(key) + " " + ToUtf8(name));
+  auto it = values.find({ToUtf8(key), ToUtf8(name)});
+  if (it == values.end()) return platform::Status::Failed(2);  // not found
+  value = it->second;
+  return platform::Status::Ok();
+}
+
+void FakeMachineRegistry::PutText(const std::string& key, const std::string& name, const std::string& text,
+                                  bool terminated) {
+  platform::RegistryValue value{platform::kRegString, {}};
+  for (wchar_t c : FromUtf8(text)) {
+    value.bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    value.bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+  }
+  if (terminated) value.bytes.insert(value.bytes.end(), {0, 0});
+  Put(key, name, std::move(value));
+}
+
+void FakeMachineRegistry::Put(const std::string& key, const std::string& name, platform::RegistryValue value) {
+  values[{key, name}] = std::move(value);
+}
+
+bool FakeProcesses::FileExists(std::wstring_view path) {
+  log_.Add("exists " + ToUtf8(path));
+  return files.contains(ToUtf8(path));
+}
+
+platform::Status FakeProcesses::Start(std::wstring_view path) {
+  log_.Add("start " + ToUtf8(path));
+  if (!files.contains(ToUtf8(path))) return platform::Status::Failed(2);
+  started.push_back(ToUtf8(path));
+  return platform::Status::Ok();
+}
+
+}  // namespace rc::fake

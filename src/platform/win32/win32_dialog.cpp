@@ -1,0 +1,105 @@
+#include "platform/win32/win32_dialog.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/rounding.h"
+#include "platform/win32/win32_platform.h"
+
+namespace rc::win32 {
+
+namespace {
+
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+constexpr wchar_t kDialogFont[] = L"MS Shell Dlg";
+constexpr WORD kDialogFontPoints = 9;
+
+void Append(std::vector<WORD>& out, std::wstring_view text) {
+  out.insert(out.end(), text.begin(), text.end());
+  out.push_back(0);
+}
+
+// DLGTEMPLATE with no controls, no menu, the system dialog class, the caption
+// and the font; sized later in pixels.
+std::vector<WORD> MakeTemplate(std::wstring_view caption) {
+  std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+  DLGTEMPLATE header{};
+  header.style = kDialogStyle;
+  std::memcpy(words.data(), &header, sizeof header);
+  words.push_back(0);  // no menu
+  words.push_back(0);  // the system dialog class
+  Append(words, caption);
+  words.push_back(kDialogFontPoints);
+  Append(words, kDialogFont);
+  return words;
+}
+
+int ToPixels(float twips, float twips_per_pixel) {
+  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / twips_per_pixel));
+}
+
+}  // namespace
+
+Win32Dialog::Win32Dialog(Win32Platform& platform, platform::DialogEvents& events)
+    : platform_(platform), events_(events) {}
+
+Win32Dialog::~Win32Dialog() {
+  if (!hwnd_) return;
+  // Destroyed by its owner, not by the user: no close report.
+  ::SetWindowLongPtrW(hwnd_.get(), DWLP_USER, 0);
+  platform_.ForgetDialog(hwnd_.get());
+  hwnd_.reset();
+}
+
+bool Win32Dialog::Create(const platform::DialogSpec& spec) {
+  std::vector<WORD> words = MakeTemplate(spec.caption);
+  HWND hwnd = ::CreateDialogIndirectParamW(platform_.instance(), reinterpret_cast<const DLGTEMPLATE*>(words.data()),
+                                           nullptr, &Win32Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+  if (hwnd == nullptr) return false;
+  hwnd_.reset(hwnd);
+  platform_.RememberDialog(hwnd);
+  Place(spec.client_width, spec.client_height);
+  return true;
+}
+
+void Win32Dialog::Place(float client_width, float client_height) {
+  const platform::Screen& screen = platform_.screen();
+  RECT rect{0, 0, ToPixels(client_width, screen.TwipsPerPixelX()), ToPixels(client_height, screen.TwipsPerPixelY())};
+  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  ::SetWindowPos(hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Dialog::ShowActivated() {
+  if (!hwnd_) return;
+  ::ShowWindow(hwnd(), SW_SHOW);
+  ::SetForegroundWindow(hwnd());
+  ::BringWindowToTop(hwnd());
+}
+
+INT_PTR CALLBACK Win32Dialog::Procedure(HWND hwnd, UINT message, WPARAM, LPARAM lparam) {
+  if (message == WM_INITDIALOG) {
+    ::SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
+    return TRUE;
+  }
+  auto* self = reinterpret_cast<Win32Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+  if (self == nullptr) return FALSE;
+  switch (message) {
+    case WM_CLOSE: {
+      // The user's close discards the window; the object stays with its owner,
+      // which hears of it last, so nothing here touches the object after that.
+      ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+      self->platform_.ForgetDialog(hwnd);
+      self->hwnd_.reset();  // DestroyWindow
+      self->events_.OnDialogClosed();
+      return TRUE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace rc::win32

@@ -1,0 +1,399 @@
+#include "platform/win32/win32_dialog_controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/rounding.h"
+
+namespace rc::win32 {
+
+namespace {
+
+using platform::ControlKind;
+
+// The dialog's own font, and the faces tried in turn when one is missing: the
+// Korean system fonts, then the font that Wine setups and Linux desktops carry.
+constexpr platform::FontSpec kDialogFont{L"굴림", 9};
+constexpr const wchar_t* kFallbackFaces[] = {L"Gulim", L"NanumGothic", L"Malgun Gothic", L"Dotum"};
+constexpr int kListLines = 8;  // entries a dropped-down list shows
+
+bool FaceInstalled(const wchar_t* face) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  ::lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+  HDC dc = ::GetDC(nullptr);
+  bool found = false;
+  ::EnumFontFamiliesExW(
+      dc, &wanted, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM data) -> int {
+        *reinterpret_cast<bool*>(data) = true;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&found), 0);
+  ::ReleaseDC(nullptr, dc);
+  return found;
+}
+
+int DpiY() {
+  HDC dc = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  ::ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+int DialogControls::PixelsX(float twips) const {
+  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / screen_.TwipsPerPixelX()));
+}
+int DialogControls::PixelsY(float twips) const {
+  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / screen_.TwipsPerPixelY()));
+}
+
+// The control's place in the client area: frame contents lie in their frame.
+RECT DialogControls::ClientRect(const platform::ControlSpec& spec) const {
+  float left = spec.left, top = spec.top;
+  for (const platform::ControlSpec& other : spec_.controls) {
+    if (other.id == spec.parent) left += other.left, top += other.top;
+  }
+  const int x = PixelsX(left), y = PixelsY(top);
+  return {x, y, x + PixelsX(spec.width), y + PixelsY(spec.height)};
+}
+
+HFONT DialogControls::FontFor(const platform::FontSpec& wanted) {
+  const platform::FontSpec& font = wanted.face.empty() ? kDialogFont : wanted;
+  std::wstring key = std::wstring(font.face) + L"/" + std::to_wstring(font.points);
+  for (auto& [name, handle] : font_cache_) {
+    if (name == key) return handle;
+  }
+  std::wstring face(font.face);
+  if (!FaceInstalled(face.c_str())) {
+    face.clear();
+    for (const wchar_t* fallback : kFallbackFaces) {
+      if (FaceInstalled(fallback)) {
+        face = fallback;
+        break;
+      }
+    }
+  }
+  HFONT handle = nullptr;
+  if (!face.empty()) {
+    LOGFONTW description{};
+    description.lfHeight = -static_cast<LONG>(std::lround(font.points * DpiY() / 72.0));
+    description.lfWeight = FW_NORMAL;
+    description.lfCharSet = HANGEUL_CHARSET;
+    description.lfQuality = DEFAULT_QUALITY;
+    ::lstrcpynW(description.lfFaceName, face.c_str(), LF_FACESIZE);
+    handle = ::CreateFontIndirectW(&description);
+    if (handle != nullptr) fonts_.push_back(std::make_unique<OwnedGdiObject>(handle));
+  }
+  if (handle == nullptr) handle = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  font_cache_.emplace_back(key, handle);
+  return handle;
+}
+
+bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogSpec& spec) {
+  dialog_ = dialog;
+  spec_ = spec;
+  controls_.clear();
+  for (const platform::ControlSpec& c : spec.controls) controls_.push_back({&c});
+  // Creation order is the tab order: tab stops first, in their order, then the
+  // rest; frames come last so that what lies in them is drawn above them.
+  std::vector<Control*> order;
+  for (Control& c : controls_) order.push_back(&c);
+  auto rank = [](const Control* c) {
+    if (c->spec->tab_order >= 0) return c->spec->tab_order;
+    return c->spec->kind == ControlKind::Frame ? 20000 : 10000;
+  };
+  std::stable_sort(order.begin(), order.end(), [&](const Control* a, const Control* b) { return rank(a) < rank(b); });
+
+  tooltip_.reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                                   instance, nullptr));
+
+  for (Control* control : order) {
+    const platform::ControlSpec& c = *control->spec;
+    const wchar_t* window_class = L"STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE | (c.tab_order >= 0 ? WS_TABSTOP : 0);
+    DWORD ex_style = 0;
+    RECT rect = ClientRect(c);
+    switch (c.kind) {
+      case ControlKind::Label:
+        style |= SS_LEFT | SS_NOPREFIX;
+        break;
+      case ControlKind::TextBox:
+        window_class = L"EDIT";
+        style |= ES_AUTOHSCROLL;
+        ex_style |= WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::Button:
+        window_class = L"BUTTON";
+        style |= c.id == spec.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        break;
+      case ControlKind::Frame:
+        window_class = L"BUTTON";
+        style |= BS_GROUPBOX;
+        break;
+      case ControlKind::DropDownList:
+        window_class = L"COMBOBOX";
+        style |= CBS_DROPDOWNLIST | WS_VSCROLL;
+        rect.bottom += PixelsY(c.height) * kListLines;  // the dropped-down part
+        break;
+      case ControlKind::ScrollBar:
+        window_class = L"SCROLLBAR";
+        style |= SBS_HORZ;
+        break;
+      case ControlKind::ColourBox:
+        style |= SS_OWNERDRAW;
+        ex_style |= WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::Swatch:
+        style |= SS_OWNERDRAW | SS_NOTIFY | WS_BORDER;
+        break;
+      case ControlKind::Picture:
+        style |= SS_BITMAP;
+        break;
+    }
+    std::wstring text(c.kind == ControlKind::Picture ? std::wstring_view() : c.text);
+    control->hwnd = ::CreateWindowExW(ex_style, window_class, text.c_str(), style, rect.left, rect.top,
+                                      rect.right - rect.left, rect.bottom - rect.top, dialog,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstWindowId + c.id)), instance,
+                                      nullptr);
+    if (control->hwnd == nullptr) return false;
+    control->font = FontFor(c.font);
+    ::SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control->font), FALSE);
+    switch (c.kind) {
+      case ControlKind::DropDownList:
+        for (std::wstring_view item : c.items) {
+          std::wstring entry(item);
+          ::SendMessageW(control->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        }
+        break;
+      case ControlKind::ScrollBar: {
+        // One position per arrow and per trough click.
+        SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, c.minimum, c.maximum, 0, c.position, 0};
+        ::SetScrollInfo(control->hwnd, SB_CTL, &info, TRUE);
+        control->reported = c.position;
+        break;
+      }
+      case ControlKind::Picture:
+        if (!bitmap_) {
+          bitmap_.reset(::LoadImageW(instance, MAKEINTRESOURCEW(c.resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        }
+        if (bitmap_) ::SendMessageW(control->hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
+        break;
+      default:
+        break;
+    }
+    if (!c.tooltip.empty()) AddTooltip(*control);
+  }
+  if (spec.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + spec.default_button, 0);
+  return true;
+}
+
+void DialogControls::AddTooltip(const Control& control) {
+  if (!tooltip_) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_SUBCLASS;
+  std::wstring text(control.spec->tooltip);
+  tool.lpszText = text.data();
+  if (control.spec->kind == ControlKind::Frame) {
+    // A frame lets the mouse through to the dialog: the tool is its area there.
+    tool.hwnd = dialog_;
+    tool.uId = static_cast<UINT_PTR>(kFirstWindowId + control.spec->id);
+    tool.rect = ClientRect(*control.spec);
+  } else {
+    tool.uFlags |= TTF_IDISHWND;
+    tool.hwnd = dialog_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control.hwnd);
+  }
+  ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void DialogControls::FocusFirst() {
+  HWND focus = ::GetFocus();
+  if (focus != nullptr && ::IsChild(dialog_, focus)) return;
+  HWND first = ::GetNextDlgTabItem(dialog_, nullptr, FALSE);
+  if (first != nullptr) ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+}
+
+DialogControls::Control* DialogControls::Find(int control) {
+  for (Control& c : controls_) {
+    if (c.spec->id == control) return &c;
+  }
+  return nullptr;
+}
+const DialogControls::Control* DialogControls::Find(int control) const {
+  return const_cast<DialogControls*>(this)->Find(control);
+}
+DialogControls::Control* DialogControls::FromWindowId(int window_id) { return Find(window_id - kFirstWindowId); }
+
+void DialogControls::SetText(int control, std::wstring_view text) {
+  if (Control* c = Find(control); c != nullptr && c->hwnd != nullptr) {
+    std::wstring value(text);
+    ::SetWindowTextW(c->hwnd, value.c_str());
+  }
+}
+
+std::wstring DialogControls::Text(int control) const {
+  const Control* c = Find(control);
+  if (c == nullptr || c->hwnd == nullptr) return {};
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(c->hwnd)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(c->hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void DialogControls::SetSelection(int control, int index) {
+  if (Control* c = Find(control); c != nullptr && c->hwnd != nullptr) {
+    ::SendMessageW(c->hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);  // -1 clears it
+  }
+}
+
+int DialogControls::Selection(int control) const {
+  const Control* c = Find(control);
+  if (c == nullptr || c->hwnd == nullptr) return -1;
+  return static_cast<int>(::SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0));
+}
+
+void DialogControls::SetScrollPosition(int control, int position) {
+  if (Control* c = Find(control); c != nullptr && c->hwnd != nullptr) {
+    ::SetScrollPos(c->hwnd, SB_CTL, position, TRUE);
+    c->reported = ::GetScrollPos(c->hwnd, SB_CTL);
+  }
+}
+
+int DialogControls::ScrollPosition(int control) const {
+  const Control* c = Find(control);
+  return c != nullptr && c->hwnd != nullptr ? ::GetScrollPos(c->hwnd, SB_CTL) : 0;
+}
+
+void DialogControls::SetFillColour(int control, std::uint32_t bgr) {
+  if (Control* c = Find(control); c != nullptr && c->fill != bgr) {
+    c->fill = bgr;
+    if (c->hwnd != nullptr) ::InvalidateRect(c->hwnd, nullptr, TRUE);
+  }
+}
+
+std::uint32_t DialogControls::FillColour(int control) const {
+  const Control* c = Find(control);
+  return c != nullptr ? c->fill : 0;
+}
+
+// Arrows and trough move one position; the thumb follows a drag, and the
+// change is reported once the move is complete and only when it changed.
+void DialogControls::Scrolled(Control& control, int code, int thumb) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
+  ::GetScrollInfo(control.hwnd, SB_CTL, &info);
+  int position = info.nPos;
+  switch (code) {
+    case SB_LINELEFT:
+    case SB_PAGELEFT:
+      --position;
+      break;
+    case SB_LINERIGHT:
+    case SB_PAGERIGHT:
+      ++position;
+      break;
+    case SB_LEFT:
+      position = info.nMin;
+      break;
+    case SB_RIGHT:
+      position = info.nMax;
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      position = thumb;
+      break;
+    default:  // SB_ENDSCROLL
+      break;
+  }
+  position = std::clamp(position, info.nMin, info.nMax);
+  if (position != info.nPos) ::SetScrollPos(control.hwnd, SB_CTL, position, TRUE);
+  if (code == SB_THUMBTRACK || position == control.reported) return;
+  control.reported = position;
+  events_.OnScrollChange(control.spec->id, position);
+}
+
+void DialogControls::PaintLines(HDC dc) const {
+  for (const platform::LineSpec& line : spec_.lines) {
+    HPEN pen = ::CreatePen(PS_SOLID, line.width_pixels, line.colour);
+    HGDIOBJ old = ::SelectObject(dc, pen);
+    ::MoveToEx(dc, PixelsX(line.x1), PixelsY(line.y1), nullptr);
+    ::LineTo(dc, PixelsX(line.x2), PixelsY(line.y2));
+    ::SelectObject(dc, old);
+    ::DeleteObject(pen);
+  }
+}
+
+bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) {
+  switch (message) {
+    case WM_COMMAND: {
+      const int window_id = LOWORD(wparam), code = HIWORD(wparam);
+      // Enter with no default button, and Esc, come as IDOK and IDCANCEL.
+      if (window_id == IDCANCEL && spec_.cancel_button >= 0) {
+        events_.OnControlClick(spec_.cancel_button);
+        result = TRUE;
+        return true;
+      }
+      Control* control = FromWindowId(window_id);
+      if (control == nullptr) return false;
+      const ControlKind kind = control->spec->kind;
+      result = TRUE;
+      if (kind == ControlKind::Button && code == BN_CLICKED) events_.OnControlClick(control->spec->id);
+      else if (kind == ControlKind::Swatch && code == STN_CLICKED) events_.OnControlClick(control->spec->id);
+      else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE) events_.OnSelectionChange(control->spec->id);
+      return true;
+    }
+    case WM_HSCROLL: {
+      HWND bar = reinterpret_cast<HWND>(lparam);
+      for (Control& control : controls_) {
+        if (control.hwnd == bar && bar != nullptr) {
+          Scrolled(control, LOWORD(wparam), HIWORD(wparam));
+          result = TRUE;
+          return true;
+        }
+      }
+      return false;
+    }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      Control* control = FromWindowId(static_cast<int>(item->CtlID));
+      if (control == nullptr) return false;
+      HBRUSH brush = ::CreateSolidBrush(control->fill);
+      ::FillRect(item->hDC, &item->rcItem, brush);
+      ::DeleteObject(brush);
+      result = TRUE;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC: {
+      HWND window = reinterpret_cast<HWND>(lparam);
+      for (const Control& control : controls_) {
+        if (control.hwnd == window && control.spec->text_colour != platform::kWindowTextColour) {
+          HDC dc = reinterpret_cast<HDC>(wparam);
+          ::SetTextColor(dc, control.spec->text_colour);
+          ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+          result = reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
+          return true;
+        }
+      }
+      return false;
+    }
+    case WM_PAINT: {
+      if (spec_.lines.empty()) return false;
+      PAINTSTRUCT paint;
+      HDC dc = ::BeginPaint(dialog_, &paint);
+      PaintLines(dc);
+      ::EndPaint(dialog_, &paint);
+      result = TRUE;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace rc::win32

@@ -1,0 +1,58 @@
+#include "platform/win32/win32_machine.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/handles.h"
+
+namespace rc::win32 {
+
+namespace {
+constexpr DWORD kValueBufferBytes = 1024;
+}
+
+platform::Status Win32MachineRegistry::ReadValue(std::wstring_view key, std::wstring_view name,
+                                                 platform::RegistryValue& value) {
+  // Read access only: a standard user is refused anything more on this root.
+  HKEY raw = nullptr;
+  const std::wstring key_path(key), value_name(name);
+  LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, KEY_READ, &raw);
+  if (status != ERROR_SUCCESS) return platform::Status::Failed(static_cast<std::uint32_t>(status));
+  OwnedKey opened(raw);  // closed on every path from here
+  std::vector<std::uint8_t> buffer(kValueBufferBytes, 0);
+  DWORD type = 0, size = kValueBufferBytes;
+  status = ::RegQueryValueExW(opened.get(), value_name.c_str(), nullptr, &type, buffer.data(), &size);
+  if (status != ERROR_SUCCESS) return platform::Status::Failed(static_cast<std::uint32_t>(status));
+  buffer.resize(size);
+  value.type = type;
+  value.bytes = std::move(buffer);
+  return platform::Status::Ok();
+}
+
+bool Win32Processes::FileExists(std::wstring_view path) {
+  const std::wstring file(path);
+  const DWORD attributes = ::GetFileAttributesW(file.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+platform::Status Win32Processes::Start(std::wstring_view path) {
+  if (path.empty()) return platform::Status::Failed(ERROR_FILE_NOT_FOUND);
+  const std::wstring program(path);
+  // The program named exactly, so a path with blanks cannot start another file.
+  std::wstring command_line = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+    return platform::Status::Failed(::GetLastError());
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);  // not watched, not waited for
+  return platform::Status::Ok();
+}
+
+}  // namespace rc::win32

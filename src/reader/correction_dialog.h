@@ -1,0 +1,57 @@
+#pragma once
+// frmRevision, the machine-correction dialog: shows and saves the correction
+// angle and the length ratio, and switches the reader mode, which opens or
+// closes the reader port at once. Readings go on being answered while it is open.
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "platform/dialog.h"
+#include "platform/platform.h"
+#include "reader/reader_link.h"
+#include "settings/settings_store.h"
+#include "shell/dialog_host.h"
+
+namespace rc::reader {
+
+enum CorrectionControl : int { kLabel1, kTxtRadian, kTxtDist, kBtnChange, kCmdSave, kCorrectionControlCount };
+
+extern const std::array<platform::ControlSpec, kCorrectionControlCount> kCorrectionControls;
+extern const platform::DialogSpec kCorrectionSpec;
+
+inline constexpr std::wstring_view kPortSwitchFailed = L"COM2 포트가 열려 있거나 닫혀있습니다.";
+
+// The angle as the dialog shows it: "." always, up to 15 significant digits,
+// no exponent, no trailing zeros, no point for a whole number (30, 1.5, -2.25).
+std::wstring AngleText(double degrees);
+
+class CorrectionDialog final : public shell::ModelessDialog, public platform::DialogEvents {
+ public:
+  // Makes the window (hidden) and runs the load step; null when the window
+  // cannot be made. `link` owns the reader port the mode button opens and closes.
+  static std::unique_ptr<CorrectionDialog> Make(platform::Platform& platform, settings::SettingsStore& store,
+                                                ReaderLink& link);
+
+  bool IsOpen() const override { return window_ != nullptr && window_->IsOpen(); }
+  void BringToFront() override {
+    if (IsOpen()) window_->ShowActivated();
+  }
+  void OnControlClick(int control) override;
+
+  platform::Dialog& window() { return *window_; }
+
+ private:
+  CorrectionDialog(platform::Platform& platform, settings::SettingsStore& store, ReaderLink& link)
+      : platform_(platform), store_(store), link_(link) {}
+  void Load();
+  void SwitchMode();
+  void Save();
+
+  platform::Platform& platform_;
+  settings::SettingsStore& store_;
+  ReaderLink& link_;
+  std::unique_ptr<platform::Dialog> window_;
+};
+
+}  // namespace rc::reader

@@ -1,0 +1,21 @@
+#include "shell/dialog_host.h"
+
+namespace rc::shell {
+
+void DialogHost::Show() {
+  if (!IsOpen()) {
+    dialog_.reset();  // the closed one, if any: safe here, outside its window's handlers
+    dialog_ = make_();
+    if (!dialog_) return;  // its window could not be made: the command does nothing
+  }
+  dialog_->BringToFront();
+}
+
+std::unique_ptr<PlainDialog> PlainDialog::Make(platform::Platform& platform, const platform::DialogSpec& spec) {
+  std::unique_ptr<PlainDialog> dialog(new PlainDialog());
+  dialog->window_ = platform.MakeDialog(spec, *dialog);
+  if (!dialog->window_) return nullptr;
+  return dialog;
+}
+
+}  // namespace rc::shell
