@@ -544,6 +544,10 @@ testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour) {
 
 // ---------------------------------------------------------------- serial link
 
+testing::AssertionResult SetCom2Present(bool present) {
+  return Request({"com2", present ? "present" : "missing"}, nullptr);
+}
+
 SerialPeer::~SerialPeer() {
   Close();
 }

@@ -168,6 +168,10 @@ testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour);
 
 // ---------------------------------------------------------------- serial link
 
+// Points the program's COM2 at nothing (`present` false: opening it fails as for
+// a missing port) or back at the pseudo-terminal pair. Takes effect at the next open.
+testing::AssertionResult SetCom2Present(bool present);
+
 // The test's end of the serial link: COM3, the far end of the pseudo-terminal pair
 // whose other end is the program's COM2.
 class SerialPeer {

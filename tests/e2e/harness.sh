@@ -16,6 +16,7 @@
 #   screenshot NAME        import -window root -> SCREENSHOTS/NAME.png; answers the path
 #   xdotool ARG...         xdotool on the virtual display; answers its output
 #   pixel X Y              answers "R G B" of that screen pixel
+#   com2 missing|present   points COM2 at nothing (no such port) or back at the pair
 #
 # Environment: RETICOR_E2E_TIMEOUT (seconds for the test program, default 240),
 # RETICOR_E2E_KEEP=1 keeps the run directory (prefix, logs) for a post-mortem.
@@ -154,6 +155,13 @@ serve_one() {
       else
         status=2 out="bad pixel position"
       fi
+      ;;
+    com2)
+      case "${a[1]-}" in
+        missing) ln -sfn "$run/no-such-port" "$WINEPREFIX/dosdevices/com2" ;;
+        present) ln -sfn "$run/ttyA" "$WINEPREFIX/dosdevices/com2" ;;
+        *) status=2 out="bad com2 state '${a[1]-}'" ;;
+      esac
       ;;
     *)
       status=2 out="unknown request '${a[0]-}'"

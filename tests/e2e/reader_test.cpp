@@ -1,0 +1,175 @@
+// The reader link of the real program: readings sent on COM3 reach Reticor2.exe on
+// COM2 through the pseudo-terminal pair and are answered there, with the correction
+// settings stored in the registry before start.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+namespace {
+
+using e2e::kCorrectionApp;
+
+constexpr DWORD kReplyWaitMs = 5000;
+// How long a line that must stay unanswered is given before the next one goes out.
+constexpr DWORD kQuietWaitMs = 1000;
+
+const std::string kLine1 = "  12345,  23456   0\r";
+const std::string kReply1 = "000123,000234,1\r";
+const std::string kLine3 = "  30000,  40000   0\r";
+
+struct Stored {
+  const wchar_t* angle;  // nullptr: not stored
+  const wchar_t* ratio;
+  const wchar_t* mode = nullptr;
+};
+
+class ReaderTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(e2e::ResetSettings()); }
+  void TearDown() override {
+    app.Terminate();
+    peer.Close();
+    EXPECT_TRUE(e2e::SetCom2Present(true));
+    EXPECT_TRUE(e2e::ResetSettings());
+  }
+
+  void Start(const Stored& stored) {
+    if (stored.angle) {
+      ASSERT_TRUE(e2e::SaveSetting(kCorrectionApp, L"각도", L"각도", stored.angle));
+    }
+    if (stored.ratio) {
+      ASSERT_TRUE(e2e::SaveSetting(kCorrectionApp, L"길이비율", L"길이비율", stored.ratio));
+    }
+    if (stored.mode) {
+      ASSERT_TRUE(e2e::SaveSetting(kCorrectionApp, L"모드", L"모드", stored.mode));
+    }
+    ASSERT_TRUE(peer.Open());
+    ASSERT_TRUE(app.Start());
+  }
+
+  // Sends one line and returns what comes back: a reply up to its CR, or nothing
+  // within the quiet wait when `answered` is false. One line at a time, so that
+  // each line is its own receive event (of two lines in one event only the first
+  // is converted).
+  std::string Exchange(const std::string& line, bool answered = true) {
+    EXPECT_TRUE(peer.Write(line));
+    return answered ? peer.ReadUntil('\r', kReplyWaitMs) : peer.Read(64, kQuietWaitMs);
+  }
+
+  void ExpectNoMessageBox() {
+    for (const e2e::WindowState& dialog : app.Dialogs())
+      ADD_FAILURE() << "the program shows a dialog: " << e2e::Describe(dialog);
+  }
+
+  e2e::App app;
+  e2e::SerialPeer peer;
+};
+
+// The texts of a dialog's static controls (a message box's text is one of them).
+std::vector<std::wstring> StaticTexts(HWND dialog) {
+  std::vector<std::wstring> texts;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t class_name[64] = {};
+    GetClassNameW(child, class_name, 64);
+    if (lstrcmpiW(class_name, L"Static") != 0) continue;
+    wchar_t text[256] = {};
+    GetWindowTextW(child, text, 256);
+    if (text[0] != L'\0') texts.emplace_back(text);
+  }
+  return texts;
+}
+
+struct Step {
+  std::string line;
+  std::string reply;  // empty: none
+};
+struct WorkedExample {
+  const char* name;
+  Stored stored;
+  std::vector<Step> steps;
+};
+void PrintTo(const WorkedExample& example, std::ostream* out) { *out << example.name; }
+
+// After a line that gets no reply, a valid one shows that the link goes on.
+const WorkedExample kWorkedExamples[] = {
+    {"Plain", {L" 0", L"0,0"}, {{kLine1, kReply1}}},
+    {"LengthRatio", {L" 0", L"2,0.5"}, {{"  50000,  12346   3\r", "001000,000061,8\r"}}},
+    {"Correction30", {L" 30", L"0,0"}, {{kLine3, "000459,000400,1\r"}}},
+    {"CorrectionMinus60ClampedNoRatio", {L"-60", L""}, {{kLine3, "000000,000400,1\r"}}},
+    {"RepeatOfTheLastLine", {L" 0", L"0,0"}, {{kLine1, kReply1}, {kLine1, ""}, {kLine3, "000300,000400,1\r"}}},
+    {"StatusFive", {L" 0", L"0,0"}, {{"  12345,  23456   5\r", ""}, {kLine1, kReply1}}},
+    {"ShortLine", {L" 0", L"0,0"}, {{"12345,234560\r", ""}, {kLine1, kReply1}}},
+};
+
+class WorkedExampleTest : public ReaderTest, public testing::WithParamInterface<WorkedExample> {};
+
+TEST_P(WorkedExampleTest, IsAnsweredExactly) {
+  Start(GetParam().stored);
+  for (const Step& step : GetParam().steps)
+    EXPECT_EQ(Exchange(step.line, !step.reply.empty()), step.reply) << "for " << step.line;
+  ExpectNoMessageBox();
+}
+
+INSTANTIATE_TEST_SUITE_P(Reader, WorkedExampleTest, testing::ValuesIn(kWorkedExamples),
+                         [](const testing::TestParamInfo<WorkedExample>& info) { return info.param.name; });
+
+TEST_F(ReaderTest, ALineSentOneByteAtATimeIsAnsweredOnce) {
+  Start({nullptr, nullptr});
+  for (char byte : kLine1) {
+    ASSERT_TRUE(peer.Write(std::string(1, byte)));
+    Sleep(5);  // separate receive events, not one chunk
+  }
+  EXPECT_EQ(peer.ReadUntil('\r', kReplyWaitMs), kReply1);
+  EXPECT_EQ(peer.Read(64, kQuietWaitMs), "") << "more than one reply";
+}
+
+TEST_F(ReaderTest, GarbageWithoutCrBecomesTheStartOfTheNextLineAndTheLinkGoesOn) {
+  Start({nullptr, nullptr});
+  ASSERT_TRUE(peer.Write("#*?"));
+  Sleep(100);  // its own receive event
+  // The X field becomes "#*?.0012345", which holds no number: X = 0.
+  EXPECT_EQ(Exchange(kLine1), "000000,000234,1\r");
+  EXPECT_EQ(Exchange(kLine1), kReply1);
+}
+
+TEST_F(ReaderTest, InTheWintabModeNothingIsAnsweredAndNothingShown) {
+  Start({nullptr, nullptr, L"Wintab 전환"});
+  EXPECT_EQ(Exchange(kLine1, false), "");
+  ExpectNoMessageBox();
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(ReaderTest, AMissingCom2IsReportedOnceAndTheCrossStaysUp) {
+  ASSERT_TRUE(e2e::SetCom2Present(false));
+  ASSERT_TRUE(app.Start());
+  HWND box = nullptr;
+  ASSERT_TRUE(e2e::WaitUntil(
+      [&] {
+        std::vector<HWND> dialogs = app.Windows(L"#32770");
+        box = dialogs.empty() ? nullptr : dialogs.front();
+        return box != nullptr;
+      },
+      kReplyWaitMs))
+      << "no message box";
+  const e2e::WindowState state = e2e::QueryWindow(box);
+  EXPECT_EQ(e2e::Utf8(state.caption), "Reticor2");
+  EXPECT_EQ(StaticTexts(box), std::vector<std::wstring>{L"COM2 포트를 열수가 없습니다."});
+  EXPECT_TRUE(state.visible);
+  HWND centre = app.Window(L"frm_Center");
+  ASSERT_NE(centre, nullptr);
+  EXPECT_TRUE(e2e::QueryWindow(centre).visible);
+  EXPECT_EQ(app.Windows(L"BarWindow").size(), 18u);
+  EXPECT_TRUE(e2e::Screenshot("reader-com2-missing"));
+
+  // OK: the box goes, no second one follows, the program runs on.
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(e2e::WaitUntil([&] { return app.Windows(L"#32770").empty(); }, kReplyWaitMs));
+  Sleep(kQuietWaitMs);
+  EXPECT_TRUE(app.Windows(L"#32770").empty()) << "a second message box";
+  EXPECT_TRUE(app.Running());
+  EXPECT_TRUE(e2e::QueryWindow(centre).visible);
+}
+
+}  // namespace
