@@ -1,12 +1,18 @@
 #include "app/startup_window.h"
 
+#include "dialogs/about_dialog.h"
+#include "dialogs/properties_dialog.h"
+#include "reader/correction_dialog.h"
 #include "shell/always_on_top.h"
+#include "shell/menu_commands.h"
 #include "shell/popup_menu_items.h"
 
 namespace rc::app {
 
 namespace {
 constexpr std::wstring_view kStartUpWindowName = L"frm_Pop";
+// Empty: with no tip text of its own the tray icon shows the caption, so no tooltip.
+constexpr std::wstring_view kStartUpCaption = L"";
 constexpr std::wstring_view kStartFailed = L"Reticor2를 시작할 수 없습니다: ";
 }  // namespace
 
@@ -14,7 +20,15 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
     : platform_(platform),
       store_(platform.settings(), platform.screen(), platform.messages()),
       cross_(platform, store_),
-      reader_link_(platform.serialPort(), platform.messages(), store_.values()) {}
+      reader_link_(platform.serialPort(), platform.messages(), store_.values()),
+      properties_dialog_([this] { return std::unique_ptr<shell::ModelessDialog>(dialogs::PropertiesDialog::Make(cross_)); }),
+      revision_dialog_([this] {
+        return std::unique_ptr<shell::ModelessDialog>(reader::CorrectionDialog::Make(platform_, store_, reader_link_));
+      }),
+      about_dialog_([this] {
+        return std::unique_ptr<shell::ModelessDialog>(
+            dialogs::AboutDialog::Make(cross_, platform_.machineRegistry(), platform_.processes()));
+      }) {}
 
 StartUpWindow::~StartUpWindow() = default;
 
@@ -24,7 +38,7 @@ bool StartUpWindow::Load() {
     platform_.messages().ShowMessage(std::wstring(kStartFailed) + std::wstring(kStartUpWindowName));
     return false;
   }
-  window_->SetCaption(L"");
+  window_->SetCaption(kStartUpCaption);
   menu_ = platform_.MakePopupMenu(*window_, shell::kDizodudozPop);
   if (!menu_) {
     platform_.messages().ShowMessage(std::wstring(kStartFailed) + L"DizodudozPop");
@@ -57,11 +71,55 @@ void StartUpWindow::OnSessionEnding() {
   CloseReaderPort();
 }
 
+void StartUpWindow::OnTrayNotification(std::uint32_t mouse_message) {
+  switch (shell::TrayCallback(mouse_message)) {
+    case shell::TrayAction::ShowCentreHandle:
+      cross_.handle().window().ShowActivated();
+      break;
+    case shell::TrayAction::ShowMenu:
+      shell::RefreshHoldCheck(*menu_, store_.values());
+      menu_->ShowAtPointer();
+      break;
+    case shell::TrayAction::None:
+      break;
+  }
+}
+
+void StartUpWindow::OnMenuCommand(int command) {
+  switch (command) {
+    case shell::kAlwaysOnTop:
+      shell::AlwaysOnTop(cross_, store_.values(), *menu_);
+      break;
+    case shell::kHold:
+      shell::Hold(*menu_, store_.values());
+      break;
+    case shell::kColor:
+      properties_dialog_.Show();
+      break;
+    case shell::kRevision:
+      revision_dialog_.Show();
+      break;
+    case shell::kSWinfo:
+      about_dialog_.Show();
+      break;
+    case shell::kFinish:
+      Finish();
+      break;
+    default:
+      break;
+  }
+}
+
+// The same record as at start; a refused add (the icon is still there) is harmless.
+void StartUpWindow::OnTaskbarCreated() { AddTrayIcon(); }
+
 void StartUpWindow::OnSerialReceived(std::string_view bytes) { reader_link_.OnReceived(bytes); }
 void StartUpWindow::OnSerialLost() { reader_link_.OnLost(); }
 void StartUpWindow::OnSerialPortArrived() { reader_link_.OnPortArrived(); }
 
-void StartUpWindow::AddTrayIcon() {}
+void StartUpWindow::AddTrayIcon() {
+  (void)shell::AddTrayIcon(platform_.notificationArea(), tray_icon_data_, *window_, kStartUpCaption, L"");
+}
 
 void StartUpWindow::Ini_OnTop() { shell::Ini_OnTop(cross_, store_.values(), *menu_); }
 
@@ -74,7 +132,9 @@ void StartUpWindow::ShowCentreHandle() { cross_.handle().window().SetVisible(tru
 
 void StartUpWindow::ConfigureReaderPort() { reader_link_.ConfigureReaderPort(); }
 
-void StartUpWindow::DeleteTrayIcon() {}
+void StartUpWindow::DeleteTrayIcon() {
+  if (window_) (void)shell::DeleteTrayIcon(platform_.notificationArea(), tray_icon_data_, *window_);
+}
 
 void StartUpWindow::CloseReaderPort() { reader_link_.Close(); }
 

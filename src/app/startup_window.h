@@ -9,6 +9,8 @@
 #include "platform/platform.h"
 #include "reader/reader_link.h"
 #include "settings/settings_store.h"
+#include "shell/dialog_host.h"
+#include "shell/tray_icon.h"
 
 namespace rc::app {
 
@@ -38,6 +40,12 @@ class StartUpWindow final : public platform::WindowEvents {
   // Window events of the start-up window.
   void OnClose() override;
   void OnSessionEnding() override;
+  // A notification from the tray icon: its mouse-message number.
+  void OnTrayNotification(std::uint32_t mouse_message) override;
+  void OnMenuCommand(int command) override;
+  // The notification area was re-created (the shell restarted): the icon is
+  // added again, or the program would run on with no way to reach it.
+  void OnTaskbarCreated() override;
   // The reader port's events.
   void OnSerialReceived(std::string_view bytes) override;
   void OnSerialLost() override;
@@ -64,6 +72,11 @@ class StartUpWindow final : public platform::WindowEvents {
   reader::ReaderLink reader_link_;  // MSComm2; after store_: it reads the settings
   std::unique_ptr<platform::Window> window_;
   std::unique_ptr<platform::PopupMenu> menu_;  // DizodudozPop
+  shell::TrayIconData tray_icon_data_;
+  // The dialogs of the menu: Frm_속성, frmRevision, frmAbout.
+  shell::DialogHost properties_dialog_;
+  shell::DialogHost revision_dialog_;
+  shell::DialogHost about_dialog_;
 };
 
 }  // namespace rc::app

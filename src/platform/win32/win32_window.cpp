@@ -152,10 +152,9 @@ void Win32Window::SetTopmost(bool topmost) {
 }
 
 void Win32Window::ShowActivated() {
-  if (!visible_) {
-    visible_ = true;
-    ::ShowWindow(hwnd(), SW_SHOW);
-  }
+  // An action, not a property: shown even if something outside the program hid it.
+  visible_ = true;
+  ::ShowWindow(hwnd(), SW_SHOW);
   ::SetForegroundWindow(hwnd());
   ::BringWindowToTop(hwnd());
 }
