@@ -148,7 +148,11 @@ void Win32Window::SetCaption(std::wstring_view caption) {
 }
 
 void Win32Window::SetTopmost(bool topmost) {
-  ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  // SWP_NOACTIVATE: without it SetWindowPos activates the window, and the cross
+  // windows never take the focus (Wine also treats an activated window as one
+  // its window manager must handle, and then every hide waits for it).
+  ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void Win32Window::ShowActivated() {
@@ -243,6 +247,18 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_MOUSEACTIVATE:
       if (class_ != platform::WindowClass::StartUp) return MA_NOACTIVATE;
+      break;
+    case WM_NCLBUTTONDOWN:
+      // The handle's drag (BeginDrag): start the move as the default handling
+      // would, but without activating the window first (it never takes the
+      // focus, and Wine starts no move for a window that refuses activation) and
+      // from where the pointer really is (the request carries no position).
+      if (class_ == platform::WindowClass::CentreHandle && wparam == HTCAPTION) {
+        POINT pointer{};
+        ::GetCursorPos(&pointer);
+        ::SendMessageW(h, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, MAKELPARAM(pointer.x, pointer.y));
+        return 0;
+      }
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

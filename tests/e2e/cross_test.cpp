@@ -1,0 +1,175 @@
+// The crosshair on a real screen: nineteen windows where the layout puts them,
+// in the cross colour, stacked as OnTop says; a drag of the centre handle with
+// real mouse input moves the whole cross unless the position is held.
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+namespace {
+
+using e2e::Application;
+using e2e::kDisplayApp;
+
+constexpr int kTwipsPerPixel = 15;  // the virtual display runs at 96 DPI
+
+// Twips to a pixel edge: nearest pixel, halves to even (the program's rule).
+long Px(double twips) { return std::lrint(twips / kTwipsPerPixel); }
+
+// A window rectangle in screen pixels, comparable and sortable.
+struct Box {
+  long left = 0, top = 0, right = 0, bottom = 0;
+  Box() = default;
+  Box(long l, long t, long r, long b) : left(l), top(t), right(r), bottom(b) {}
+  explicit Box(const RECT& r) : Box(r.left, r.top, r.right, r.bottom) {}
+  auto operator<=>(const Box&) const = default;
+};
+
+Box PixelRect(double left, double top, double width, double height) {
+  return {Px(left), Px(top), Px(left + width), Px(top + height)};
+}
+
+std::string Describe(const Box& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + ")";
+}
+std::string Describe(const std::vector<Box>& rects) {
+  std::string out;
+  for (const Box& r : rects) out += " " + Describe(r);
+  return out;
+}
+
+// The eighteen bar rectangles around a handle at (cl, ct) twips: four segments
+// up and down, five left and right, each L long and T thick, G apart.
+std::vector<Box> ExpectedBars(double cl, double ct, double l = 350, double t = 50, double g = 350) {
+  std::vector<Box> bars;
+  for (int place = 1; place <= 4; ++place) {
+    bars.push_back(PixelRect(cl, ct - place * (g + l), t, l));                   // up
+    bars.push_back(PixelRect(cl, ct + t + g + (place - 1) * (l + g), t, l));     // down
+  }
+  for (int place = 1; place <= 5; ++place) {
+    bars.push_back(PixelRect(cl - place * (l + g), ct, l, t));                   // left
+    bars.push_back(PixelRect(cl + t + g + (place - 1) * (l + g), ct, l, t));     // right
+  }
+  std::sort(bars.begin(), bars.end());
+  return bars;
+}
+
+class CrossTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(e2e::ResetSettings()); }
+  void TearDown() override {
+    app.Terminate();
+    EXPECT_TRUE(e2e::ResetSettings());
+  }
+
+  // Starts the program and waits for its nineteen cross windows to be shown.
+  void StartAndWaitForTheCross() {
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForWindows(L"BarWindow", 18, 5000)) << app.Windows(L"BarWindow").size() << " bars";
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Shown().size() == 18 && Handle().visible; }, 5000));
+  }
+
+  e2e::WindowState Handle() const { return e2e::QueryWindow(app.Window(L"frm_Center")); }
+  std::vector<e2e::WindowState> Bars() const {
+    std::vector<e2e::WindowState> bars;
+    for (HWND hwnd : app.Windows(L"BarWindow")) bars.push_back(e2e::QueryWindow(hwnd));
+    return bars;
+  }
+  // Rectangles of the visible bars, sorted.
+  std::vector<Box> Shown() const {
+    std::vector<Box> rects;
+    for (const e2e::WindowState& bar : Bars())
+      if (bar.visible) rects.emplace_back(bar.rect);
+    std::sort(rects.begin(), rects.end());
+    return rects;
+  }
+
+  void ExpectCrossAround(double cl, double ct) {
+    const std::vector<Box> expected = ExpectedBars(cl, ct);
+    e2e::WaitUntil([&] { return Shown() == expected; }, 3000);
+    EXPECT_TRUE(Shown() == expected) << "bars:" << Describe(Shown()) << "\nexpected:" << Describe(expected);
+    EXPECT_TRUE(Box(Handle().rect) == PixelRect(cl, ct, 50, 50)) << e2e::Describe(Handle());
+  }
+
+  void ExpectStacking(bool topmost) {
+    EXPECT_EQ(Handle().topmost, topmost) << e2e::Describe(Handle());
+    for (const e2e::WindowState& bar : Bars()) EXPECT_EQ(bar.topmost, topmost) << e2e::Describe(bar);
+    EXPECT_FALSE(e2e::QueryWindow(app.Window(L"frm_Pop")).topmost);
+  }
+
+  // A stored, non-first-run display setting with these flags.
+  void StoreSettings(const wchar_t* on_top, const wchar_t* hold) {
+    ASSERT_TRUE(e2e::SaveApplication(
+        kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", on_top}}},
+                      {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
+                      {L"위치", {{L"XPosition", L"14400"}, {L"YPosition", L"8100"}, {L"고정", hold}}},
+                      {L"폼", e2e::PartFlags(L"1")}}));
+  }
+
+  e2e::App app;
+};
+
+TEST_F(CrossTest, FirstStartShowsNineteenRedTopmostPlainWindowsAroundTheScreenCentre) {
+  StartAndWaitForTheCross();
+  ExpectCrossAround(14400, 8100);
+  ExpectStacking(true);
+  for (const e2e::WindowState& w : Bars()) {
+    EXPECT_EQ(w.caption, L"") << e2e::Describe(w);
+    EXPECT_EQ(w.style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER), 0) << e2e::Describe(w);
+    // No taskbar button, never the focus, clicks go through to the window below.
+    EXPECT_EQ(w.exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT),
+              WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT)
+        << e2e::Describe(w);
+  }
+  EXPECT_EQ(Handle().caption, L"");
+  EXPECT_EQ(Handle().exStyle & WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW);
+
+  if (e2e::HarnessAvailable()) {
+    std::vector<Box> rects = Shown();
+    rects.emplace_back(Handle().rect);
+    for (const Box& r : rects) {
+      COLORREF colour = 0;
+      ASSERT_TRUE(e2e::ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2, &colour));
+      EXPECT_EQ(colour, RGB(255, 0, 0)) << "at the middle of " << Describe(r);
+    }
+    EXPECT_TRUE(e2e::Screenshot("cross-first-start"));
+  }
+}
+
+TEST_F(CrossTest, StoredOnTopFalseGivesOrdinaryWindows) {
+  StoreSettings(L"False", L"False");
+  StartAndWaitForTheCross();
+  ExpectCrossAround(14400, 8100);
+  ExpectStacking(false);
+}
+
+TEST_F(CrossTest, HeldPositionIgnoresADragOnTheHandle) {
+  if (!e2e::HarnessAvailable()) GTEST_SKIP() << "needs real mouse input";
+  StoreSettings(L"True", L"True");
+  StartAndWaitForTheCross();
+  const RECT handle = Handle().rect;
+  ASSERT_TRUE(e2e::Drag({handle.left + 1, handle.top + 1}, {handle.left - 299, handle.top - 199}));
+  Sleep(500);
+  ExpectCrossAround(14400, 8100);
+}
+
+TEST_F(CrossTest, ADragOnTheHandleMovesTheWholeCross) {
+  if (!e2e::HarnessAvailable()) GTEST_SKIP() << "needs real mouse input";
+  StartAndWaitForTheCross();
+  const RECT before = Handle().rect;
+  // Steps of one pixel keep the pointer over the three-pixel handle as it follows.
+  ASSERT_TRUE(e2e::Drag({before.left + 1, before.top + 1}, {before.left - 59, before.top - 39}, 60));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Handle().rect.left != before.left; }, 3000))
+      << "the handle did not move: " << e2e::Describe(Handle());
+  // The handle follows the pointer; the bars are laid out around its new place.
+  const RECT after = Handle().rect;
+  EXPECT_EQ(after.left, before.left - 60);
+  EXPECT_EQ(after.top, before.top - 40);
+  ExpectCrossAround(after.left * kTwipsPerPixel, after.top * kTwipsPerPixel);
+  if (e2e::HarnessAvailable()) EXPECT_TRUE(e2e::Screenshot("cross-after-drag"));
+}
+
+}  // namespace
