@@ -491,8 +491,23 @@ testing::AssertionResult Xdotool(const std::vector<std::string>& args, std::stri
   return Request(request, output);
 }
 
+namespace {
+
+// xdotool's --sync waits for a motion event, which never comes when the pointer is
+// there already; instead, wait until the system reports the pointer at the spot.
+testing::AssertionResult PointerArrives(int x, int y) {
+  POINT at{};
+  if (WaitUntil([&] { return GetCursorPos(&at) && at.x == x && at.y == y; }, 3000))
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "the pointer is at " << at.x << "," << at.y << ", not at " << x << "," << y;
+}
+
+}  // namespace
+
 testing::AssertionResult MouseMove(int x, int y) {
-  return Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)});
+  testing::AssertionResult moved = Xdotool({"mousemove", std::to_string(x), std::to_string(y)});
+  if (!moved) return moved;
+  return PointerArrives(x, y);
 }
 
 testing::AssertionResult MouseDown(int button) {
@@ -504,14 +519,16 @@ testing::AssertionResult MouseUp(int button) {
 }
 
 testing::AssertionResult Click(int x, int y, int button) {
-  return Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
+  testing::AssertionResult moved = MouseMove(x, y);
+  if (!moved) return moved;
+  return Xdotool({"click", std::to_string(button)});
 }
 
 testing::AssertionResult Drag(POINT from, POINT to, int steps, int button) {
   if (steps < 1) steps = 1;
-  std::vector<std::string> chain{"mousemove", "--sync", std::to_string(from.x), std::to_string(from.y),
-                                 "sleep",     "0.05",   "mousedown",           std::to_string(button),
-                                 "sleep",     "0.05"};
+  testing::AssertionResult moved = MouseMove(from.x, from.y);
+  if (!moved) return moved;
+  std::vector<std::string> chain{"sleep", "0.05", "mousedown", std::to_string(button), "sleep", "0.05"};
   for (int i = 1; i <= steps; ++i) {
     const long x = from.x + (to.x - from.x) * i / steps;
     const long y = from.y + (to.y - from.y) * i / steps;
@@ -522,7 +539,16 @@ testing::AssertionResult Drag(POINT from, POINT to, int steps, int button) {
 }
 
 testing::AssertionResult Key(std::string_view keys) {
-  return Xdotool({"key", "--delay", "40", std::string(keys)});
+  std::vector<std::string> args{"key", "--delay", "40"};
+  size_t start = 0;
+  while (start < keys.size()) {
+    size_t end = keys.find(' ', start);
+    if (end == std::string_view::npos) end = keys.size();
+    if (end > start) args.emplace_back(keys.substr(start, end - start));
+    start = end + 1;
+  }
+  if (args.size() == 3) return testing::AssertionFailure() << "Key() without a key";
+  return Xdotool(args);
 }
 
 testing::AssertionResult Type(std::wstring_view text) {

@@ -152,13 +152,15 @@ testing::AssertionResult Screenshot(std::string_view name);
 testing::AssertionResult Xdotool(const std::vector<std::string>& args, std::string* output = nullptr);
 
 // Real input, in screen pixels. Buttons: 1 left, 2 middle, 3 right.
+// MouseMove (and Click, Drag) return once the system reports the pointer there.
 testing::AssertionResult MouseMove(int x, int y);
 testing::AssertionResult MouseDown(int button = 1);
 testing::AssertionResult MouseUp(int button = 1);
 testing::AssertionResult Click(int x, int y, int button = 1);
 // Press at `from`, move in `steps` steps (a short pause after each) to `to`, release.
 testing::AssertionResult Drag(POINT from, POINT to, int steps = 10, int button = 1);
-// X key names, combinations allowed: "Down", "Return", "Escape", "alt+F4".
+// X key names, pressed one after another when separated by blanks, combinations
+// with '+': "Down", "Down Down Return", "Escape", "alt+F4".
 testing::AssertionResult Key(std::string_view keys);
 // Types the text as keystrokes into the focused window.
 testing::AssertionResult Type(std::wstring_view text);

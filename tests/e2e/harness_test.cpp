@@ -101,13 +101,14 @@ TEST(HarnessTest, PointerKeyboardAndPixelsReachTheVirtualDisplay) {
   POINT at{};
   EXPECT_TRUE(e2e::WaitUntil([&] { return GetCursorPos(&at) && at.x == 123 && at.y == 456; }, 2000))
       << "pointer at " << at.x << "," << at.y;
+  EXPECT_TRUE(e2e::MouseMove(123, 456)) << "a move to where the pointer is already";
 
   ASSERT_TRUE(e2e::Click(400, 300));
   ASSERT_TRUE(e2e::Type(L"ab1"));
-  ASSERT_TRUE(e2e::Key("Return"));
+  ASSERT_TRUE(e2e::Key("Tab Return"));
   ProbeWindow::Pump(300);
   EXPECT_EQ(probe.clicks(), 1);
-  EXPECT_EQ(e2e::Utf8(probe.typed()), "ab1\r");
+  EXPECT_EQ(e2e::Utf8(probe.typed()), "ab1\t\r");
 
   ASSERT_TRUE(e2e::Drag({350, 250}, {650, 450}));
   EXPECT_TRUE(e2e::WaitUntil([&] { return GetCursorPos(&at) && at.x == 650 && at.y == 450; }, 2000))
