@@ -172,4 +172,27 @@ TEST_F(CrossTest, ADragOnTheHandleMovesTheWholeCross) {
   if (e2e::HarnessAvailable()) EXPECT_TRUE(e2e::Screenshot("cross-after-drag"));
 }
 
+// The class cursor of another process cannot be read from outside, so the
+// program's cursor resource 1 (which the handle's class loads) is checked.
+TEST(CrossCursor, TheProgramCarriesItsOwnMonochromeMoveArrowWithHotSpot13) {
+  HMODULE exe = LoadLibraryExW(e2e::AppPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(exe, nullptr) << e2e::Utf8(e2e::AppPath());
+  auto cursor = static_cast<HCURSOR>(LoadImageW(exe, MAKEINTRESOURCEW(1), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+  ASSERT_NE(cursor, nullptr) << "no cursor resource 1";
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(cursor, &info));
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(info.xHotspot, 13u);
+  EXPECT_EQ(info.yHotspot, 13u);
+  EXPECT_EQ(info.hbmColor, nullptr) << "monochrome: one mask bitmap only";
+  BITMAP mask{};
+  EXPECT_NE(GetObjectW(info.hbmMask, sizeof mask, &mask), 0);
+  EXPECT_EQ(mask.bmWidth, 32);
+  EXPECT_EQ(mask.bmHeight, 64);  // AND mask above XOR mask
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  DestroyCursor(cursor);
+  FreeLibrary(exe);
+}
+
 }  // namespace
