@@ -92,22 +92,24 @@ float Win32Screen::HeightTwips() const {
   return static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)) * twips_per_pixel_y_;
 }
 
+namespace {
+struct MonitorCollect {
+  float twips_x, twips_y;
+  std::vector<platform::TwipsRect> rects;
+};
+// A named CALLBACK function: a lambda has the wrong calling convention on i686.
+BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM data) {
+  auto* c = reinterpret_cast<MonitorCollect*>(data);
+  c->rects.push_back({static_cast<float>(rect->left) * c->twips_x, static_cast<float>(rect->top) * c->twips_y,
+                      static_cast<float>(rect->right - rect->left) * c->twips_x,
+                      static_cast<float>(rect->bottom - rect->top) * c->twips_y});
+  return TRUE;
+}
+}  // namespace
+
 std::vector<platform::TwipsRect> Win32Screen::Monitors() const {
-  struct Collect {
-    const Win32Screen* screen;
-    std::vector<platform::TwipsRect> rects;
-  } collect{this, {}};
-  ::EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR, HDC, LPRECT rect, LPARAM data) -> BOOL {
-        auto* c = reinterpret_cast<Collect*>(data);
-        float tx = c->screen->twips_per_pixel_x_, ty = c->screen->twips_per_pixel_y_;
-        c->rects.push_back({static_cast<float>(rect->left) * tx, static_cast<float>(rect->top) * ty,
-                            static_cast<float>(rect->right - rect->left) * tx,
-                            static_cast<float>(rect->bottom - rect->top) * ty});
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&collect));
+  MonitorCollect collect{twips_per_pixel_x_, twips_per_pixel_y_, {}};
+  ::EnumDisplayMonitors(nullptr, nullptr, &CollectMonitor, reinterpret_cast<LPARAM>(&collect));
   return collect.rects;
 }
 
@@ -254,7 +256,12 @@ std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClas
   auto window = std::make_unique<Win32Window>(*this, window_class, events);
   std::wstring title(name);
   if (!window->Create(spec.name, title.c_str(), spec.style, spec.ex_style)) return nullptr;
-  if (window_class == platform::WindowClass::StartUp) startup_window_ = window->hwnd();
+  if (window_class == platform::WindowClass::StartUp) {
+    startup_window_ = window->hwnd();
+    // The shell's "TaskbarCreated" comes from a less privileged process when the
+    // program runs elevated; without this the icon would not come back.
+    if (taskbar_created_ != 0) ::ChangeWindowMessageFilterEx(startup_window_, taskbar_created_, MSGFLT_ALLOW, nullptr);
+  }
   return window;
 }
 
