@@ -42,7 +42,7 @@ int ToPixels(float twips, float twips_per_pixel) {
 }  // namespace
 
 Win32Dialog::Win32Dialog(Win32Platform& platform, platform::DialogEvents& events)
-    : platform_(platform), events_(events) {}
+    : platform_(platform), events_(events), controls_(events, platform.screen()) {}
 
 Win32Dialog::~Win32Dialog() {
   if (!hwnd_) return;
@@ -60,7 +60,7 @@ bool Win32Dialog::Create(const platform::DialogSpec& spec) {
   hwnd_.reset(hwnd);
   platform_.RememberDialog(hwnd);
   Place(spec.client_width, spec.client_height);
-  return true;
+  return controls_.Create(hwnd, platform_.instance(), spec);
 }
 
 void Win32Dialog::Place(float client_width, float client_height) {
@@ -78,15 +78,54 @@ void Win32Dialog::ShowActivated() {
   ::ShowWindow(hwnd(), SW_SHOW);
   ::SetForegroundWindow(hwnd());
   ::BringWindowToTop(hwnd());
+  controls_.FocusFirst();
 }
 
-INT_PTR CALLBACK Win32Dialog::Procedure(HWND hwnd, UINT message, WPARAM, LPARAM lparam) {
+namespace {
+RECT WindowRect(HWND hwnd) {
+  RECT rect{};
+  if (hwnd != nullptr) ::GetWindowRect(hwnd, &rect);
+  return rect;
+}
+}  // namespace
+
+float Win32Dialog::Left() const {
+  return static_cast<float>(WindowRect(hwnd()).left) * platform_.screen().TwipsPerPixelX();
+}
+float Win32Dialog::Top() const {
+  return static_cast<float>(WindowRect(hwnd()).top) * platform_.screen().TwipsPerPixelY();
+}
+float Win32Dialog::Width() const {
+  const RECT rect = WindowRect(hwnd());
+  return static_cast<float>(rect.right - rect.left) * platform_.screen().TwipsPerPixelX();
+}
+float Win32Dialog::Height() const {
+  const RECT rect = WindowRect(hwnd());
+  return static_cast<float>(rect.bottom - rect.top) * platform_.screen().TwipsPerPixelY();
+}
+
+void Win32Dialog::SetPosition(float left, float top) {
+  if (!hwnd_) return;
+  const platform::Screen& screen = platform_.screen();
+  ::SetWindowPos(hwnd(), nullptr, ToPixels(left, screen.TwipsPerPixelX()), ToPixels(top, screen.TwipsPerPixelY()), 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// As the close box: the window goes and the owner hears of it.
+void Win32Dialog::Close() {
+  if (hwnd_) ::SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
+INT_PTR CALLBACK Win32Dialog::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     ::SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
     return TRUE;
   }
   auto* self = reinterpret_cast<Win32Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
   if (self == nullptr) return FALSE;
+  // The controls' messages; an event raised there may close the dialog, so
+  // nothing of `self` is used after it.
+  if (INT_PTR result = 0; self->controls_.Handle(message, wparam, lparam, result)) return result;
   switch (message) {
     case WM_CLOSE: {
       // The user's close discards the window; the object stays with its owner,

@@ -8,6 +8,7 @@
 
 #include "platform/dialog.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_dialog_controls.h"
 
 namespace rc::win32 {
 
@@ -24,6 +25,22 @@ class Win32Dialog final : public platform::Dialog {
   bool IsOpen() const override { return static_cast<bool>(hwnd_); }
   void ShowActivated() override;
 
+  float Left() const override;
+  float Top() const override;
+  float Width() const override;
+  float Height() const override;
+  void SetPosition(float left, float top) override;
+  void SetText(int control, std::wstring_view text) override { controls_.SetText(control, text); }
+  std::wstring Text(int control) const override { return controls_.Text(control); }
+  void SetSelection(int control, int index) override { controls_.SetSelection(control, index); }
+  int Selection(int control) const override { return controls_.Selection(control); }
+  void SetScrollPosition(int control, int position) override { controls_.SetScrollPosition(control, position); }
+  int ScrollPosition(int control) const override { return controls_.ScrollPosition(control); }
+  void SetFillColour(int control, std::uint32_t bgr) override { controls_.SetFillColour(control, bgr); }
+  std::uint32_t FillColour(int control) const override { return controls_.FillColour(control); }
+  std::uint32_t ButtonFaceColour() const override { return ::GetSysColor(COLOR_BTNFACE); }
+  void Close() override;
+
   HWND hwnd() const { return hwnd_.get(); }
 
  private:
@@ -34,6 +51,7 @@ class Win32Dialog final : public platform::Dialog {
   Win32Platform& platform_;
   platform::DialogEvents& events_;
   OwnedWindow hwnd_;
+  DialogControls controls_;
 };
 
 }  // namespace rc::win32
