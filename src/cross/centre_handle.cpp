@@ -71,7 +71,7 @@ void CentreHandle::OnMouseButtonDown() {
     platform::WindowBatch batch(cross_.platform());
     for (int n = 1; n <= kBarCount; ++n) cross_.bars().Bar(n).SetVisible(false);
   }
-  window().BeginDrag();  // BeginWindowDrag: returns when the user lets go
+  BeginWindowDrag(window());
   OnRepaint();
 }
 

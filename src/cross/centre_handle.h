@@ -10,6 +10,10 @@ namespace rc::cross {
 
 class Cross;
 
+// Hands `window` to the platform's interactive move (release the capture, then a
+// caption press with no position); returns when the user lets go.
+inline void BeginWindowDrag(platform::Window& window) { window.BeginDrag(); }
+
 class CentreHandle final : public platform::WindowEvents {
  public:
   explicit CentreHandle(Cross& cross) : cross_(cross) {}
