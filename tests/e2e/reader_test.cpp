@@ -141,6 +141,19 @@ TEST_F(ReaderTest, InTheWintabModeNothingIsAnsweredAndNothingShown) {
   EXPECT_TRUE(app.Running());
 }
 
+TEST_F(ReaderTest, ClosingTheStartUpWindowReleasesThePort) {
+  Start({nullptr, nullptr});
+  ASSERT_EQ(Exchange(kLine1), kReply1);  // open, its I/O thread waiting for input
+  HWND pop = app.Window(L"frm_Pop");
+  ASSERT_NE(pop, nullptr);
+  // The unload closes the port; then the message loop ends and frm_Pop goes.
+  PostMessageW(pop, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(pop); }, kReplyWaitMs)) << "closing the port hangs";
+  HANDLE com2 = CreateFileW(L"\\\\.\\COM2", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(com2, INVALID_HANDLE_VALUE) << "COM2 is still held: error " << GetLastError();
+  if (com2 != INVALID_HANDLE_VALUE) CloseHandle(com2);
+}
+
 TEST_F(ReaderTest, AMissingCom2IsReportedOnceAndTheCrossStaysUp) {
   ASSERT_TRUE(e2e::SetCom2Present(false));
   ASSERT_TRUE(app.Start());

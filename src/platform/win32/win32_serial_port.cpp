@@ -101,6 +101,9 @@ class Reader {
       const HANDLE handles[2] = {stop_, ov.hEvent};
       const DWORD which = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
       if (which != WAIT_OBJECT_0 + 1) {
+        // A new mask ends a pending WaitCommEvent at once, also on drivers
+        // that do not cancel a wait.
+        ::SetCommMask(port_, 0);
         ::CancelIoEx(port_, &ov);
         ::GetOverlappedResult(port_, &ov, &count, TRUE);  // the OVERLAPPED stays ours until then
         return which == WAIT_OBJECT_0 ? Outcome::Stopped : Outcome::Failed;
@@ -131,7 +134,8 @@ class Reader {
   }
 
   // Reads until nothing more is waiting; the timeouts make each read return at
-  // once with what is there.
+  // once with what is there. (Wine instead keeps a read with nothing there
+  // pending until a byte arrives; the wait in Complete covers both.)
   Outcome Drain() noexcept {
     for (;;) {
       if (::WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return Outcome::Stopped;
