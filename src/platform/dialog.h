@@ -94,25 +94,25 @@ class Dialog {
   virtual void ShowActivated() = 0;
 
   // The window's outer edges (caption and border included), in twips.
-  virtual float Left() const { return 0; }
-  virtual float Top() const { return 0; }
-  virtual float Width() const { return 0; }
-  virtual float Height() const { return 0; }
-  virtual void SetPosition(float /*left*/, float /*top*/) {}
+  virtual float Left() const = 0;
+  virtual float Top() const = 0;
+  virtual float Width() const = 0;
+  virtual float Height() const = 0;
+  virtual void SetPosition(float left, float top) = 0;
 
   // Controls, by their id. Setting a value never raises an event.
-  virtual void SetText(int /*control*/, std::wstring_view /*text*/) {}
-  virtual std::wstring Text(int /*control*/) const { return {}; }
-  virtual void SetSelection(int /*control*/, int /*index*/) {}  // -1: none
-  virtual int Selection(int /*control*/) const { return -1; }
-  virtual void SetScrollPosition(int /*control*/, int /*position*/) {}
-  virtual int ScrollPosition(int /*control*/) const { return 0; }
-  virtual void SetFillColour(int /*control*/, std::uint32_t /*bgr*/) {}
-  virtual std::uint32_t FillColour(int /*control*/) const { return 0; }
+  virtual void SetText(int control, std::wstring_view text) = 0;
+  virtual std::wstring Text(int control) const = 0;
+  virtual void SetSelection(int control, int index) = 0;  // -1: none
+  virtual int Selection(int control) const = 0;
+  virtual void SetScrollPosition(int control, int position) = 0;
+  virtual int ScrollPosition(int control) const = 0;
+  virtual void SetFillColour(int control, std::uint32_t bgr) = 0;
+  virtual std::uint32_t FillColour(int control) const = 0;
   // The system's button-face colour, 0x00BBGGRR.
-  virtual std::uint32_t ButtonFaceColour() const { return 0x00F0F0F0; }
+  virtual std::uint32_t ButtonFaceColour() const = 0;
   // Closes the window as its close box does: the owner hears OnDialogClosed.
-  virtual void Close() {}
+  virtual void Close() = 0;
 };
 
 }  // namespace rc::platform

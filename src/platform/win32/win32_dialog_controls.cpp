@@ -164,12 +164,22 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
     control->font = FontFor(c.font);
     ::SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control->font), FALSE);
     switch (c.kind) {
-      case ControlKind::DropDownList:
+      case ControlKind::DropDownList: {
+        // The entries as tall as the font: the list keeps the height it had
+        // for the font it was created with.
+        HDC dc = ::GetDC(control->hwnd);
+        HGDIOBJ old = ::SelectObject(dc, control->font);
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc, &metrics);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(control->hwnd, dc);
+        if (metrics.tmHeight > 0) ::SendMessageW(control->hwnd, CB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
         for (std::wstring_view item : c.items) {
           std::wstring entry(item);
           ::SendMessageW(control->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
         }
         break;
+      }
       case ControlKind::ScrollBar: {
         // One position per arrow and per trough click.
         SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, c.minimum, c.maximum, 0, c.position, 0};
