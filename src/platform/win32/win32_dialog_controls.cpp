@@ -19,18 +19,19 @@ constexpr platform::FontSpec kDialogFont{L"굴림", 9};
 constexpr const wchar_t* kFallbackFaces[] = {L"Gulim", L"NanumGothic", L"Malgun Gothic", L"Dotum"};
 constexpr int kListLines = 8;  // entries a dropped-down list shows
 
+// A CALLBACK function, not a lambda: the calling convention differs on i686.
+int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM data) {
+  *reinterpret_cast<bool*>(data) = true;
+  return 0;
+}
+
 bool FaceInstalled(const wchar_t* face) {
   LOGFONTW wanted{};
   wanted.lfCharSet = DEFAULT_CHARSET;
   ::lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
   HDC dc = ::GetDC(nullptr);
   bool found = false;
-  ::EnumFontFamiliesExW(
-      dc, &wanted, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM data) -> int {
-        *reinterpret_cast<bool*>(data) = true;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&found), 0);
+  ::EnumFontFamiliesExW(dc, &wanted, &FaceFound, reinterpret_cast<LPARAM>(&found), 0);
   ::ReleaseDC(nullptr, dc);
   return found;
 }
