@@ -205,6 +205,9 @@ TEST_F(DialogsTest, SwatchSevenHidesForm7AndStoresIt) {
   ASSERT_TRUE(IsWindowVisible(form7));
 
   POINT at = Centre(GetDlgItem(dialog, kSwatch7));
+  ASSERT_TRUE(e2e::MouseMove(at.x, at.y));
+  Sleep(1500);  // the tooltip comes up
+  EXPECT_TRUE(e2e::Screenshot("dialog-properties-tooltip"));
   ASSERT_TRUE(e2e::Click(at.x, at.y));
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(kDisplayApp, L"폼", L"7") == std::wstring(L"0"); }, 3000));
   EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(form7); }, 3000));
