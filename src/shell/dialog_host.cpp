@@ -11,11 +11,4 @@ void DialogHost::Show() {
   dialog_->BringToFront();
 }
 
-std::unique_ptr<PlainDialog> PlainDialog::Make(platform::Platform& platform, const platform::DialogSpec& spec) {
-  std::unique_ptr<PlainDialog> dialog(new PlainDialog());
-  dialog->window_ = platform.MakeDialog(spec, *dialog);
-  if (!dialog->window_) return nullptr;
-  return dialog;
-}
-
 }  // namespace rc::shell

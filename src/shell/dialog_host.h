@@ -7,9 +7,7 @@
 
 #include <functional>
 #include <memory>
-#include <string_view>
 
-#include "platform/platform.h"
 
 namespace rc::shell {
 
@@ -45,26 +43,5 @@ class DialogHost {
   // from inside its own window's close handling.
   std::unique_ptr<ModelessDialog> dialog_;
 };
-
-// A plain dialog window with a caption and a client size: all that a dialog is
-// until its controls are built, and the base of a dialog that has no state of
-// its own beyond its window.
-class PlainDialog : public ModelessDialog, public platform::DialogEvents {
- public:
-  // Null when the window cannot be made.
-  static std::unique_ptr<PlainDialog> Make(platform::Platform& platform, const platform::DialogSpec& spec);
-
-  bool IsOpen() const override { return window_ != nullptr && window_->IsOpen(); }
-  void BringToFront() override { if (IsOpen()) window_->ShowActivated(); }
-
- private:
-  PlainDialog() = default;
-  std::unique_ptr<platform::Dialog> window_;
-};
-
-// The three dialogs' windows: caption and client area in twips.
-inline constexpr platform::DialogSpec kPropertiesDialog{L"속성", 4695, 2070};      // Frm_속성
-inline constexpr platform::DialogSpec kRevisionDialog{L"기계보정", 5850, 600};     // frmRevision
-inline constexpr platform::DialogSpec kAboutDialog{L"S/W 정보", 5385, 2220};       // frmAbout
 
 }  // namespace rc::shell
