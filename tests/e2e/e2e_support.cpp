@@ -574,6 +574,10 @@ testing::AssertionResult SetCom2Present(bool present) {
   return Request({"com2", present ? "present" : "missing"}, nullptr);
 }
 
+testing::AssertionResult SetCom2Plugged(bool plugged) {
+  return Request({"com2", plugged ? "plug" : "unplug"}, nullptr);
+}
+
 SerialPeer::~SerialPeer() {
   Close();
 }

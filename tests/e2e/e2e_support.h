@@ -173,6 +173,10 @@ testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour);
 // Points the program's COM2 at nothing (`present` false: opening it fails as for
 // a missing port) or back at the pseudo-terminal pair. Takes effect at the next open.
 testing::AssertionResult SetCom2Present(bool present);
+// Ends the pseudo-terminal pair (`plugged` false: the program's open COM2 fails
+// as when a USB adapter is pulled out) or makes a new one under the same names.
+// Any SerialPeer must be opened again after a new pair is made.
+testing::AssertionResult SetCom2Plugged(bool plugged);
 
 // The test's end of the serial link: COM3, the far end of the pseudo-terminal pair
 // whose other end is the program's COM2.

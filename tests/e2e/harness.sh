@@ -17,6 +17,8 @@
 #   xdotool ARG...         xdotool on the virtual display; answers its output
 #   pixel X Y              answers "R G B" of that screen pixel
 #   com2 missing|present   points COM2 at nothing (no such port) or back at the pair
+#   com2 unplug|plug       ends the pty pair (the open port fails, as a pulled USB
+#                          adapter does) or makes a new one under the same names
 #
 # Environment: RETICOR_E2E_TIMEOUT (seconds for the test program, default 240),
 # RETICOR_E2E_KEEP=1 keeps the run directory (prefix, logs) for a post-mortem.
@@ -59,7 +61,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 unset WINELOADER WINESERVER
 
-xvfb_pid="" socat_pid="" server_pid="" wine_started=""
+xvfb_pid="" server_pid="" wine_started=""
 
 log() { echo "harness: $*" >&2; }
 
@@ -73,7 +75,7 @@ cleanup() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
   fi
-  [ -n "$socat_pid" ] && kill "$socat_pid" 2>/dev/null
+  [ -s "$run/socat.pid" ] && kill "$(cat "$run/socat.pid")" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null || true
   if [ "${RETICOR_E2E_KEEP:-0}" = 1 ]; then
@@ -110,9 +112,12 @@ wine_started=1
 "${wine_env[@]}" wine wineboot -i >"$run/wineboot.log" 2>&1 || { log "wineboot failed"; cat "$run/wineboot.log" >&2; exit 1; }
 
 # ---- serial link: COM2 <-> COM3
-socat pty,raw,echo=0,link="$run/ttyA" pty,raw,echo=0,link="$run/ttyB" 2>"$run/socat.log" &
-socat_pid=$!
-wait_for 50 test -e "$run/ttyA" -a -e "$run/ttyB" || { log "socat did not make the pty pair"; exit 1; }
+make_pair() {
+  socat pty,raw,echo=0,link="$run/ttyA" pty,raw,echo=0,link="$run/ttyB" 2>>"$run/socat.log" &
+  echo $! >"$run/socat.pid"
+  wait_for 50 test -e "$run/ttyA" -a -e "$run/ttyB"
+}
+make_pair || { log "socat did not make the pty pair"; exit 1; }
 ln -sfn "$run/ttyA" "$WINEPREFIX/dosdevices/com2"
 ln -sfn "$run/ttyB" "$WINEPREFIX/dosdevices/com3"
 
@@ -160,6 +165,12 @@ serve_one() {
       case "${a[1]-}" in
         missing) ln -sfn "$run/no-such-port" "$WINEPREFIX/dosdevices/com2" ;;
         present) ln -sfn "$run/ttyA" "$WINEPREFIX/dosdevices/com2" ;;
+        unplug)
+          kill "$(cat "$run/socat.pid")" 2>/dev/null
+          : >"$run/socat.pid"
+          wait_for 50 test ! -e "$run/ttyA" || status=1
+          ;;
+        plug) make_pair || status=1 ;;
         *) status=2 out="bad com2 state '${a[1]-}'" ;;
       esac
       ;;

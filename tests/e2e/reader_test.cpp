@@ -7,6 +7,8 @@
 
 #include "e2e_support.h"
 
+#include <dbt.h>  // after <windows.h>
+
 namespace {
 
 using e2e::kCorrectionApp;
@@ -152,6 +154,36 @@ TEST_F(ReaderTest, ClosingTheStartUpWindowReleasesThePort) {
   HANDLE com2 = CreateFileW(L"\\\\.\\COM2", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(com2, INVALID_HANDLE_VALUE) << "COM2 is still held: error " << GetLastError();
   if (com2 != INVALID_HANDLE_VALUE) CloseHandle(com2);
+}
+
+// Under Wine nothing broadcasts a port's arrival, so the test sends the message
+// the system would send to top-level windows.
+void AnnounceCom2(HWND window) {
+  // The record ends in the name, longer than the one character the struct declares.
+  alignas(DEV_BROADCAST_PORT_W) BYTE record[sizeof(DEV_BROADCAST_PORT_W) + 16 * sizeof(WCHAR)] = {};
+  auto* port = reinterpret_cast<DEV_BROADCAST_PORT_W*>(record);
+  port->dbcp_size = sizeof record;
+  port->dbcp_devicetype = DBT_DEVTYP_PORT;
+  lstrcpyW(port->dbcp_name, L"COM2");
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record), SMTO_ABORTIFHUNG,
+                      kReplyWaitMs, &result);
+}
+
+TEST_F(ReaderTest, APulledPortIsClosedQuietlyAndReopenedWhenCom2Arrives) {
+  Start({nullptr, nullptr});
+  ASSERT_EQ(Exchange(kLine1), kReply1);
+  peer.Close();
+  ASSERT_TRUE(e2e::SetCom2Plugged(false));
+  Sleep(kQuietWaitMs);  // the program notices the loss and closes its port
+  ExpectNoMessageBox();
+  ASSERT_TRUE(app.Running());
+
+  ASSERT_TRUE(e2e::SetCom2Plugged(true));
+  ASSERT_TRUE(peer.Open());
+  AnnounceCom2(app.Window(L"frm_Pop"));
+  EXPECT_EQ(Exchange(kLine3), "000300,000400,1\r") << "not reopened";
+  ExpectNoMessageBox();
 }
 
 TEST_F(ReaderTest, AMissingCom2IsReportedOnceAndTheCrossStaysUp) {
