@@ -25,6 +25,19 @@ std::string WithImpliedPoint(std::string_view field) {
   return out;
 }
 
+// Line noise (a cable plugged in, a reader switched on) lands in front of the
+// next reading, in its first field, where the number would read as 0: a wrong
+// coordinate rather than a dropped line. A field that holds characters but
+// cannot begin a number (after the line feeds and tabs the reading rule skips)
+// therefore makes the line malformed. An empty field still reads as 0.
+bool CanBeginNumber(std::string_view field) {
+  for (char c : field) {
+    if (c == '\n' || c == '\t') continue;
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == '&';
+  }
+  return true;
+}
+
 std::optional<std::string> Convert(std::string& line, std::string& last_line,
                                    double correction_angle, std::wstring_view length_ratio) {
   // Cut after the first CR. A line without any CR is not a reading: left alone.
@@ -61,6 +74,11 @@ std::optional<std::string> Convert(std::string& line, std::string& last_line,
   const std::string_view text(line);
   const std::string_view field_a = text.substr(0, comma);
   const std::string_view field_b = text.substr(comma + 1, n - (comma + 1) - 5);
+
+  if (!CanBeginNumber(field_a) || !CanBeginNumber(field_b)) {
+    line.clear();
+    return std::nullopt;
+  }
 
   double x = ReadNumber(WithImpliedPoint(field_a));
   double y = ReadNumber(WithImpliedPoint(field_b));

@@ -78,6 +78,8 @@ INSTANTIATE_TEST_SUITE_P(Malformed, ConvertReadingTable, ::testing::Values(
     LineCase{"BareCr", 0, L"", "\r", kNone},
     LineCase{"NothingBeforeCr", 0, L"", "\r" + kExample1, kNone},
     LineCase{"NoComma", 0, L"", "  12345   23456   0\r", kNone},
+    LineCase{"NoiseBeforeTheReading", 0, L"", "#*?  12345,  23456   0\r", kNone},
+    LineCase{"NoiseInTheSecondField", 0, L"", "  12345,x  23456   0\r", kNone},
     LineCase{"CommaAmongSkipped", 0, L"", "1234567890123456,00\r", kNone},
     LineCase{"CommaJustBeforeStatus", 0, L"", "123456789012345600,0\r", kNone},
     LineCase{"NoCr", 0, L"", "  12345,  23456   0", kNone},
