@@ -12,6 +12,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return 1;
   }
   rc::app::StartUpWindow startup(platform);
-  if (!startup.Load()) return 1;
-  return platform.Run();
+  int exit_code = startup.Load() ? platform.Run() : 1;
+  // The windows and the port go with the process; once the start-up window has
+  // unloaded (or start-up failed) nothing is torn down piece by piece.
+  platform.EndProcess(exit_code);
+  return exit_code;
 }
