@@ -143,7 +143,7 @@ TEST_F(ReaderTest, InTheWintabModeNothingIsAnsweredAndNothingShown) {
   EXPECT_TRUE(app.Running());
 }
 
-TEST_F(ReaderTest, ClosingTheStartUpWindowReleasesThePort) {
+TEST_F(ReaderTest, ClosingTheStartUpWindowReleasesThePortAndEndsTheProgram) {
   Start({nullptr, nullptr});
   ASSERT_EQ(Exchange(kLine1), kReply1);  // open, its I/O thread waiting for input
   HWND pop = app.Window(L"frm_Pop");
@@ -154,6 +154,7 @@ TEST_F(ReaderTest, ClosingTheStartUpWindowReleasesThePort) {
   HANDLE com2 = CreateFileW(L"\\\\.\\COM2", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(com2, INVALID_HANDLE_VALUE) << "COM2 is still held: error " << GetLastError();
   if (com2 != INVALID_HANDLE_VALUE) CloseHandle(com2);
+  EXPECT_TRUE(app.WaitForExit(kReplyWaitMs)) << "the process outlives its start-up window";
 }
 
 // Under Wine nothing broadcasts a port's arrival, so the test sends the message
