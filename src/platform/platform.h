@@ -30,7 +30,7 @@ class Platform {
   virtual std::unique_ptr<PopupMenu> MakePopupMenu(Window& owner,
                                                    std::span<const MenuItemSpec> items) = 0;
   // Creates a hidden modeless dialog; `events` must outlive it. Null on failure.
-  virtual std::unique_ptr<Dialog> MakeDialog(const DialogSpec& spec, DialogEvents& events) = 0;
+  virtual std::unique_ptr<Dialog> MakeDialog(const DialogSpec& form, DialogEvents& events) = 0;
 
   // Moves and sizes between Begin and End reach the screen together.
   virtual void BeginWindowBatch() = 0;

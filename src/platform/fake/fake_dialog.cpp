@@ -15,8 +15,8 @@ std::string Number(float v) {
 }
 }  // namespace
 
-void FakeDialog::InitControls(const platform::DialogSpec& spec) {
-  for (const platform::ControlSpec& c : spec.controls) {
+void FakeDialog::InitControls(const platform::DialogSpec& form) {
+  for (const platform::ControlSpec& c : form.controls) {
     Control& control = controls_[c.id];
     control.name = ToUtf8(c.name);
     control.text = std::wstring(c.text);

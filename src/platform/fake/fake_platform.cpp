@@ -189,9 +189,9 @@ platform::Status FakeNotificationArea::Delete(const platform::TrayIconRecord& re
   return platform::Status::Ok();
 }
 
-FakePopupMenu::FakePopupMenu(FakePlatform& owner, std::span<const platform::MenuItemSpec> specs)
+FakePopupMenu::FakePopupMenu(FakePlatform& owner, std::span<const platform::MenuItemSpec> entries)
     : owner_(owner) {
-  for (const auto& item : specs) items.emplace_back(item.command, std::wstring(item.caption));
+  for (const auto& item : entries) items.emplace_back(item.command, std::wstring(item.caption));
   owner_.menu_ = this;
 }
 FakePopupMenu::~FakePopupMenu() {
@@ -209,13 +209,13 @@ void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
 
 // --- Dialogs -----------------------------------------------------------------
 
-FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogSpec& spec, platform::DialogEvents& events)
+FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogSpec& form, platform::DialogEvents& events)
     : owner_(owner),
       events_(events),
-      caption_(ToUtf8(spec.caption)),
-      client_width_(spec.client_width),
-      client_height_(spec.client_height) {
-  InitControls(spec);
+      caption_(ToUtf8(form.caption)),
+      client_width_(form.client_width),
+      client_height_(form.client_height) {
+  InitControls(form);
   owner_.dialogs_.push_back(this);
 }
 
@@ -255,12 +255,12 @@ std::unique_ptr<platform::PopupMenu> FakePlatform::MakePopupMenu(
   return std::make_unique<FakePopupMenu>(*this, items);
 }
 
-std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogSpec& spec,
+std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogSpec& form,
                                                            platform::DialogEvents& events) {
-  std::string caption = ToUtf8(spec.caption);
+  std::string caption = ToUtf8(form.caption);
   log.Add("dialog.create " + caption);
   if (failing_dialogs.contains(caption)) return nullptr;
-  return std::make_unique<FakeDialog>(*this, spec, events);
+  return std::make_unique<FakeDialog>(*this, form, events);
 }
 
 FakeDialog* FakePlatform::FindDialog(const std::string& caption) const {

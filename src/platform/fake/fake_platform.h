@@ -205,7 +205,7 @@ class FakeProcesses final : public platform::Processes {
 // when shown, "dialog.close <caption>" when the user closes it.
 class FakeDialog final : public platform::Dialog {
  public:
-  FakeDialog(class FakePlatform& owner, const platform::DialogSpec& spec, platform::DialogEvents& events);
+  FakeDialog(class FakePlatform& owner, const platform::DialogSpec& form, platform::DialogEvents& events);
   ~FakeDialog() override;
   bool IsOpen() const override { return open_; }
   void ShowActivated() override;
@@ -252,7 +252,7 @@ class FakeDialog final : public platform::Dialog {
     int selection = -1, position = 0;
     std::uint32_t fill = 0x00FFFFFF;
   };
-  void InitControls(const platform::DialogSpec& spec);
+  void InitControls(const platform::DialogSpec& form);
   const Control* Find(int control) const;
   Control* Find(int control);
   void Record(const Control& control, const std::string& what);
@@ -276,7 +276,7 @@ class FakePlatform final : public platform::Platform {
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::PopupMenu> MakePopupMenu(
       platform::Window& owner, std::span<const platform::MenuItemSpec> items) override;
-  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& spec,
+  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& form,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override { ++batch_depth; ++batches; }
   void EndWindowBatch() override { --batch_depth; }

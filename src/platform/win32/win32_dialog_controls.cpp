@@ -53,13 +53,13 @@ int DialogControls::PixelsY(float twips) const {
 }
 
 // The control's place in the client area: frame contents lie in their frame.
-RECT DialogControls::ClientRect(const platform::ControlSpec& spec) const {
-  float left = spec.left, top = spec.top;
+RECT DialogControls::ClientRect(const platform::ControlSpec& form) const {
+  float left = form.left, top = form.top;
   for (const platform::ControlSpec& other : spec_.controls) {
-    if (other.id == spec.parent) left += other.left, top += other.top;
+    if (other.id == form.parent) left += other.left, top += other.top;
   }
   const int x = PixelsX(left), y = PixelsY(top);
-  return {x, y, x + PixelsX(spec.width), y + PixelsY(spec.height)};
+  return {x, y, x + PixelsX(form.width), y + PixelsY(form.height)};
 }
 
 HFONT DialogControls::FontFor(const platform::FontSpec& wanted) {
@@ -94,18 +94,18 @@ HFONT DialogControls::FontFor(const platform::FontSpec& wanted) {
   return handle;
 }
 
-bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogSpec& spec) {
+bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogSpec& form) {
   dialog_ = dialog;
-  spec_ = spec;
+  spec_ = form;
   controls_.clear();
-  for (const platform::ControlSpec& c : spec.controls) controls_.push_back({&c});
+  for (const platform::ControlSpec& c : form.controls) controls_.push_back({&c});
   // Creation order is the tab order: tab stops first, in their order, then the
   // rest; frames come last so that what lies in them is drawn above them.
   std::vector<Control*> order;
   for (Control& c : controls_) order.push_back(&c);
   auto rank = [](const Control* c) {
-    if (c->spec->tab_order >= 0) return c->spec->tab_order;
-    return c->spec->kind == ControlKind::Frame ? 20000 : 10000;
+    if (c->form->tab_order >= 0) return c->form->tab_order;
+    return c->form->kind == ControlKind::Frame ? 20000 : 10000;
   };
   std::stable_sort(order.begin(), order.end(), [&](const Control* a, const Control* b) { return rank(a) < rank(b); });
 
@@ -114,7 +114,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
                                    instance, nullptr));
 
   for (Control* control : order) {
-    const platform::ControlSpec& c = *control->spec;
+    const platform::ControlSpec& c = *control->form;
     const wchar_t* window_class = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE | (c.tab_order >= 0 ? WS_TABSTOP : 0);
     DWORD ex_style = 0;
@@ -130,7 +130,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
         break;
       case ControlKind::Button:
         window_class = L"BUTTON";
-        style |= c.id == spec.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        style |= c.id == form.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
         break;
       case ControlKind::Frame:
         window_class = L"BUTTON";
@@ -199,7 +199,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
     }
     if (!c.tooltip.empty()) AddTooltip(*control);
   }
-  if (spec.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + spec.default_button, 0);
+  if (form.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + form.default_button, 0);
   return true;
 }
 
@@ -208,13 +208,13 @@ void DialogControls::AddTooltip(const Control& control) {
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_SUBCLASS;
-  std::wstring text(control.spec->tooltip);
+  std::wstring text(control.form->tooltip);
   tool.lpszText = text.data();
-  if (control.spec->kind == ControlKind::Frame) {
+  if (control.form->kind == ControlKind::Frame) {
     // A frame lets the mouse through to the dialog: the tool is its area there.
     tool.hwnd = dialog_;
-    tool.uId = static_cast<UINT_PTR>(kFirstWindowId + control.spec->id);
-    tool.rect = ClientRect(*control.spec);
+    tool.uId = static_cast<UINT_PTR>(kFirstWindowId + control.form->id);
+    tool.rect = ClientRect(*control.form);
   } else {
     tool.uFlags |= TTF_IDISHWND;
     tool.hwnd = dialog_;
@@ -232,7 +232,7 @@ void DialogControls::FocusFirst() {
 
 DialogControls::Control* DialogControls::Find(int control) {
   for (Control& c : controls_) {
-    if (c.spec->id == control) return &c;
+    if (c.form->id == control) return &c;
   }
   return nullptr;
 }
@@ -326,7 +326,7 @@ void DialogControls::Scrolled(Control& control, int code, int thumb) {
   if (position != info.nPos) ::SetScrollPos(control.hwnd, SB_CTL, position, TRUE);
   if (code == SB_THUMBTRACK || position == control.reported) return;
   control.reported = position;
-  events_.OnScrollChange(control.spec->id, position);
+  events_.OnScrollChange(control.form->id, position);
 }
 
 void DialogControls::PaintLines(HDC dc) const {
@@ -352,11 +352,11 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
       }
       Control* control = FromWindowId(window_id);
       if (control == nullptr) return false;
-      const ControlKind kind = control->spec->kind;
+      const ControlKind kind = control->form->kind;
       result = TRUE;
-      if (kind == ControlKind::Button && code == BN_CLICKED) events_.OnControlClick(control->spec->id);
-      else if (kind == ControlKind::Swatch && code == STN_CLICKED) events_.OnControlClick(control->spec->id);
-      else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE) events_.OnSelectionChange(control->spec->id);
+      if (kind == ControlKind::Button && code == BN_CLICKED) events_.OnControlClick(control->form->id);
+      else if (kind == ControlKind::Swatch && code == STN_CLICKED) events_.OnControlClick(control->form->id);
+      else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE) events_.OnSelectionChange(control->form->id);
       return true;
     }
     case WM_HSCROLL: {
@@ -383,9 +383,9 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
     case WM_CTLCOLORSTATIC: {
       HWND window = reinterpret_cast<HWND>(lparam);
       for (const Control& control : controls_) {
-        if (control.hwnd == window && control.spec->text_colour != platform::kWindowTextColour) {
+        if (control.hwnd == window && control.form->text_colour != platform::kWindowTextColour) {
           HDC dc = reinterpret_cast<HDC>(wparam);
-          ::SetTextColor(dc, control.spec->text_colour);
+          ::SetTextColor(dc, control.form->text_colour);
           ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
           result = reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
           return true;

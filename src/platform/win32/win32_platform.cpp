@@ -38,7 +38,7 @@ constexpr ClassSpec kClasses[] = {
 
 const ClassSpec& SpecOf(platform::WindowClass window_class) {
   return *std::find_if(std::begin(kClasses), std::end(kClasses),
-                       [&](const ClassSpec& spec) { return spec.window_class == window_class; });
+                       [&](const ClassSpec& form) { return form.window_class == window_class; });
 }
 
 std::wstring SectionPath(std::wstring_view application, std::wstring_view section) {
@@ -215,14 +215,14 @@ platform::Status Win32Platform::Initialise() {
   if (icon == nullptr) icon = ::LoadIconW(nullptr, IDI_APPLICATION);
   HCURSOR move = ::LoadCursorW(instance_, MAKEINTRESOURCEW(kMoveCursor));
   if (move == nullptr) move = ::LoadCursorW(nullptr, IDC_SIZEALL);
-  for (const ClassSpec& spec : kClasses) {
+  for (const ClassSpec& form : kClasses) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = &Win32Window::Procedure;
     window_class.hInstance = instance_;
-    window_class.lpszClassName = spec.name;
+    window_class.lpszClassName = form.name;
     window_class.hIcon = icon;
-    window_class.hCursor = spec.window_class == platform::WindowClass::CentreHandle ? move
+    window_class.hCursor = form.window_class == platform::WindowClass::CentreHandle ? move
                                                                                       : ::LoadCursorW(nullptr, IDC_ARROW);
     if (::RegisterClassExW(&window_class) == 0) return platform::Status::Failed(::GetLastError());
   }
@@ -252,10 +252,10 @@ int Win32Platform::Run() {
 std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClass window_class,
                                                             std::wstring_view name,
                                                             platform::WindowEvents& events) {
-  const ClassSpec& spec = SpecOf(window_class);
+  const ClassSpec& form = SpecOf(window_class);
   auto window = std::make_unique<Win32Window>(*this, window_class, events);
   std::wstring title(name);
-  if (!window->Create(spec.name, title.c_str(), spec.style, spec.ex_style)) return nullptr;
+  if (!window->Create(form.name, title.c_str(), form.style, form.ex_style)) return nullptr;
   if (window_class == platform::WindowClass::StartUp) {
     startup_window_ = window->hwnd();
     // The shell's "TaskbarCreated" comes from a less privileged process when the
@@ -276,10 +276,10 @@ std::unique_ptr<platform::PopupMenu> Win32Platform::MakePopupMenu(platform::Wind
   return std::make_unique<Win32PopupMenu>(static_cast<Win32Window&>(owner).hwnd(), menu);
 }
 
-std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogSpec& spec,
+std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogSpec& form,
                                                             platform::DialogEvents& events) {
   auto dialog = std::make_unique<Win32Dialog>(*this, events);
-  if (!dialog->Create(spec)) return nullptr;
+  if (!dialog->Create(form)) return nullptr;
   return dialog;
 }
 

@@ -62,7 +62,7 @@ class Win32Platform final : public platform::Platform {
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::PopupMenu> MakePopupMenu(
       platform::Window& owner, std::span<const platform::MenuItemSpec> items) override;
-  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& spec,
+  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& form,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override;
   void EndWindowBatch() override;
