@@ -118,65 +118,52 @@ TEST_F(SettingsStoreTest, StoredFormsAreRead) {
   EXPECT_EQ(v.LengthRatio, L"2,0.5");
 }
 
+bool operator==(const ProgramSettings& a, const ProgramSettings& b) {
+  return a.CrossColor == b.CrossColor && a.OnTop == b.OnTop && a.Length == b.Length &&
+         a.Thickness == b.Thickness && a.Gap == b.Gap && a.XPosition == b.XPosition &&
+         a.YPosition == b.YPosition && a.HoldPosition == b.HoldPosition && a.PartVisible == b.PartVisible &&
+         a.CorrectionAngle == b.CorrectionAngle && a.ReaderMode == b.ReaderMode && a.LengthRatio == b.LengthRatio;
+}
+
 TEST_F(SettingsStoreTest, AValueThatDoesNotConvertFallsBackAloneToItsDefault) {
   struct Case {
     std::string path, text;
-    bool (*fell_back)(const ProgramSettings&);
+    void (*to_default)(ProgramSettings&);
   };
   const Case cases[] = {
-      {"Dizodudoz/선택사항/항상위", "maybe", [](const ProgramSettings& r) { return r.OnTop; }},
-      {"Dizodudoz/크기/Thickness", "abc", [](const ProgramSettings& r) { return r.Thickness == 50; }},
-      {"Dizodudoz/크기/Gap", "99999", [](const ProgramSettings& r) { return r.Gap == 350; }},
-      {"Dizodudoz/위치/XPosition", std::string(100'000, '7'),
-       [](const ProgramSettings& r) { return r.XPosition == 14400; }},
-      {"Dizodudoz/위치/YPosition", "1e400", [](const ProgramSettings& r) { return r.YPosition == 8100; }},
-      {"Dizodudoz/위치/고정", "?", [](const ProgramSettings& r) { return !r.HoldPosition; }},
-      {"기계보정/각도/각도", "12abc", [](const ProgramSettings& r) { return r.CorrectionAngle == 0; }},
-      {"Dizodudoz/폼/4", "x", [](const ProgramSettings& r) { return r.PartVisible[4]; }},
+      {"Dizodudoz/선택사항/항상위", "maybe", [](ProgramSettings& e) { e.OnTop = true; }},
+      {"Dizodudoz/크기/Thickness", "abc", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Gap", "99999", [](ProgramSettings& e) { e.Gap = 350; }},
+      {"Dizodudoz/위치/XPosition", std::string(100'000, '7'), [](ProgramSettings& e) { e.XPosition = 14400; }},
+      {"Dizodudoz/위치/YPosition", "1e400", [](ProgramSettings& e) { e.YPosition = 8100; }},
+      {"Dizodudoz/위치/고정", "?", [](ProgramSettings& e) { e.HoldPosition = false; }},
+      {"기계보정/각도/각도", "12abc", [](ProgramSettings& e) { e.CorrectionAngle = 0; }},
+      {"Dizodudoz/폼/4", "x", [](ProgramSettings& e) { e.PartVisible[4] = true; }},
   };
+  const std::pair<std::string, std::string> stored_values[] = {
+      {"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/선택사항/항상위", "False"},
+      {"Dizodudoz/크기/Length", "420"},  {"Dizodudoz/크기/Thickness", "20"},
+      {"Dizodudoz/크기/Gap", "140"},     {"Dizodudoz/위치/XPosition", "40000"},
+      {"Dizodudoz/위치/YPosition", "-300"}, {"Dizodudoz/위치/고정", "True"},
+      {"기계보정/각도/각도", " 30"},      {"Dizodudoz/폼/4", "0"},
+  };
+  ProgramSettings as_stored;
+  as_stored.CrossColor = L"255";
+  as_stored.Length = 420, as_stored.Thickness = 20, as_stored.Gap = 140;
+  as_stored.XPosition = 40000, as_stored.YPosition = -300;  // 32 bits: beyond 2184 pixels
+  as_stored.HoldPosition = true, as_stored.CorrectionAngle = 30;
+  as_stored.ReaderMode = L"지적통합";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     fake::FakePlatform fresh;
+    for (const auto& [path, text] : stored_values) fresh.fake_settings().Put(path, text);
+    fresh.fake_settings().Put(c.path, c.text);
     SettingsStore s(fresh.settings(), fresh.screen(), fresh.messages());
-    auto& backend = fresh.fake_settings();
-    backend.Put("Dizodudoz/선택사항/색상", "255");
-    backend.Put("Dizodudoz/선택사항/항상위", "False");
-    backend.Put("Dizodudoz/크기/Length", "420");
-    backend.Put("Dizodudoz/크기/Thickness", "20");
-    backend.Put("Dizodudoz/크기/Gap", "140");
-    backend.Put("Dizodudoz/위치/XPosition", "40000");  // 32-bit: beyond 2184 pixels
-    backend.Put("Dizodudoz/위치/YPosition", "-300");
-    backend.Put("Dizodudoz/위치/고정", "True");
-    backend.Put("기계보정/각도/각도", " 30");
-    backend.Put("Dizodudoz/폼/4", "0");
-    ProgramSettings expected;
-    expected.CrossColor = L"255";
-    expected.Length = 420, expected.Thickness = 20, expected.Gap = 140;
-    expected.XPosition = 40000, expected.YPosition = -300;
-    expected.HoldPosition = true, expected.CorrectionAngle = 30;
-    backend.Put(c.path, c.text);
     s.LoadSettings();
     s.ApplyFirstRunDefaults();
-    ProgramSettings r = s.values();
-    EXPECT_TRUE(c.fell_back(r));
-    // Every other value is as stored.
-    ProgramSettings others = r;
-    if (c.path.ends_with("항상위")) others.OnTop = false;
-    if (c.path.ends_with("Thickness")) others.Thickness = 20;
-    if (c.path.ends_with("Gap")) others.Gap = 140;
-    if (c.path.ends_with("XPosition")) others.XPosition = 40000;
-    if (c.path.ends_with("YPosition")) others.YPosition = -300;
-    if (c.path.ends_with("고정")) others.HoldPosition = true;
-    if (c.path.ends_with("각도")) others.CorrectionAngle = 30;
-    if (c.path.ends_with("폼/4")) others.PartVisible[4] = false;
-    EXPECT_FALSE(others.OnTop);
-    EXPECT_EQ(others.Thickness, 20);
-    EXPECT_EQ(others.Gap, 140);
-    EXPECT_EQ(others.XPosition, 40000);
-    EXPECT_EQ(others.YPosition, -300);
-    EXPECT_TRUE(others.HoldPosition);
-    EXPECT_EQ(others.CorrectionAngle, 30);
-    EXPECT_FALSE(others.PartVisible[4]);
+    ProgramSettings expected = as_stored;
+    c.to_default(expected);
+    EXPECT_TRUE(s.values() == expected);
     EXPECT_TRUE(fresh.fake_messages().shown.empty());
     EXPECT_TRUE(fresh.log.With("save").empty());
   }
