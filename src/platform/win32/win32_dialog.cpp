@@ -117,6 +117,15 @@ void Win32Dialog::Close() {
 }
 
 INT_PTR CALLBACK Win32Dialog::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  // An exception must never unwind into the system's dispatch.
+  try {
+    return Dispatch(hwnd, message, wparam, lparam);
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+INT_PTR Win32Dialog::Dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     ::SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
     return TRUE;

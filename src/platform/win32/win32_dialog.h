@@ -45,6 +45,7 @@ class Win32Dialog final : public platform::Dialog {
 
  private:
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static INT_PTR Dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   // Sizes the client area and centres the window on the primary screen.
   void Place(float client_width, float client_height);
 

@@ -177,7 +177,13 @@ LRESULT CALLBACK Win32Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, 
   if (self == nullptr || self->hwnd_.get() == nullptr) {
     return ::DefWindowProcW(hwnd, message, wparam, lparam);
   }
-  return self->Handle(message, wparam, lparam);
+  // An exception must never unwind into the system's dispatch; the one a
+  // handler can meet (allocation) drops that message's work.
+  try {
+    return self->Handle(message, wparam, lparam);
+  } catch (...) {
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  }
 }
 
 bool Win32Window::HandleStartUp(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
