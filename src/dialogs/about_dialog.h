@@ -60,20 +60,15 @@ bool GetKeyValue(platform::MachineRegistry& KeyRoot, std::wstring_view KeyName, 
 void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
                   platform::MessageBoxes& messages);
 
-class AboutDialog final : public shell::ModelessDialog, public platform::DialogEvents {
+class AboutDialog final : public shell::WindowedDialog {
  public:
   // Makes the window (hidden), placed with its middle on Form5's top-left
   // corner; null when the window cannot be made.
   static std::unique_ptr<AboutDialog> Make(cross::Cross& cross, platform::MachineRegistry& registry,
                                            platform::Processes& processes);
 
-  bool IsOpen() const override { return window_ != nullptr && window_->IsOpen(); }
-  void BringToFront() override {
-    if (IsOpen()) window_->ShowActivated();
-  }
   void OnControlClick(int control) override;
 
-  platform::Dialog& window() { return *window_; }
 
  private:
   AboutDialog(cross::Cross& cross, platform::MachineRegistry& registry, platform::Processes& processes)
@@ -82,7 +77,6 @@ class AboutDialog final : public shell::ModelessDialog, public platform::DialogE
   cross::Cross& cross_;
   platform::MachineRegistry& registry_;
   platform::Processes& processes_;
-  std::unique_ptr<platform::Dialog> window_;
 };
 
 }  // namespace rc::dialogs

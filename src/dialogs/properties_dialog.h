@@ -54,16 +54,12 @@ inline constexpr std::array<int, 3> kScrollSteps{70, 70, 10};
 extern const std::array<platform::ControlSpec, kPropertiesControlCount> kPropertiesControls;
 extern const platform::DialogSpec kPropertiesSpec;
 
-class PropertiesDialog final : public shell::ModelessDialog, public platform::DialogEvents {
+class PropertiesDialog final : public shell::WindowedDialog {
  public:
   // Makes the window (hidden) and runs the load step; null when the window
   // cannot be made.
   static std::unique_ptr<PropertiesDialog> Make(cross::Cross& cross);
 
-  bool IsOpen() const override { return window_ != nullptr && window_->IsOpen(); }
-  void BringToFront() override {
-    if (IsOpen()) window_->ShowActivated();
-  }
 
   // Paints the eighteen bars and the centre handle with Picture1's colour;
   // hidden bars too. Visibility, size and place stay as they are.
@@ -73,7 +69,6 @@ class PropertiesDialog final : public shell::ModelessDialog, public platform::Di
   void OnSelectionChange(int control) override;
   void OnScrollChange(int control, int position) override;
 
-  platform::Dialog& window() { return *window_; }
 
  private:
   explicit PropertiesDialog(cross::Cross& cross) : cross_(cross) {}
@@ -85,7 +80,6 @@ class PropertiesDialog final : public shell::ModelessDialog, public platform::Di
   std::uint32_t CrossColour() const;
 
   cross::Cross& cross_;
-  std::unique_ptr<platform::Dialog> window_;
 };
 
 }  // namespace rc::dialogs

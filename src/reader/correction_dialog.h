@@ -26,20 +26,15 @@ inline constexpr std::wstring_view kPortSwitchFailed = L"COM2 포트가 열려 �
 // no exponent, no trailing zeros, no point for a whole number (30, 1.5, -2.25).
 std::wstring AngleText(double degrees);
 
-class CorrectionDialog final : public shell::ModelessDialog, public platform::DialogEvents {
+class CorrectionDialog final : public shell::WindowedDialog {
  public:
   // Makes the window (hidden) and runs the load step; null when the window
   // cannot be made. `link` owns the reader port the mode button opens and closes.
   static std::unique_ptr<CorrectionDialog> Make(platform::Platform& platform, settings::SettingsStore& store,
                                                 ReaderLink& link);
 
-  bool IsOpen() const override { return window_ != nullptr && window_->IsOpen(); }
-  void BringToFront() override {
-    if (IsOpen()) window_->ShowActivated();
-  }
   void OnControlClick(int control) override;
 
-  platform::Dialog& window() { return *window_; }
 
  private:
   CorrectionDialog(platform::Platform& platform, settings::SettingsStore& store, ReaderLink& link)
@@ -51,7 +46,6 @@ class CorrectionDialog final : public shell::ModelessDialog, public platform::Di
   platform::Platform& platform_;
   settings::SettingsStore& store_;
   ReaderLink& link_;
-  std::unique_ptr<platform::Dialog> window_;
 };
 
 }  // namespace rc::reader

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/dialog.h"
+
 
 namespace rc::shell {
 
@@ -42,6 +44,19 @@ class DialogHost {
   // A closed dialog stays here until the next command: it is never destroyed
   // from inside its own window's close handling.
   std::unique_ptr<ModelessDialog> dialog_;
+};
+
+// A dialog that owns its window: open until the user closes the window.
+class WindowedDialog : public ModelessDialog, public platform::DialogEvents {
+ public:
+  bool IsOpen() const override { return window_ != nullptr && window_->IsOpen(); }
+  void BringToFront() override {
+    if (IsOpen()) window_->ShowActivated();
+  }
+  platform::Dialog& window() { return *window_; }
+
+ protected:
+  std::unique_ptr<platform::Dialog> window_;
 };
 
 }  // namespace rc::shell
