@@ -12,16 +12,9 @@
 #include <string_view>
 
 #include "base/number_text.h"
+#include "fuzz_check.h"
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                            \
-  do {                                                              \
-    if (!(cond)) {                                                  \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__); \
-      std::abort();                                                 \
-    }                                                               \
-  } while (0)
 
 void CheckPlainText(double v) {
   const std::string text = rc::FormatPlainDecimal(v);

@@ -23,20 +23,14 @@
 #include "reader/line_assembly.h"
 #include "reader/reading_conversion.h"
 
+#include "fuzz_check.h"
+
 namespace {
 
 using rc::reader::ConvertReading;
 using rc::reader::kReceiveBufferBytes;
 using rc::reader::kReplyBytes;
 using rc::reader::LineAssembler;
-
-#define FUZZ_CHECK(cond)                                            \
-  do {                                                              \
-    if (!(cond)) {                                                  \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__); \
-      std::abort();                                                 \
-    }                                                               \
-  } while (0)
 
 const double kAngles[] = {0, 30, -60, 90, 180, 0.5, -36.869897645844, 1e300, -1e-300,
                           std::numeric_limits<double>::quiet_NaN(),

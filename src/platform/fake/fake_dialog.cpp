@@ -1,19 +1,9 @@
 // The controls of the fake dialog window: kept in memory, every change logged.
 
-#include <charconv>
-
 #include "base/utf8.h"
 #include "platform/fake/fake_platform.h"
 
 namespace rc::fake {
-
-namespace {
-std::string Number(float v) {
-  char buffer[32];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  return std::string(buffer, result.ptr);
-}
-}  // namespace
 
 void FakeDialog::InitControls(const platform::DialogSpec& form) {
   for (const platform::ControlSpec& c : form.controls) {
@@ -40,7 +30,7 @@ void FakeDialog::Record(const Control& control, const std::string& what) {
 void FakeDialog::SetPosition(float left, float top) {
   if (left == left_ && top == top_) return;
   left_ = left, top_ = top;
-  owner_.log.Add(caption_ + ".position " + Number(left) + " " + Number(top));
+  owner_.log.Add(caption_ + ".position " + LogNumber(left) + " " + LogNumber(top));
 }
 
 void FakeDialog::SetText(int id, std::wstring_view text) {

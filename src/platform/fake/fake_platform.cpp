@@ -6,13 +6,13 @@
 
 namespace rc::fake {
 
-namespace {
-
-std::string Number(float v) {
+std::string LogNumber(float v) {
   char buffer[32];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
   return std::string(buffer, result.ptr);
 }
+
+namespace {
 
 std::string Path(std::wstring_view application, std::wstring_view section, std::wstring_view key) {
   return ToUtf8(application) + "/" + ToUtf8(section) + "/" + ToUtf8(key);
@@ -45,22 +45,22 @@ void FakeWindow::Record(std::string_view property, std::string value) {
 void FakeWindow::SetLeft(float twips) {
   if (twips == left_) return;
   left_ = twips;
-  Record("left", Number(twips));
+  Record("left", LogNumber(twips));
 }
 void FakeWindow::SetTop(float twips) {
   if (twips == top_) return;
   top_ = twips;
-  Record("top", Number(twips));
+  Record("top", LogNumber(twips));
 }
 void FakeWindow::SetWidth(float twips) {
   if (twips == width_) return;
   width_ = twips;
-  Record("width", Number(twips));
+  Record("width", LogNumber(twips));
 }
 void FakeWindow::SetHeight(float twips) {
   if (twips == height_) return;
   height_ = twips;
-  Record("height", Number(twips));
+  Record("height", LogNumber(twips));
 }
 void FakeWindow::SetBackColor(std::uint32_t bgr) {
   if (bgr == back_color_) return;

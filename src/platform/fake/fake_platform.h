@@ -14,6 +14,9 @@
 
 namespace rc::fake {
 
+// A number as the log writes it: the shortest text that reads back the same.
+std::string LogNumber(float v);
+
 class CallLog {
  public:
   void Add(std::string call) { calls_.push_back(std::move(call)); }
