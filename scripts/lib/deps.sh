@@ -8,23 +8,41 @@ reticor_packages=(
   wine wine64 xvfb xauth socat fonts-nanum locales imagemagick xdotool x11-utils
 )
 
+# Whether this machine runs 32-bit x86 programs: a 96-byte i386 ELF that exits
+# with 7. Some kernels and sandboxes refuse them ("Exec format error"); there
+# Wine's 32-bit loader cannot start either, and installing it would only shadow
+# the 64-bit one behind /usr/bin/wine.
+reticor_can_run_i386() {
+  local probe rc=0
+  probe=$(mktemp "${TMPDIR:-/tmp}/reticor-i386.XXXXXX")
+  printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x07\x00\x00\x00\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || rc=$?
+  rm -f "$probe"
+  [ "$rc" -eq 7 ]
+}
+
 reticor_install_deps() {
   local missing=()
   local p
-  for p in "${reticor_packages[@]}"; do
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  local packages=("${reticor_packages[@]}")
+  # The 32-bit program runs under Wine's 32-bit loader, an i386 package.
+  if reticor_can_run_i386; then
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+    packages+=(wine32:i386)
+  fi
+  for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
   # Wine renders Korean only under a Korean locale.
   if ! locale -a 2>/dev/null | grep -qi '^ko_KR\.utf8$'; then
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo sed -i 's/^# *ko_KR.UTF-8 UTF-8/ko_KR.UTF-8 UTF-8/' /etc/locale.gen
     grep -q '^ko_KR.UTF-8 UTF-8' /etc/locale.gen || echo 'ko_KR.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
     $sudo locale-gen >/dev/null
