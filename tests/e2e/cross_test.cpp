@@ -292,8 +292,8 @@ TEST_F(CrossTest, AFastFirstDragEndsWithTheReleaseAndHoldThenBlocksTheNext) {
 }
 
 // The start-up message "COM2 포트를 열수가 없습니다." is modal to the whole
-// program: the cross does not take the mouse while it shows, and once it is
-// dismissed the handle drags again.
+// program: neither the cross nor the tray icon takes the mouse while it shows,
+// and once it is dismissed the handle drags again.
 TEST_F(CrossTest, ADragIsRefusedWhileTheStartUpPortMessageShowsAndWorksAfterOk) {
   if (!e2e::HarnessAvailable()) GTEST_SKIP() << "needs real mouse input";
   ASSERT_TRUE(e2e::SetCom2Present(false));
@@ -317,6 +317,10 @@ TEST_F(CrossTest, ADragIsRefusedWhileTheStartUpPortMessageShowsAndWorksAfterOk) 
   ExpectCrossAround(start.left * kTwipsPerPixel, start.top * kTwipsPerPixel);
   EXPECT_TRUE(IsWindowVisible(box));
   EXPECT_TRUE(e2e::Screenshot("cross-drag-refused-behind-port-message"));
+  // Nor does the tray icon open the menu behind it.
+  ASSERT_TRUE(PostMessageW(app.Window(L"frm_Pop"), 512, 1, WM_RBUTTONUP));
+  Sleep(500);
+  for (HWND menu : app.Windows(L"#32768")) EXPECT_FALSE(IsWindowVisible(menu)) << "the tray menu opened";
 
   RECT ok{};
   ASSERT_TRUE(GetWindowRect(GetDlgItem(box, IDOK), &ok));
