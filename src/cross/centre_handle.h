@@ -10,8 +10,8 @@ namespace rc::cross {
 
 class Cross;
 
-// Hands `window` to the platform's interactive move (release the capture, then a
-// caption press with no position); returns when the user lets go.
+// Lets the user move `window` with the pointer from the press that started it;
+// returns when the user lets go (or presses Esc, which puts it back).
 inline void BeginWindowDrag(platform::Window& window) { window.BeginDrag(); }
 
 class CentreHandle final : public platform::WindowEvents {

@@ -65,7 +65,7 @@ bool GetKeyValue(platform::MachineRegistry& KeyRoot, std::wstring_view KeyName, 
 }
 
 void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
-                  platform::MessageBoxes& messages) {
+                  platform::MessageBoxes& messages, const platform::Dialog* owner) {
   std::wstring path;
   bool found = GetKeyValue(registry, kMsinfoKey, kMsinfoPathValue, path);  // used as it is, unchecked
   if (!found && GetKeyValue(registry, kMsinfoLocationKey, kMsinfoLocationValue, path)) {
@@ -76,7 +76,7 @@ void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& proc
     }
   }
   if (found && processes.Start(path).ok()) return;
-  messages.ShowMessage(kSysInfoUnavailable);
+  messages.ShowMessage(kSysInfoUnavailable, owner);
 }
 
 std::unique_ptr<AboutDialog> AboutDialog::Make(cross::Cross& cross, platform::MachineRegistry& registry,
@@ -93,7 +93,7 @@ std::unique_ptr<AboutDialog> AboutDialog::Make(cross::Cross& cross, platform::Ma
 
 void AboutDialog::OnControlClick(int control) {
   if (control == kCmdOK) window_->Close();
-  if (control == kCmdSysInfo) StartSysInfo(registry_, processes_, cross_.platform().messages());
+  if (control == kCmdSysInfo) StartSysInfo(registry_, processes_, cross_.platform().messages(), window_.get());
 }
 
 }  // namespace rc::dialogs

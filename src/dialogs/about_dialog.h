@@ -56,9 +56,9 @@ bool GetKeyValue(platform::MachineRegistry& KeyRoot, std::wstring_view KeyName, 
                  std::wstring& KeyVal);
 
 // Looks up the system-information tool and starts it, or tells the user it
-// cannot be used now.
+// cannot be used now, in a message modal to `owner` (the dialog asking).
 void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
-                  platform::MessageBoxes& messages);
+                  platform::MessageBoxes& messages, const platform::Dialog* owner = nullptr);
 
 class AboutDialog final : public shell::WindowedDialog {
  public:

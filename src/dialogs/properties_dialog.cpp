@@ -179,10 +179,10 @@ void PropertiesDialog::SwatchClick(int n) {
     // The swatch's own colour says whether its part is shown, not PartVisible.
     if (w.FillColour(Picture2(n)) == w.ButtonFaceColour()) {
       w.SetFillColour(Picture2(n), CrossColour());
-      cross_.store().SavePartVisible(n, true);
+      cross_.store().SavePartVisible(n, true, window_.get());
     } else {
       w.SetFillColour(Picture2(n), w.ButtonFaceColour());
-      cross_.store().SavePartVisible(n, false);
+      cross_.store().SavePartVisible(n, false, window_.get());
     }
   }
   cross_.store().ReloadPartVisible();

@@ -69,7 +69,9 @@ class Window {
   // Shows the window if hidden, activates it and brings it to the front.
   virtual void ShowActivated() = 0;
 
-  // Hands the window to the platform's interactive move; returns when the move ends.
+  // Moves the window with the pointer from the mouse press being handled, until
+  // that button is released or the mouse capture is lost; Esc puts it back where
+  // it started. Returns when the move ends.
   virtual void BeginDrag() = 0;
 };
 

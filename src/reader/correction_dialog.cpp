@@ -50,7 +50,7 @@ void CorrectionDialog::SwitchMode() {
   const bool to_reader_link = window_->Text(kBtnChange) == settings::kModeWintab;
   const platform::Status status = link_.SwitchPort(to_reader_link);
   if (!status.ok()) {
-    platform_.messages().ShowMessage(kPortSwitchFailed);
+    platform_.messages().ShowMessage(kPortSwitchFailed, window_.get());
     return;
   }
   window_->SetText(kBtnChange, to_reader_link ? settings::kModeReaderLink : settings::kModeWintab);
@@ -62,7 +62,7 @@ void CorrectionDialog::Save() {
   window_->SetText(kTxtRadian, AngleText(s.CorrectionAngle));  // shows what was understood
   s.ReaderMode = window_->Text(kBtnChange);
   s.LengthRatio = window_->Text(kTxtDist);  // as typed, unchecked
-  store_.SaveCorrectionSettings();
+  store_.SaveCorrectionSettings(window_.get());
 }
 
 }  // namespace rc::reader

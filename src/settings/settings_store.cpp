@@ -33,11 +33,12 @@ std::wstring EdgeText(float twips) {
 
 class SettingsStore::WriteBatch {
  public:
-  explicit WriteBatch(SettingsStore& store) : store_(store) {}
+  explicit WriteBatch(SettingsStore& store, const platform::Dialog* owner = nullptr)
+      : store_(store), owner_(owner) {}
   ~WriteBatch() {
     if (failed_path_.empty()) return;
-    store_.messages_.ShowMessage(L"설정을 저장하지 못했습니다: " + failed_path_ + L"\n" +
-                                 store_.messages_.ErrorText(failed_code_));
+    store_.messages_.ShowMessage(
+        L"설정을 저장하지 못했습니다: " + failed_path_ + L"\n" + store_.messages_.ErrorText(failed_code_), owner_);
   }
   WriteBatch(const WriteBatch&) = delete;
   WriteBatch& operator=(const WriteBatch&) = delete;
@@ -54,6 +55,7 @@ class SettingsStore::WriteBatch {
 
  private:
   SettingsStore& store_;
+  const platform::Dialog* owner_;
   std::wstring failed_path_;
   std::uint32_t failed_code_ = 0;
 };
@@ -140,8 +142,8 @@ void SettingsStore::SaveExitSettings(float handle_left, float handle_top) {
   batch.Save(keys::kThickness, IntegerText(v.Thickness));
 }
 
-void SettingsStore::SavePartVisible(int index, bool visible) {
-  WriteBatch batch(*this);
+void SettingsStore::SavePartVisible(int index, bool visible, const platform::Dialog* owner) {
+  WriteBatch batch(*this, owner);
   batch.Save(keys::kDisplay, keys::kPartSection, PartKey(index), PartFlagText(visible));
 }
 
@@ -154,9 +156,9 @@ void SettingsStore::ReloadPartVisible() {
   }
 }
 
-void SettingsStore::SaveCorrectionSettings() {
+void SettingsStore::SaveCorrectionSettings(const platform::Dialog* owner) {
   const ProgramSettings& v = values_;
-  WriteBatch batch(*this);
+  WriteBatch batch(*this, owner);
   batch.Save(keys::kCorrectionAngle, AngleStoreText(v.CorrectionAngle));
   batch.Save(keys::kReaderMode, v.ReaderMode);
   batch.Save(keys::kLengthRatio, v.LengthRatio);

@@ -28,10 +28,12 @@ class SettingsStore {
   void ApplyFirstRunDefaults();
   // The exit save; the position is the centre handle window's own edges.
   void SaveExitSettings(float handle_left, float handle_top);
-  void SavePartVisible(int index, bool visible);
+  // A write that fails is reported in a message modal to `owner`, the dialog
+  // that saves (none: to the whole program).
+  void SavePartVisible(int index, bool visible, const platform::Dialog* owner = nullptr);
   // Re-reads part flags 1 to 18 (not 0), each with its current value as default.
   void ReloadPartVisible();
-  void SaveCorrectionSettings();
+  void SaveCorrectionSettings(const platform::Dialog* owner = nullptr);
 
   // First-run position: the centre handle's top-left corner at the middle of
   // the primary screen.

@@ -1,8 +1,12 @@
 // The crosshair on a real screen: nineteen windows where the layout puts them,
 // in the cross colour, stacked as OnTop says; a drag of the centre handle with
-// real mouse input moves the whole cross unless the position is held.
+// real pointer motion, at a person's pace and faster, moves the whole cross
+// unless the position is held or a message for the whole program is showing;
+// Esc during a drag puts it back.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -41,9 +45,15 @@ std::string Describe(const std::vector<Box>& rects) {
   return out;
 }
 
+// Length, thickness and gap in twips; the first run's by default.
+struct CrossSize {
+  double length = 350, thickness = 50, gap = 350;
+};
+
 // The eighteen bar rectangles around a handle at (cl, ct) twips: four segments
 // up and down, five left and right, each L long and T thick, G apart.
-std::vector<Box> ExpectedBars(double cl, double ct, double l = 350, double t = 50, double g = 350) {
+std::vector<Box> ExpectedBars(double cl, double ct, CrossSize size = {}) {
+  const double l = size.length, t = size.thickness, g = size.gap;
   std::vector<Box> bars;
   for (int place = 1; place <= 4; ++place) {
     bars.push_back(PixelRect(cl, ct - place * (g + l), t, l));                   // up
@@ -57,12 +67,31 @@ std::vector<Box> ExpectedBars(double cl, double ct, double l = 350, double t = 5
   return bars;
 }
 
+
+// Presses at `from`, moves to `to` in motion events of at most `pixels` along
+// either axis, 30 ms apart, and releases.
+testing::AssertionResult DragAtPace(POINT from, POINT to, int pixels) {
+  const long distance = std::max(std::labs(to.x - from.x), std::labs(to.y - from.y));
+  return e2e::Drag(from, to, static_cast<int>((distance + pixels - 1) / pixels));
+}
+
+// The window that holds the mouse capture on `window`'s thread, if any.
+HWND CaptureOnThreadOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndCapture;
+}
+
 class CrossTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(e2e::ResetSettings()); }
   void TearDown() override {
     app.Terminate();
     EXPECT_TRUE(e2e::ResetSettings());
+    if (e2e::HarnessAvailable()) {
+      EXPECT_TRUE(e2e::SetCom2Present(true));
+    }
   }
 
   // Starts the program and waits for its nineteen cross windows to be shown.
@@ -87,11 +116,44 @@ class CrossTest : public testing::Test {
     return rects;
   }
 
-  void ExpectCrossAround(double cl, double ct) {
-    const std::vector<Box> expected = ExpectedBars(cl, ct);
+  void ExpectCrossAround(double cl, double ct, CrossSize size = {}) {
+    const std::vector<Box> expected = ExpectedBars(cl, ct, size);
     e2e::WaitUntil([&] { return Shown() == expected; }, 3000);
     EXPECT_TRUE(Shown() == expected) << "bars:" << Describe(Shown()) << "\nexpected:" << Describe(expected);
-    EXPECT_TRUE(Box(Handle().rect) == PixelRect(cl, ct, 50, 50)) << e2e::Describe(Handle());
+    EXPECT_TRUE(Box(Handle().rect) == PixelRect(cl, ct, size.thickness, size.thickness)) << e2e::Describe(Handle());
+  }
+
+  // Drags the handle by (dx, dy) pixels, pressed `grab` pixels inside its corner,
+  // at `pixels` per motion event; expects the handle's corner to move exactly as
+  // the pointer did and the cross to be laid out around it, with the capture gone.
+  void ExpectDragFollowed(long dx, long dy, int pixels, CrossSize size = {}, long grab = 1) {
+    SCOPED_TRACE("drag by " + std::to_string(dx) + "," + std::to_string(dy) + " at " + std::to_string(pixels) +
+                 " px per event");
+    const RECT before = Handle().rect;
+    const POINT from{before.left + grab, before.top + grab};
+    ASSERT_TRUE(DragAtPace(from, {from.x + dx, from.y + dy}, pixels));
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] { return Handle().rect.left == before.left + dx && Handle().rect.top == before.top + dy; }, 3000))
+        << "handle " << e2e::Describe(Handle()) << ", expected at " << before.left + dx << "," << before.top + dy;
+    ExpectCrossAround(Handle().rect.left * kTwipsPerPixel, Handle().rect.top * kTwipsPerPixel, size);
+    EXPECT_EQ(CaptureOnThreadOf(Handle().hwnd), nullptr) << "the mouse is still captured";
+  }
+
+  // How far a 120-pixel move to the right at each pace moves the handle; every
+  // one follows the pointer all the way. Prints the table.
+  void MeasureDragTable(const char* handle_name, CrossSize size, long grab) {
+    std::printf("[ drag ] %s handle: step per motion event -> handle moved (120 px to the right)\n", handle_name);
+    for (int pixels : {1, 4, 8, 12, 30, 60}) {
+      const RECT before = Handle().rect;
+      const POINT from{before.left + grab, before.top + grab};
+      ASSERT_TRUE(DragAtPace(from, {from.x + 120, from.y}, pixels));
+      e2e::WaitUntil([&] { return Handle().rect.left == before.left + 120 && Shown().size() == 18; }, 3000);
+      const long moved = Handle().rect.left - before.left;
+      std::printf("[ drag ]   %2d px -> %ld px\n", pixels, moved);
+      EXPECT_EQ(moved, 120) << "at " << pixels << " px per event";
+      EXPECT_EQ(Handle().rect.top, before.top);
+      ExpectCrossAround(Handle().rect.left * kTwipsPerPixel, Handle().rect.top * kTwipsPerPixel, size);
+    }
   }
 
   void ExpectStacking(bool topmost) {
@@ -100,19 +162,42 @@ class CrossTest : public testing::Test {
     EXPECT_FALSE(e2e::QueryWindow(app.Window(L"frm_Pop")).topmost);
   }
 
-  // A stored, non-first-run display setting with these flags.
-  void StoreSettings(const wchar_t* on_top, const wchar_t* hold) {
+  // A stored, non-first-run display setting with these flags and place.
+  void StoreSettings(const wchar_t* on_top, const wchar_t* hold, const wchar_t* thickness = L"50",
+                     const wchar_t* x = L"14400", const wchar_t* y = L"8100") {
     ASSERT_TRUE(e2e::SaveApplication(
         kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", on_top}}},
-                      {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
-                      {L"위치", {{L"XPosition", L"14400"}, {L"YPosition", L"8100"}, {L"고정", hold}}},
+                      {L"크기", {{L"Length", L"350"}, {L"Thickness", thickness}, {L"Gap", L"350"}}},
+                      {L"위치", {{L"XPosition", x}, {L"YPosition", y}, {L"고정", hold}}},
                       {L"폼", e2e::PartFlags(L"1")}}));
+  }
+
+  // Opens the tray menu as the icon's right-button release does and clicks
+  // item `item` (1 to 6, from the top).
+  void ChooseFromTrayMenu(int item) {
+    HWND pop = app.Window(L"frm_Pop");
+    ASSERT_TRUE(e2e::Xdotool({"mousemove", "300", "200"}));
+    ASSERT_TRUE(PostMessageW(pop, 512, 1, WM_RBUTTONUP));
+    HWND menu = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+          for (HWND m : app.Windows(L"#32768"))
+            if (IsWindowVisible(m)) menu = m;
+          return menu != nullptr;
+        },
+        5000))
+        << "the tray menu did not open";
+    Sleep(300);
+    const RECT r = e2e::QueryWindow(menu).rect;
+    const int row = (r.bottom - r.top) / 6;
+    ASSERT_TRUE(e2e::Click((r.left + r.right) / 2, r.top + (item - 1) * row + row / 2));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(menu); }, 5000)) << "the menu did not close";
   }
 
   e2e::App app;
 };
 
-TEST_F(CrossTest, FirstStartShowsNineteenRedTopmostPlainWindowsAroundTheScreenCentre) {
+TEST_F(CrossTest, FirstStartShowsNineteenRedTopmostPlainWindowsThatFollowThePointerAtAnyPace) {
   StartAndWaitForTheCross();
   ExpectCrossAround(14400, 8100);
   ExpectStacking(true);
@@ -126,17 +211,46 @@ TEST_F(CrossTest, FirstStartShowsNineteenRedTopmostPlainWindowsAroundTheScreenCe
   }
   EXPECT_EQ(Handle().caption, L"");
   EXPECT_EQ(Handle().exStyle & WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW);
+  if (!e2e::HarnessAvailable()) return;
 
-  if (e2e::HarnessAvailable()) {
-    std::vector<Box> rects = Shown();
-    rects.emplace_back(Handle().rect);
-    for (const Box& r : rects) {
-      COLORREF colour = 0;
-      ASSERT_TRUE(e2e::ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2, &colour));
-      EXPECT_EQ(colour, RGB(255, 0, 0)) << "at the middle of " << Describe(r);
-    }
-    EXPECT_TRUE(e2e::Screenshot("cross-first-start"));
+  std::vector<Box> rects = Shown();
+  rects.emplace_back(Handle().rect);
+  for (const Box& r : rects) {
+    COLORREF colour = 0;
+    ASSERT_TRUE(e2e::ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2, &colour));
+    EXPECT_EQ(colour, RGB(255, 0, 0)) << "at the middle of " << Describe(r);
   }
+  EXPECT_TRUE(e2e::Screenshot("cross-first-start"));
+
+  // The three-pixel handle, pressed one pixel inside its corner: the pointer
+  // leaves it at once, and the handle follows all the same.
+  struct Move {
+    long dx, dy;
+    int pixels;
+  };
+  for (const Move& m : {Move{120, 0, 10}, Move{0, 95, 25}, Move{-240, 0, 60}, Move{0, -180, 60},
+                        Move{-130, -70, 10}, Move{170, 110, 25}, Move{300, -200, 60}}) {
+    ExpectDragFollowed(m.dx, m.dy, m.pixels);
+  }
+  EXPECT_TRUE(e2e::Screenshot("cross-after-drags"));
+
+  // Esc while the button is still down: the handle goes back where the drag
+  // started, and the release afterwards moves nothing.
+  const RECT start = Handle().rect;
+  ASSERT_TRUE(e2e::MouseMove(start.left + 1, start.top + 1));
+  ASSERT_TRUE(e2e::MouseDown());
+  for (int step = 1; step <= 4; ++step) ASSERT_TRUE(e2e::MouseMove(start.left + 1 + 25 * step, start.top + 1 + 15 * step));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Handle().rect.left == start.left + 100; }, 3000)) << e2e::Describe(Handle());
+  EXPECT_TRUE(Shown().empty()) << "bars shown during the drag:" << Describe(Shown());
+  EXPECT_TRUE(e2e::Screenshot("cross-during-drag"));
+  ASSERT_TRUE(e2e::Key("Escape"));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Box(Handle().rect) == Box(start); }, 3000)) << e2e::Describe(Handle());
+  ASSERT_TRUE(e2e::MouseMove(start.left + 150, start.top + 90));
+  ASSERT_TRUE(e2e::MouseUp());
+  ExpectCrossAround(start.left * kTwipsPerPixel, start.top * kTwipsPerPixel);
+  EXPECT_EQ(CaptureOnThreadOf(Handle().hwnd), nullptr) << "the mouse is still captured";
+
+  MeasureDragTable("first-run (3 px)", {}, 1);
 }
 
 TEST_F(CrossTest, StoredOnTopFalseGivesOrdinaryWindows) {
@@ -146,30 +260,74 @@ TEST_F(CrossTest, StoredOnTopFalseGivesOrdinaryWindows) {
   ExpectStacking(false);
 }
 
-TEST_F(CrossTest, HeldPositionIgnoresADragOnTheHandle) {
+TEST_F(CrossTest, ATenPixelHandleFollowsA120PixelMoveAtEveryPace) {
   if (!e2e::HarnessAvailable()) GTEST_SKIP() << "needs real mouse input";
-  StoreSettings(L"True", L"True");
+  StoreSettings(L"True", L"False", L"150", L"4500", L"8100");
   StartAndWaitForTheCross();
-  const RECT handle = Handle().rect;
-  ASSERT_TRUE(e2e::Drag({handle.left + 1, handle.top + 1}, {handle.left - 299, handle.top - 199}));
-  Sleep(500);
-  ExpectCrossAround(14400, 8100);
+  const CrossSize size{350, 150, 350};
+  ExpectCrossAround(4500, 8100, size);
+  MeasureDragTable("Thickness 150 (10 px)", size, 5);
 }
 
-TEST_F(CrossTest, ADragOnTheHandleMovesTheWholeCross) {
+// A fast drag straight after start-up, as a person flicks the mouse: the drag
+// ends with the release, the cross is laid out, the tray menu works at once, and
+// its hold command then keeps the cross where it is.
+TEST_F(CrossTest, AFastFirstDragEndsWithTheReleaseAndHoldThenBlocksTheNext) {
   if (!e2e::HarnessAvailable()) GTEST_SKIP() << "needs real mouse input";
+  StoreSettings(L"True", L"False", L"50", L"9000", L"6000");
   StartAndWaitForTheCross();
-  const RECT before = Handle().rect;
-  // Steps of one pixel keep the pointer over the three-pixel handle as it follows.
-  ASSERT_TRUE(e2e::Drag({before.left + 1, before.top + 1}, {before.left - 59, before.top - 39}, 60));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Handle().rect.left != before.left; }, 3000))
-      << "the handle did not move: " << e2e::Describe(Handle());
-  // The handle follows the pointer; the bars are laid out around its new place.
-  const RECT after = Handle().rect;
-  EXPECT_EQ(after.left, before.left - 60);
-  EXPECT_EQ(after.top, before.top - 40);
-  ExpectCrossAround(after.left * kTwipsPerPixel, after.top * kTwipsPerPixel);
-  if (e2e::HarnessAvailable()) EXPECT_TRUE(e2e::Screenshot("cross-after-drag"));
+  ASSERT_TRUE(Box(Handle().rect) == PixelRect(9000, 6000, 50, 50)) << e2e::Describe(Handle());
+  ASSERT_TRUE(e2e::Xdotool({"mousemove", "602", "402", "mousedown", "1", "mousemove", "640", "430", "mousemove",
+                            "700", "470", "mouseup", "1"}));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Handle().rect.left == 698 && Handle().rect.top == 468; }, 3000))
+      << e2e::Describe(Handle());
+  ExpectCrossAround(698 * kTwipsPerPixel, 468 * kTwipsPerPixel);
+  EXPECT_EQ(CaptureOnThreadOf(Handle().hwnd), nullptr) << "the mouse is still captured";
+
+  ChooseFromTrayMenu(2);  // 고정
+  const RECT held = Handle().rect;
+  ASSERT_TRUE(DragAtPace({held.left + 1, held.top + 1}, {held.left - 299, held.top - 199}, 25));
+  Sleep(500);
+  ExpectCrossAround(held.left * kTwipsPerPixel, held.top * kTwipsPerPixel);
+}
+
+// The start-up message "COM2 포트를 열수가 없습니다." is modal to the whole
+// program: neither the cross nor the tray icon takes the mouse while it shows,
+// and once it is dismissed the handle drags again.
+TEST_F(CrossTest, ADragIsRefusedWhileTheStartUpPortMessageShowsAndWorksAfterOk) {
+  if (!e2e::HarnessAvailable()) GTEST_SKIP() << "needs real mouse input";
+  ASSERT_TRUE(e2e::SetCom2Present(false));
+  ASSERT_TRUE(app.Start());
+  HWND box = nullptr;
+  ASSERT_TRUE(e2e::WaitUntil(
+      [&] {
+        std::vector<HWND> boxes = app.Windows(L"#32770");
+        box = boxes.empty() ? nullptr : boxes.front();
+        return box != nullptr && IsWindowVisible(box);
+      },
+      10000))
+      << "no message box";
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Shown().size() == 18 && Handle().visible; }, 5000));
+  EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+  EXPECT_FALSE(IsWindowEnabled(Handle().hwnd)) << "the handle takes the mouse behind the message";
+
+  const RECT start = Handle().rect;
+  ASSERT_TRUE(DragAtPace({start.left + 1, start.top + 1}, {start.left - 199, start.top + 101}, 25));
+  Sleep(500);
+  ExpectCrossAround(start.left * kTwipsPerPixel, start.top * kTwipsPerPixel);
+  EXPECT_TRUE(IsWindowVisible(box));
+  EXPECT_TRUE(e2e::Screenshot("cross-drag-refused-behind-port-message"));
+  // Nor does the tray icon open the menu behind it.
+  ASSERT_TRUE(PostMessageW(app.Window(L"frm_Pop"), 512, 1, WM_RBUTTONUP));
+  Sleep(500);
+  for (HWND menu : app.Windows(L"#32768")) EXPECT_FALSE(IsWindowVisible(menu)) << "the tray menu opened";
+
+  RECT ok{};
+  ASSERT_TRUE(GetWindowRect(GetDlgItem(box, IDOK), &ok));
+  ASSERT_TRUE(e2e::Click((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return app.Windows(L"#32770").empty(); }, 5000)) << "the message stays";
+  EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowEnabled(Handle().hwnd) != FALSE; }, 3000));
+  ExpectDragFollowed(-200, 100, 25);
 }
 
 // The class cursor of another process cannot be read from outside, so the

@@ -299,7 +299,16 @@ TEST_F(DialogsTest, SystemInformationStartsTheStoredToolOrSaysItIsUnavailable) {
   EXPECT_TRUE(e2e::WaitUntil([&] { return (box = Dialog(L"Reticor2")) != nullptr; }, 5000)) << "no message";
   if (box != nullptr) {
     EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"지금은 시스템 정보를 사용할 수 없습니다.");
-    Sleep(200);
+    // Modal to the about dialog: a second click on the button raises nothing.
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);
+    EXPECT_FALSE(IsWindowEnabled(dialog));
+    RECT covered{};
+    EXPECT_FALSE(PtInRect((GetWindowRect(box, &covered), &covered), at)) << "the message covers the button";
+    ASSERT_TRUE(e2e::Click(at.x, at.y));
+    Sleep(500);
+    int boxes = 0;
+    for (const e2e::WindowState& w : app.Dialogs()) boxes += w.visible && w.caption == L"Reticor2" ? 1 : 0;
+    EXPECT_EQ(boxes, 1) << "the messages stack";
     EXPECT_TRUE(e2e::Screenshot("dialog-about-unavailable"));
     ASSERT_TRUE(e2e::Key("Return"));
     EXPECT_TRUE(e2e::WaitUntil([&] { return Dialog(L"Reticor2") == nullptr; }, 3000));

@@ -390,6 +390,48 @@ TEST(AboutDialog, StartSysInfoLooksUpTheToolOrSaysItIsUnavailable) {
   }
 }
 
+// Each dialog's message is modal to that dialog, so that its button cannot raise
+// a second one while the first is up.
+TEST(Dialogs, AMessageRaisedByADialogIsOwnedByIt) {
+  struct Case {
+    const char* action;
+    const char* owner;
+    void (*run)(Program&);
+  };
+  const Case cases[] = {
+      {"swatch 7 with the part flag not writable", "속성",
+       [](Program& p) {
+         p.platform.fake_settings().failing_paths = {"Dizodudoz/폼/7"};
+         auto dialog = PropertiesDialog::Make(p.cross);
+         p.Dialog("속성").ClickByUser(Picture2(7));
+       }},
+      {"저장 with the store not writable", "기계보정",
+       [](Program& p) {
+         p.platform.fake_settings().failing_paths = {"기계보정/모드/모드"};
+         auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
+         p.Dialog("기계보정").ClickByUser(reader::kCmdSave);
+       }},
+      {"mode switch with the port unavailable", "기계보정",
+       [](Program& p) {
+         p.platform.fake_serial().open_error = 2;
+         p.values().ReaderMode = std::wstring(settings::kModeWintab);
+         auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
+         p.Dialog("기계보정").ClickByUser(reader::kBtnChange);
+       }},
+      {"시스템 정보 with no tool", "S/W 정보",
+       [](Program& p) {
+         auto dialog = AboutDialog::Make(p.cross, p.platform.machineRegistry(), p.platform.processes());
+         p.Dialog("S/W 정보").ClickByUser(kCmdSysInfo);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.action);
+    Program p;
+    c.run(p);
+    EXPECT_EQ(p.platform.fake_messages().owners, std::vector<std::string>{c.owner});
+  }
+}
+
 TEST(AboutDialog, GetKeyValueTextForms) {
   fake::FakePlatform p;
   p.fake_registry().PutText("K", "with zero", "C:\\A", true);

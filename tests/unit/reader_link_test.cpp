@@ -158,6 +158,7 @@ TEST(ReaderLinkStartUpTest, TheFailureMessageComesOnceAfterTheCrossIsVisible) {
   app::StartUpWindow startup{platform};
   ASSERT_TRUE(startup.Load());
   EXPECT_EQ(platform.fake_messages().shown, Lines{"COM2 포트를 열수가 없습니다."});
+  EXPECT_EQ(platform.fake_messages().owners, Lines{""}) << "modal to the whole program";
   EXPECT_EQ(platform.log.all().back(), "message COM2 포트를 열수가 없습니다.");
   EXPECT_TRUE(platform.Find("frm_Center")->Visible());
 }

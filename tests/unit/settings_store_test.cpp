@@ -223,6 +223,7 @@ TEST_F(SettingsStoreTest, AFailedWriteIsReportedOncePerOperationAndTheRestIsWrit
   stored.failing_paths = {"Dizodudoz/위치/XPosition", "Dizodudoz/크기/Gap"};
   store.SaveExitSettings(0, 0);
   ASSERT_EQ(platform.fake_messages().shown.size(), 1u);
+  EXPECT_EQ(platform.fake_messages().owners, std::vector<std::string>{""}) << "no dialog: modal to the program";
   EXPECT_NE(platform.fake_messages().shown[0].find("Dizodudoz\\위치\\XPosition"), std::string::npos);
   EXPECT_NE(platform.fake_messages().shown[0].find("error 5"), std::string::npos);
   EXPECT_EQ(stored.Value("Dizodudoz/크기/Thickness"), "50");

@@ -52,6 +52,7 @@ TEST_F(StartUpTest, AStartUpWindowThatCannotBeMadeIsReportedAndStartUpStops) {
   platform.failing_windows = {"frm_Pop"};
   EXPECT_FALSE(startup.Load());
   ASSERT_EQ(platform.fake_messages().shown.size(), 1u);
+  EXPECT_EQ(platform.fake_messages().owners, std::vector<std::string>{""});
   EXPECT_NE(platform.fake_messages().shown[0].find("frm_Pop"), std::string::npos);
   EXPECT_TRUE(platform.log.With("get").empty());
 }

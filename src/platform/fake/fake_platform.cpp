@@ -144,8 +144,10 @@ std::vector<std::string> FakeSettings::Dump() const {
 
 // --- Messages, serial port, tray, menu --------------------------------------
 
-void FakeMessages::ShowMessage(std::wstring_view text) {
+void FakeMessages::ShowMessage(std::wstring_view text, const platform::Dialog* owner) {
   shown.push_back(ToUtf8(text));
+  const auto* dialog = dynamic_cast<const FakeDialog*>(owner);
+  owners.push_back(dialog != nullptr ? dialog->caption() : "");
   log_.Add("message " + shown.back());
 }
 std::wstring FakeMessages::ErrorText(std::uint32_t code) { return L"error " + std::to_wstring(code); }

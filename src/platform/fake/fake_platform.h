@@ -123,9 +123,11 @@ class FakeSettings final : public platform::SettingsBackend {
 class FakeMessages final : public platform::MessageBoxes {
  public:
   explicit FakeMessages(CallLog& log) : log_(log) {}
-  void ShowMessage(std::wstring_view text) override;
+  void ShowMessage(std::wstring_view text, const platform::Dialog* owner = nullptr) override;
   std::wstring ErrorText(std::uint32_t code) override;
   std::vector<std::string> shown;
+  // Beside each shown text: the caption of its owner dialog, "" for none.
+  std::vector<std::string> owners;
 
  private:
   CallLog& log_;

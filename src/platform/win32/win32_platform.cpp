@@ -156,9 +156,14 @@ platform::Status RegistrySettings::Save(std::wstring_view application, std::wstr
 
 // --- Messages ----------------------------------------------------------------
 
-void Win32Messages::ShowMessage(std::wstring_view text) {
+void Win32Messages::ShowMessage(std::wstring_view text, const platform::Dialog* owner) {
   std::wstring body(text), caption(platform::kApplicationTitle);
-  ::MessageBoxW(nullptr, body.c_str(), caption.c_str(), MB_OK | MB_SETFOREGROUND);
+  // With its dialog as owner the box disables that dialog, so the button that
+  // raised it cannot raise a second one; without one it disables every window
+  // of the program's thread (the cross too, so no drag starts behind it).
+  HWND owner_window = owner != nullptr ? static_cast<const Win32Dialog*>(owner)->hwnd() : nullptr;
+  ::MessageBoxW(owner_window, body.c_str(), caption.c_str(),
+                MB_OK | MB_SETFOREGROUND | (owner_window != nullptr ? MB_APPLMODAL : MB_TASKMODAL));
 }
 
 std::wstring Win32Messages::ErrorText(std::uint32_t code) {

@@ -38,7 +38,7 @@ class RegistrySettings final : public platform::SettingsBackend {
 
 class Win32Messages final : public platform::MessageBoxes {
  public:
-  void ShowMessage(std::wstring_view text) override;
+  void ShowMessage(std::wstring_view text, const platform::Dialog* owner = nullptr) override;
   std::wstring ErrorText(std::uint32_t code) override;
 };
 

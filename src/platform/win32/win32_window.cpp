@@ -163,11 +163,6 @@ void Win32Window::ShowActivated() {
   ::BringWindowToTop(hwnd());
 }
 
-void Win32Window::BeginDrag() {
-  ::ReleaseCapture();
-  ::SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-}
-
 LRESULT CALLBACK Win32Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
@@ -193,7 +188,9 @@ bool Win32Window::HandleStartUp(UINT message, WPARAM wparam, LPARAM lparam, LRES
   }
   switch (message) {
     case WM_MOUSEMOVE:  // the tray icon's callback message: the mouse message in the low word
-      events_.OnTrayNotification(LOWORD(lparam));
+      // A message box for the whole program has disabled this window: the
+      // tray takes no commands until it is dismissed.
+      if (::IsWindowEnabled(hwnd())) events_.OnTrayNotification(LOWORD(lparam));
       return true;
     case WM_COMMAND:
       if (HIWORD(wparam) == 0) events_.OnMenuCommand(LOWORD(wparam));
@@ -254,22 +251,16 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MOUSEACTIVATE:
       if (class_ != platform::WindowClass::StartUp) return MA_NOACTIVATE;
       break;
-    case WM_NCLBUTTONDOWN:
-      // The handle's drag (BeginDrag): start the move as the default handling
-      // would, but without activating the window first (it never takes the
-      // focus, and Wine starts no move for a window that refuses activation) and
-      // from where the pointer really is (the request carries no position).
-      if (class_ == platform::WindowClass::CentreHandle && wparam == HTCAPTION) {
-        POINT pointer{};
-        ::GetCursorPos(&pointer);
-        ::SendMessageW(h, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, MAKELPARAM(pointer.x, pointer.y));
-        return 0;
-      }
+    case WM_CAPTURECHANGED:
+      // The drag's loop waits for a message: wake it, so that it sees the loss.
+      if (dragging_) ::PostMessageW(h, WM_NULL, 0, 0);
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_XBUTTONDOWN:
+      if (dragging_) return 0;  // a second button during a drag starts nothing
+      RememberPress(message, wparam, lparam);
       events_.OnMouseButtonDown();
       return 0;
     case WM_CLOSE:

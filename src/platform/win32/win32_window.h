@@ -55,6 +55,18 @@ class Win32Window final : public platform::Window {
   int ToPixelsX(float twips) const;
   int ToPixelsY(float twips) const;
 
+  // The handle's own move (win32_drag.cpp). A button press remembers where and
+  // which button, so that the drag grabs the handle at the press point and ends
+  // on that button's release.
+  struct Press {
+    POINT point{};          // screen pixels
+    UINT release = WM_LBUTTONUP;
+    WPARAM held = MK_LBUTTON;  // the button's flag in a mouse message's wParam
+  };
+  void RememberPress(UINT message, WPARAM wparam, LPARAM lparam);
+  // Places the window's top-left corner at this screen pixel, edges in twips to match.
+  void PlaceAtPixel(POINT corner);
+
   Win32Platform& platform_;
   platform::WindowClass class_;
   platform::WindowEvents& events_;
@@ -65,6 +77,8 @@ class Win32Window final : public platform::Window {
   bool visible_ = false;
   bool pending_geometry_ = false, pending_visibility_ = false;
   bool queued_ = false;
+  Press press_;
+  bool dragging_ = false;
 };
 
 }  // namespace rc::win32
