@@ -115,7 +115,7 @@ void StartUpWindow::OnTaskbarCreated() { AddTrayIcon(); }
 
 void StartUpWindow::OnSerialReceived(std::string_view bytes) { reader_link_.OnReceived(bytes); }
 void StartUpWindow::OnSerialLost() { reader_link_.OnLost(); }
-void StartUpWindow::OnSerialPortArrived() { reader_link_.OnPortArrived(); }
+void StartUpWindow::OnSerialPortArrived(std::wstring_view port_name) { reader_link_.OnPortArrived(port_name); }
 
 void StartUpWindow::AddTrayIcon() {
   (void)shell::AddTrayIcon(platform_.notificationArea(), tray_icon_data_, *window_, kStartUpCaption, L"");

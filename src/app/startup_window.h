@@ -49,7 +49,7 @@ class StartUpWindow final : public platform::WindowEvents {
   // The reader port's events.
   void OnSerialReceived(std::string_view bytes) override;
   void OnSerialLost() override;
-  void OnSerialPortArrived() override;
+  void OnSerialPortArrived(std::wstring_view port_name) override;
 
  private:
   // The steps of the start-up sequence, in their order.

@@ -25,10 +25,12 @@ class SerialPort {
   virtual ~SerialPort() = default;
   // Takes effect now when open, else at the next Open.
   virtual Status Configure(const SerialLineSettings& settings) = 0;
-  virtual Status Open() = 0;
+  // Opens the port of that name ("COM2", "COM12"); exclusive.
+  virtual Status Open(std::wstring_view port_name) = 0;
   virtual Status Close() = 0;
   virtual bool IsOpen() const = 0;
-  // Queues the bytes for sending as one write.
+  // Sends the bytes as one write. Succeeds only when every byte has left;
+  // a failed, short or timed-out write is a failure.
   virtual Status Write(std::string_view bytes) = 0;
 };
 

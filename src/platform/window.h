@@ -32,7 +32,8 @@ class WindowEvents {
   virtual void OnSessionEnding() {}
   virtual void OnSerialReceived(std::string_view /*bytes*/) {}
   virtual void OnSerialLost() {}
-  virtual void OnSerialPortArrived() {}
+  // A serial port of that name ("COM2") arrived.
+  virtual void OnSerialPortArrived(std::wstring_view /*port_name*/) {}
 
  protected:
   ~WindowEvents() = default;

@@ -2,8 +2,16 @@
 
 namespace rc::reader {
 
-std::optional<std::string> LineAssembler::Append(std::string_view bytes) noexcept {
+std::optional<std::string> LineAssembler::Append(std::string_view received) noexcept {
   try {
+    std::string without_lf;
+    std::string_view bytes = received;
+    if (received.find('\n') != std::string_view::npos) {
+      without_lf.reserve(received.size());
+      for (char c : received)
+        if (c != '\n') without_lf += c;
+      bytes = without_lf;
+    }
     const std::size_t cr = bytes.find('\r');
     if (cr == std::string_view::npos) {
       if (held_.size() + bytes.size() > kReceiveBufferBytes) {

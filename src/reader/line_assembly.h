@@ -13,16 +13,17 @@ inline constexpr std::size_t kReceiveBufferBytes = 1024;
 
 // Collects received bytes until a CR arrives.
 //
-// Each receive event appends its bytes. When the held text then contains a CR, the
-// text up to and including the first CR is the line, whatever followed that CR in
-// the same event is discarded, and the assembler is empty again. An LF that ends a
-// CR LF pair in a later event therefore becomes the first character of the next
-// line (the conversion skips it when reading the number).
+// Each receive event appends its bytes, less every LF: line feeds are not part
+// of a reading, so a reader that ends its lines with CR LF reads as one that
+// sends CR alone, however the pair is split between events. When the held text
+// then contains a CR, the text up to and including the first CR is the line,
+// whatever followed that CR in the same event is discarded, and the assembler is
+// empty again.
 //
 // Bound: at most kReceiveBufferBytes characters are held without a CR. When an
 // event without a CR would take the held text past that, the held text is dropped
 // and assembly starts over with that event's bytes (or with nothing, when the
-// event alone is longer than the bound). A stream that never sends a CR therefore
+// event alone is longer than the bound; LFs do not count). A stream that never sends a CR therefore
 // never grows memory. A line completed within one event is returned whole.
 class LineAssembler {
  public:

@@ -1,8 +1,24 @@
 #include "reader/reader_link.h"
 
 #include "reader/reading_conversion.h"
+#include "settings/setting_text.h"
 
 namespace rc::reader {
+
+namespace {
+// Port names compare without regard to letter case, as the system does ("com2").
+bool SamePortName(std::wstring_view a, std::wstring_view b) {
+  auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (upper(a[i]) != upper(b[i])) return false;
+  return true;
+}
+}  // namespace
+
+std::wstring PortOpenFailedText(std::wstring_view port_name) {
+  return std::wstring(port_name) + L" 포트를 열수가 없습니다.";
+}
 
 platform::SerialLineSettings ReaderLineSettings() {
   platform::SerialLineSettings line;
@@ -24,21 +40,29 @@ ReaderLink::ReaderLink(platform::SerialPort& port, platform::MessageBoxes& messa
 
 void ReaderLink::ConfigureReaderPort() noexcept {
   try {
+    switched_on_ = settings_.ReaderMode == settings::kModeReaderLink;
     platform::Status status = port_.Configure(ReaderLineSettings());
-    if (status.ok() && settings_.ReaderMode == settings::kModeReaderLink) status = OpenPort();
-    // One message, and no retry: the user can switch the link on in the
-    // correction dialog, or it comes back by itself when the port arrives.
-    if (!status.ok()) messages_.ShowMessage(kPortOpenFailed);
+    if (status.ok() && switched_on_) status = OpenPort();
+    // One message, and no retry: the link opens by itself when the port
+    // arrives, or the user switches it on in the correction dialog.
+    if (!status.ok()) messages_.ShowMessage(PortOpenFailedText(PortName()));
   } catch (...) {
   }
 }
 
 platform::Status ReaderLink::SwitchPort(bool open) noexcept {
   try {
-    if (open) return OpenPort();
-    lost_ = false;  // switched off by the user: no reopen on arrival
-    if (!port_.IsOpen()) return platform::Status::Ok();
-    return port_.Close();
+    if (open) {
+      const platform::Status status = OpenPort();
+      if (status.ok()) switched_on_ = true;
+      return status;
+    }
+    if (port_.IsOpen()) {
+      const platform::Status status = port_.Close();
+      if (!status.ok()) return status;
+    }
+    switched_on_ = false;  // no open on arrival either
+    return platform::Status::Ok();
   } catch (...) {
     return platform::Status::Failed(1);
   }
@@ -46,7 +70,7 @@ platform::Status ReaderLink::SwitchPort(bool open) noexcept {
 
 void ReaderLink::Close() noexcept {
   try {
-    lost_ = false;
+    switched_on_ = false;
     if (port_.IsOpen()) (void)port_.Close();
   } catch (...) {
   }
@@ -56,9 +80,7 @@ platform::Status ReaderLink::OpenPort() noexcept {
   try {
     // Whatever a previous session left half-received is not part of a new line.
     RxBuffer.Clear();
-    const platform::Status status = port_.Open();
-    if (status.ok()) lost_ = false;
-    return status;
+    return port_.Open(PortName());
   } catch (...) {
     return platform::Status::Failed(1);
   }
@@ -70,9 +92,12 @@ void ReaderLink::OnReceived(std::string_view bytes) noexcept {
     if (!port_.IsOpen()) return;
     std::optional<std::string> line = RxBuffer.Append(bytes);
     if (!line) return;
+    // The line counts as answered only once its whole reply has left: after a
+    // failed or short write the reader's resend of the same line is answered.
+    std::string answered = LastLine;
     std::optional<std::string> reply =
-        ConvertReading(*line, LastLine, settings_.CorrectionAngle, settings_.LengthRatio);
-    if (reply) (void)port_.Write(*reply);
+        ConvertReading(*line, answered, settings_.CorrectionAngle, settings_.LengthRatio);
+    if (reply && port_.Write(*reply).ok()) LastLine = std::move(answered);
   } catch (...) {
   }
 }
@@ -82,15 +107,20 @@ void ReaderLink::OnLost() noexcept {
     if (!port_.IsOpen()) return;
     (void)port_.Close();
     RxBuffer.Clear();
-    lost_ = true;
   } catch (...) {
   }
 }
 
-void ReaderLink::OnPortArrived() noexcept {
-  if (!lost_ || port_.IsOpen()) return;
-  // Quietly: if the port is not usable yet, a later arrival tries again.
-  (void)OpenPort();
+void ReaderLink::OnPortArrived(std::wstring_view port_name) noexcept {
+  try {
+    if (!switched_on_ || port_.IsOpen()) return;
+    if (!SamePortName(port_name, PortName())) return;
+    // Quietly: if the port is not usable yet, a later arrival tries again.
+    (void)OpenPort();
+  } catch (...) {
+  }
 }
+
+std::wstring ReaderLink::PortName() const { return settings::ReaderPortName(settings_.ReaderPort); }
 
 }  // namespace rc::reader

@@ -1,5 +1,6 @@
 #pragma once
-// The answering link to the coordinate reader on COM2 (`MSComm2`): configures
+// The answering link to the coordinate reader (`MSComm2`), on COM2 unless the
+// store names another port: configures
 // and opens the port, assembles the received bytes into lines (`RxBuffer`),
 // converts each line (`ConvertReading`, `LastLine`) and writes the reply.
 // Runs on the user-interface thread only; the port's events reach it through
@@ -15,7 +16,8 @@
 
 namespace rc::reader {
 
-inline constexpr std::wstring_view kPortOpenFailed = L"COM2 포트를 열수가 없습니다.";
+// "COM2 포트를 열수가 없습니다." for the port of that name.
+std::wstring PortOpenFailedText(std::wstring_view port_name);
 
 // The line the reader speaks: 9600 baud, no parity, 8 data bits, 1 stop bit,
 // no flow control, RTS and DTR raised while open.
@@ -30,7 +32,7 @@ class ReaderLink {
 
   // The last start-up step: sets the line and, in the mode "지적통합" only,
   // opens the port. Any failure is shown once and the program runs on without
-  // the link.
+  // the link until the port arrives or the user switches it on.
   void ConfigureReaderPort() noexcept;
 
   // The correction dialog's mode switch: opens (true) or closes (false) the
@@ -47,22 +49,25 @@ class ReaderLink {
   void OnReceived(std::string_view bytes) noexcept;
   // The open port went away (device removed): it is closed quietly.
   void OnLost() noexcept;
-  // A port named COM2 arrived: reopened without a word when the link was
-  // lost while switched on.
-  void OnPortArrived() noexcept;
+  // A serial port of that name arrived (plugged in): when it is the reader's
+  // and the link is switched on but not open, whether the open failed at
+  // start-up or the port was lost later, it is opened without a word.
+  void OnPortArrived(std::wstring_view port_name) noexcept;
 
   bool IsOpen() const { return port_.IsOpen(); }
 
  private:
   platform::Status OpenPort() noexcept;
+  std::wstring PortName() const;
 
   platform::SerialPort& port_;
   platform::MessageBoxes& messages_;
   const settings::ProgramSettings& settings_;
   LineAssembler RxBuffer;
   std::string LastLine;
-  // The port was open and went away without the user closing it.
-  bool lost_ = false;
+  // The link is switched on: in the mode "지적통합" at start-up, then as the
+  // correction dialog's switch last set it. Off once the program unloads.
+  bool switched_on_ = false;
 };
 
 }  // namespace rc::reader

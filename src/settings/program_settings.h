@@ -28,6 +28,8 @@ struct ProgramSettings {
   double CorrectionAngle = 0;  // degrees
   std::wstring ReaderMode;
   std::wstring LengthRatio;  // "a,b"
+  // The reader's port, "COM2" unless the store names another; read, never written.
+  std::wstring ReaderPort;
 };
 
 // Where each value is kept: application, section, key.
@@ -53,6 +55,7 @@ inline constexpr SettingKey kHoldPosition{kDisplay, L"위치", L"고정"};
 inline constexpr SettingKey kCorrectionAngle{kCorrection, L"각도", L"각도"};
 inline constexpr SettingKey kReaderMode{kCorrection, L"모드", L"모드"};
 inline constexpr SettingKey kLengthRatio{kCorrection, L"길이비율", L"길이비율"};
+inline constexpr SettingKey kReaderPort{kCorrection, L"포트", L"포트"};
 }  // namespace keys
 
 }  // namespace rc::settings

@@ -30,4 +30,9 @@ std::wstring PartFlagText(bool visible);
 // sign before a negative one, up to 15 significant digits, "." always.
 std::wstring AngleStoreText(double degrees);
 
+// The reader's port as stored: "COM" and a number from 1 to 256 without
+// leading zeros, in any letter case, blanks around it allowed; given back as
+// "COMn". Anything else, empty text included, is "COM2".
+std::wstring ReaderPortName(std::wstring_view stored);
+
 }  // namespace rc::settings

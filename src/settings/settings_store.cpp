@@ -104,6 +104,7 @@ void SettingsStore::LoadSettings() {
   }
   v.ReaderMode = Read(keys::kReaderMode, v.ReaderMode);
   v.LengthRatio = Read(keys::kLengthRatio, v.LengthRatio);
+  v.ReaderPort = ReaderPortName(Read(keys::kReaderPort, v.ReaderPort));
   if (v.ReaderMode.empty()) v.ReaderMode = kModeReaderLink;  // in memory only
   for (int i = 0; i < kPartCount; ++i) {
     std::wstring part = PartKey(i);

@@ -273,7 +273,7 @@ TEST(CorrectionDialog, SaveReadsTheAngleByTheReadingRuleAndStoresWithSignPositio
 
 TEST(CorrectionDialog, ModeSwitchWithThePortAvailable) {
   Program p;
-  ASSERT_TRUE(p.platform.serialPort().Open().ok());
+  ASSERT_TRUE(p.platform.serialPort().Open(L"COM2").ok());
   auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
   FakeDialog& w = p.Dialog("기계보정");
   w.ClickByUser(reader::kBtnChange);

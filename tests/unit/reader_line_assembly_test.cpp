@@ -28,14 +28,20 @@ TEST(LineAssembler, AssemblesLines) {
   };
   std::vector<std::string> bytes;
   for (char c : kLine) bytes.emplace_back(1, c);
+  std::vector<std::string> crlf_bytes;
+  for (int i = 0; i < 3; ++i)
+    for (char c : kLine + "\n") crlf_bytes.emplace_back(1, c);
 
   const Case cases[] = {
       {"OneChunk", {kLine}, {kLine}, 0},
       {"ByteByByte", bytes, {kLine}, 0},
       {"TwoPieces", {"  123", "45,  23456   0\r"}, {kLine}, 0},
       {"TwoLinesInOneChunkAnswerTheFirst", {kLine + "  99999,  99999   3\r"}, {kLine}, 0},
-      {"LfInTheSameChunkIsDiscarded", {kLine + "\n", kLine}, {kLine, kLine}, 0},
-      {"LfInALaterChunkStartsTheNextLine", {kLine, "\n", kLine}, {kLine, "\n" + kLine}, 0},
+      // Line feeds are never part of a reading, wherever the CR LF pair is split.
+      {"CrLfInOneChunk", {kLine + "\n" + kLine + "\n"}, {kLine}, 0},
+      {"CrLfPairsOneByOne", {kLine, "\n", kLine, "\n"}, {kLine, kLine}, 0},
+      {"CrLfByteByByte", crlf_bytes, {kLine, kLine, kLine}, 0},
+      {"LfAloneIsDropped", {"\n\n", "  123\n45,  23456   0\r"}, {kLine}, 0},
       {"PartialLineWaits", {"  12345,"}, {}, 8},
       {"BareCr", {"\r"}, {"\r"}, 0},
   };

@@ -98,7 +98,7 @@ TEST_F(ReaderLinkTest, ALineSentByteByByteIsAnsweredOnceItsCrArrivesWithTheCurre
   EXPECT_EQ(port().written, Lines{"000459,000400,1\r"});
 }
 
-TEST_F(ReaderLinkTest, ALostPortIsClosedQuietlyAndReopenedWhenCom2Arrives) {
+TEST_F(ReaderLinkTest, ALostPortIsClosedQuietlyAndReopenedWhenItArrives) {
   link.ConfigureReaderPort();
   link.OnReceived("  12345,");  // half a line when the adapter is pulled
   link.OnLost();
@@ -107,35 +107,92 @@ TEST_F(ReaderLinkTest, ALostPortIsClosedQuietlyAndReopenedWhenCom2Arrives) {
   EXPECT_EQ(platform.log.With("port.close").size(), 1u);
 
   port().open_error = 2;  // not ready yet: no message, a later arrival retries
-  link.OnPortArrived();
+  link.OnPortArrived(L"COM2");
   EXPECT_FALSE(link.IsOpen());
   port().open_error = 0;
-  link.OnPortArrived();
+  link.OnPortArrived(L"com2");
   ASSERT_TRUE(link.IsOpen());
   link.OnReceived(kLineA);
   EXPECT_EQ(port().written, Lines{kReplyA});
   EXPECT_TRUE(shown().empty());
 }
 
-TEST_F(ReaderLinkTest, AnArrivalReopensOnlyAfterALossWithTheLinkSwitchedOn) {
+// The reader plugged in after start-up, or again after it was pulled: the
+// link opens on the arrival of its own port whenever it is switched on.
+TEST_F(ReaderLinkTest, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOnAndClosed) {
   struct Case {
     const char* what;
+    std::wstring mode;
+    bool start_fails;
     void (*before)(ReaderLink&);
+    std::wstring arrived;
+    bool opens;
   };
+  auto nothing = [](ReaderLink&) {};
   const Case cases[] = {
-      {"never lost", [](ReaderLink&) {}},
-      {"switched off after the loss", [](ReaderLink& l) { l.OnLost(), (void)l.SwitchPort(false); }},
-      {"closed at unload", [](ReaderLink& l) { l.Close(); }},
+      {"missing at start-up", L"지적통합", true, nothing, L"COM2", true},
+      {"lost later", L"지적통합", false, [](ReaderLink& l) { l.OnLost(); }, L"COM2", true},
+      {"another port arrived", L"지적통합", true, nothing, L"COM3", false},
+      {"already open", L"지적통합", false, nothing, L"COM2", false},
+      {"mode Wintab", L"Wintab 전환", false, nothing, L"COM2", false},
+      {"switched off after the loss", L"지적통합", false,
+       [](ReaderLink& l) { l.OnLost(), (void)l.SwitchPort(false); }, L"COM2", false},
+      {"closed at unload", L"지적통합", false, [](ReaderLink& l) { l.Close(); }, L"COM2", false},
   };
+  for (const Case& c : cases) {
+    fake::FakePlatform p;
+    values.ReaderMode = c.mode;
+    ReaderLink l{p.serialPort(), p.messages(), values};
+    p.fake_serial().open_error = c.start_fails ? 2 : 0;
+    l.ConfigureReaderPort();
+    p.fake_serial().open_error = 0;
+    c.before(l);
+    const bool was_open = l.IsOpen();
+    p.log.Clear();
+    l.OnPortArrived(c.arrived);
+    EXPECT_EQ(!p.log.With("port.open").empty(), c.opens) << c.what;
+    EXPECT_EQ(l.IsOpen(), c.opens || was_open) << c.what;
+    EXPECT_LE(p.fake_messages().shown.size(), 1u) << c.what << ": no second message";
+  }
+}
+
+// A reply that did not wholly leave the port is not an answer: the reader sends
+// the line again, and that resend is answered.
+TEST_F(ReaderLinkTest, AFailedOrShortWriteLeavesTheLineUnansweredSoTheResendIsAnswered) {
+  struct Case {
+    const char* what;
+    std::uint32_t write_error;
+    std::size_t write_limit;
+  };
+  const Case cases[] = {{"failed", 1117, static_cast<std::size_t>(-1)}, {"short", 0, 9}};
   for (const Case& c : cases) {
     fake::FakePlatform p;
     ReaderLink l{p.serialPort(), p.messages(), values};
     l.ConfigureReaderPort();
-    c.before(l);
-    p.log.Clear();
-    l.OnPortArrived();
-    EXPECT_TRUE(p.log.With("port.open").empty()) << c.what;
+    p.fake_serial().write_error = c.write_error;
+    p.fake_serial().write_limit = c.write_limit;
+    l.OnReceived(kLineA);
+    p.fake_serial().write_error = 0;
+    p.fake_serial().write_limit = static_cast<std::size_t>(-1);
+    p.fake_serial().written.clear();
+    l.OnReceived(kLineA);  // the resend
+    l.OnReceived(kLineA);  // now a repeat
+    EXPECT_EQ(p.fake_serial().written, Lines{kReplyA}) << c.what;
   }
+}
+
+// A port named in the store is the one opened and named in the message.
+TEST_F(ReaderLinkTest, TheStoredPortIsOpenedAndNamedInTheMessage) {
+  values.ReaderPort = L"COM12";
+  port().open_error = 2;
+  link.ConfigureReaderPort();
+  EXPECT_EQ(port().opened_name, L"COM12");
+  EXPECT_EQ(shown(), Lines{"COM12 포트를 열수가 없습니다."});
+  port().open_error = 0;
+  link.OnPortArrived(L"COM2");
+  EXPECT_FALSE(link.IsOpen());
+  link.OnPortArrived(L"COM12");
+  EXPECT_TRUE(link.IsOpen());
 }
 
 TEST_F(ReaderLinkTest, TheModeSwitchOpensAndClosesAndClosingAClosedPortSucceeds) {
@@ -178,7 +235,7 @@ TEST(ReaderLinkStartUpTest, TheStartUpWindowCarriesTheEventsToTheLink) {
   ASSERT_TRUE(startup.Load());
   startup.OnSerialReceived(kLineA);
   startup.OnSerialLost();
-  startup.OnSerialPortArrived();
+  startup.OnSerialPortArrived(L"COM2");
   startup.OnSerialReceived(kLineB);
   EXPECT_EQ(platform.fake_serial().written, (Lines{kReplyA, kReplyB}));
   startup.OnClose();

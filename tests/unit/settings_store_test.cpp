@@ -41,7 +41,7 @@ TEST_F(SettingsStoreTest, EmptyStoreReadsInOrderThenWritesTheNineteenFlags) {
       "get Dizodudoz/선택사항/색상", "get Dizodudoz/선택사항/항상위", "get Dizodudoz/크기/Length",
       "get Dizodudoz/크기/Thickness", "get Dizodudoz/크기/Gap",       "get Dizodudoz/위치/XPosition",
       "get Dizodudoz/위치/YPosition", "get Dizodudoz/위치/고정",       "get 기계보정/각도/각도",
-      "get 기계보정/모드/모드",       "get 기계보정/길이비율/길이비율",
+      "get 기계보정/모드/모드",       "get 기계보정/길이비율/길이비율", "get 기계보정/포트/포트",
   };
   for (auto& c : PartCalls("get")) expected.push_back(c);
   for (auto& c : PartCalls("save", "=1")) expected.push_back(c);

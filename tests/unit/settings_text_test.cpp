@@ -58,6 +58,17 @@ TEST(SettingText, DoubleIgnoresTheLocaleAndRejectsJunk) {
   EXPECT_EQ(TextToDouble(L"nan"), std::nullopt);
 }
 
+TEST(SettingText, ReaderPortName) {
+  struct Case { std::wstring stored, port; };
+  const Case cases[] = {
+      {L"", L"COM2"},        {L"COM2", L"COM2"},     {L"COM5", L"COM5"},     {L"com12", L"COM12"},
+      {L" COM3 ", L"COM3"},  {L"COM1", L"COM1"},     {L"COM256", L"COM256"}, {L"COM257", L"COM2"},
+      {L"COM0", L"COM2"},    {L"COM05", L"COM2"},    {L"COM", L"COM2"},      {L"COM-1", L"COM2"},
+      {L"COM 5", L"COM2"},   {L"LPT1", L"COM2"},     {L"\\\\.\\COM5", L"COM2"}, {L"COM99999999999", L"COM2"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReaderPortName(c.stored), c.port) << std::string(c.stored.begin(), c.stored.end());
+}
+
 TEST(SettingText, WrittenForms) {
   EXPECT_EQ(BooleanWord(true), L"True");
   EXPECT_EQ(BooleanWord(false), L"False");

@@ -157,8 +157,9 @@ platform::Status FakeSerialPort::Configure(const platform::SerialLineSettings& l
   log_.Add("port.configure");
   return platform::Status::Ok();
 }
-platform::Status FakeSerialPort::Open() {
+platform::Status FakeSerialPort::Open(std::wstring_view port_name) {
   log_.Add("port.open");
+  opened_name = port_name;
   if (open_error != 0) return platform::Status::Failed(open_error);
   if (open_) return platform::Status::Failed(5);
   open_ = true;
@@ -174,8 +175,9 @@ platform::Status FakeSerialPort::Close() {
 platform::Status FakeSerialPort::Write(std::string_view bytes) {
   log_.Add("port.write " + std::string(bytes));
   if (!open_) return platform::Status::Failed(6);
-  written.emplace_back(bytes);
-  return platform::Status::Ok();
+  if (write_error != 0) return platform::Status::Failed(write_error);
+  written.emplace_back(bytes.substr(0, write_limit));
+  return bytes.size() <= write_limit ? platform::Status::Ok() : platform::Status::Failed(29);
 }
 
 platform::Status FakeNotificationArea::Add(const platform::TrayIconRecord& record) {

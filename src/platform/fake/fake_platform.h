@@ -137,15 +137,19 @@ class FakeSerialPort final : public platform::SerialPort {
  public:
   explicit FakeSerialPort(CallLog& log) : log_(log) {}
   platform::Status Configure(const platform::SerialLineSettings& settings) override;
-  platform::Status Open() override;
+  platform::Status Open(std::wstring_view port_name) override;
   platform::Status Close() override;
   bool IsOpen() const override { return open_; }
   platform::Status Write(std::string_view bytes) override;
 
   std::uint32_t open_error = 0;  // non-zero: Open fails with it
   std::uint32_t close_error = 0;
+  std::uint32_t write_error = 0;  // non-zero: Write sends nothing and fails with it
+  // Write sends at most this many bytes; fewer than asked is a failure.
+  std::size_t write_limit = static_cast<std::size_t>(-1);
   platform::SerialLineSettings settings;
-  std::vector<std::string> written;
+  std::wstring opened_name;  // the name of the last Open
+  std::vector<std::string> written;  // what left the port, one entry a write
 
  private:
   CallLog& log_;

@@ -13,7 +13,8 @@ namespace rc::win32 {
 
 namespace {
 
-constexpr const wchar_t* kPortPath = L"\\\\.\\COM2";
+// "\\.\COMn": the device namespace, which names above COM9 need.
+std::wstring DevicePath(std::wstring_view port_name) { return L"\\\\.\\" + std::wstring(port_name); }
 // A reply is 16 bytes, a few milliseconds at 9600 baud; a write that takes
 // longer than this is stuck (the device is going away) and is abandoned.
 constexpr DWORD kWriteWaitMs = 1000;
@@ -166,10 +167,10 @@ class Win32SerialPort final : public platform::SerialPort {
     return ApplyLine(port_.get(), line_);
   }
 
-  platform::Status Open() override {
+  platform::Status Open(std::wstring_view port_name) override {
     if (port_) return platform::Status::Failed(ERROR_ACCESS_DENIED);  // already open
     // Exclusive: no other program may hold the reader while we do.
-    OwnedFile port(::CreateFileW(kPortPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    OwnedFile port(::CreateFileW(DevicePath(port_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_OVERLAPPED, nullptr));
     if (!port) return LastError();
     if (!::SetupComm(port.get(), line_.receive_buffer, line_.transmit_buffer)) return LastError();

@@ -2,6 +2,7 @@
 
 #include <dbt.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -15,12 +16,16 @@ namespace {
 constexpr DWORD kEdgeStyles = WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME;
 constexpr DWORD kFrameStyles = WS_CAPTION | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME | WS_SYSMENU;
 
-// A serial port named COM2 has arrived.
-bool IsPortArrival(LPARAM lparam) {
+// The name of the serial port whose arrival the broadcast announces, else empty.
+std::wstring_view ArrivedPortName(LPARAM lparam) {
   const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
-  if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_PORT) return false;
+  if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_PORT) return {};
   const auto* port = reinterpret_cast<const DEV_BROADCAST_PORT_W*>(lparam);
-  return ::lstrcmpiW(port->dbcp_name, L"COM2") == 0;
+  // The name fills the rest of the record; it need not be terminated.
+  constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_PORT_W, dbcp_name);
+  if (header->dbch_size <= kNameOffset) return {};
+  std::wstring_view name(port->dbcp_name, (header->dbch_size - kNameOffset) / sizeof(wchar_t));
+  return name.substr(0, name.find(L'\0'));
 }
 }  // namespace
 
@@ -210,7 +215,9 @@ bool Win32Window::HandleStartUp(UINT message, WPARAM wparam, LPARAM lparam, LRES
       events_.OnSerialLost();
       return true;
     case WM_DEVICECHANGE:
-      if (wparam == DBT_DEVICEARRIVAL && IsPortArrival(lparam)) events_.OnSerialPortArrived();
+      if (wparam == DBT_DEVICEARRIVAL) {
+        if (std::wstring_view name = ArrivedPortName(lparam); !name.empty()) events_.OnSerialPortArrived(name);
+      }
       result = TRUE;
       return true;
     default:
