@@ -89,14 +89,16 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
   spec_ = form;
   controls_.clear();
   for (const platform::ControlSpec& c : form.controls) controls_.push_back({&c});
-  // Creation order is the tab order: tab stops first, in their order, then the
-  // rest; frames come last so that what lies in them is drawn above them.
-  std::vector<Control*> order;
-  for (Control& c : controls_) order.push_back(&c);
-  auto rank = [](const Control* c) {
-    if (c->form->tab_order >= 0) return c->form->tab_order;
+  // Creation order is the tab order: the tab stops first, in their order, then
+  // the rest; frames come last so that what lies in them is drawn above them.
+  const std::vector<int> stops = platform::TabStops(form);
+  auto rank = [&](const Control* c) {
+    const auto stop = std::find(stops.begin(), stops.end(), c->form->id);
+    if (stop != stops.end()) return static_cast<int>(stop - stops.begin());
     return c->form->kind == ControlKind::Frame ? 20000 : 10000;
   };
+  std::vector<Control*> order;
+  for (Control& c : controls_) order.push_back(&c);
   std::stable_sort(order.begin(), order.end(), [&](const Control* a, const Control* b) { return rank(a) < rank(b); });
 
   tooltip_.reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -106,7 +108,8 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
   for (Control* control : order) {
     const platform::ControlSpec& c = *control->form;
     const wchar_t* window_class = L"STATIC";
-    DWORD style = WS_CHILD | WS_VISIBLE | (c.tab_order >= 0 ? WS_TABSTOP : 0);
+    const bool tab_stop = std::find(stops.begin(), stops.end(), c.id) != stops.end();
+    DWORD style = WS_CHILD | WS_VISIBLE | (tab_stop ? WS_TABSTOP : 0);
     DWORD ex_style = 0;
     RECT rect = ClientRect(c);
     switch (c.kind) {
