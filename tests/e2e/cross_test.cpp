@@ -15,8 +15,9 @@ using e2e::kDisplayApp;
 
 constexpr int kTwipsPerPixel = 15;  // the virtual display runs at 96 DPI
 
-// Twips to a pixel edge: nearest pixel, halves to even (the program's rule).
-long Px(double twips) { return std::lrint(twips / kTwipsPerPixel); }
+// Twips to a pixel edge: nearest pixel, halves to even (the program's rule;
+// lrint rounds halves to even).
+long Px(double twips, double twips_per_pixel = kTwipsPerPixel) { return std::lrint(twips / twips_per_pixel); }
 
 // A window rectangle in screen pixels, comparable and sortable.
 struct Box {
@@ -27,8 +28,8 @@ struct Box {
   auto operator<=>(const Box&) const = default;
 };
 
-Box PixelRect(double left, double top, double width, double height) {
-  return {Px(left), Px(top), Px(left + width), Px(top + height)};
+Box PixelRect(double left, double top, double width, double height, double tpp = kTwipsPerPixel) {
+  return {Px(left, tpp), Px(top, tpp), Px(left + width, tpp), Px(top + height, tpp)};
 }
 
 std::string Describe(const Box& r) {
@@ -43,15 +44,16 @@ std::string Describe(const std::vector<Box>& rects) {
 
 // The eighteen bar rectangles around a handle at (cl, ct) twips: four segments
 // up and down, five left and right, each L long and T thick, G apart.
-std::vector<Box> ExpectedBars(double cl, double ct, double l = 350, double t = 50, double g = 350) {
+std::vector<Box> ExpectedBars(double cl, double ct, double l = 350, double t = 50, double g = 350,
+                              double tpp = kTwipsPerPixel) {
   std::vector<Box> bars;
   for (int place = 1; place <= 4; ++place) {
-    bars.push_back(PixelRect(cl, ct - place * (g + l), t, l));                   // up
-    bars.push_back(PixelRect(cl, ct + t + g + (place - 1) * (l + g), t, l));     // down
+    bars.push_back(PixelRect(cl, ct - place * (g + l), t, l, tpp));                // up
+    bars.push_back(PixelRect(cl, ct + t + g + (place - 1) * (l + g), t, l, tpp));  // down
   }
   for (int place = 1; place <= 5; ++place) {
-    bars.push_back(PixelRect(cl - place * (l + g), ct, l, t));                   // left
-    bars.push_back(PixelRect(cl + t + g + (place - 1) * (l + g), ct, l, t));     // right
+    bars.push_back(PixelRect(cl - place * (l + g), ct, l, t, tpp));                // left
+    bars.push_back(PixelRect(cl + t + g + (place - 1) * (l + g), ct, l, t, tpp));  // right
   }
   std::sort(bars.begin(), bars.end());
   return bars;
@@ -170,6 +172,86 @@ TEST_F(CrossTest, ADragOnTheHandleMovesTheWholeCross) {
   EXPECT_EQ(after.top, before.top - 40);
   ExpectCrossAround(after.left * kTwipsPerPixel, after.top * kTwipsPerPixel);
   if (e2e::HarnessAvailable()) EXPECT_TRUE(e2e::Screenshot("cross-after-drag"));
+}
+
+// The system DPI as Wine reads it when a program starts, and a thread of this
+// program that sees every window in real pixels (not scaled to its own DPI).
+class SystemDpi {
+ public:
+  explicit SystemDpi(DWORD dpi) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+      set_ = RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) ==
+             ERROR_SUCCESS;
+      RegCloseKey(key);
+    }
+    using SetContext = HANDLE(WINAPI*)(HANDLE);
+    if (auto set = reinterpret_cast<SetContext>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext"))))
+      previous_ = set(reinterpret_cast<HANDLE>(-3));  // per-monitor aware: no scaling
+  }
+  ~SystemDpi() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueW(key, L"LogPixels");
+      RegCloseKey(key);
+    }
+    using SetContext = HANDLE(WINAPI*)(HANDLE);
+    if (auto set = reinterpret_cast<SetContext>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext"))))
+      if (previous_ != nullptr) set(previous_);
+  }
+  bool set() const { return set_; }
+
+ private:
+  bool set_ = false;
+  HANDLE previous_ = nullptr;
+};
+
+// At 144 DPI (10 twips per pixel) with sizes of odd tens of twips, so that many
+// edges fall on half pixels, and a stored position that does not convert, so
+// that the handle goes to the screen's middle as the program measures it in
+// twips: every one of the nineteen windows has exactly its rectangle.
+TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
+  SystemDpi dpi(144);
+  ASSERT_TRUE(dpi.set());
+  ASSERT_TRUE(e2e::SaveApplication(
+      kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
+                    {L"크기", {{L"Length", L"355"}, {L"Thickness", L"45"}, {L"Gap", L"345"}}},
+                    {L"위치", {{L"XPosition", L"x"}, {L"YPosition", L"y"}, {L"고정", L"False"}}},
+                    {L"폼", e2e::PartFlags(L"1")}}));
+  StartAndWaitForTheCross();
+  constexpr double kTwipsPerPixelAt144 = 10;
+  // 1920 x 1080 pixels are 19200 x 10800 twips: the handle's corner at their middle.
+  const double cl = 9600, ct = 5400;
+  const std::vector<Box> expected = ExpectedBars(cl, ct, 355, 45, 345, kTwipsPerPixelAt144);
+  e2e::WaitUntil([&] { return Shown() == expected; }, 3000);
+  EXPECT_TRUE(Shown() == expected) << "bars:" << Describe(Shown()) << "\nexpected:" << Describe(expected);
+  const Box handle(Handle().rect);
+  EXPECT_TRUE(handle == PixelRect(cl, ct, 45, 45, kTwipsPerPixelAt144)) << Describe(handle);  // 960,540 to 964 (964.5)
+  if (!e2e::HarnessAvailable()) return;
+  EXPECT_TRUE(e2e::Screenshot("cross-144dpi"));
+
+  // The exit command (the last of the six menu items) stores the handle's edges
+  // in twips: the middle of a screen 10 twips to the pixel.
+  ASSERT_TRUE(e2e::Xdotool({"mousemove", "300", "200"}));
+  ASSERT_TRUE(PostMessageW(app.Window(L"frm_Pop"), WM_MOUSEMOVE, 1, WM_RBUTTONUP));  // the icon's right click
+  HWND menu = nullptr;
+  ASSERT_TRUE(e2e::WaitUntil(
+      [&] {
+        for (HWND m : app.Windows(L"#32768"))
+          if (IsWindowVisible(m)) menu = m;
+        return menu != nullptr;
+      },
+      5000));
+  Sleep(300);
+  const RECT r = e2e::QueryWindow(menu).rect;
+  const int row = (r.bottom - r.top) / 6;
+  ASSERT_TRUE(e2e::Click((r.left + r.right) / 2, r.top + 5 * row + row / 2));
+  ASSERT_TRUE(app.WaitForExit(10000)) << "the exit command did not end the program";
+  EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"XPosition"), std::wstring(L"9600"));
+  EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"YPosition"), std::wstring(L"5400"));
 }
 
 // The class cursor of another process cannot be read from outside, so the
