@@ -233,22 +233,50 @@ TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
   if (!e2e::HarnessAvailable()) return;
   EXPECT_TRUE(e2e::Screenshot("cross-144dpi"));
 
-  // The exit command (the last of the six menu items) stores the handle's edges
-  // in twips: the middle of a screen 10 twips to the pixel.
-  ASSERT_TRUE(e2e::Xdotool({"mousemove", "300", "200"}));
-  ASSERT_TRUE(PostMessageW(app.Window(L"frm_Pop"), WM_MOUSEMOVE, 1, WM_RBUTTONUP));  // the icon's right click
-  HWND menu = nullptr;
+  // Menu items by a click on their row, counted from 1 (six rows of one height).
+  auto choose = [&](int item) {
+    ASSERT_TRUE(e2e::Xdotool({"mousemove", "300", "200"}));
+    ASSERT_TRUE(PostMessageW(app.Window(L"frm_Pop"), WM_MOUSEMOVE, 1, WM_RBUTTONUP));  // the icon's right click
+    HWND menu = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+          for (HWND m : app.Windows(L"#32768"))
+            if (IsWindowVisible(m)) menu = m;
+          return menu != nullptr;
+        },
+        5000));
+    Sleep(300);
+    const RECT r = e2e::QueryWindow(menu).rect;
+    const int row = (r.bottom - r.top) / 6;
+    ASSERT_TRUE(e2e::Click((r.left + r.right) / 2, r.top + (item - 1) * row + row / 2));
+  };
+
+  // The properties dialog: its client area and a control inside a frame, each
+  // edge on its own pixel (4695 x 2070 twips; the length bar at 660,1140 in
+  // the client area, 1095 x 165).
+  choose(3);
+  HWND dialog = nullptr;
   ASSERT_TRUE(e2e::WaitUntil(
       [&] {
-        for (HWND m : app.Windows(L"#32768"))
-          if (IsWindowVisible(m)) menu = m;
-        return menu != nullptr;
+        for (const e2e::WindowState& w : app.Dialogs())
+          if (w.visible && w.caption == L"속성") dialog = w.hwnd;
+        return dialog != nullptr;
       },
       5000));
+  RECT client{};
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, 470);  // 469.5
+  EXPECT_EQ(client.bottom, 207);
+  RECT bar{};
+  GetWindowRect(GetDlgItem(dialog, 1008), &bar);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&bar), 2);
+  EXPECT_TRUE(Box(bar) == Box(66, 114, 176, 130)) << Describe(Box(bar));  // right 175.5, bottom 130.5
   Sleep(300);
-  const RECT r = e2e::QueryWindow(menu).rect;
-  const int row = (r.bottom - r.top) / 6;
-  ASSERT_TRUE(e2e::Click((r.left + r.right) / 2, r.top + 5 * row + row / 2));
+  EXPECT_TRUE(e2e::Screenshot("dialog-properties-144dpi"));
+
+  // The exit command stores the handle's edges in twips: the middle of a
+  // screen of 10 twips to the pixel.
+  choose(6);
   ASSERT_TRUE(app.WaitForExit(10000)) << "the exit command did not end the program";
   EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"XPosition"), std::wstring(L"9600"));
   EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"YPosition"), std::wstring(L"5400"));
