@@ -3,10 +3,12 @@
 // software information): a caption bar with a close box around a fixed client
 // area, never topmost. The dialog that owns it fills it with its controls.
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rc::platform {
 
@@ -66,6 +68,28 @@ struct DialogSpec {
   int default_button = -1;  // control clicked by Enter
   int cancel_button = -1;   // control clicked by Esc
 };
+
+// Whether the user can give a control of this kind the keyboard focus. Text,
+// frames, colour boxes, swatches and pictures never take it, whatever tab
+// order their table row carries.
+constexpr bool TakesFocus(ControlKind kind) {
+  return kind == ControlKind::TextBox || kind == ControlKind::Button || kind == ControlKind::DropDownList ||
+         kind == ControlKind::ScrollBar;
+}
+
+// The controls that Tab visits, in the order it visits them: those that take
+// the focus and have a tab order, by that order (ties in table order).
+inline std::vector<int> TabStops(const DialogSpec& form) {
+  std::vector<const ControlSpec*> stops;
+  for (const ControlSpec& c : form.controls) {
+    if (TakesFocus(c.kind) && c.tab_order >= 0) stops.push_back(&c);
+  }
+  std::stable_sort(stops.begin(), stops.end(),
+                   [](const ControlSpec* a, const ControlSpec* b) { return a->tab_order < b->tab_order; });
+  std::vector<int> ids;
+  for (const ControlSpec* c : stops) ids.push_back(c->id);
+  return ids;
+}
 
 // What a dialog window reports to its owner, on the user-interface thread.
 class DialogEvents {

@@ -27,7 +27,8 @@ std::wstring BooleanWord(bool value);
 // "1" / "0", as the part flags are written.
 std::wstring PartFlagText(bool visible);
 // The correction angle as stored: a blank before a value of 0 or more, a minus
-// sign before a negative one, up to 15 significant digits, "." always.
+// sign before a negative one, up to 15 significant digits, "." always. Reads
+// back (TextToDouble) for every finite value, exactly so once written and read.
 std::wstring AngleStoreText(double degrees);
 
 // The reader's port as stored: "COM" and a number from 1 to 256 without

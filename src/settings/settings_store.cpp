@@ -77,9 +77,8 @@ std::wstring SettingsStore::Read(const SettingKey& key, const std::wstring& curr
 }
 
 template <typename T>
-T SettingsStore::ReadInteger(const SettingKey& key, T current, T fallback) {
-  auto value = TextToInteger(Read(key, IntegerText(current)), std::numeric_limits<T>::min(),
-                             std::numeric_limits<T>::max());
+T SettingsStore::ReadInteger(const SettingKey& key, T current, T fallback, T lowest) {
+  auto value = TextToInteger(Read(key, IntegerText(current)), lowest, std::numeric_limits<T>::max());
   return value ? static_cast<T>(*value) : fallback;
 }
 
@@ -92,9 +91,11 @@ void SettingsStore::LoadSettings() {
   ProgramSettings& v = values_;
   v.CrossColor = Read(keys::kCrossColor, v.CrossColor);
   v.OnTop = ReadBoolean(keys::kOnTop, v.OnTop, true);
-  v.Length = ReadInteger(keys::kLength, v.Length, kDefaultLength);
-  v.Thickness = ReadInteger(keys::kThickness, v.Thickness, kDefaultThickness);
-  v.Gap = ReadInteger(keys::kGap, v.Gap, kDefaultGap);
+  // Sizes that would draw a cross nobody can see or grab do not convert. A
+  // Length of 0 stays: it is what calls for the first-run defaults.
+  v.Length = ReadInteger<std::int16_t>(keys::kLength, v.Length, kDefaultLength, 0);
+  v.Thickness = ReadInteger<std::int16_t>(keys::kThickness, v.Thickness, kDefaultThickness, 1);
+  v.Gap = ReadInteger<std::int16_t>(keys::kGap, v.Gap, kDefaultGap, 0);
   v.XPosition = ReadInteger(keys::kXPosition, v.XPosition, DefaultXPosition());
   v.YPosition = ReadInteger(keys::kYPosition, v.YPosition, DefaultYPosition());
   v.HoldPosition = ReadBoolean(keys::kHoldPosition, v.HoldPosition, false);

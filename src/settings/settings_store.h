@@ -3,6 +3,7 @@
 // persistent copies, read once at start-up and written at a few fixed moments.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "platform/message_box.h"
@@ -46,8 +47,9 @@ class SettingsStore {
   class WriteBatch;
 
   std::wstring Read(const SettingKey& key, const std::wstring& current);
+  // An integer in [lowest, the type's maximum]; anything else is `fallback`.
   template <typename T>
-  T ReadInteger(const SettingKey& key, T current, T fallback);
+  T ReadInteger(const SettingKey& key, T current, T fallback, T lowest = std::numeric_limits<T>::min());
   bool ReadBoolean(const SettingKey& key, bool current, bool fallback);
 
   platform::SettingsBackend& backend_;

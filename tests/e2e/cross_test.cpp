@@ -19,8 +19,9 @@ using e2e::kDisplayApp;
 
 constexpr int kTwipsPerPixel = 15;  // the virtual display runs at 96 DPI
 
-// Twips to a pixel edge: nearest pixel, halves to even (the program's rule).
-long Px(double twips) { return std::lrint(twips / kTwipsPerPixel); }
+// Twips to a pixel edge: nearest pixel, halves to even (the program's rule;
+// lrint rounds halves to even).
+long Px(double twips, double twips_per_pixel = kTwipsPerPixel) { return std::lrint(twips / twips_per_pixel); }
 
 // A window rectangle in screen pixels, comparable and sortable.
 struct Box {
@@ -31,8 +32,8 @@ struct Box {
   auto operator<=>(const Box&) const = default;
 };
 
-Box PixelRect(double left, double top, double width, double height) {
-  return {Px(left), Px(top), Px(left + width), Px(top + height)};
+Box PixelRect(double left, double top, double width, double height, double tpp = kTwipsPerPixel) {
+  return {Px(left, tpp), Px(top, tpp), Px(left + width, tpp), Px(top + height, tpp)};
 }
 
 std::string Describe(const Box& r) {
@@ -52,16 +53,16 @@ struct CrossSize {
 
 // The eighteen bar rectangles around a handle at (cl, ct) twips: four segments
 // up and down, five left and right, each L long and T thick, G apart.
-std::vector<Box> ExpectedBars(double cl, double ct, CrossSize size = {}) {
+std::vector<Box> ExpectedBars(double cl, double ct, CrossSize size = {}, double tpp = kTwipsPerPixel) {
   const double l = size.length, t = size.thickness, g = size.gap;
   std::vector<Box> bars;
   for (int place = 1; place <= 4; ++place) {
-    bars.push_back(PixelRect(cl, ct - place * (g + l), t, l));                   // up
-    bars.push_back(PixelRect(cl, ct + t + g + (place - 1) * (l + g), t, l));     // down
+    bars.push_back(PixelRect(cl, ct - place * (g + l), t, l, tpp));                // up
+    bars.push_back(PixelRect(cl, ct + t + g + (place - 1) * (l + g), t, l, tpp));  // down
   }
   for (int place = 1; place <= 5; ++place) {
-    bars.push_back(PixelRect(cl - place * (l + g), ct, l, t));                   // left
-    bars.push_back(PixelRect(cl + t + g + (place - 1) * (l + g), ct, l, t));     // right
+    bars.push_back(PixelRect(cl - place * (l + g), ct, l, t, tpp));                // left
+    bars.push_back(PixelRect(cl + t + g + (place - 1) * (l + g), ct, l, t, tpp));  // right
   }
   std::sort(bars.begin(), bars.end());
   return bars;
@@ -328,6 +329,114 @@ TEST_F(CrossTest, ADragIsRefusedWhileTheStartUpPortMessageShowsAndWorksAfterOk) 
   EXPECT_TRUE(e2e::WaitUntil([&] { return app.Windows(L"#32770").empty(); }, 5000)) << "the message stays";
   EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowEnabled(Handle().hwnd) != FALSE; }, 3000));
   ExpectDragFollowed(-200, 100, 25);
+}
+
+// The system DPI as Wine reads it when a program starts, and a thread of this
+// program that sees every window in real pixels (not scaled to its own DPI).
+class SystemDpi {
+ public:
+  explicit SystemDpi(DWORD dpi) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+      set_ = RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) ==
+             ERROR_SUCCESS;
+      RegCloseKey(key);
+    }
+    using SetContext = HANDLE(WINAPI*)(HANDLE);
+    if (auto set = reinterpret_cast<SetContext>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext"))))
+      previous_ = set(reinterpret_cast<HANDLE>(-3));  // per-monitor aware: no scaling
+  }
+  ~SystemDpi() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueW(key, L"LogPixels");
+      RegCloseKey(key);
+    }
+    using SetContext = HANDLE(WINAPI*)(HANDLE);
+    if (auto set = reinterpret_cast<SetContext>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext"))))
+      if (previous_ != nullptr) set(previous_);
+  }
+  bool set() const { return set_; }
+
+ private:
+  bool set_ = false;
+  HANDLE previous_ = nullptr;
+};
+
+// At 144 DPI (10 twips per pixel) with sizes of odd tens of twips, so that many
+// edges fall on half pixels, and a stored position that does not convert, so
+// that the handle goes to the screen's middle as the program measures it in
+// twips: every one of the nineteen windows has exactly its rectangle.
+TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
+  SystemDpi dpi(144);
+  ASSERT_TRUE(dpi.set());
+  ASSERT_TRUE(e2e::SaveApplication(
+      kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
+                    {L"크기", {{L"Length", L"355"}, {L"Thickness", L"45"}, {L"Gap", L"345"}}},
+                    {L"위치", {{L"XPosition", L"x"}, {L"YPosition", L"y"}, {L"고정", L"False"}}},
+                    {L"폼", e2e::PartFlags(L"1")}}));
+  StartAndWaitForTheCross();
+  constexpr double kTwipsPerPixelAt144 = 10;
+  // 1920 x 1080 pixels are 19200 x 10800 twips: the handle's corner at their middle.
+  const double cl = 9600, ct = 5400;
+  const std::vector<Box> expected = ExpectedBars(cl, ct, CrossSize{355, 45, 345}, kTwipsPerPixelAt144);
+  e2e::WaitUntil([&] { return Shown() == expected; }, 3000);
+  EXPECT_TRUE(Shown() == expected) << "bars:" << Describe(Shown()) << "\nexpected:" << Describe(expected);
+  const Box handle(Handle().rect);
+  EXPECT_TRUE(handle == PixelRect(cl, ct, 45, 45, kTwipsPerPixelAt144)) << Describe(handle);  // 960,540 to 964 (964.5)
+  if (!e2e::HarnessAvailable()) return;
+  EXPECT_TRUE(e2e::Screenshot("cross-144dpi"));
+
+  // Menu items by a click on their row, counted from 1 (six rows of one height).
+  auto choose = [&](int item) {
+    ASSERT_TRUE(e2e::Xdotool({"mousemove", "300", "200"}));
+    ASSERT_TRUE(PostMessageW(app.Window(L"frm_Pop"), WM_MOUSEMOVE, 1, WM_RBUTTONUP));  // the icon's right click
+    HWND menu = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+          for (HWND m : app.Windows(L"#32768"))
+            if (IsWindowVisible(m)) menu = m;
+          return menu != nullptr;
+        },
+        5000));
+    Sleep(300);
+    const RECT r = e2e::QueryWindow(menu).rect;
+    const int row = (r.bottom - r.top) / 6;
+    ASSERT_TRUE(e2e::Click((r.left + r.right) / 2, r.top + (item - 1) * row + row / 2));
+  };
+
+  // The properties dialog: its client area and a control inside a frame, each
+  // edge on its own pixel (4695 x 2070 twips; the length bar at 660,1140 in
+  // the client area, 1095 x 165).
+  choose(3);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(e2e::WaitUntil(
+      [&] {
+        for (const e2e::WindowState& w : app.Dialogs())
+          if (w.visible && w.caption == L"속성") dialog = w.hwnd;
+        return dialog != nullptr;
+      },
+      5000));
+  RECT client{};
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, 470);  // 469.5
+  EXPECT_EQ(client.bottom, 207);
+  RECT bar{};
+  GetWindowRect(GetDlgItem(dialog, 1008), &bar);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&bar), 2);
+  EXPECT_TRUE(Box(bar) == Box(66, 114, 176, 130)) << Describe(Box(bar));  // right 175.5, bottom 130.5
+  Sleep(300);
+  EXPECT_TRUE(e2e::Screenshot("dialog-properties-144dpi"));
+
+  // The exit command stores the handle's edges in twips: the middle of a
+  // screen of 10 twips to the pixel.
+  choose(6);
+  ASSERT_TRUE(app.WaitForExit(10000)) << "the exit command did not end the program";
+  EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"XPosition"), std::wstring(L"9600"));
+  EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"YPosition"), std::wstring(L"5400"));
 }
 
 // The class cursor of another process cannot be read from outside, so the

@@ -17,7 +17,9 @@ enum Item { kColor = 3, kRevision = 4, kSWinfo = 5 };
 // Window ids of the controls: 1000 + the control's number in its dialog's table.
 constexpr int kCombo1 = 1002, kHScrollLength = 1008, kLabel4Length = 1011, kSwatch7 = 1021;
 constexpr int kTxtRadian = 1001, kCmdSave = 1004;
-constexpr int kCmdSysInfo = 1013;
+constexpr int kCmdOK = 1012, kCmdSysInfo = 1013;
+constexpr int kTxtDist = 1002, kBtnChange = 1003;
+constexpr int kHScrollGap = 1009, kHScrollThickness = 1010;
 
 constexpr COLORREF kBrown = RGB(128, 64, 0);
 constexpr int kTwipsPerPixel = 15;
@@ -153,6 +155,63 @@ class DialogsTest : public testing::Test {
   e2e::App app;
   HWND pop = nullptr;
 };
+
+// The control that has the keyboard focus in the dialog's thread, as its id.
+int FocusedControl(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) || info.hwndFocus == nullptr) return -1;
+  return GetParent(info.hwndFocus) == dialog ? GetDlgCtrlID(info.hwndFocus) : -2;
+}
+
+// Each dialog in turn: the first tab stop has the focus when it opens, Tab
+// walks the focusable controls in tab order and comes round to the first,
+// Shift+Tab walks them back. Labels are passed over.
+TEST_F(DialogsTest, TabAndShiftTabCycleOverTheFocusableControlsOfEachDialog) {
+  const struct {
+    Item item;
+    const wchar_t* caption;
+    std::vector<int> stops;
+    const char* close;
+    const char* screenshot;  // with the focus back on the second stop
+  } dialogs[] = {
+      {kColor, L"속성", {kCombo1, kHScrollLength, kHScrollGap, kHScrollThickness}, "alt+F4", "dialog-tab-properties"},
+      {kRevision, L"기계보정", {kTxtRadian, kCmdSave, kBtnChange, kTxtDist}, "alt+F4", "dialog-tab-correction"},
+      {kSWinfo, L"S/W 정보", {kCmdOK, kCmdSysInfo}, "Escape", "dialog-tab-about"},
+  };
+  for (const auto& d : dialogs) {
+    SCOPED_TRACE(e2e::Utf8(d.caption));
+    HWND dialog = Open(d.item, d.caption);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return FocusedControl(dialog) == d.stops[0]; }, 3000))
+        << "focus on opening: " << FocusedControl(dialog);
+    // A click on the dialog's bare corner makes it the window the keys go to
+    // (the virtual display has no window manager to do it); the focus stays.
+    POINT corner{3, 3};
+    ClientToScreen(dialog, &corner);
+    ASSERT_TRUE(e2e::Click(corner.x, corner.y));
+    Sleep(300);
+    EXPECT_EQ(FocusedControl(dialog), d.stops[0]);
+    const size_t n = d.stops.size();
+    for (size_t i = 1; i <= n; ++i) {
+      ASSERT_TRUE(e2e::Key("Tab"));
+      const int expected = d.stops[i % n];
+      EXPECT_TRUE(e2e::WaitUntil([&] { return FocusedControl(dialog) == expected; }, 3000))
+          << "after Tab " << i << ": " << FocusedControl(dialog) << ", expected " << expected;
+    }
+    for (size_t i = 1; i <= n; ++i) {
+      ASSERT_TRUE(e2e::Key("shift+Tab"));
+      const int expected = d.stops[(n - i) % n];
+      EXPECT_TRUE(e2e::WaitUntil([&] { return FocusedControl(dialog) == expected; }, 3000))
+          << "after Shift+Tab " << i << ": " << FocusedControl(dialog) << ", expected " << expected;
+    }
+    ASSERT_TRUE(e2e::Key("Tab"));
+    Sleep(200);
+    EXPECT_TRUE(e2e::Screenshot(d.screenshot));
+    ASSERT_TRUE(e2e::Key(d.close));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return Dialog(d.caption) == nullptr; }, 3000)) << "not closed by " << d.close;
+  }
+}
 
 TEST_F(DialogsTest, BrownFromTheListPaintsEveryWindowOfTheCross) {
   HWND dialog = Open(kColor, L"속성");

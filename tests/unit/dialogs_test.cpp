@@ -22,6 +22,28 @@ constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
 // A started program on its first run: defaults, the cross laid out around the
 // handle at the screen's middle (14400, 8100).
+// Tab visits the controls that take the focus, in their tab order; a label
+// never gets it, whatever its row says (the correction dialog's Label1 has 1).
+TEST(DialogTables, TabRunsOverFocusableControlsInTabOrder) {
+  const struct {
+    const platform::DialogSpec* form;
+    std::vector<std::wstring_view> stops;
+  } cases[] = {
+      {&reader::kCorrectionSpec, {L"txtRadian", L"cmdSave", L"btnChange", L"txtDist"}},
+      {&kPropertiesSpec, {L"Combo1", L"HScroll1(0)", L"HScroll1(1)", L"HScroll1(2)"}},
+      {&kAboutSpec, {L"cmdOK", L"cmdSysInfo"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.form->caption));
+    std::vector<std::wstring_view> names;
+    for (int id : platform::TabStops(*c.form)) {
+      for (const platform::ControlSpec& control : c.form->controls)
+        if (control.id == id) names.push_back(control.name);
+    }
+    EXPECT_EQ(names, c.stops);
+  }
+}
+
 struct Program {
   fake::FakePlatform platform;
   settings::SettingsStore store{platform.settings(), platform.screen(), platform.messages()};

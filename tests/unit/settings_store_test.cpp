@@ -80,13 +80,13 @@ TEST_F(SettingsStoreTest, ZeroLengthResetsEveryFlagInMemoryAndInTheStore) {
   EXPECT_TRUE(v.PartVisible[0]);
 }
 
-TEST_F(SettingsStoreTest, ColourAndLengthWithoutSizesOrPositionsKeepZeroes) {
+TEST_F(SettingsStoreTest, ColourAndLengthWithoutSizesOrPositionsKeepZeroesButAVisibleThickness) {
   PutDisplayed("255", "420");
   stored.Put("Dizodudoz/폼/5", "1");
   Start();
   EXPECT_EQ(v.Length, 420);
-  EXPECT_EQ(v.Thickness, 0);
-  EXPECT_EQ(v.Gap, 0);
+  EXPECT_EQ(v.Thickness, 50);  // 0 would draw nothing: in memory only
+  EXPECT_EQ(v.Gap, 0);         // a solid cross
   EXPECT_EQ(v.XPosition, 0);
   EXPECT_EQ(v.YPosition, 0);
   EXPECT_TRUE(v.PartVisible[5]);
@@ -134,6 +134,16 @@ TEST_F(SettingsStoreTest, AValueThatDoesNotConvertFallsBackAloneToItsDefault) {
       {"Dizodudoz/선택사항/항상위", "maybe", [](ProgramSettings& e) { e.OnTop = true; }},
       {"Dizodudoz/크기/Thickness", "abc", [](ProgramSettings& e) { e.Thickness = 50; }},
       {"Dizodudoz/크기/Gap", "99999", [](ProgramSettings& e) { e.Gap = 350; }},
+      // Sizes that draw nothing; a Length of 0 is the first run instead.
+      {"Dizodudoz/크기/Thickness", "0", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Thickness", "0.4", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Thickness", "-60", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Thickness", "0.6", [](ProgramSettings& e) { e.Thickness = 1; }},
+      {"Dizodudoz/크기/Length", "-350", [](ProgramSettings& e) { e.Length = 350; }},
+      {"Dizodudoz/크기/Length", "-32768", [](ProgramSettings& e) { e.Length = 350; }},
+      {"Dizodudoz/크기/Gap", "-70", [](ProgramSettings& e) { e.Gap = 350; }},
+      {"Dizodudoz/크기/Gap", "-0.4", [](ProgramSettings& e) { e.Gap = 0; }},  // 0 is valid: a solid cross
+      {"Dizodudoz/크기/Gap", "0", [](ProgramSettings& e) { e.Gap = 0; }},
       {"Dizodudoz/위치/XPosition", std::string(100'000, '7'), [](ProgramSettings& e) { e.XPosition = 14400; }},
       {"Dizodudoz/위치/YPosition", "1e400", [](ProgramSettings& e) { e.YPosition = 8100; }},
       {"Dizodudoz/위치/고정", "?", [](ProgramSettings& e) { e.HoldPosition = false; }},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -80,6 +81,9 @@ TEST(SettingText, WrittenForms) {
     EXPECT_EQ(AngleStoreText(c.angle), c.text) << c.angle;
     EXPECT_EQ(TextToDouble(AngleStoreText(c.angle)), std::stod(std::string(c.text.begin(), c.text.end())));
   }
+  // The largest doubles: fifteen digits rounded up would not read back.
+  EXPECT_EQ(TextToDouble(AngleStoreText(-std::numeric_limits<double>::max())), -1.79769313486231e308);
+  EXPECT_EQ(TextToDouble(AngleStoreText(1.7976931348623e308)), 1.7976931348623e308);
 }
 
 }  // namespace

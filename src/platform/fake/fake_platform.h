@@ -86,13 +86,13 @@ class FakeWindow final : public platform::Window {
 
 class FakeScreen final : public platform::Screen {
  public:
-  float WidthTwips() const override { return width_px * twips_per_pixel; }
-  float HeightTwips() const override { return height_px * twips_per_pixel; }
-  float TwipsPerPixelX() const override { return twips_per_pixel; }
-  float TwipsPerPixelY() const override { return twips_per_pixel; }
+  float WidthTwips() const override { return PixelScale(dpi).Twips(width_px); }
+  float HeightTwips() const override { return PixelScale(dpi).Twips(height_px); }
+  PixelScale ScaleX() const override { return PixelScale(dpi); }
+  PixelScale ScaleY() const override { return PixelScale(dpi); }
   std::vector<platform::TwipsRect> Monitors() const override;
 
-  float width_px = 1920, height_px = 1080, twips_per_pixel = 15;
+  int width_px = 1920, height_px = 1080, dpi = 96;
   // Extra monitors beside the primary one, in twips.
   std::vector<platform::TwipsRect> extra_monitors;
 };

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "base/rounding.h"
+#include "base/pixel_scale.h"
 #include "platform/win32/win32_platform.h"
 
 namespace rc::win32 {
@@ -35,10 +35,6 @@ std::vector<WORD> MakeTemplate(std::wstring_view caption) {
   return words;
 }
 
-int ToPixels(float twips, float twips_per_pixel) {
-  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / twips_per_pixel));
-}
-
 }  // namespace
 
 Win32Dialog::Win32Dialog(Win32Platform& platform, platform::DialogEvents& events)
@@ -65,7 +61,7 @@ bool Win32Dialog::Create(const platform::DialogSpec& form) {
 
 void Win32Dialog::Place(float client_width, float client_height) {
   const platform::Screen& screen = platform_.screen();
-  RECT rect{0, 0, ToPixels(client_width, screen.TwipsPerPixelX()), ToPixels(client_height, screen.TwipsPerPixelY())};
+  RECT rect{0, 0, screen.ScaleX().Span(0, client_width).length, screen.ScaleY().Span(0, client_height).length};
   ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
                        static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
@@ -89,26 +85,22 @@ RECT WindowRect(HWND hwnd) {
 }
 }  // namespace
 
-float Win32Dialog::Left() const {
-  return static_cast<float>(WindowRect(hwnd()).left) * platform_.screen().TwipsPerPixelX();
-}
-float Win32Dialog::Top() const {
-  return static_cast<float>(WindowRect(hwnd()).top) * platform_.screen().TwipsPerPixelY();
-}
+float Win32Dialog::Left() const { return platform_.screen().ScaleX().Twips(WindowRect(hwnd()).left); }
+float Win32Dialog::Top() const { return platform_.screen().ScaleY().Twips(WindowRect(hwnd()).top); }
 float Win32Dialog::Width() const {
   const RECT rect = WindowRect(hwnd());
-  return static_cast<float>(rect.right - rect.left) * platform_.screen().TwipsPerPixelX();
+  return platform_.screen().ScaleX().Twips(rect.right - rect.left);
 }
 float Win32Dialog::Height() const {
   const RECT rect = WindowRect(hwnd());
-  return static_cast<float>(rect.bottom - rect.top) * platform_.screen().TwipsPerPixelY();
+  return platform_.screen().ScaleY().Twips(rect.bottom - rect.top);
 }
 
 void Win32Dialog::SetPosition(float left, float top) {
   if (!hwnd_) return;
   const platform::Screen& screen = platform_.screen();
-  ::SetWindowPos(hwnd(), nullptr, ToPixels(left, screen.TwipsPerPixelX()), ToPixels(top, screen.TwipsPerPixelY()), 0,
-                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(hwnd(), nullptr, screen.ScaleX().Pixel(left), screen.ScaleY().Pixel(top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // As the close box: the window goes and the owner hears of it.

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/rounding.h"
+#include "base/pixel_scale.h"
 
 namespace rc::win32 {
 
@@ -36,30 +36,20 @@ bool FaceInstalled(const wchar_t* face) {
   return found;
 }
 
-int DpiY() {
-  HDC dc = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-  ::ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace
 
-int DialogControls::PixelsX(float twips) const {
-  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / screen_.TwipsPerPixelX()));
-}
-int DialogControls::PixelsY(float twips) const {
-  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / screen_.TwipsPerPixelY()));
-}
+int DialogControls::PixelsX(float twips) const { return screen_.ScaleX().Pixel(twips); }
+int DialogControls::PixelsY(float twips) const { return screen_.ScaleY().Pixel(twips); }
 
 // The control's place in the client area: frame contents lie in their frame.
+// Each edge goes to its own pixel, as for every window.
 RECT DialogControls::ClientRect(const platform::ControlSpec& form) const {
   float left = form.left, top = form.top;
   for (const platform::ControlSpec& other : spec_.controls) {
     if (other.id == form.parent) left += other.left, top += other.top;
   }
-  const int x = PixelsX(left), y = PixelsY(top);
-  return {x, y, x + PixelsX(form.width), y + PixelsY(form.height)};
+  const PixelSpan across = screen_.ScaleX().Span(left, form.width), down = screen_.ScaleY().Span(top, form.height);
+  return {across.start, down.start, across.start + across.length, down.start + down.length};
 }
 
 HFONT DialogControls::FontFor(const platform::FontSpec& wanted) {
@@ -81,7 +71,7 @@ HFONT DialogControls::FontFor(const platform::FontSpec& wanted) {
   HFONT handle = nullptr;
   if (!face.empty()) {
     LOGFONTW description{};
-    description.lfHeight = -static_cast<LONG>(std::lround(font.points * DpiY() / 72.0));
+    description.lfHeight = -static_cast<LONG>(std::lround(font.points * screen_.ScaleY().dots_per_inch() / 72.0));
     description.lfWeight = FW_NORMAL;
     description.lfCharSet = HANGEUL_CHARSET;
     description.lfQuality = DEFAULT_QUALITY;
@@ -99,14 +89,16 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
   spec_ = form;
   controls_.clear();
   for (const platform::ControlSpec& c : form.controls) controls_.push_back({&c});
-  // Creation order is the tab order: tab stops first, in their order, then the
-  // rest; frames come last so that what lies in them is drawn above them.
-  std::vector<Control*> order;
-  for (Control& c : controls_) order.push_back(&c);
-  auto rank = [](const Control* c) {
-    if (c->form->tab_order >= 0) return c->form->tab_order;
+  // Creation order is the tab order: the tab stops first, in their order, then
+  // the rest; frames come last so that what lies in them is drawn above them.
+  const std::vector<int> stops = platform::TabStops(form);
+  auto rank = [&](const Control* c) {
+    const auto stop = std::find(stops.begin(), stops.end(), c->form->id);
+    if (stop != stops.end()) return static_cast<int>(stop - stops.begin());
     return c->form->kind == ControlKind::Frame ? 20000 : 10000;
   };
+  std::vector<Control*> order;
+  for (Control& c : controls_) order.push_back(&c);
   std::stable_sort(order.begin(), order.end(), [&](const Control* a, const Control* b) { return rank(a) < rank(b); });
 
   tooltip_.reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -116,7 +108,8 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
   for (Control* control : order) {
     const platform::ControlSpec& c = *control->form;
     const wchar_t* window_class = L"STATIC";
-    DWORD style = WS_CHILD | WS_VISIBLE | (c.tab_order >= 0 ? WS_TABSTOP : 0);
+    const bool tab_stop = std::find(stops.begin(), stops.end(), c.id) != stops.end();
+    DWORD style = WS_CHILD | WS_VISIBLE | (tab_stop ? WS_TABSTOP : 0);
     DWORD ex_style = 0;
     RECT rect = ClientRect(c);
     switch (c.kind) {
@@ -139,7 +132,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
       case ControlKind::DropDownList:
         window_class = L"COMBOBOX";
         style |= CBS_DROPDOWNLIST | WS_VSCROLL;
-        rect.bottom += PixelsY(c.height) * kListLines;  // the dropped-down part
+        rect.bottom += screen_.ScaleY().Span(0, c.height).length * kListLines;  // the dropped-down part
         break;
       case ControlKind::ScrollBar:
         window_class = L"SCROLLBAR";

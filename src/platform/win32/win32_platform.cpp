@@ -79,36 +79,30 @@ class Win32PopupMenu final : public platform::PopupMenu {
 
 Win32Screen::Win32Screen() {
   HDC screen = ::GetDC(nullptr);
-  int dpi_x = ::GetDeviceCaps(screen, LOGPIXELSX), dpi_y = ::GetDeviceCaps(screen, LOGPIXELSY);
+  scale_x_ = PixelScale(::GetDeviceCaps(screen, LOGPIXELSX));
+  scale_y_ = PixelScale(::GetDeviceCaps(screen, LOGPIXELSY));
   ::ReleaseDC(nullptr, screen);
-  if (dpi_x > 0) twips_per_pixel_x_ = 1440.0f / static_cast<float>(dpi_x);
-  if (dpi_y > 0) twips_per_pixel_y_ = 1440.0f / static_cast<float>(dpi_y);
 }
 
-float Win32Screen::WidthTwips() const {
-  return static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)) * twips_per_pixel_x_;
-}
-float Win32Screen::HeightTwips() const {
-  return static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)) * twips_per_pixel_y_;
-}
+float Win32Screen::WidthTwips() const { return scale_x_.Twips(::GetSystemMetrics(SM_CXSCREEN)); }
+float Win32Screen::HeightTwips() const { return scale_y_.Twips(::GetSystemMetrics(SM_CYSCREEN)); }
 
 namespace {
 struct MonitorCollect {
-  float twips_x, twips_y;
+  PixelScale x, y;
   std::vector<platform::TwipsRect> rects;
 };
 // A named CALLBACK function: a lambda has the wrong calling convention on i686.
 BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM data) {
   auto* c = reinterpret_cast<MonitorCollect*>(data);
-  c->rects.push_back({static_cast<float>(rect->left) * c->twips_x, static_cast<float>(rect->top) * c->twips_y,
-                      static_cast<float>(rect->right - rect->left) * c->twips_x,
-                      static_cast<float>(rect->bottom - rect->top) * c->twips_y});
+  c->rects.push_back({c->x.Twips(rect->left), c->y.Twips(rect->top), c->x.Twips(rect->right - rect->left),
+                      c->y.Twips(rect->bottom - rect->top)});
   return TRUE;
 }
 }  // namespace
 
 std::vector<platform::TwipsRect> Win32Screen::Monitors() const {
-  MonitorCollect collect{twips_per_pixel_x_, twips_per_pixel_y_, {}};
+  MonitorCollect collect{scale_x_, scale_y_, {}};
   ::EnumDisplayMonitors(nullptr, nullptr, &CollectMonitor, reinterpret_cast<LPARAM>(&collect));
   return collect.rects;
 }

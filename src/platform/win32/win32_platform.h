@@ -19,12 +19,13 @@ class Win32Screen final : public platform::Screen {
   Win32Screen();
   float WidthTwips() const override;
   float HeightTwips() const override;
-  float TwipsPerPixelX() const override { return twips_per_pixel_x_; }
-  float TwipsPerPixelY() const override { return twips_per_pixel_y_; }
+  PixelScale ScaleX() const override { return scale_x_; }
+  PixelScale ScaleY() const override { return scale_y_; }
   std::vector<platform::TwipsRect> Monitors() const override;
 
  private:
-  float twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
+  // The system DPI, read once: the process is system-DPI aware (its manifest).
+  PixelScale scale_x_, scale_y_;
 };
 
 // Per-user settings under HKEY_CURRENT_USER\Software\VB and VBA Program Settings.

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "base/rounding.h"
+#include "base/pixel_scale.h"
 #include "platform/win32/app_messages.h"
 #include "platform/win32/win32_platform.h"
 
@@ -48,12 +48,8 @@ bool Win32Window::Create(const wchar_t* class_name, const wchar_t* title, DWORD 
   return true;
 }
 
-int Win32Window::ToPixelsX(float twips) const {
-  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / platform_.screen().TwipsPerPixelX()));
-}
-int Win32Window::ToPixelsY(float twips) const {
-  return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / platform_.screen().TwipsPerPixelY()));
-}
+int Win32Window::ToPixelsX(float twips) const { return platform_.screen().ScaleX().Pixel(twips); }
+int Win32Window::ToPixelsY(float twips) const { return platform_.screen().ScaleY().Pixel(twips); }
 
 void Win32Window::SetLeft(float twips) {
   if (twips == left_) return;
@@ -106,10 +102,9 @@ HDWP Win32Window::Defer(HDWP batch) {
   if (!pending_geometry_) flags |= SWP_NOMOVE | SWP_NOSIZE;
   if (pending_visibility_) flags |= visible_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
   pending_geometry_ = pending_visibility_ = false;
-  int x = ToPixelsX(left_), y = ToPixelsY(top_);
-  int w = ToPixelsX(left_ + width_) - x, h = ToPixelsY(top_ + height_) - y;
-  if (w < 0) w = 0;
-  if (h < 0) h = 0;
+  const PixelSpan across = platform_.screen().ScaleX().Span(left_, width_);
+  const PixelSpan down = platform_.screen().ScaleY().Span(top_, height_);
+  const int x = across.start, y = down.start, w = across.length, h = down.length;
   if (batch != nullptr) batch = ::DeferWindowPos(batch, hwnd(), nullptr, x, y, w, h, flags);
   if (batch == nullptr) ::SetWindowPos(hwnd(), nullptr, x, y, w, h, flags);
   return batch;
@@ -250,8 +245,8 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // A move by the user (a drag) changes the edges behind the program's back.
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
       if (!(pos->flags & SWP_NOMOVE)) {
-        if (pos->x != ToPixelsX(left_)) left_ = static_cast<float>(pos->x) * platform_.screen().TwipsPerPixelX();
-        if (pos->y != ToPixelsY(top_)) top_ = static_cast<float>(pos->y) * platform_.screen().TwipsPerPixelY();
+        left_ = platform_.screen().ScaleX().TwipsAfterMove(left_, pos->x);
+        top_ = platform_.screen().ScaleY().TwipsAfterMove(top_, pos->y);
       }
       break;
     }
