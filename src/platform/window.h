@@ -33,6 +33,8 @@ class WindowEvents {
   virtual void OnSerialReceived(std::string_view /*bytes*/) {}
   virtual void OnSerialLost() {}
   virtual void OnSerialPortArrived() {}
+  // The program was started again in the same session; that copy has ended.
+  virtual void OnAnotherCopyStarted() {}
 
  protected:
   ~WindowEvents() = default;

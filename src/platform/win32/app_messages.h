@@ -11,5 +11,7 @@ namespace rc::win32 {
 inline constexpr UINT kSerialReceived = WM_APP + 1;
 // The open port was lost (device removed); no parameters.
 inline constexpr UINT kSerialLost = WM_APP + 2;
+// Posted by a second start of the program in the same session; no parameters.
+inline constexpr UINT kAnotherCopyStarted = WM_APP + 3;
 
 }  // namespace rc::win32
