@@ -74,7 +74,7 @@ void StartUpWindow::OnSessionEnding() {
 void StartUpWindow::OnTrayNotification(std::uint32_t mouse_message) {
   switch (shell::TrayCallback(mouse_message)) {
     case shell::TrayAction::ShowCentreHandle:
-      cross_.handle().window().ShowActivated();
+      ShowCentreHandleActivated();
       break;
     case shell::TrayAction::ShowMenu:
       shell::RefreshHoldCheck(*menu_, store_.values());
@@ -113,6 +113,8 @@ void StartUpWindow::OnMenuCommand(int command) {
 // The same record as at start; a refused add (the icon is still there) is harmless.
 void StartUpWindow::OnTaskbarCreated() { AddTrayIcon(); }
 
+void StartUpWindow::OnAnotherCopyStarted() { ShowCentreHandleActivated(); }
+
 void StartUpWindow::OnSerialReceived(std::string_view bytes) { reader_link_.OnReceived(bytes); }
 void StartUpWindow::OnSerialLost() { reader_link_.OnLost(); }
 void StartUpWindow::OnSerialPortArrived(std::wstring_view port_name) { reader_link_.OnPortArrived(port_name); }
@@ -129,6 +131,8 @@ void StartUpWindow::LoadCentreHandle() { (void)cross_.handle().window(); }
 // Shown even when part 0 is off: its first repaint lays out again and hides it.
 // Not activated: the handle never takes the focus.
 void StartUpWindow::ShowCentreHandle() { cross_.handle().window().SetVisible(true); }
+
+void StartUpWindow::ShowCentreHandleActivated() { cross_.handle().window().ShowActivated(); }
 
 void StartUpWindow::ConfigureReaderPort() { reader_link_.ConfigureReaderPort(); }
 

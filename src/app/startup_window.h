@@ -46,6 +46,8 @@ class StartUpWindow final : public platform::WindowEvents {
   // The notification area was re-created (the shell restarted): the icon is
   // added again, or the program would run on with no way to reach it.
   void OnTaskbarCreated() override;
+  // A second start shows this copy's centre handle, as the icon's double-click does.
+  void OnAnotherCopyStarted() override;
   // The reader port's events.
   void OnSerialReceived(std::string_view bytes) override;
   void OnSerialLost() override;
@@ -57,6 +59,8 @@ class StartUpWindow final : public platform::WindowEvents {
   void Ini_OnTop();
   void LoadCentreHandle();
   void ShowCentreHandle();
+  // Shown, activated and in front, wherever the program was asked for it.
+  void ShowCentreHandleActivated();
   void ConfigureReaderPort();
 
   void DeleteTrayIcon();

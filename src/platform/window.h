@@ -34,6 +34,8 @@ class WindowEvents {
   virtual void OnSerialLost() {}
   // A serial port of that name ("COM2") arrived.
   virtual void OnSerialPortArrived(std::wstring_view /*port_name*/) {}
+  // The program was started again in the same session; that copy has ended.
+  virtual void OnAnotherCopyStarted() {}
 
  protected:
   ~WindowEvents() = default;

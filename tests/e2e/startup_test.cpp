@@ -1,6 +1,6 @@
 // Start-up of the real program against the per-user settings store: what a first
-// start writes, when the first-run defaults apply again, and that values which do
-// not convert do not stop the program.
+// start writes, when the first-run defaults apply again, that values which do
+// not convert do not stop the program, and that a second start leaves one copy.
 #include <string>
 
 #include "e2e_support.h"
@@ -115,6 +115,57 @@ TEST_F(StartupTest, ValuesThatDoNotConvertDoNotStopTheProgram) {
   // A bad value is replaced in memory only: the store is not touched at start-up.
   ExpectDisplaySettings(stored);
   EXPECT_EQ(e2e::GetSetting(kCorrectionApp, L"각도", L"각도"), std::wstring(L"1,5도"));
+}
+
+// Start-up windows of every process in the session.
+int StartUpWindowsInSession() {
+  int count = 0;
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"frm_Pop", nullptr); w != nullptr;
+       w = FindWindowExW(nullptr, w, L"frm_Pop", nullptr))
+    ++count;
+  return count;
+}
+
+TEST_F(StartupTest, ASecondStartShowsTheRunningHandleAndEndsWithoutTouchingAnything) {
+  ASSERT_TRUE(app.Start());
+  HWND handle = app.Window(L"frm_Center", 5000);
+  ASSERT_NE(handle, nullptr);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(handle) != FALSE; }, 3000));
+  ShowWindow(handle, SW_HIDE);  // hidden by something outside the program
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(handle); }, 3000));
+  const Application display = e2e::ReadApplication(kDisplayApp);
+
+  // Started as a user starts it: same program, same session.
+  const std::wstring path = e2e::AppPath();
+  std::wstring command_line = L"\"" + path + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION second{};
+  ASSERT_TRUE(CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                             &second));
+  CloseHandle(second.hThread);
+  const bool ended = WaitForSingleObject(second.hProcess, 20000) == WAIT_OBJECT_0;
+  DWORD exit_code = 99;
+  GetExitCodeProcess(second.hProcess, &exit_code);
+  if (!ended) TerminateProcess(second.hProcess, 1);
+  CloseHandle(second.hProcess);
+  ASSERT_TRUE(ended) << "the second start did not end";
+  EXPECT_EQ(exit_code, 0u);
+
+  EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(handle) != FALSE; }, 5000))
+      << "the running copy did not show its handle: " << e2e::Describe(e2e::QueryWindow(handle));
+  EXPECT_TRUE(app.Running());
+  EXPECT_EQ(StartUpWindowsInSession(), 1);
+  ExpectNoMessageBox();  // the second copy never reached the port
+  EXPECT_TRUE(e2e::ReadApplication(kDisplayApp) == display) << e2e::Describe(e2e::ReadApplication(kDisplayApp));
+  EXPECT_FALSE(e2e::ApplicationExists(kCorrectionApp));
+
+  // The running copy still has the reader to itself.
+  e2e::SerialPeer peer;
+  ASSERT_TRUE(peer.Open());
+  ASSERT_TRUE(peer.Write("  12345,  23456   0\r"));
+  EXPECT_EQ(peer.ReadUntil('\r', 5000), "000123,000234,1\r");
+  EXPECT_TRUE(e2e::Screenshot("startup-second-start"));
 }
 
 }  // namespace

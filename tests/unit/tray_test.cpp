@@ -103,6 +103,17 @@ TEST_F(TrayTest, OnlyTheDoubleClickAndTheRightReleaseAct) {
   EXPECT_TRUE(platform.Find("frm_Center")->Visible());
 }
 
+// A second start in the same session: the running copy shows its handle and
+// touches nothing else (no save, no icon, no port).
+TEST_F(TrayTest, AnotherStartOnlyShowsTheCentreHandle) {
+  ASSERT_TRUE(startup.Load());
+  platform.Find("frm_Center")->SetVisible(false);
+  platform.log.Clear();
+  startup.OnAnotherCopyStarted();
+  EXPECT_EQ(platform.log.all(), std::vector<std::string>{"frm_Center.activate "});
+  EXPECT_TRUE(platform.Find("frm_Center")->Visible());
+}
+
 TEST_F(TrayTest, TheHoldCheckShowsTheLoadedHoldAndHoldTwiceReturnsBoth) {
   StoreSettings("True", "True");
   ASSERT_TRUE(startup.Load());

@@ -13,5 +13,7 @@ inline constexpr UINT kSerialReceived = WM_APP + 1;
 inline constexpr UINT kSerialLost = WM_APP + 2;
 // To the centre handle while it is dragged: Esc was pressed; no parameters.
 inline constexpr UINT kDragCancelled = WM_APP + 3;
+// Posted by a second start of the program in the same session; no parameters.
+inline constexpr UINT kAnotherCopyStarted = WM_APP + 4;
 
 }  // namespace rc::win32

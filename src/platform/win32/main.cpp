@@ -3,9 +3,16 @@
 #include <windows.h>
 
 #include "app/startup_window.h"
+#include "platform/win32/single_instance.h"
 #include "platform/win32/win32_platform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything else: a second start only shows the running copy's handle.
+  rc::win32::SessionInstance session_instance;
+  if (session_instance.another_runs()) {
+    (void)rc::win32::ShowRunningCopy();
+    return 0;
+  }
   rc::win32::Win32Platform platform(instance);
   if (rc::platform::Status status = platform.Initialise(); !status.ok()) {
     platform.messages().ShowMessage(L"Reticor2를 시작할 수 없습니다.\n" + platform.messages().ErrorText(status.error));

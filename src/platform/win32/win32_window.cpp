@@ -209,6 +209,9 @@ bool Win32Window::HandleStartUp(UINT message, WPARAM wparam, LPARAM lparam, LRES
     case kSerialLost:
       events_.OnSerialLost();
       return true;
+    case kAnotherCopyStarted:
+      events_.OnAnotherCopyStarted();
+      return true;
     case WM_DEVICECHANGE:
       if (wparam == DBT_DEVICEARRIVAL) {
         if (std::wstring_view name = ArrivedPortName(lparam); !name.empty()) events_.OnSerialPortArrived(name);
