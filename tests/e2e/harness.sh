@@ -121,6 +121,8 @@ make_pair() {
 make_pair || { log "socat did not make the pty pair"; exit 1; }
 ln -sfn "$run/ttyA" "$WINEPREFIX/dosdevices/com2"
 ln -sfn "$run/ttyB" "$WINEPREFIX/dosdevices/com3"
+# The same end of the pair under a name above COM9, for a port named in the store.
+ln -sfn "$run/ttyA" "$WINEPREFIX/dosdevices/com12"
 
 # ---- the program under test
 mkdir -p "$WINEPREFIX/drive_c/reticor"

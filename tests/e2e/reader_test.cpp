@@ -25,6 +25,7 @@ struct Stored {
   const wchar_t* angle;  // nullptr: not stored
   const wchar_t* ratio;
   const wchar_t* mode = nullptr;
+  const wchar_t* port = nullptr;
 };
 
 class ReaderTest : public testing::Test {
@@ -47,8 +48,32 @@ class ReaderTest : public testing::Test {
     if (stored.mode) {
       ASSERT_TRUE(e2e::SaveSetting(kCorrectionApp, L"모드", L"모드", stored.mode));
     }
+    if (stored.port) {
+      ASSERT_TRUE(e2e::SaveSetting(kCorrectionApp, L"포트", L"포트", stored.port));
+    }
     ASSERT_TRUE(peer.Open());
     ASSERT_TRUE(app.Start());
+  }
+
+  // The program's one message box, once it is up.
+  HWND WaitForMessageBox() {
+    HWND box = nullptr;
+    e2e::WaitUntil(
+        [&] {
+          std::vector<HWND> dialogs = app.Windows(L"#32770");
+          box = dialogs.empty() ? nullptr : dialogs.front();
+          return box != nullptr;
+        },
+        kReplyWaitMs);
+    return box;
+  }
+
+  // OK on the box: it goes, and no second one follows.
+  void Acknowledge(HWND box) {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return app.Windows(L"#32770").empty(); }, kReplyWaitMs));
+    Sleep(kQuietWaitMs);
+    EXPECT_TRUE(app.Windows(L"#32770").empty()) << "a second message box";
   }
 
   // Sends one line and returns what comes back: a reply up to its CR, or nothing
@@ -117,14 +142,22 @@ TEST_P(WorkedExampleTest, IsAnsweredExactly) {
 INSTANTIATE_TEST_SUITE_P(Reader, WorkedExampleTest, testing::ValuesIn(kWorkedExamples),
                          [](const testing::TestParamInfo<WorkedExample>& info) { return info.param.name; });
 
-TEST_F(ReaderTest, ALineSentOneByteAtATimeIsAnsweredOnce) {
+// A reader that ends its lines with CR LF, at the wire's pace (about a
+// millisecond a byte at 9600 baud), then a line at a time in one write: every
+// reading is answered exactly, none takes the LF into its X field.
+TEST_F(ReaderTest, ReadingsEndingInCrLfAreEachAnsweredExactly) {
   Start({nullptr, nullptr});
-  for (char byte : kLine1) {
-    ASSERT_TRUE(peer.Write(std::string(1, byte)));
-    Sleep(5);  // separate receive events, not one chunk
+  const std::string lines[] = {kLine1, kLine3, kLine1};
+  const std::string replies[] = {kReply1, "000300,000400,1\r", kReply1};
+  for (int i = 0; i < 3; ++i) {
+    for (char byte : lines[i] + "\n") {
+      ASSERT_TRUE(peer.Write(std::string(1, byte)));
+      Sleep(1);
+    }
+    EXPECT_EQ(peer.ReadUntil('\r', kReplyWaitMs), replies[i]) << "reading " << i << " byte by byte";
   }
-  EXPECT_EQ(peer.ReadUntil('\r', kReplyWaitMs), kReply1);
-  EXPECT_EQ(peer.Read(64, kQuietWaitMs), "") << "more than one reply";
+  for (int i = 1; i < 3; ++i) EXPECT_EQ(Exchange(lines[i] + "\n"), replies[i]) << "reading " << i << " in one write";
+  EXPECT_EQ(peer.Read(64, kQuietWaitMs), "") << "more than one reply a reading";
 }
 
 TEST_F(ReaderTest, NoiseWithoutCrDropsTheReadingItPrecedesAndTheLinkGoesOn) {
@@ -187,18 +220,13 @@ TEST_F(ReaderTest, APulledPortIsClosedQuietlyAndReopenedWhenCom2Arrives) {
   ExpectNoMessageBox();
 }
 
-TEST_F(ReaderTest, AMissingCom2IsReportedOnceAndTheCrossStaysUp) {
+// COM2 missing at start-up: one message, the cross stays up, and plugging the
+// reader in later opens the link without a word.
+TEST_F(ReaderTest, AMissingCom2IsReportedOnceAndOpenedWhenItArrives) {
   ASSERT_TRUE(e2e::SetCom2Present(false));
   ASSERT_TRUE(app.Start());
-  HWND box = nullptr;
-  ASSERT_TRUE(e2e::WaitUntil(
-      [&] {
-        std::vector<HWND> dialogs = app.Windows(L"#32770");
-        box = dialogs.empty() ? nullptr : dialogs.front();
-        return box != nullptr;
-      },
-      kReplyWaitMs))
-      << "no message box";
+  HWND box = WaitForMessageBox();
+  ASSERT_NE(box, nullptr) << "no message box";
   const e2e::WindowState state = e2e::QueryWindow(box);
   EXPECT_EQ(e2e::Utf8(state.caption), "Reticor2");
   EXPECT_EQ(StaticTexts(box), std::vector<std::wstring>{L"COM2 포트를 열수가 없습니다."});
@@ -208,14 +236,31 @@ TEST_F(ReaderTest, AMissingCom2IsReportedOnceAndTheCrossStaysUp) {
   EXPECT_TRUE(e2e::QueryWindow(centre).visible);
   EXPECT_EQ(app.Windows(L"BarWindow").size(), 18u);
   EXPECT_TRUE(e2e::Screenshot("reader-com2-missing"));
-
-  // OK: the box goes, no second one follows, the program runs on.
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(e2e::WaitUntil([&] { return app.Windows(L"#32770").empty(); }, kReplyWaitMs));
-  Sleep(kQuietWaitMs);
-  EXPECT_TRUE(app.Windows(L"#32770").empty()) << "a second message box";
+  Acknowledge(box);
   EXPECT_TRUE(app.Running());
   EXPECT_TRUE(e2e::QueryWindow(centre).visible);
+
+  ASSERT_TRUE(e2e::SetCom2Present(true));
+  ASSERT_TRUE(peer.Open());
+  AnnounceCom2(app.Window(L"frm_Pop"));
+  EXPECT_EQ(Exchange(kLine1), kReply1) << "not opened on the port's arrival";
+  ExpectNoMessageBox();
+}
+
+// A port named in the store, above COM9: the message names it when it is
+// missing, and the link runs on it when it is there.
+TEST_F(ReaderTest, AStoredPortAboveCom9IsNamedWhenMissingAndUsedWhenThere) {
+  ASSERT_TRUE(e2e::SaveSetting(kCorrectionApp, L"포트", L"포트", L"COM13"));
+  ASSERT_TRUE(app.Start());
+  HWND box = WaitForMessageBox();
+  ASSERT_NE(box, nullptr) << "no message box";
+  EXPECT_EQ(StaticTexts(box), std::vector<std::wstring>{L"COM13 포트를 열수가 없습니다."});
+  Acknowledge(box);
+  app.Terminate();
+
+  Start({nullptr, nullptr, nullptr, L"COM12"});
+  EXPECT_EQ(Exchange(kLine1), kReply1) << "COM12 is not the port the link uses";
+  ExpectNoMessageBox();
 }
 
 }  // namespace
