@@ -173,28 +173,6 @@ class CrossTest : public testing::Test {
                       {L"폼", e2e::PartFlags(L"1")}}));
   }
 
-  // Opens the tray menu as the icon's right-button release does and clicks
-  // item `item` (1 to 6, from the top).
-  void ChooseFromTrayMenu(int item) {
-    HWND pop = app.Window(L"frm_Pop");
-    ASSERT_TRUE(e2e::Xdotool({"mousemove", "300", "200"}));
-    ASSERT_TRUE(PostMessageW(pop, 512, 1, WM_RBUTTONUP));
-    HWND menu = nullptr;
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] {
-          for (HWND m : app.Windows(L"#32768"))
-            if (IsWindowVisible(m)) menu = m;
-          return menu != nullptr;
-        },
-        5000))
-        << "the tray menu did not open";
-    Sleep(300);
-    const RECT r = e2e::QueryWindow(menu).rect;
-    const int row = (r.bottom - r.top) / 6;
-    ASSERT_TRUE(e2e::Click((r.left + r.right) / 2, r.top + (item - 1) * row + row / 2));
-    EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(menu); }, 5000)) << "the menu did not close";
-  }
-
   e2e::App app;
 };
 
@@ -285,7 +263,7 @@ TEST_F(CrossTest, AFastFirstDragEndsWithTheReleaseAndHoldThenBlocksTheNext) {
   ExpectCrossAround(698 * kTwipsPerPixel, 468 * kTwipsPerPixel);
   EXPECT_EQ(CaptureOnThreadOf(Handle().hwnd), nullptr) << "the mouse is still captured";
 
-  ChooseFromTrayMenu(2);  // 고정
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, 2));  // 고정
   const RECT held = Handle().rect;
   ASSERT_TRUE(DragAtPace({held.left + 1, held.top + 1}, {held.left - 299, held.top - 199}, 25));
   Sleep(500);
@@ -390,28 +368,11 @@ TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
   if (!e2e::HarnessAvailable()) return;
   EXPECT_TRUE(e2e::Screenshot("cross-144dpi"));
 
-  // Menu items by a click on their row, counted from 1 (six rows of one height).
-  auto choose = [&](int item) {
-    ASSERT_TRUE(e2e::Xdotool({"mousemove", "300", "200"}));
-    ASSERT_TRUE(PostMessageW(app.Window(L"frm_Pop"), WM_MOUSEMOVE, 1, WM_RBUTTONUP));  // the icon's right click
-    HWND menu = nullptr;
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] {
-          for (HWND m : app.Windows(L"#32768"))
-            if (IsWindowVisible(m)) menu = m;
-          return menu != nullptr;
-        },
-        5000));
-    Sleep(300);
-    const RECT r = e2e::QueryWindow(menu).rect;
-    const int row = (r.bottom - r.top) / 6;
-    ASSERT_TRUE(e2e::Click((r.left + r.right) / 2, r.top + (item - 1) * row + row / 2));
-  };
 
   // The properties dialog: its client area and a control inside a frame, each
   // edge on its own pixel (4695 x 2070 twips; the length bar at 660,1140 in
   // the client area, 1095 x 165).
-  choose(3);
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, 3));  // 속성
   HWND dialog = nullptr;
   ASSERT_TRUE(e2e::WaitUntil(
       [&] {
@@ -433,7 +394,7 @@ TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
 
   // The exit command stores the handle's edges in twips: the middle of a
   // screen of 10 twips to the pixel.
-  choose(6);
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, 6));  // 종료
   ASSERT_TRUE(app.WaitForExit(10000)) << "the exit command did not end the program";
   EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"XPosition"), std::wstring(L"9600"));
   EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"YPosition"), std::wstring(L"5400"));

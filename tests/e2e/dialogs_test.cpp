@@ -100,32 +100,7 @@ class DialogsTest : public testing::Test {
     return visible;
   }
 
-  bool MenuOpen() const {
-    for (HWND menu : app.Windows(L"#32768"))
-      if (IsWindowVisible(menu)) return true;
-    return false;
-  }
-
-  // Opens the tray menu as the icon's right-button release does and clicks the
-  // item: six items of one height (keys can miss the first menu of a fresh prefix).
-  void Choose(Item item) {
-    ASSERT_TRUE(e2e::Xdotool({"mousemove", "300", "200"}));
-    ASSERT_TRUE(PostMessageW(pop, 512, 1, WM_RBUTTONUP));
-    HWND menu = nullptr;
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] {
-          for (HWND m : app.Windows(L"#32768"))
-            if (IsWindowVisible(m)) menu = m;
-          return menu != nullptr;
-        },
-        5000))
-        << "the popup menu did not open";
-    Sleep(300);
-    RECT r = e2e::QueryWindow(menu).rect;
-    const int row = (r.bottom - r.top) / 6;
-    ASSERT_TRUE(e2e::Click((r.left + r.right) / 2, r.top + (item - 1) * row + row / 2));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return !MenuOpen(); }, 5000)) << "the menu did not close";
-  }
+  void Choose(Item item) { ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, item)); }
 
   // The program's visible dialog window with this caption.
   HWND Dialog(const std::wstring& caption) const {

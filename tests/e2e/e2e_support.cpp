@@ -524,6 +524,29 @@ testing::AssertionResult Click(int x, int y, int button) {
   return Xdotool({"click", std::to_string(button)});
 }
 
+testing::AssertionResult ChooseFromTrayMenu(const App& app, int item) {
+  auto open_menu = [&]() -> HWND {
+    for (HWND m : app.Windows(L"#32768"))
+      if (IsWindowVisible(m)) return m;
+    return nullptr;
+  };
+  if (testing::AssertionResult moved = Xdotool({"mousemove", "300", "200"}); !moved) return moved;
+  // The icon's callback message (WM_MOUSEMOVE, icon 1) with the button release in lParam.
+  if (!PostMessageW(app.Window(L"frm_Pop"), WM_MOUSEMOVE, 1, WM_RBUTTONUP))
+    return testing::AssertionFailure() << "no frm_Pop to notify";
+  HWND menu = nullptr;
+  if (!WaitUntil([&] { return (menu = open_menu()) != nullptr; }, 5000))
+    return testing::AssertionFailure() << "the tray menu did not open";
+  Sleep(300);  // the menu has drawn its items
+  const RECT r = QueryWindow(menu).rect;
+  const int row = (r.bottom - r.top) / 6;
+  if (testing::AssertionResult clicked = Click((r.left + r.right) / 2, r.top + (item - 1) * row + row / 2); !clicked)
+    return clicked;
+  if (!WaitUntil([&] { return !IsWindowVisible(menu); }, 5000))
+    return testing::AssertionFailure() << "the tray menu did not close";
+  return testing::AssertionSuccess();
+}
+
 testing::AssertionResult Drag(POINT from, POINT to, int steps, int button) {
   if (steps < 1) steps = 1;
   testing::AssertionResult moved = MouseMove(from.x, from.y);

@@ -162,6 +162,11 @@ testing::AssertionResult Drag(POINT from, POINT to, int steps = 10, int button =
 // X key names, pressed one after another when separated by blanks, combinations
 // with '+': "Down", "Down Down Return", "Escape", "alt+F4".
 testing::AssertionResult Key(std::string_view keys);
+// Opens the program's tray menu as a right-button release over its icon does
+// (the pointer off the cross first, so the menu lies on plain desktop) and
+// clicks item `item`, 1 to 6 from the top (six rows of one height: keys can
+// miss the first menu of a fresh prefix); returns once the menu has closed.
+testing::AssertionResult ChooseFromTrayMenu(const App& app, int item);
 // Types the text as keystrokes into the focused window.
 testing::AssertionResult Type(std::wstring_view text);
 
