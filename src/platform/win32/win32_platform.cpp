@@ -1,5 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -209,6 +210,10 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
 Win32Platform::~Win32Platform() = default;
 
 platform::Status Win32Platform::Initialise() {
+  // The dialogs' tooltips, scroll bars, buttons and lists, from common controls 6
+  // (the manifest names it; this loads it).
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
   taskbar_created_ = ::RegisterWindowMessageW(L"TaskbarCreated");
   HICON icon = ::LoadIconW(instance_, MAKEINTRESOURCEW(kProgramIcon));
   if (icon == nullptr) icon = ::LoadIconW(nullptr, IDI_APPLICATION);
@@ -229,8 +234,9 @@ platform::Status Win32Platform::Initialise() {
 }
 
 int Win32Platform::Run() {
-  MSG message;
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+  MSG message{};
+  BOOL got = 0;
+  while ((got = ::GetMessageW(&message, nullptr, 0, 0)) > 0) {
     // Tab, Enter and Escape of an open dialog go to its controls.
     // A copy: the message may close a dialog, which leaves the list.
     const std::vector<HWND> dialogs = dialogs_;
@@ -245,7 +251,8 @@ int Win32Platform::Run() {
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
-  return static_cast<int>(message.wParam);
+  // WM_QUIT carries the exit code; a failed GetMessage is a failure.
+  return got == 0 ? static_cast<int>(message.wParam) : 1;
 }
 
 std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClass window_class,

@@ -33,7 +33,15 @@ Win32Window::Win32Window(Win32Platform& platform, platform::WindowClass window_c
                          platform::WindowEvents& events)
     : platform_(platform), class_(window_class), events_(events) {}
 
-Win32Window::~Win32Window() { platform_.Forget(*this); }
+Win32Window::~Win32Window() {
+  platform_.Forget(*this);
+  // The window goes before its brush, and no message of its destruction
+  // reaches this half-destroyed object.
+  if (hwnd_) {
+    ::SetWindowLongPtrW(hwnd_.get(), GWLP_USERDATA, 0);
+    hwnd_.reset();
+  }
+}
 
 bool Win32Window::Create(const wchar_t* class_name, const wchar_t* title, DWORD style, DWORD ex_style) {
   HWND hwnd = ::CreateWindowExW(ex_style, class_name, title, style, 0, 0, 0, 0, nullptr, nullptr,
