@@ -45,14 +45,13 @@ bool StartUpWindow::Load() {
     return false;
   }
 
-  AddTrayIcon();                 // 1
-  store_.LoadSettings();         // 2
-  store_.ApplyFirstRunDefaults();  // 3
-  Ini_OnTop();                   // 4: creates the cross windows; the handle's load lays them out
-  LoadCentreHandle();            // 5
-  ShowCentreHandle();            // 6
-  window_->SetVisible(false);    // 7: hidden for the rest of the run
-  ConfigureReaderPort();         // 8-10: a failure here is reported and the program runs on
+  AddTrayIcon();
+  store_.LoadSettings();
+  store_.ApplyFirstRunDefaults();
+  Ini_OnTop();  // creates the cross windows; the handle's load lays them out
+  ShowCentreHandle();
+  window_->SetVisible(false);  // hidden for the rest of the run
+  ConfigureReaderPort();       // a failure here is reported and the program runs on
   return true;
 }
 
@@ -124,9 +123,6 @@ void StartUpWindow::AddTrayIcon() {
 }
 
 void StartUpWindow::Ini_OnTop() { shell::Ini_OnTop(cross_, store_.values(), *menu_); }
-
-// Already created (and loaded) by Ini_OnTop; touching it again does nothing.
-void StartUpWindow::LoadCentreHandle() { (void)cross_.handle().window(); }
 
 // Shown even when part 0 is off: its first repaint lays out again and hides it.
 // Not activated: the handle never takes the focus.

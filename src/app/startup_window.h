@@ -32,9 +32,6 @@ class StartUpWindow final : public platform::WindowEvents {
   settings::SettingsStore& store() { return store_; }
   // The crosshair: bar windows, centre handle, layout.
   cross::Cross& cross() { return cross_; }
-  platform::Window* window() { return window_.get(); }
-  // The link to the reader on COM2; the correction dialog switches it.
-  reader::ReaderLink& reader_link() { return reader_link_; }
   platform::PopupMenu* menu() { return menu_.get(); }
 
   // Window events of the start-up window.
@@ -57,7 +54,6 @@ class StartUpWindow final : public platform::WindowEvents {
   // The steps of the start-up sequence, in their order.
   void AddTrayIcon();
   void Ini_OnTop();
-  void LoadCentreHandle();
   void ShowCentreHandle();
   // Shown, activated and in front, wherever the program was asked for it.
   void ShowCentreHandleActivated();

@@ -24,9 +24,4 @@ platform::Window& BarWindows::Bar(int number) {
   return *slot;
 }
 
-const platform::Window* BarWindows::Existing(int number) const {
-  assert(number >= 1 && number <= kBarCount);
-  return bars_[static_cast<std::size_t>(number - 1)].get();
-}
-
 }  // namespace rc::cross

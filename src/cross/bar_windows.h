@@ -16,8 +16,6 @@ class BarWindows {
 
   // Bar `number`, 1..18; created on first touch.
   platform::Window& Bar(int number);
-  // Bar `number` if it has been created, else null.
-  const platform::Window* Existing(int number) const;
 
  private:
   // Bars have no mouse handling and draw nothing: the platform fills them with

@@ -89,13 +89,13 @@ void PropertiesDialog::Load() {
   platform::Dialog& w = *window_;
   const settings::ProgramSettings& s = cross_.store().values();
 
-  // 1, 2: beside the handle's right edge; below it when there is no room above.
+  // Placed beside the handle's right edge; below it when there is no room above.
   const platform::Window& handle = cross_.handle().window();
   const float left = handle.Left() + handle.Width();
   const float top = w.Height() > handle.Top() ? handle.Top() + handle.Height() : handle.Top() - w.Height();
   w.SetPosition(left, top);
 
-  // 3: the entry whose value text equals CrossColor exactly. A text that is not
+  // The colour list selects the entry whose value text equals CrossColor exactly. A text that is not
   // a colour at all is shown as the cross shows it, red "255".
   const std::wstring shown = settings::TextToInteger(s.CrossColor, 0, 0x00FFFFFF) ? s.CrossColor
                                                                                    : std::to_wstring(cross::kFallbackColor);
@@ -108,14 +108,14 @@ void PropertiesDialog::Load() {
   }
   w.SetSelection(kCombo1, selection);
 
-  // 4, 5
+  // The colour swatch, and each part's swatch in the colour or, when hidden, the face colour.
   const std::uint32_t colour = CrossColour();
   w.SetFillColour(kPicture1, colour);
   for (int n = 0; n < settings::kPartCount; ++n) {
     w.SetFillColour(Picture2(n), s.PartVisible[static_cast<std::size_t>(n)] ? colour : w.ButtonFaceColour());
   }
 
-  // 6: a position that differs from the bar's present one acts as a user move.
+  // The size bars from the sizes; a position that differs from the bar's present one acts as a user move.
   // Sizes stored by other means may fall outside the bar's range: clamped.
   const std::array<std::int16_t, 3> sizes{s.Length, s.Gap, s.Thickness};
   for (int k = 0; k < 3; ++k) {
@@ -126,7 +126,7 @@ void PropertiesDialog::Load() {
     if (position != before) ScrollChange(k, position);
   }
 
-  // 7
+  // Each bar's read-out shows its position.
   for (int k = 0; k < 3; ++k) w.SetText(Label4(k), std::to_wstring(w.ScrollPosition(HScroll1(k))));
 }
 

@@ -37,7 +37,6 @@ class DialogHost {
   void Show();
   bool IsOpen() const { return dialog_ != nullptr && dialog_->IsOpen(); }
   // The open dialog, else null.
-  ModelessDialog* current() const { return IsOpen() ? dialog_.get() : nullptr; }
 
  private:
   DialogFactory make_;

@@ -56,7 +56,6 @@ class FakeWindow final : public platform::Window {
 
   // Test side.
   const std::string& name() const { return name_; }
-  platform::WindowClass window_class() const { return class_; }
   platform::WindowEvents& events() { return events_; }
   bool topmost() const { return topmost_; }
   bool plain() const { return border_none_ && flat_; }

@@ -38,7 +38,6 @@ class Win32Window final : public platform::Window {
   void BeginDrag() override;
 
   HWND hwnd() const { return hwnd_.get(); }
-  platform::WindowClass window_class() const { return class_; }
 
   // Applies pending geometry and visibility into a deferred-position batch.
   HDWP Defer(HDWP batch);
