@@ -13,7 +13,6 @@ namespace {
 constexpr std::wstring_view kStartUpWindowName = L"frm_Pop";
 // Empty: with no tip text of its own the tray icon shows the caption, so no tooltip.
 constexpr std::wstring_view kStartUpCaption = L"";
-constexpr std::wstring_view kStartFailed = L"Reticor2를 시작할 수 없습니다: ";
 }  // namespace
 
 StartUpWindow::StartUpWindow(platform::Platform& platform)
@@ -21,34 +20,30 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
       store_(platform.settings(), platform.screen(), platform.messages()),
       cross_(platform, store_),
       reader_link_(platform.serialPort(), platform.messages(), store_.values()),
-      properties_dialog_([this] { return std::unique_ptr<shell::ModelessDialog>(dialogs::PropertiesDialog::Make(cross_)); }),
-      revision_dialog_([this] {
-        return std::unique_ptr<shell::ModelessDialog>(reader::CorrectionDialog::Make(platform_, store_, reader_link_));
-      }),
-      about_dialog_([this] {
-        return std::unique_ptr<shell::ModelessDialog>(
-            dialogs::AboutDialog::Make(cross_, platform_.machineRegistry(), platform_.processes()));
-      }) {}
+      properties_dialog_([this] { return dialogs::PropertiesDialog::Make(cross_); }),
+      revision_dialog_([this] { return reader::CorrectionDialog::Make(platform_, store_, reader_link_); }),
+      about_dialog_([this] { return dialogs::AboutDialog::Make(cross_, platform_.machineRegistry(), platform_.processes()); }) {}
 
 StartUpWindow::~StartUpWindow() = default;
 
 bool StartUpWindow::Load() {
-  window_ = platform_.MakeWindow(platform::WindowClass::StartUp, kStartUpWindowName, *this);
+  window_ = platform_.MakeShellWindow(kStartUpWindowName, *this);
   if (!window_) {
-    platform_.messages().ShowMessage(std::wstring(kStartFailed) + std::wstring(kStartUpWindowName));
+    platform_.messages().ShowMessage(platform::StartFailedText(kStartUpWindowName));
     return false;
   }
   window_->SetCaption(kStartUpCaption);
-  menu_ = platform_.MakePopupMenu(*window_, shell::kDizodudozPop);
+  menu_ = window_->MakePopupMenu(shell::kDizodudozPop);
   if (!menu_) {
-    platform_.messages().ShowMessage(std::wstring(kStartFailed) + L"DizodudozPop");
+    platform_.messages().ShowMessage(platform::StartFailedText(L"DizodudozPop"));
     return false;
   }
 
   AddTrayIcon();
   store_.LoadSettings();
   store_.ApplyFirstRunDefaults();
-  Ini_OnTop();  // creates the cross windows; the handle's load lays them out
+  CreateCrossWindows();  // the handle's load lays them out
+  Ini_OnTop();
   ShowCentreHandle();
   window_->SetVisible(false);  // hidden for the rest of the run
   ConfigureReaderPort();       // a failure here is reported and the program runs on
@@ -70,16 +65,14 @@ void StartUpWindow::OnSessionEnding() {
   CloseReaderPort();
 }
 
-void StartUpWindow::OnTrayNotification(std::uint32_t mouse_message) {
-  switch (shell::TrayCallback(mouse_message)) {
-    case shell::TrayAction::ShowCentreHandle:
+void StartUpWindow::OnTrayEvent(platform::TrayEvent event) {
+  switch (event) {
+    case platform::TrayEvent::LeftDoubleClick:
       ShowCentreHandleActivated();
       break;
-    case shell::TrayAction::ShowMenu:
+    case platform::TrayEvent::RightButtonUp:
       shell::RefreshHoldCheck(*menu_, store_.values());
       menu_->ShowAtPointer();
-      break;
-    case shell::TrayAction::None:
       break;
   }
 }
@@ -114,13 +107,11 @@ void StartUpWindow::OnTaskbarCreated() { AddTrayIcon(); }
 
 void StartUpWindow::OnAnotherCopyStarted() { ShowCentreHandleActivated(); }
 
-void StartUpWindow::OnSerialReceived(std::string_view bytes) { reader_link_.OnReceived(bytes); }
-void StartUpWindow::OnSerialLost() { reader_link_.OnLost(); }
-void StartUpWindow::OnSerialPortArrived(std::wstring_view port_name) { reader_link_.OnPortArrived(port_name); }
-
 void StartUpWindow::AddTrayIcon() {
-  (void)shell::AddTrayIcon(platform_.notificationArea(), tray_icon_data_, *window_, kStartUpCaption, L"");
+  (void)shell::AddTrayIcon(*window_, tray_icon_, kStartUpCaption, L"");
 }
+
+void StartUpWindow::CreateCrossWindows() { cross_.CreateWindows(); }
 
 void StartUpWindow::Ini_OnTop() { shell::Ini_OnTop(cross_, store_.values(), *menu_); }
 
@@ -133,7 +124,7 @@ void StartUpWindow::ShowCentreHandleActivated() { cross_.handle().window().ShowA
 void StartUpWindow::ConfigureReaderPort() { reader_link_.ConfigureReaderPort(); }
 
 void StartUpWindow::DeleteTrayIcon() {
-  if (window_) (void)shell::DeleteTrayIcon(platform_.notificationArea(), tray_icon_data_, *window_);
+  if (window_) (void)shell::DeleteTrayIcon(*window_, tray_icon_);
 }
 
 void StartUpWindow::CloseReaderPort() { reader_link_.Close(); }

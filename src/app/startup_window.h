@@ -14,7 +14,7 @@
 
 namespace rc::app {
 
-class StartUpWindow final : public platform::WindowEvents {
+class StartUpWindow final : public platform::ShellEvents {
  public:
   explicit StartUpWindow(platform::Platform& platform);
   ~StartUpWindow();
@@ -34,25 +34,23 @@ class StartUpWindow final : public platform::WindowEvents {
   cross::Cross& cross() { return cross_; }
   platform::PopupMenu* menu() { return menu_.get(); }
 
-  // Window events of the start-up window.
+  // Events of the start-up window.
   void OnClose() override;
   void OnSessionEnding() override;
-  // A notification from the tray icon: its mouse-message number.
-  void OnTrayNotification(std::uint32_t mouse_message) override;
+  // The icon's double-click shows the centre handle; its right button the menu,
+  // with the Hold check mark refreshed first.
+  void OnTrayEvent(platform::TrayEvent event) override;
   void OnMenuCommand(int command) override;
   // The notification area was re-created (the shell restarted): the icon is
   // added again, or the program would run on with no way to reach it.
   void OnTaskbarCreated() override;
   // A second start shows this copy's centre handle, as the icon's double-click does.
   void OnAnotherCopyStarted() override;
-  // The reader port's events.
-  void OnSerialReceived(std::string_view bytes) override;
-  void OnSerialLost() override;
-  void OnSerialPortArrived(std::wstring_view port_name) override;
 
  private:
   // The steps of the start-up sequence, in their order.
   void AddTrayIcon();
+  void CreateCrossWindows();
   void Ini_OnTop();
   void ShowCentreHandle();
   // Shown, activated and in front, wherever the program was asked for it.
@@ -70,9 +68,9 @@ class StartUpWindow final : public platform::WindowEvents {
   settings::SettingsStore store_;
   cross::Cross cross_;  // after store_: it reads the settings
   reader::ReaderLink reader_link_;  // MSComm2; after store_: it reads the settings
-  std::unique_ptr<platform::Window> window_;
+  std::unique_ptr<platform::ShellWindow> window_;
   std::unique_ptr<platform::PopupMenu> menu_;  // DizodudozPop
-  shell::TrayIconData tray_icon_data_;
+  platform::TrayIconRecord tray_icon_;  // TrayIconData
   // The dialogs of the menu: Frm_속성, frmRevision, frmAbout.
   shell::DialogHost properties_dialog_;
   shell::DialogHost revision_dialog_;

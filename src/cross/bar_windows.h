@@ -1,6 +1,6 @@
 #pragma once
 // The eighteen bar windows Form1..Form18: plain coloured rectangles with no
-// handlers of their own. Each is created, hidden, the first time it is touched.
+// handlers of their own.
 
 #include <array>
 #include <memory>
@@ -14,7 +14,9 @@ class BarWindows {
  public:
   explicit BarWindows(platform::Platform& platform) : platform_(platform) {}
 
-  // Bar `number`, 1..18; created on first touch.
+  // Makes bar `number`, 1..18, hidden.
+  void Create(int number);
+  // Bar `number`, once made.
   platform::Window& Bar(int number);
 
  private:
@@ -28,8 +30,7 @@ class BarWindows {
 };
 
 // Makes a cross window; when the platform cannot, tells the user (the program
-// cannot run without its cross), ends the process and hands back a stand-in so
-// that the caller never meets a missing window.
+// cannot run without its cross) and ends the process.
 std::unique_ptr<platform::Window> MakeCrossWindow(platform::Platform& platform, platform::WindowClass window_class,
                                                   std::wstring_view name, platform::WindowEvents& events);
 

@@ -27,21 +27,17 @@ bool OnSomeMonitor(const platform::Screen& screen, double left, double top, doub
   const auto monitors = screen.Monitors();
   if (monitors.empty()) return true;  // nothing known: keep the stored place
   for (const platform::TwipsRect& m : monitors) {
-    if (left < m.left + m.width && left + side > m.left && top < m.top + m.height && top + side > m.top) {
-      return true;
-    }
+    const double m_left = m.left, m_top = m.top;
+    const double m_right = m_left + double{m.width}, m_bottom = m_top + double{m.height};
+    if (left < m_right && left + side > m_left && top < m_bottom && top + side > m_top) return true;
   }
   return false;
 }
 
 }  // namespace
 
-platform::Window& CentreHandle::window() {
-  if (!window_) {
-    window_ = MakeCrossWindow(cross_.platform(), platform::WindowClass::CentreHandle, L"frm_Center", *this);
-    Load();
-  }
-  return *window_;
+void CentreHandle::Create() {
+  window_ = MakeCrossWindow(cross_.platform(), platform::WindowClass::CentreHandle, L"frm_Center", *this);
 }
 
 void CentreHandle::Load() {

@@ -20,8 +20,13 @@ class CentreHandle final : public platform::WindowEvents {
   CentreHandle(const CentreHandle&) = delete;
   CentreHandle& operator=(const CentreHandle&) = delete;
 
-  // The handle's window; created on first touch, which runs the load handler.
-  platform::Window& window();
+  // Makes the handle's window, hidden (Cross::CreateWindows).
+  void Create();
+  // Load handler, once every cross window is made: style the cross, move the
+  // handle to the stored place (top, then left), lay out.
+  void Load();
+  // The handle's window, once made.
+  platform::Window& window() { return *window_; }
   // The window if it has been created, else null; never creates it.
   const platform::Window* existing() const { return window_.get(); }
 
@@ -33,10 +38,6 @@ class CentreHandle final : public platform::WindowEvents {
   void OnMouseButtonDown() override;
 
  private:
-  // Load handler: style the cross, move the handle to the stored place (top,
-  // then left), lay out.
-  void Load();
-
   Cross& cross_;
   std::unique_ptr<platform::Window> window_;
 };

@@ -4,6 +4,17 @@ namespace rc::cross {
 
 platform::Window& Cross::Part(int part) { return part == 0 ? handle_.window() : bars_.Bar(part); }
 
+void Cross::CreateWindows() {
+  for (int part : kWindowOrder) {
+    if (part == 0) {
+      handle_.Create();
+    } else {
+      bars_.Create(part);
+    }
+  }
+  handle_.Load();
+}
+
 void StyleCrossWindows(Cross& cross) {
   BarWindows& bars = cross.bars();
   for (int n = 1; n <= kBarCount; ++n) bars.Bar(n).SetBorderNone();
@@ -20,7 +31,7 @@ void CrossLayout(Cross& cross) {
   const CrossSize size{s.Length, s.Thickness, s.Gap};
   platform::Window& handle = cross.handle().window();
   platform::WindowBatch batch(cross.platform());
-  for (int part : kLayoutOrder) {
+  for (int part : kWindowOrder) {
     const bool visible = s.PartVisible[static_cast<std::size_t>(part)];
     if (part == 0) {
       const float side = static_cast<float>(size.thickness);

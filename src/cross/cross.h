@@ -19,8 +19,11 @@ class Cross {
   BarWindows& bars() { return bars_; }
   CentreHandle& handle() { return handle_; }
   const CentreHandle& handle() const { return handle_; }
-  // Part 0 is the centre handle's window, 1..18 the bar of that number; each is
-  // created on first touch (the handle's creation runs its load).
+  // Makes the nineteen windows, hidden, in kWindowOrder, then runs the
+  // handle's load, which styles them, places the handle and lays out the cross.
+  // Every other operation needs the windows made.
+  void CreateWindows();
+  // Part 0 is the centre handle's window, 1..18 the bar of that number.
   platform::Window& Part(int part);
 
   platform::Platform& platform() { return platform_; }

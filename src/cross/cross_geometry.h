@@ -52,8 +52,9 @@ inline constexpr std::array<BarPlacement, kBarCount> kBarPlacements{{
 }};
 
 // Parts of the cross: 0 is the centre handle, 1..18 the bar of that number.
-// The layout visits them in this order, the same as the stacking order.
-inline constexpr std::array<int, kBarCount + 1> kLayoutOrder{1, 2,  3,  4,  5,  6,  7,  8,  0, 9,
+// The windows are created, stacked (StackedWindows), recoloured and laid out in
+// this order: the handle after Form8.
+inline constexpr std::array<int, kBarCount + 1> kWindowOrder{1, 2,  3,  4,  5,  6,  7,  8,  0, 9,
                                                              10, 11, 12, 13, 14, 15, 16, 17, 18};
 
 struct CrossSize {
@@ -87,12 +88,6 @@ constexpr float BarWidth(const BarPlacement& p, const CrossSize& s) {
 }
 constexpr float BarHeight(const BarPlacement& p, const CrossSize& s) {
   return static_cast<float>(IsVertical(p.arm) ? s.length : s.thickness);
-}
-
-// Bar `number` (1..18) around a handle whose top-left corner is (left, top).
-constexpr BarRect PlaceBar(int number, const CrossSize& s, float handle_left, float handle_top) {
-  const BarPlacement& p = kBarPlacements[static_cast<std::size_t>(number - 1)];
-  return {BarLeft(p, s, handle_left), BarTop(p, s, handle_top), BarWidth(p, s), BarHeight(p, s)};
 }
 
 // The colour a CrossColor text stands for, 0x00BBGGRR. The program only ever

@@ -39,33 +39,33 @@ const std::array<platform::LineSpec, 2> kAboutLines{{
 
 const platform::DialogSpec kAboutSpec{L"S/W 정보", 5385, 2220, kAboutControls, kAboutLines, kCmdOK, kCmdOK};
 
-bool GetKeyValue(platform::MachineRegistry& KeyRoot, std::wstring_view KeyName, std::wstring_view SubKeyRef,
-                 std::wstring& KeyVal) {
+bool GetKeyValue(platform::MachineRegistry& registry, std::wstring_view key_path, std::wstring_view value_name,
+                 std::wstring& text_out) {
   platform::RegistryValue value;
-  if (!KeyRoot.ReadValue(KeyName, SubKeyRef, value).ok()) {
-    KeyVal.clear();
+  if (!registry.ReadValue(key_path, value_name, value).ok()) {
+    text_out.clear();
     return false;
   }
   std::vector<std::uint8_t>& bytes = value.bytes;
-  if (value.type == platform::kRegString) {
+  if (value.type == platform::RegistryType::String) {
     // UTF-16LE units; an odd last byte is no character.
     std::wstring text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
       text.push_back(static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8)));
     }
     if (!text.empty() && text.back() == L'\0') text.pop_back();
-    KeyVal = text;
-  } else if (value.type == platform::kRegDword) {
+    text_out = text;
+  } else if (value.type == platform::RegistryType::Dword) {
     bytes.resize(4, 0);  // the value is read into a zero-filled buffer
     const std::uint32_t number = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
                                  static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    KeyVal = std::to_wstring(number);
+    text_out = std::to_wstring(number);
   }
   return true;
 }
 
 void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
-                  platform::MessageBoxes& messages, const platform::Dialog* owner) {
+                  platform::MessageBoxes& messages, platform::Dialog* owner) {
   std::wstring path;
   bool found = GetKeyValue(registry, kMsinfoKey, kMsinfoPathValue, path);  // used as it is, unchecked
   if (!found && GetKeyValue(registry, kMsinfoLocationKey, kMsinfoLocationValue, path)) {
@@ -76,7 +76,11 @@ void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& proc
     }
   }
   if (found && processes.Start(path).ok()) return;
-  messages.ShowMessage(kSysInfoUnavailable, owner);
+  if (owner != nullptr) {
+    owner->ShowMessage(kSysInfoUnavailable);
+  } else {
+    messages.ShowMessage(kSysInfoUnavailable);
+  }
 }
 
 std::unique_ptr<AboutDialog> AboutDialog::Make(cross::Cross& cross, platform::MachineRegistry& registry,

@@ -49,16 +49,16 @@ inline constexpr std::wstring_view kMsinfoLocationValue = L"MSINFO";  // its fol
 inline constexpr std::wstring_view kMsinfoFile = L"\\MSINFO32.EXE";
 inline constexpr std::wstring_view kSysInfoUnavailable = L"지금은 시스템 정보를 사용할 수 없습니다.";
 
-// Reads one machine-wide value as text into KeyVal; true when it was read. Text
+// Reads one machine-wide value as text into `text_out`; true when it was read. Text
 // values lose one terminating zero; a DWORD gives its decimal text; a value of
-// any other type leaves KeyVal as it was and still counts as read.
-bool GetKeyValue(platform::MachineRegistry& KeyRoot, std::wstring_view KeyName, std::wstring_view SubKeyRef,
-                 std::wstring& KeyVal);
+// any other type leaves `text_out` as it was and still counts as read.
+bool GetKeyValue(platform::MachineRegistry& registry, std::wstring_view key_path, std::wstring_view value_name,
+                 std::wstring& text_out);
 
 // Looks up the system-information tool and starts it, or tells the user it
 // cannot be used now, in a message modal to `owner` (the dialog asking).
 void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
-                  platform::MessageBoxes& messages, const platform::Dialog* owner = nullptr);
+                  platform::MessageBoxes& messages, platform::Dialog* owner = nullptr);
 
 class AboutDialog final : public shell::WindowedDialog {
  public:

@@ -15,10 +15,12 @@ using platform::ControlSpec;
 using platform::FontSpec;
 
 constexpr FontSpec kSizeLabelFont{L"굴림", 8.25f};
-constexpr std::wstring_view kColourEntries[] = {
-    kColourChoices[0].entry, kColourChoices[1].entry, kColourChoices[2].entry,
-    kColourChoices[3].entry, kColourChoices[4].entry, kColourChoices[5].entry,
-};
+// Combo1's list: the entries of kColourChoices.
+constexpr auto kColourEntries = [] {
+  std::array<std::wstring_view, kColourChoices.size()> entries{};
+  for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = kColourChoices[i].entry;
+  return entries;
+}();
 constexpr std::wstring_view kClickOrMore = L"클릭!";
 constexpr std::wstring_view kClick = L"클릭";
 
@@ -152,7 +154,7 @@ void PropertiesDialog::ColourChosen() {
 
 void PropertiesDialog::AllColorPaint() {
   const std::uint32_t colour = window_->FillColour(kPicture1);
-  for (int part : cross::kLayoutOrder) cross_.Part(part).SetBackColor(colour);
+  for (int part : cross::kWindowOrder) cross_.Part(part).SetBackColor(colour);
 }
 
 void PropertiesDialog::OnScrollChange(int control, int position) {

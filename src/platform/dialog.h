@@ -137,6 +137,9 @@ class Dialog {
   virtual std::uint32_t ButtonFaceColour() const = 0;
   // Closes the window as its close box does: the owner hears OnDialogClosed.
   virtual void Close() = 0;
+  // A message box as MessageBoxes::ShowMessage, modal to this dialog only: the
+  // action that raised it cannot be repeated while it shows.
+  virtual void ShowMessage(std::wstring_view text) = 0;
 };
 
 }  // namespace rc::platform

@@ -10,12 +10,11 @@
 
 namespace rc::platform {
 
-// Value types, as the registry numbers them.
-inline constexpr std::uint32_t kRegString = 1;  // REG_SZ
-inline constexpr std::uint32_t kRegDword = 4;   // REG_DWORD
+// The value types the program reads; every other type is Other.
+enum class RegistryType { String, Dword, Other };
 
 struct RegistryValue {
-  std::uint32_t type = 0;
+  RegistryType type = RegistryType::Other;
   // The value's bytes as stored; text values are UTF-16LE, with or without a
   // terminating zero.
   std::vector<std::uint8_t> bytes;

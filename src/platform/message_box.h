@@ -5,17 +5,20 @@
 
 namespace rc::platform {
 
-class Dialog;
-
 inline constexpr std::wstring_view kApplicationTitle = L"Reticor2";
+
+// The message when the program cannot start because `what` failed.
+inline std::wstring StartFailedText(std::wstring_view what) {
+  return L"Reticor2를 시작할 수 없습니다: " + std::wstring(what);
+}
 
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
-  // A message box with one OK button, captioned with the application title;
-  // returns when the user has dismissed it. It is modal to `owner`, the dialog
-  // whose action it reports, or, without one, to every window of the program.
-  virtual void ShowMessage(std::wstring_view text, const Dialog* owner = nullptr) = 0;
+  // A message box with one OK button, captioned with the application title,
+  // modal to every window of the program; returns when the user has dismissed
+  // it. (A dialog's own message is Dialog::ShowMessage.)
+  virtual void ShowMessage(std::wstring_view text) = 0;
   // The system's own text for an error code.
   virtual std::wstring ErrorText(std::uint32_t code) = 0;
 };

@@ -10,12 +10,12 @@
 #include "platform/dialog.h"
 #include "platform/machine_registry.h"
 #include "platform/message_box.h"
-#include "platform/notification_area.h"
 #include "platform/popup_menu.h"
 #include "platform/process.h"
 #include "platform/screen.h"
 #include "platform/serial_port.h"
 #include "platform/settings_backend.h"
+#include "platform/shell_window.h"
 #include "platform/window.h"
 
 namespace rc::platform {
@@ -27,8 +27,7 @@ class Platform {
   // Creates a hidden window; `events` must outlive it. Null on failure.
   virtual std::unique_ptr<Window> MakeWindow(WindowClass window_class, std::wstring_view name,
                                              WindowEvents& events) = 0;
-  virtual std::unique_ptr<PopupMenu> MakePopupMenu(Window& owner,
-                                                   std::span<const MenuItemSpec> items) = 0;
+  virtual std::unique_ptr<ShellWindow> MakeShellWindow(std::wstring_view name, ShellEvents& events) = 0;
   // Creates a hidden modeless dialog; `events` must outlive it. Null on failure.
   virtual std::unique_ptr<Dialog> MakeDialog(const DialogSpec& form, DialogEvents& events) = 0;
 
@@ -40,12 +39,11 @@ class Platform {
   virtual SettingsBackend& settings() = 0;
   virtual MessageBoxes& messages() = 0;
   virtual SerialPort& serialPort() = 0;
-  virtual NotificationArea& notificationArea() = 0;
   virtual MachineRegistry& machineRegistry() = 0;
   virtual Processes& processes() = 0;
 
   // Ends the process at once: no window's unload handling runs.
-  virtual void EndProcess(int exit_code) = 0;
+  [[noreturn]] virtual void EndProcess(int exit_code) = 0;
 };
 
 // Groups the window changes of its scope into one batch.

@@ -5,7 +5,7 @@
 namespace rc::platform {
 
 struct MenuItemSpec {
-  int command;  // reported back through WindowEvents::OnMenuCommand
+  int command;  // reported back through ShellEvents::OnMenuCommand
   std::wstring_view caption;
 };
 
@@ -15,7 +15,7 @@ class PopupMenu {
   virtual bool IsChecked(int command) const = 0;
   virtual void SetChecked(int command, bool checked) = 0;
   // Shows the menu at the mouse pointer, left-aligned, chosen with the left
-  // button; the chosen command arrives as a menu command on the owner window.
+  // button; the chosen command arrives as the owner window's menu command.
   virtual void ShowAtPointer() = 0;
 };
 

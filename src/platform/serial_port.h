@@ -18,15 +18,29 @@ struct SerialLineSettings {
   std::uint32_t transmit_buffer = 512;
 };
 
-// The reader's serial port. Received bytes, and the loss of an open port, reach
-// the start-up window's events on the user-interface thread.
+// What a serial port reports, on the user-interface thread.
+class SerialEvents {
+ public:
+  virtual void OnSerialReceived(std::string_view /*bytes*/) {}
+  // The open port went away (device removed); it is still open until closed.
+  virtual void OnSerialLost() {}
+  // A serial port of that name ("COM2") arrived (plugged in).
+  virtual void OnSerialPortArrived(std::wstring_view /*port_name*/) {}
+
+ protected:
+  ~SerialEvents() = default;
+};
+
+// The reader's serial port.
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
   // Takes effect now when open, else at the next Open.
   virtual Status Configure(const SerialLineSettings& settings) = 0;
-  // Opens the port of that name ("COM2", "COM12"); exclusive.
-  virtual Status Open(std::wstring_view port_name) = 0;
+  // Opens the port of that name ("COM2", "COM12"); exclusive. From then on
+  // `events` hears what the port receives, its loss, and the arrival of serial
+  // ports (also after a failed open, so that the port can be tried again).
+  virtual Status Open(std::wstring_view port_name, SerialEvents& events) = 0;
   virtual Status Close() = 0;
   virtual bool IsOpen() const = 0;
   // Sends the bytes as one write. Succeeds only when every byte has left;

@@ -3,14 +3,29 @@
 
 namespace rc::platform {
 
-// Outcome of a platform operation. A failure keeps the system's error code so
-// that the message shown to the user can name the system's own reason.
+// What went wrong, as the program tells its cases apart.
+enum class Error {
+  None,
+  PortMissing,   // no device of that name
+  PortBusy,      // another program holds it, or it is already open here
+  DeviceLost,    // the device went away while in use
+  WriteFailed,   // not every byte left
+  AccessDenied,
+  Other,
+};
+
+// Outcome of a platform operation. A failure keeps the system's own error code,
+// when there is one, so that the message shown to the user can name the
+// system's reason.
 struct Status {
-  std::uint32_t error = 0;  // 0: success
+  Error error = Error::None;
+  std::uint32_t system_code = 0;  // 0: none, or not from the system
 
   static constexpr Status Ok() { return {}; }
-  static constexpr Status Failed(std::uint32_t code) { return {code == 0 ? 1u : code}; }
-  constexpr bool ok() const { return error == 0; }
+  static constexpr Status Failed(Error error, std::uint32_t system_code = 0) {
+    return {error == Error::None ? Error::Other : error, system_code};
+  }
+  constexpr bool ok() const { return error == Error::None; }
 };
 
 }  // namespace rc::platform

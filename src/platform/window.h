@@ -5,37 +5,21 @@
 #include <cstdint>
 #include <string_view>
 
-
 namespace rc::platform {
 
-// The window classes, registered under the names of the windows they make so
-// that tools outside the program can find them.
+// The classes of the cross windows, registered under the names of the windows
+// they make so that tools outside the program can find them. (The start-up
+// window is a ShellWindow, of class "frm_Pop".)
 enum class WindowClass {
-  StartUp,       // "frm_Pop": hidden, owns the tray icon, menu and reader port
   CentreHandle,  // "frm_Center": the draggable square in the middle of the cross
   Bar,           // "BarWindow": one segment of the cross
 };
 
-// What a window reports to its owner. Handlers run on the user-interface thread.
+// What a cross window reports to its owner, on the user-interface thread.
 class WindowEvents {
  public:
-  // Every window.
   virtual void OnRepaint() {}
   virtual void OnMouseButtonDown() {}
-  // The platform closes the window (other than by the program's own exit).
-  virtual void OnClose() {}
-
-  // The start-up window only.
-  virtual void OnTrayNotification(std::uint32_t /*mouse_message*/) {}
-  virtual void OnMenuCommand(int /*command*/) {}
-  virtual void OnTaskbarCreated() {}
-  virtual void OnSessionEnding() {}
-  virtual void OnSerialReceived(std::string_view /*bytes*/) {}
-  virtual void OnSerialLost() {}
-  // A serial port of that name ("COM2") arrived.
-  virtual void OnSerialPortArrived(std::wstring_view /*port_name*/) {}
-  // The program was started again in the same session; that copy has ended.
-  virtual void OnAnotherCopyStarted() {}
 
  protected:
   ~WindowEvents() = default;

@@ -50,7 +50,7 @@ void CorrectionDialog::SwitchMode() {
   const bool to_reader_link = window_->Text(kBtnChange) == settings::kModeWintab;
   const platform::Status status = link_.SwitchPort(to_reader_link);
   if (!status.ok()) {
-    platform_.messages().ShowMessage(kPortSwitchFailed, window_.get());
+    window_->ShowMessage(kPortSwitchFailed);
     return;
   }
   window_->SetText(kBtnChange, to_reader_link ? settings::kModeReaderLink : settings::kModeWintab);

@@ -38,87 +38,64 @@ ReaderLink::ReaderLink(platform::SerialPort& port, platform::MessageBoxes& messa
                        const settings::ProgramSettings& settings)
     : port_(port), messages_(messages), settings_(settings) {}
 
-void ReaderLink::ConfigureReaderPort() noexcept {
-  try {
-    switched_on_ = settings_.ReaderMode == settings::kModeReaderLink;
-    platform::Status status = port_.Configure(ReaderLineSettings());
-    if (status.ok() && switched_on_) status = OpenPort();
-    // One message, and no retry: the link opens by itself when the port
-    // arrives, or the user switches it on in the correction dialog.
-    if (!status.ok()) messages_.ShowMessage(PortOpenFailedText(PortName()));
-  } catch (...) {
-  }
+void ReaderLink::ConfigureReaderPort() {
+  switched_on_ = settings_.ReaderMode == settings::kModeReaderLink;
+  platform::Status status = port_.Configure(ReaderLineSettings());
+  if (status.ok() && switched_on_) status = OpenPort();
+  // One message, and no retry: the link opens by itself when the port
+  // arrives, or the user switches it on in the correction dialog.
+  if (!status.ok()) messages_.ShowMessage(PortOpenFailedText(PortName()));
 }
 
-platform::Status ReaderLink::SwitchPort(bool open) noexcept {
-  try {
-    if (open) {
-      const platform::Status status = OpenPort();
-      if (status.ok()) switched_on_ = true;
-      return status;
-    }
-    if (port_.IsOpen()) {
-      const platform::Status status = port_.Close();
-      if (!status.ok()) return status;
-    }
-    switched_on_ = false;  // no open on arrival either
-    return platform::Status::Ok();
-  } catch (...) {
-    return platform::Status::Failed(1);
+platform::Status ReaderLink::SwitchPort(bool open) {
+  if (open) {
+    const platform::Status status = OpenPort();
+    if (status.ok()) switched_on_ = true;
+    return status;
   }
+  if (port_.IsOpen()) {
+    const platform::Status status = port_.Close();
+    if (!status.ok()) return status;
+  }
+  switched_on_ = false;  // no open on arrival either
+  return platform::Status::Ok();
 }
 
-void ReaderLink::Close() noexcept {
-  try {
-    switched_on_ = false;
-    if (port_.IsOpen()) (void)port_.Close();
-  } catch (...) {
-  }
+void ReaderLink::Close() {
+  switched_on_ = false;
+  if (port_.IsOpen()) (void)port_.Close();
 }
 
-platform::Status ReaderLink::OpenPort() noexcept {
-  try {
-    // Whatever a previous session left half-received is not part of a new line.
-    RxBuffer.Clear();
-    return port_.Open(PortName());
-  } catch (...) {
-    return platform::Status::Failed(1);
-  }
+platform::Status ReaderLink::OpenPort() {
+  // Whatever a previous session left half-received is not part of a new line.
+  rx_buffer_.Clear();
+  return port_.Open(PortName(), *this);
 }
 
-void ReaderLink::OnReceived(std::string_view bytes) noexcept {
-  try {
-    // Bytes read just before a close may still be queued; they are not answered.
-    if (!port_.IsOpen()) return;
-    std::optional<std::string> line = RxBuffer.Append(bytes);
-    if (!line) return;
-    // The line counts as answered only once its whole reply has left: after a
-    // failed or short write the reader's resend of the same line is answered.
-    std::string answered = LastLine;
-    std::optional<std::string> reply =
-        ConvertReading(*line, answered, settings_.CorrectionAngle, settings_.LengthRatio);
-    if (reply && port_.Write(*reply).ok()) LastLine = std::move(answered);
-  } catch (...) {
-  }
+void ReaderLink::OnSerialReceived(std::string_view bytes) {
+  // Bytes read just before a close may still be queued; they are not answered.
+  if (!port_.IsOpen()) return;
+  std::optional<std::string> line = rx_buffer_.Append(bytes);
+  if (!line) return;
+  // The line counts as answered only once its whole reply has left: after a
+  // failed or short write the reader's resend of the same line is answered.
+  std::string answered = last_line_;
+  std::optional<std::string> reply =
+      ConvertReading(*line, answered, settings_.CorrectionAngle, settings_.LengthRatio);
+  if (reply && port_.Write(*reply).ok()) last_line_ = std::move(answered);
 }
 
-void ReaderLink::OnLost() noexcept {
-  try {
-    if (!port_.IsOpen()) return;
-    (void)port_.Close();
-    RxBuffer.Clear();
-  } catch (...) {
-  }
+void ReaderLink::OnSerialLost() {
+  if (!port_.IsOpen()) return;
+  (void)port_.Close();
+  rx_buffer_.Clear();
 }
 
-void ReaderLink::OnPortArrived(std::wstring_view port_name) noexcept {
-  try {
-    if (!switched_on_ || port_.IsOpen()) return;
-    if (!SamePortName(port_name, PortName())) return;
-    // Quietly: if the port is not usable yet, a later arrival tries again.
-    (void)OpenPort();
-  } catch (...) {
-  }
+void ReaderLink::OnSerialPortArrived(std::wstring_view port_name) {
+  if (!switched_on_ || port_.IsOpen()) return;
+  if (!SamePortName(port_name, PortName())) return;
+  // Quietly: if the port is not usable yet, a later arrival tries again.
+  (void)OpenPort();
 }
 
 std::wstring ReaderLink::PortName() const { return settings::ReaderPortName(settings_.ReaderPort); }

@@ -1,10 +1,9 @@
 #pragma once
 // The answering link to the coordinate reader (`MSComm2`), on COM2 unless the
-// store names another port: configures
-// and opens the port, assembles the received bytes into lines (`RxBuffer`),
-// converts each line (`ConvertReading`, `LastLine`) and writes the reply.
-// Runs on the user-interface thread only; the port's events reach it through
-// the start-up window.
+// store names another port: configures and opens the port, assembles the
+// received bytes into lines (`RxBuffer`), converts each line (`ConvertReading`,
+// `LastLine`) and writes the reply. Runs on the user-interface thread only; it
+// hears the port's events itself.
 
 #include <string>
 #include <string_view>
@@ -23,7 +22,7 @@ std::wstring PortOpenFailedText(std::wstring_view port_name);
 // no flow control, RTS and DTR raised while open.
 platform::SerialLineSettings ReaderLineSettings();
 
-class ReaderLink {
+class ReaderLink final : public platform::SerialEvents {
  public:
   // `settings` are read at each event, so changes made by the correction
   // dialog apply to the next reading.
@@ -33,38 +32,38 @@ class ReaderLink {
   // The last start-up step: sets the line and, in the mode "지적통합" only,
   // opens the port. Any failure is shown once and the program runs on without
   // the link until the port arrives or the user switches it on.
-  void ConfigureReaderPort() noexcept;
+  void ConfigureReaderPort();
 
   // The correction dialog's mode switch: opens (true) or closes (false) the
   // port at once. Opening a port that is already open fails. Closing a port
   // that is not open succeeds, since the state asked for already holds (the
   // port failed at start or was lost); the user can then switch it on again.
   // Shows nothing: the caller owns the message.
-  platform::Status SwitchPort(bool open) noexcept;
+  platform::Status SwitchPort(bool open);
 
   // The start-up window unloads: close, ignoring any error.
-  void Close() noexcept;
+  void Close();
 
-  // The port's events, on the user-interface thread.
-  void OnReceived(std::string_view bytes) noexcept;
+  // The port's events.
+  void OnSerialReceived(std::string_view bytes) override;
   // The open port went away (device removed): it is closed quietly.
-  void OnLost() noexcept;
+  void OnSerialLost() override;
   // A serial port of that name arrived (plugged in): when it is the reader's
   // and the link is switched on but not open, whether the open failed at
   // start-up or the port was lost later, it is opened without a word.
-  void OnPortArrived(std::wstring_view port_name) noexcept;
+  void OnSerialPortArrived(std::wstring_view port_name) override;
 
   bool IsOpen() const { return port_.IsOpen(); }
 
  private:
-  platform::Status OpenPort() noexcept;
+  platform::Status OpenPort();
   std::wstring PortName() const;
 
   platform::SerialPort& port_;
   platform::MessageBoxes& messages_;
   const settings::ProgramSettings& settings_;
-  LineAssembler RxBuffer;
-  std::string LastLine;
+  LineAssembler rx_buffer_;  // RxBuffer
+  std::string last_line_;    // LastLine: the last line answered
   // The link is switched on: in the mode "지적통합" at start-up, then as the
   // correction dialog's switch last set it. Off once the program unloads.
   bool switched_on_ = false;

@@ -33,12 +33,17 @@ std::wstring EdgeText(float twips) {
 
 class SettingsStore::WriteBatch {
  public:
-  explicit WriteBatch(SettingsStore& store, const platform::Dialog* owner = nullptr)
+  explicit WriteBatch(SettingsStore& store, platform::Dialog* owner = nullptr)
       : store_(store), owner_(owner) {}
   ~WriteBatch() {
     if (failed_path_.empty()) return;
-    store_.messages_.ShowMessage(
-        L"설정을 저장하지 못했습니다: " + failed_path_ + L"\n" + store_.messages_.ErrorText(failed_code_), owner_);
+    const std::wstring text =
+        L"설정을 저장하지 못했습니다: " + failed_path_ + L"\n" + store_.messages_.ErrorText(failed_code_);
+    if (owner_ != nullptr) {
+      owner_->ShowMessage(text);
+    } else {
+      store_.messages_.ShowMessage(text);
+    }
   }
   WriteBatch(const WriteBatch&) = delete;
   WriteBatch& operator=(const WriteBatch&) = delete;
@@ -49,13 +54,13 @@ class SettingsStore::WriteBatch {
     platform::Status status = store_.backend_.Save(application, section, key, value);
     if (!status.ok() && failed_path_.empty()) {
       failed_path_ = std::wstring(application) + L"\\" + std::wstring(section) + L"\\" + std::wstring(key);
-      failed_code_ = status.error;
+      failed_code_ = status.system_code;
     }
   }
 
  private:
   SettingsStore& store_;
-  const platform::Dialog* owner_;
+  platform::Dialog* owner_;
   std::wstring failed_path_;
   std::uint32_t failed_code_ = 0;
 };
@@ -144,7 +149,7 @@ void SettingsStore::SaveExitSettings(float handle_left, float handle_top) {
   batch.Save(keys::kThickness, IntegerText(v.Thickness));
 }
 
-void SettingsStore::SavePartVisible(int index, bool visible, const platform::Dialog* owner) {
+void SettingsStore::SavePartVisible(int index, bool visible, platform::Dialog* owner) {
   WriteBatch batch(*this, owner);
   batch.Save(keys::kDisplay, keys::kPartSection, PartKey(index), PartFlagText(visible));
 }
@@ -158,7 +163,7 @@ void SettingsStore::ReloadPartVisible() {
   }
 }
 
-void SettingsStore::SaveCorrectionSettings(const platform::Dialog* owner) {
+void SettingsStore::SaveCorrectionSettings(platform::Dialog* owner) {
   const ProgramSettings& v = values_;
   WriteBatch batch(*this, owner);
   batch.Save(keys::kCorrectionAngle, AngleStoreText(v.CorrectionAngle));

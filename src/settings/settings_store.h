@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "platform/dialog.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
 #include "platform/settings_backend.h"
@@ -31,10 +32,10 @@ class SettingsStore {
   void SaveExitSettings(float handle_left, float handle_top);
   // A write that fails is reported in a message modal to `owner`, the dialog
   // that saves (none: to the whole program).
-  void SavePartVisible(int index, bool visible, const platform::Dialog* owner = nullptr);
+  void SavePartVisible(int index, bool visible, platform::Dialog* owner = nullptr);
   // Re-reads part flags 1 to 18 (not 0), each with its current value as default.
   void ReloadPartVisible();
-  void SaveCorrectionSettings(const platform::Dialog* owner = nullptr);
+  void SaveCorrectionSettings(platform::Dialog* owner = nullptr);
 
   // First-run position: the centre handle's top-left corner at the middle of
   // the primary screen.

@@ -14,7 +14,7 @@ void SetState(cross::Cross& cross, settings::ProgramSettings& settings, platform
 
 void ApplyStacking(cross::Cross& cross, bool topmost) {
   // Hidden parts get the state too, so they come up right when shown later.
-  for (int part : StackedWindows) cross.Part(part).SetTopmost(topmost);
+  for (int part : cross::kWindowOrder) cross.Part(part).SetTopmost(topmost);
 }
 
 void Ini_OnTop(cross::Cross& cross, settings::ProgramSettings& settings, platform::PopupMenu& menu) {

@@ -10,22 +10,26 @@
 
 #include "platform/dialog.h"
 
-
 namespace rc::shell {
 
-// A dialog as the menu sees it.
-class ModelessDialog {
+// A dialog of the program: it owns its window, fills it in its load step and
+// answers the window's events. Open until the user closes the window.
+class WindowedDialog : public platform::DialogEvents {
  public:
-  virtual ~ModelessDialog() = default;  // discards the dialog with its window
-  // False once the user has closed it.
-  virtual bool IsOpen() const = 0;
+  virtual ~WindowedDialog() = default;  // discards the dialog with its window
+  bool IsOpen() const { return window_ != nullptr && window_->IsOpen(); }
   // Shows it modeless, activated and in front.
-  virtual void BringToFront() = 0;
+  void BringToFront() {
+    if (IsOpen()) window_->ShowActivated();
+  }
+
+ protected:
+  std::unique_ptr<platform::Dialog> window_;
 };
 
 // Makes a dialog and runs its load step, without showing it; null when its
 // window cannot be made.
-using DialogFactory = std::function<std::unique_ptr<ModelessDialog>()>;
+using DialogFactory = std::function<std::unique_ptr<WindowedDialog>()>;
 
 class DialogHost {
  public:
@@ -36,26 +40,12 @@ class DialogHost {
   // The menu command.
   void Show();
   bool IsOpen() const { return dialog_ != nullptr && dialog_->IsOpen(); }
-  // The open dialog, else null.
 
  private:
   DialogFactory make_;
   // A closed dialog stays here until the next command: it is never destroyed
   // from inside its own window's close handling.
-  std::unique_ptr<ModelessDialog> dialog_;
-};
-
-// A dialog that owns its window: open until the user closes the window.
-class WindowedDialog : public ModelessDialog, public platform::DialogEvents {
- public:
-  bool IsOpen() const override { return window_ != nullptr && window_->IsOpen(); }
-  void BringToFront() override {
-    if (IsOpen()) window_->ShowActivated();
-  }
-  platform::Dialog& window() { return *window_; }
-
- protected:
-  std::unique_ptr<platform::Dialog> window_;
+  std::unique_ptr<WindowedDialog> dialog_;
 };
 
 }  // namespace rc::shell

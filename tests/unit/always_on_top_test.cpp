@@ -30,7 +30,7 @@ class AlwaysOnTopTest : public ::testing::Test {
     for (int i = 0; i < 19; ++i) s.Put("Dizodudoz/폼/" + std::to_string(i), "1");
   }
   void ExpectState(bool on) {
-    for (int part : StackedWindows) EXPECT_EQ(platform.Find(PartName(part))->topmost(), on) << PartName(part);
+    for (int part : cross::kWindowOrder) EXPECT_EQ(platform.Find(PartName(part))->topmost(), on) << PartName(part);
     EXPECT_EQ(platform.menu()->IsChecked(kAlwaysOnTop), on);
     EXPECT_EQ(startup.store().values().OnTop, on);
   }
@@ -48,16 +48,12 @@ TEST_F(AlwaysOnTopTest, StartUpCreatesAndStacksTheCrossInOrderWithTheHandlesLoad
       seen.push_back(call);
     }
   }
+  // Every window is made, in the stacking order, before the handle's load
+  // styles them, places the handle (top first) and lays out; then the stacking.
   std::vector<std::string> expected{"create frm_Pop"};
-  for (int n = 1; n <= 8; ++n) expected.insert(expected.end(), {"create Form" + std::to_string(n), "Form" + std::to_string(n) + ".topmost 1"});
-  expected.push_back("create frm_Center");
-  // The handle's load: styling creates the rest of the bars as its first pass
-  // reaches them, then the stored place (top first), then the first layout.
-  expected.push_back("Form1.border none");
-  for (int n = 9; n <= 18; ++n) expected.push_back("create Form" + std::to_string(n));
-  expected.insert(expected.end(), {"frm_Center.top 4000", "frm_Center.left 3000",
-                                   "Form1.top 1200", "frm_Center.topmost 1"});
-  for (int n = 9; n <= 18; ++n) expected.push_back("Form" + std::to_string(n) + ".topmost 1");
+  for (int part : cross::kWindowOrder) expected.push_back("create " + PartName(part));
+  expected.insert(expected.end(), {"Form1.border none", "frm_Center.top 4000", "frm_Center.left 3000", "Form1.top 1200"});
+  for (int part : cross::kWindowOrder) expected.push_back(PartName(part) + ".topmost 1");
   EXPECT_EQ(seen, expected);
   ExpectState(true);
   EXPECT_FALSE(platform.Find("frm_Pop")->topmost());
@@ -80,7 +76,7 @@ TEST_F(AlwaysOnTopTest, StoredOnTopDecidesTheStartingState) {
     st.Put("Dizodudoz/크기/Length", "350");
     if (*c.stored != '\0') st.Put("Dizodudoz/선택사항/항상위", c.stored);
     ASSERT_TRUE(s.Load());
-    for (int part : StackedWindows) EXPECT_EQ(p.Find(PartName(part))->topmost(), c.on) << PartName(part);
+    for (int part : cross::kWindowOrder) EXPECT_EQ(p.Find(PartName(part))->topmost(), c.on) << PartName(part);
     EXPECT_EQ(p.menu()->IsChecked(kAlwaysOnTop), c.on);
     EXPECT_EQ(s.store().values().OnTop, c.on);
     // Every window gets the state once, even the ordinary direction.
@@ -96,7 +92,7 @@ TEST_F(AlwaysOnTopTest, TheCommandTwiceReturnsToTheStartAndTheCheckMarkDecides) 
   AlwaysOnTop(startup.cross(), startup.store().values(), *startup.menu());
   ExpectState(false);
   std::vector<std::string> expected;
-  for (int part : StackedWindows) expected.push_back(PartName(part) + ".topmost 0");
+  for (int part : cross::kWindowOrder) expected.push_back(PartName(part) + ".topmost 0");
   EXPECT_EQ(platform.log.all(), expected);  // no other call, nothing saved
 
   AlwaysOnTop(startup.cross(), startup.store().values(), *startup.menu());
@@ -124,7 +120,7 @@ TEST_F(AlwaysOnTopTest, ExitSavesTheHandleWindowsOwnEdges) {
   ASSERT_TRUE(startup.Load());
   // Moved by the user, no repaint yet: XPosition still holds the old place.
   platform.Find("frm_Center")->MoveByUser(40000.5f, -1501.5f);
-  startup.Finish();
+  EXPECT_THROW(startup.Finish(), fake::ProcessEnded);
   EXPECT_EQ(startup.store().values().XPosition, 3000);
   EXPECT_EQ(platform.fake_settings().Value("Dizodudoz/위치/XPosition"), "40000");
   EXPECT_EQ(platform.fake_settings().Value("Dizodudoz/위치/YPosition"), "-1502");

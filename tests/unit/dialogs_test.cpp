@@ -54,7 +54,7 @@ struct Program {
     store.LoadSettings();
     store.ApplyFirstRunDefaults();
     if (before_cross != nullptr) before_cross(*this);
-    (void)cross.handle().window();  // its load lays the cross out
+    cross.CreateWindows();  // the handle's load lays the cross out
     platform.log.Clear();
   }
   settings::ProgramSettings& values() { return store.values(); }
@@ -238,7 +238,7 @@ TEST(PropertiesDialog, ScrollEndsSetTheSizesAndGrowTheCross) {
 
 TEST(PropertiesDialog, RepeatedCommandBringsTheOpenOneToFrontAndAClosedOneIsBuiltAfresh) {
   Program p;
-  shell::DialogHost host([&] { return std::unique_ptr<shell::ModelessDialog>(PropertiesDialog::Make(p.cross)); });
+  shell::DialogHost host([&] { return PropertiesDialog::Make(p.cross); });
   host.Show();
   FakeDialog* first = &p.Dialog("속성");
   first->ClickByUser(Picture2(7));
@@ -295,7 +295,7 @@ TEST(CorrectionDialog, SaveReadsTheAngleByTheReadingRuleAndStoresWithSignPositio
 
 TEST(CorrectionDialog, ModeSwitchWithThePortAvailable) {
   Program p;
-  ASSERT_TRUE(p.platform.serialPort().Open(L"COM2").ok());
+  ASSERT_TRUE(p.platform.serialPort().Open(L"COM2", p.link).ok());
   auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
   FakeDialog& w = p.Dialog("기계보정");
   w.ClickByUser(reader::kBtnChange);
@@ -390,7 +390,7 @@ const SysInfoCase kSysInfoCases[] = {
     {"neither key", [](fake::FakePlatform&) {}, {}, true, true},
     {"first key of another type: found, empty path",
      [](fake::FakePlatform& p) {
-       p.fake_registry().Put(kFirstKey, "PATH", {3, {1, 2, 3}});  // REG_BINARY
+       p.fake_registry().Put(kFirstKey, "PATH", {platform::RegistryType::Other, {1, 2, 3}});  // REG_BINARY
        p.fake_processes().files = {"C:\\Shared\\MSINFO32.EXE"};
        p.fake_registry().PutText(kSecondKey, "MSINFO", "C:\\Shared");
      },
@@ -458,9 +458,9 @@ TEST(AboutDialog, GetKeyValueTextForms) {
   fake::FakePlatform p;
   p.fake_registry().PutText("K", "with zero", "C:\\A", true);
   p.fake_registry().PutText("K", "without zero", "C:\\A", false);
-  p.fake_registry().Put("K", "dword", {4, {0x2A, 0x01, 0, 0}});
-  p.fake_registry().Put("K", "big dword", {4, {0xFF, 0xFF, 0xFF, 0xFF}});
-  p.fake_registry().Put("K", "binary", {3, {0x41, 0}});
+  p.fake_registry().Put("K", "dword", {platform::RegistryType::Dword, {0x2A, 0x01, 0, 0}});
+  p.fake_registry().Put("K", "big dword", {platform::RegistryType::Dword, {0xFF, 0xFF, 0xFF, 0xFF}});
+  p.fake_registry().Put("K", "binary", {platform::RegistryType::Other, {0x41, 0}});
   const std::pair<const char*, const char*> read[] = {
       {"with zero", "C:\\A"}, {"without zero", "C:\\A"}, {"dword", "298"}, {"big dword", "4294967295"},
       {"binary", "kept"}};

@@ -1,60 +1,199 @@
+// The start-up window over the fake platform: its load, the tray icon, the
+// popup menu's commands and the ways the program ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/startup_window.h"
 #include "platform/fake/fake_platform.h"
+#include "shell/popup_menu_items.h"
+#include "shell/tray_icon.h"
 
 namespace rc::app {
 namespace {
 
+using Calls = std::vector<std::string>;
+
+std::wstring TipText(const platform::TrayIconRecord& record) { return std::wstring(record.tip.data()); }
+
 class StartUpTest : public ::testing::Test {
  protected:
+  // A stored, non-first-run display setup, so that what is loaded stays.
+  void StoreSettings(const std::string& hold, const std::string& on_top) {
+    auto& s = platform.fake_settings();
+    s.Put("Dizodudoz/선택사항/색상", "255");
+    s.Put("Dizodudoz/선택사항/항상위", on_top);
+    s.Put("Dizodudoz/크기/Length", "350");
+    s.Put("Dizodudoz/위치/고정", hold);
+  }
+  int TopmostCount() {
+    int n = platform.Find("frm_Center")->topmost();
+    for (int i = 1; i <= 18; ++i) n += platform.Find("Form" + std::to_string(i))->topmost();
+    return n;
+  }
+
   fake::FakePlatform platform;
   StartUpWindow startup{platform};
 };
 
-TEST_F(StartUpTest, FirstStartWritesOnlyThePartFlagsAndLeavesTheStartUpWindowHidden) {
+TEST_F(StartUpTest, FirstStartAddsTheIconBeforeReadingAndWritesOnlyThePartFlags) {
   ASSERT_TRUE(startup.Load());
+  const Calls& calls = platform.log.all();
+  EXPECT_EQ(calls.front(), "create frm_Pop");
+  auto add = std::find(calls.begin(), calls.end(), "tray.add");
+  auto first_get = std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.starts_with("get"); });
+  EXPECT_LT(add, first_get);
+  ASSERT_EQ(platform.fake_tray().added.size(), 1u);
+  EXPECT_EQ(platform.fake_tray().added[0].id, shell::kTrayIconId);
+  EXPECT_EQ(TipText(platform.fake_tray().added[0]), L"");
   EXPECT_EQ(platform.fake_settings().Dump().size(), 19u);
   EXPECT_FALSE(platform.Find("frm_Pop")->Visible());
-  EXPECT_FALSE(platform.ended);
+  EXPECT_TRUE(platform.Find("frm_Center")->Visible());
 }
 
-TEST_F(StartUpTest, FinishSavesThenEndsAndWritesNothingAfter) {
+TEST(TrayIconRecord, TheTipIsTheTextElseTheCaptionCutToFitAndTerminated) {
+  const std::wstring long_text(200, L'가');
+  const std::wstring cases[][3] = {
+      {L"", L"", L""},
+      {L"캡션", L"", L"캡션"},
+      {L"캡션", L"팁", L"팁"},
+      {L"", long_text, long_text.substr(0, 127)},
+  };
+  for (const auto& [caption, tip, expected] : cases) {
+    const platform::TrayIconRecord record = shell::MakeTrayIconRecord(caption, tip);
+    EXPECT_EQ(TipText(record), expected) << "tip size " << tip.size();
+    EXPECT_EQ(record.tip.back(), L'\0');
+  }
+}
+
+TEST_F(StartUpTest, TheIconsDoubleClickAndASecondStartShowTheHandleAndTheRightButtonTheMenu) {
+  ASSERT_TRUE(startup.Load());
+  const std::pair<void (*)(StartUpWindow&), Calls> cases[] = {
+      {[](StartUpWindow& s) { s.OnTrayEvent(platform::TrayEvent::LeftDoubleClick); }, {"frm_Center.activate "}},
+      {[](StartUpWindow& s) { s.OnAnotherCopyStarted(); }, {"frm_Center.activate "}},
+      {[](StartUpWindow& s) { s.OnTrayEvent(platform::TrayEvent::RightButtonUp); }, {"menu.show"}},
+  };
+  for (const auto& [act, calls] : cases) {
+    platform.Find("frm_Center")->SetVisible(false);
+    platform.log.Clear();
+    act(startup);
+    EXPECT_EQ(platform.log.all(), calls);  // no save, no icon, no port
+  }
+}
+
+TEST_F(StartUpTest, TheHoldCheckIsRefreshedFromHoldPositionWhenTheMenuOpens) {
+  StoreSettings("True", "True");
+  ASSERT_TRUE(startup.Load());
+  auto& menu = *platform.menu();
+  EXPECT_FALSE(menu.IsChecked(shell::kHold));  // refreshed when the menu opens, not before
+  startup.OnTrayEvent(platform::TrayEvent::RightButtonUp);
+  EXPECT_TRUE(menu.IsChecked(shell::kHold));
+  startup.OnMenuCommand(shell::kHold);
+  EXPECT_FALSE(menu.IsChecked(shell::kHold) || startup.store().values().HoldPosition);
+  startup.OnMenuCommand(shell::kHold);
+  EXPECT_TRUE(menu.IsChecked(shell::kHold) && startup.store().values().HoldPosition);
+  startup.store().values().HoldPosition = false;  // the centre handle's rule reads only this
+  startup.OnTrayEvent(platform::TrayEvent::RightButtonUp);
+  EXPECT_FALSE(menu.IsChecked(shell::kHold));
+  EXPECT_TRUE(platform.log.With("save").empty());
+}
+
+TEST_F(StartUpTest, AlwaysOnTopTwiceReturnsTheWindowsTheCheckMarkAndOnTop) {
+  StoreSettings("False", "True");
+  ASSERT_TRUE(startup.Load());
+  auto& menu = *platform.menu();
+  ASSERT_TRUE(menu.IsChecked(shell::kAlwaysOnTop));
+  ASSERT_EQ(TopmostCount(), 19);
+  for (bool on : {false, true}) {
+    startup.OnMenuCommand(shell::kAlwaysOnTop);
+    EXPECT_EQ(menu.IsChecked(shell::kAlwaysOnTop), on);
+    EXPECT_EQ(startup.store().values().OnTop, on);
+    EXPECT_EQ(TopmostCount(), on ? 19 : 0);
+  }
+  EXPECT_FALSE(platform.Find("frm_Pop")->topmost());
+  EXPECT_TRUE(platform.log.With("save").empty());
+}
+
+TEST_F(StartUpTest, EachDialogCommandKeepsOneInstanceAndBuildsAfreshAfterAClose) {
+  ASSERT_TRUE(startup.Load());
+  const std::pair<int, std::string> cases[] = {
+      {shell::kColor, "속성"}, {shell::kRevision, "기계보정"}, {shell::kSWinfo, "S/W 정보"}};
+  // Creation and activation only: what each dialog's load shows is its own test's.
+  auto shown = [&] {
+    Calls out;
+    for (const std::string& call : platform.log.all()) {
+      if (call.starts_with("dialog.create") || call.ends_with(".activate")) out.push_back(call);
+    }
+    return out;
+  };
+  for (const auto& [command, caption] : cases) {
+    platform.log.Clear();
+    startup.OnMenuCommand(command);
+    startup.OnMenuCommand(command);
+    EXPECT_EQ(shown(), (Calls{"dialog.create " + caption, caption + ".activate", caption + ".activate"}));
+    platform.FindDialog(caption)->CloseByUser();
+    platform.log.Clear();
+    startup.OnMenuCommand(command);
+    EXPECT_EQ(shown(), (Calls{"dialog.create " + caption, caption + ".activate"}));
+  }
+  platform.FindDialog("속성")->CloseByUser();
+  platform.failing_dialogs = {"속성"};
+  startup.OnMenuCommand(shell::kColor);  // cannot be made: no effect
+  platform.failing_dialogs.clear();
+  startup.OnMenuCommand(shell::kColor);
+  EXPECT_TRUE(platform.FindDialog("속성")->visible());
+}
+
+TEST_F(StartUpTest, FinishSavesTheEightDisplaySettingsThenDeletesTheIconThenEnds) {
   ASSERT_TRUE(startup.Load());
   platform.log.Clear();
-  startup.Finish();
-  std::vector<std::string> calls = platform.log.all();
-  ASSERT_FALSE(calls.empty());
-  EXPECT_EQ(calls.back(), "end 0");
-  EXPECT_EQ(platform.log.With("save").size(), 8u);
-  EXPECT_EQ(platform.exit_code, 0);
+  EXPECT_THROW(startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
+  const Calls calls = platform.log.all();
+  ASSERT_EQ(calls.size(), 10u);
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_TRUE(calls[i].starts_with("save Dizodudoz/")) << calls[i];
+  EXPECT_EQ(calls[8], "tray.delete");
+  EXPECT_EQ(calls[9], "end 0");
+  EXPECT_EQ(platform.fake_tray().deleted.at(0).id, shell::kTrayIconId);
+  EXPECT_FALSE(platform.fake_tray().icon_present);
 }
 
 TEST_F(StartUpTest, SessionEndSavesTheDisplaySettingsButAnOrdinaryCloseSavesNothing) {
-  platform.fake_serial().open_error = 0;
   ASSERT_TRUE(startup.Load());
   startup.store().values().HoldPosition = true;
-
   platform.log.Clear();
   startup.OnClose();
   EXPECT_TRUE(platform.log.With("save").empty());
-
+  EXPECT_FALSE(platform.fake_serial().IsOpen());
   startup.OnSessionEnding();
   EXPECT_EQ(platform.log.With("save").size(), 8u);
   EXPECT_EQ(platform.fake_settings().Value("Dizodudoz/위치/고정"), "True");
-  EXPECT_FALSE(platform.fake_serial().IsOpen());
 }
 
-TEST_F(StartUpTest, AStartUpWindowThatCannotBeMadeIsReportedAndStartUpStops) {
+TEST_F(StartUpTest, ARecreatedNotificationAreaGetsTheSameIconAgain) {
+  ASSERT_TRUE(startup.Load());
+  platform.fake_tray().icon_present = false;  // the shell restarted: its icons are gone
+  startup.OnTaskbarCreated();
+  const auto& added = platform.fake_tray().added;
+  ASSERT_EQ(added.size(), 2u);
+  EXPECT_EQ(added[1].id, added[0].id);
+  EXPECT_EQ(added[1].tip, added[0].tip);
+  EXPECT_TRUE(platform.fake_tray().icon_present);
+}
+
+TEST_F(StartUpTest, WindowsThatCannotBeMadeAreReported) {
   platform.failing_windows = {"frm_Pop"};
   EXPECT_FALSE(startup.Load());
-  ASSERT_EQ(platform.fake_messages().shown.size(), 1u);
-  EXPECT_EQ(platform.fake_messages().owners, std::vector<std::string>{""});
-  EXPECT_NE(platform.fake_messages().shown[0].find("frm_Pop"), std::string::npos);
+  EXPECT_EQ(platform.fake_messages().shown, Calls{"Reticor2를 시작할 수 없습니다: frm_Pop"});
   EXPECT_TRUE(platform.log.With("get").empty());
+
+  fake::FakePlatform other;
+  other.failing_windows = {"Form9"};
+  StartUpWindow second{other};
+  EXPECT_THROW(second.Load(), fake::ProcessEnded);
+  EXPECT_EQ(other.fake_messages().shown, Calls{"Reticor2를 시작할 수 없습니다: Form9"});
+  EXPECT_EQ(other.exit_code, 1);
 }
 
 }  // namespace

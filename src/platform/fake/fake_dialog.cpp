@@ -109,14 +109,14 @@ platform::Status FakeMachineRegistry::ReadValue(std::wstring_view key, std::wstr
                                                 platform::RegistryValue& value) {
   log_.Add("hklm.read " + ToUtf8(key) + " " + ToUtf8(name));
   auto it = values.find({ToUtf8(key), ToUtf8(name)});
-  if (it == values.end()) return platform::Status::Failed(2);  // not found
+  if (it == values.end()) return platform::Status::Failed(platform::Error::Other, 2);  // not found
   value = it->second;
   return platform::Status::Ok();
 }
 
 void FakeMachineRegistry::PutText(const std::string& key, const std::string& name, const std::string& text,
                                   bool terminated) {
-  platform::RegistryValue value{platform::kRegString, {}};
+  platform::RegistryValue value{platform::RegistryType::String, {}};
   for (wchar_t c : FromUtf8(text)) {
     value.bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
     value.bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
@@ -136,7 +136,7 @@ bool FakeProcesses::FileExists(std::wstring_view path) {
 
 platform::Status FakeProcesses::Start(std::wstring_view path) {
   log_.Add("start " + ToUtf8(path));
-  if (!files.contains(ToUtf8(path))) return platform::Status::Failed(2);
+  if (!files.contains(ToUtf8(path))) return platform::Status::Failed(platform::Error::Other, 2);
   started.push_back(ToUtf8(path));
   return platform::Status::Ok();
 }

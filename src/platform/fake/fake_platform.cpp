@@ -30,9 +30,9 @@ std::vector<std::string> CallLog::With(std::string_view prefix) const {
 
 // --- FakeWindow --------------------------------------------------------------
 
-FakeWindow::FakeWindow(CallLog& log, platform::WindowClass window_class, std::string name,
-                       platform::WindowEvents& events, FakePlatform& owner)
-    : log_(log), class_(window_class), name_(std::move(name)), events_(events), owner_(owner) {
+FakeWindow::FakeWindow(CallLog& log, std::string name, platform::WindowEvents* events,
+                       platform::ShellEvents* shell_events, FakePlatform& owner)
+    : log_(log), name_(std::move(name)), events_(events), shell_events_(shell_events), owner_(owner) {
   caption_ = FromUtf8(name_);
 }
 
@@ -102,6 +102,22 @@ void FakeWindow::BeginDrag() {
   if (during_drag) during_drag(*this);
   Record("drag", "end");
 }
+std::unique_ptr<platform::PopupMenu> FakeWindow::MakePopupMenu(std::span<const platform::MenuItemSpec> items) {
+  log_.Add("menu.create");
+  return std::make_unique<FakePopupMenu>(owner_, items);
+}
+platform::Status FakeWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
+  log_.Add("tray.add");
+  owner_.tray_.added.push_back(record);
+  owner_.tray_.icon_present = true;
+  return platform::Status::Ok();
+}
+platform::Status FakeWindow::DeleteTrayIcon(const platform::TrayIconRecord& record) {
+  log_.Add("tray.delete");
+  owner_.tray_.deleted.push_back(record);
+  owner_.tray_.icon_present = false;
+  return platform::Status::Ok();
+}
 
 // --- FakeScreen --------------------------------------------------------------
 
@@ -125,7 +141,7 @@ platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_
                                     std::wstring_view key, std::wstring_view value) {
   std::string path = Path(application, section, key);
   log_.Add("save " + path + "=" + ToUtf8(value));
-  if (failing_paths.contains(path)) return platform::Status::Failed(failure_code);
+  if (failing_paths.contains(path)) return platform::Status::Failed(platform::Error::AccessDenied, failure_code);
   values_[path] = ToUtf8(value);
   return platform::Status::Ok();
 }
@@ -144,10 +160,9 @@ std::vector<std::string> FakeSettings::Dump() const {
 
 // --- Messages, serial port, tray, menu --------------------------------------
 
-void FakeMessages::ShowMessage(std::wstring_view text, const platform::Dialog* owner) {
+void FakeMessages::Show(std::wstring_view text, const std::string& owner) {
   shown.push_back(ToUtf8(text));
-  const auto* dialog = dynamic_cast<const FakeDialog*>(owner);
-  owners.push_back(dialog != nullptr ? dialog->caption() : "");
+  owners.push_back(owner);
   log_.Add("message " + shown.back());
 }
 std::wstring FakeMessages::ErrorText(std::uint32_t code) { return L"error " + std::to_wstring(code); }
@@ -157,40 +172,28 @@ platform::Status FakeSerialPort::Configure(const platform::SerialLineSettings& l
   log_.Add("port.configure");
   return platform::Status::Ok();
 }
-platform::Status FakeSerialPort::Open(std::wstring_view port_name) {
+platform::Status FakeSerialPort::Open(std::wstring_view port_name, platform::SerialEvents& events) {
   log_.Add("port.open");
   opened_name = port_name;
-  if (open_error != 0) return platform::Status::Failed(open_error);
-  if (open_) return platform::Status::Failed(5);
+  events_ = &events;
+  if (open_error != 0) return platform::Status::Failed(platform::Error::PortMissing, open_error);
+  if (open_) return platform::Status::Failed(platform::Error::PortBusy);
   open_ = true;
   return platform::Status::Ok();
 }
 platform::Status FakeSerialPort::Close() {
   log_.Add("port.close");
-  if (close_error != 0) return platform::Status::Failed(close_error);
-  if (!open_) return platform::Status::Failed(6);
+  if (close_error != 0) return platform::Status::Failed(platform::Error::DeviceLost, close_error);
+  if (!open_) return platform::Status::Failed(platform::Error::Other);
   open_ = false;
   return platform::Status::Ok();
 }
 platform::Status FakeSerialPort::Write(std::string_view bytes) {
   log_.Add("port.write " + std::string(bytes));
-  if (!open_) return platform::Status::Failed(6);
-  if (write_error != 0) return platform::Status::Failed(write_error);
+  if (!open_) return platform::Status::Failed(platform::Error::WriteFailed);
+  if (write_error != 0) return platform::Status::Failed(platform::Error::WriteFailed, write_error);
   written.emplace_back(bytes.substr(0, write_limit));
-  return bytes.size() <= write_limit ? platform::Status::Ok() : platform::Status::Failed(29);
-}
-
-platform::Status FakeNotificationArea::Add(const platform::TrayIconRecord& record) {
-  log_.Add("tray.add");
-  added.push_back(record);
-  icon_present = true;
-  return platform::Status::Ok();
-}
-platform::Status FakeNotificationArea::Delete(const platform::TrayIconRecord& record) {
-  log_.Add("tray.delete");
-  deleted.push_back(record);
-  icon_present = false;
-  return platform::Status::Ok();
+  return bytes.size() <= write_limit ? platform::Status::Ok() : platform::Status::Failed(platform::Error::WriteFailed);
 }
 
 FakePopupMenu::FakePopupMenu(FakePlatform& owner, std::span<const platform::MenuItemSpec> entries)
@@ -233,6 +236,8 @@ void FakeDialog::ShowActivated() {
   owner_.log.Add(caption_ + ".activate");
 }
 
+void FakeDialog::ShowMessage(std::wstring_view text) { owner_.messages_.Show(text, caption_); }
+
 void FakeDialog::CloseByUser() {
   if (!open_) return;
   open_ = visible_ = false;
@@ -242,21 +247,24 @@ void FakeDialog::CloseByUser() {
 
 // --- FakePlatform ------------------------------------------------------------
 
-std::unique_ptr<platform::Window> FakePlatform::MakeWindow(platform::WindowClass window_class,
-                                                           std::wstring_view name,
-                                                           platform::WindowEvents& events) {
+std::unique_ptr<FakeWindow> FakePlatform::Make(std::wstring_view name, platform::WindowEvents* events,
+                                               platform::ShellEvents* shell_events) {
   std::string utf8 = ToUtf8(name);
   log.Add("create " + utf8);
   if (failing_windows.contains(utf8)) return nullptr;
-  auto window = std::make_unique<FakeWindow>(log, window_class, utf8, events, *this);
+  auto window = std::make_unique<FakeWindow>(log, utf8, events, shell_events, *this);
   windows_[utf8] = window.get();
   return window;
 }
 
-std::unique_ptr<platform::PopupMenu> FakePlatform::MakePopupMenu(
-    platform::Window&, std::span<const platform::MenuItemSpec> items) {
-  log.Add("menu.create");
-  return std::make_unique<FakePopupMenu>(*this, items);
+std::unique_ptr<platform::Window> FakePlatform::MakeWindow(platform::WindowClass, std::wstring_view name,
+                                                           platform::WindowEvents& events) {
+  return Make(name, &events, nullptr);
+}
+
+std::unique_ptr<platform::ShellWindow> FakePlatform::MakeShellWindow(std::wstring_view name,
+                                                                     platform::ShellEvents& events) {
+  return Make(name, nullptr, &events);
 }
 
 std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogSpec& form,
@@ -278,6 +286,7 @@ void FakePlatform::EndProcess(int code) {
   log.Add("end " + std::to_string(code));
   ended = true;
   exit_code = code;
+  throw ProcessEnded{code};
 }
 
 FakeWindow* FakePlatform::Find(const std::string& name) const {

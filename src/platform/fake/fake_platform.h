@@ -29,10 +29,11 @@ class CallLog {
   std::vector<std::string> calls_;
 };
 
-class FakeWindow final : public platform::Window {
+// A cross window, or the start-up window (with shell events instead).
+class FakeWindow final : public platform::ShellWindow {
  public:
-  FakeWindow(CallLog& log, platform::WindowClass window_class, std::string name,
-             platform::WindowEvents& events, class FakePlatform& owner);
+  FakeWindow(CallLog& log, std::string name, platform::WindowEvents* events,
+             platform::ShellEvents* shell_events, class FakePlatform& owner);
   ~FakeWindow() override;
 
   float Left() const override { return left_; }
@@ -53,10 +54,13 @@ class FakeWindow final : public platform::Window {
   void SetTopmost(bool topmost) override;
   void ShowActivated() override;
   void BeginDrag() override;
+  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItemSpec> items) override;
+  platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
 
   // Test side.
   const std::string& name() const { return name_; }
-  platform::WindowEvents& events() { return events_; }
+  platform::WindowEvents& events() { return *events_; }
   bool topmost() const { return topmost_; }
   bool plain() const { return border_none_ && flat_; }
   const std::wstring& caption() const { return caption_; }
@@ -71,9 +75,9 @@ class FakeWindow final : public platform::Window {
   void Record(std::string_view property, std::string value);
 
   CallLog& log_;
-  platform::WindowClass class_;
   std::string name_;
-  platform::WindowEvents& events_;
+  platform::WindowEvents* events_;
+  platform::ShellEvents* shell_events_;
   FakePlatform& owner_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::uint32_t back_color_ = 0x00FFFFFF;
@@ -122,8 +126,9 @@ class FakeSettings final : public platform::SettingsBackend {
 class FakeMessages final : public platform::MessageBoxes {
  public:
   explicit FakeMessages(CallLog& log) : log_(log) {}
-  void ShowMessage(std::wstring_view text, const platform::Dialog* owner = nullptr) override;
+  void ShowMessage(std::wstring_view text) override { Show(text, ""); }
   std::wstring ErrorText(std::uint32_t code) override;
+  void Show(std::wstring_view text, const std::string& owner);
   std::vector<std::string> shown;
   // Beside each shown text: the caption of its owner dialog, "" for none.
   std::vector<std::string> owners;
@@ -136,12 +141,17 @@ class FakeSerialPort final : public platform::SerialPort {
  public:
   explicit FakeSerialPort(CallLog& log) : log_(log) {}
   platform::Status Configure(const platform::SerialLineSettings& settings) override;
-  platform::Status Open(std::wstring_view port_name) override;
+  platform::Status Open(std::wstring_view port_name, platform::SerialEvents& events) override;
   platform::Status Close() override;
   bool IsOpen() const override { return open_; }
   platform::Status Write(std::string_view bytes) override;
 
-  std::uint32_t open_error = 0;  // non-zero: Open fails with it
+  // The port's events, as the device and the system raise them (after an Open).
+  void Receive(std::string_view bytes) { if (events_) events_->OnSerialReceived(bytes); }
+  void Lose() { if (events_) events_->OnSerialLost(); }
+  void Arrive(std::wstring_view port_name) { if (events_) events_->OnSerialPortArrived(port_name); }
+
+  std::uint32_t open_error = 0;  // non-zero: Open fails as a missing port, with this code
   std::uint32_t close_error = 0;
   std::uint32_t write_error = 0;  // non-zero: Write sends nothing and fails with it
   // Write sends at most this many bytes; fewer than asked is a failure.
@@ -153,18 +163,19 @@ class FakeSerialPort final : public platform::SerialPort {
  private:
   CallLog& log_;
   bool open_ = false;
+  platform::SerialEvents* events_ = nullptr;
 };
 
-class FakeNotificationArea final : public platform::NotificationArea {
- public:
-  explicit FakeNotificationArea(CallLog& log) : log_(log) {}
-  platform::Status Add(const platform::TrayIconRecord& record) override;
-  platform::Status Delete(const platform::TrayIconRecord& record) override;
+// The notification area: the records the start-up window added and deleted.
+struct FakeTray {
   std::vector<platform::TrayIconRecord> added, deleted;
   bool icon_present = false;
+};
 
- private:
-  CallLog& log_;
+// What EndProcess throws, so that the code after it never runs, as on the
+// real system.
+struct ProcessEnded {
+  int exit_code;
 };
 
 class FakePopupMenu final : public platform::PopupMenu {
@@ -235,6 +246,7 @@ class FakeDialog final : public platform::Dialog {
   std::uint32_t FillColour(int control) const override;
   std::uint32_t ButtonFaceColour() const override { return button_face; }
   void Close() override { CloseByUser(); }
+  void ShowMessage(std::wstring_view text) override;
 
   // Test side.
   const std::string& caption() const { return caption_; }
@@ -277,13 +289,13 @@ class FakeDialog final : public platform::Dialog {
 class FakePlatform final : public platform::Platform {
  public:
   FakePlatform()
-      : settings_(log), messages_(log), serial_(log), tray_(log), registry_(log), processes_(log) {}
+      : settings_(log), messages_(log), serial_(log), registry_(log), processes_(log) {}
 
   std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class,
                                                std::wstring_view name,
                                                platform::WindowEvents& events) override;
-  std::unique_ptr<platform::PopupMenu> MakePopupMenu(
-      platform::Window& owner, std::span<const platform::MenuItemSpec> items) override;
+  std::unique_ptr<platform::ShellWindow> MakeShellWindow(std::wstring_view name,
+                                                         platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& form,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override { ++batch_depth; ++batches; }
@@ -292,10 +304,10 @@ class FakePlatform final : public platform::Platform {
   platform::SettingsBackend& settings() override { return settings_; }
   platform::MessageBoxes& messages() override { return messages_; }
   platform::SerialPort& serialPort() override { return serial_; }
-  platform::NotificationArea& notificationArea() override { return tray_; }
   platform::MachineRegistry& machineRegistry() override { return registry_; }
   platform::Processes& processes() override { return processes_; }
-  void EndProcess(int exit_code) override;
+  // Records the end, then throws ProcessEnded.
+  [[noreturn]] void EndProcess(int exit_code) override;
 
   // Test side.
   FakeWindow* Find(const std::string& name) const;
@@ -303,7 +315,7 @@ class FakePlatform final : public platform::Platform {
   FakeSettings& fake_settings() { return settings_; }
   FakeMessages& fake_messages() { return messages_; }
   FakeSerialPort& fake_serial() { return serial_; }
-  FakeNotificationArea& fake_tray() { return tray_; }
+  FakeTray& fake_tray() { return tray_; }
   FakeMachineRegistry& fake_registry() { return registry_; }
   FakeProcesses& fake_processes() { return processes_; }
   FakePopupMenu* menu() const { return menu_; }
@@ -321,6 +333,8 @@ class FakePlatform final : public platform::Platform {
   std::set<std::string> failing_dialogs;
 
  private:
+  std::unique_ptr<FakeWindow> Make(std::wstring_view name, platform::WindowEvents* events,
+                                   platform::ShellEvents* shell_events);
   friend class FakeWindow;
   friend class FakePopupMenu;
   friend class FakeDialog;
@@ -328,7 +342,7 @@ class FakePlatform final : public platform::Platform {
   FakeSettings settings_;
   FakeMessages messages_;
   FakeSerialPort serial_;
-  FakeNotificationArea tray_;
+  FakeTray tray_;
   FakeMachineRegistry registry_;
   FakeProcesses processes_;
   std::map<std::string, FakeWindow*> windows_;

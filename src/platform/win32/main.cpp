@@ -15,11 +15,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
   rc::win32::Win32Platform platform(instance);
   if (rc::platform::Status status = platform.Initialise(); !status.ok()) {
-    platform.messages().ShowMessage(L"Reticor2를 시작할 수 없습니다.\n" + platform.messages().ErrorText(status.error));
+    platform.messages().ShowMessage(rc::platform::StartFailedText(platform.messages().ErrorText(status.system_code)));
     return 1;
   }
   rc::app::StartUpWindow startup(platform);
-  int exit_code = startup.Load() ? platform.Run() : 1;
+  // The window and dialog procedures keep exceptions to themselves; the load
+  // runs before any of them, so it has its guard here.
+  bool loaded = false;
+  try {
+    loaded = startup.Load();
+  } catch (...) {
+  }
+  int exit_code = loaded ? platform.Run() : 1;
   // The windows and the port go with the process; once the start-up window has
   // unloaded (or start-up failed) nothing is torn down piece by piece.
   platform.EndProcess(exit_code);

@@ -108,6 +108,8 @@ void Win32Dialog::Close() {
   if (hwnd_) ::SendMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
+void Win32Dialog::ShowMessage(std::wstring_view text) { ShowMessageBox(hwnd_.get(), text); }
+
 INT_PTR CALLBACK Win32Dialog::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   // An exception must never unwind into the system's dispatch.
   try {

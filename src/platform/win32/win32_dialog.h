@@ -40,10 +40,10 @@ class Win32Dialog final : public platform::Dialog {
   std::uint32_t FillColour(int control) const override { return controls_.FillColour(control); }
   std::uint32_t ButtonFaceColour() const override { return ::GetSysColor(COLOR_BTNFACE); }
   void Close() override;
-
-  HWND hwnd() const { return hwnd_.get(); }
+  void ShowMessage(std::wstring_view text) override;
 
  private:
+  HWND hwnd() const { return hwnd_.get(); }
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static INT_PTR Dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   // Sizes the client area and centres the window on the primary screen.

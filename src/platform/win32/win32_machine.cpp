@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/system_error.h"
 
 namespace rc::win32 {
 
@@ -18,14 +19,16 @@ platform::Status Win32MachineRegistry::ReadValue(std::wstring_view key, std::wst
   HKEY raw = nullptr;
   const std::wstring key_path(key), value_name(name);
   LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, KEY_READ, &raw);
-  if (status != ERROR_SUCCESS) return platform::Status::Failed(static_cast<std::uint32_t>(status));
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
   OwnedKey opened(raw);  // closed on every path from here
   std::vector<std::uint8_t> buffer(kValueBufferBytes, 0);
   DWORD type = 0, size = kValueBufferBytes;
   status = ::RegQueryValueExW(opened.get(), value_name.c_str(), nullptr, &type, buffer.data(), &size);
-  if (status != ERROR_SUCCESS) return platform::Status::Failed(static_cast<std::uint32_t>(status));
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
   buffer.resize(size);
-  value.type = type;
+  value.type = type == REG_SZ      ? platform::RegistryType::String
+               : type == REG_DWORD ? platform::RegistryType::Dword
+                                   : platform::RegistryType::Other;
   value.bytes = std::move(buffer);
   return platform::Status::Ok();
 }
@@ -37,7 +40,7 @@ bool Win32Processes::FileExists(std::wstring_view path) {
 }
 
 platform::Status Win32Processes::Start(std::wstring_view path) {
-  if (path.empty()) return platform::Status::Failed(ERROR_FILE_NOT_FOUND);
+  if (path.empty()) return SystemFailure(ERROR_FILE_NOT_FOUND);
   const std::wstring program(path);
   // The program named exactly, so a path with blanks cannot start another file.
   std::wstring command_line = L"\"" + program + L"\"";
@@ -48,7 +51,7 @@ platform::Status Win32Processes::Start(std::wstring_view path) {
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-    return platform::Status::Failed(::GetLastError());
+    return LastSystemFailure();
   }
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);  // not watched, not waited for

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/win32/win32_dialog.h"
-#include "platform/win32/win32_serial_port.h"
+#include "platform/win32/system_error.h"
 #include "platform/win32/win32_window.h"
 
 namespace rc::win32 {
@@ -22,24 +22,22 @@ constexpr WORD kMoveCursor = 1;
 constexpr std::wstring_view kSettingsRoot = L"Software\\VB and VBA Program Settings\\";
 
 struct ClassSpec {
-  platform::WindowClass window_class;
   const wchar_t* name;
   DWORD style;
   DWORD ex_style;
+  bool move_cursor;
 };
 
-// Bars never take the focus, have no taskbar button and let the mouse through
-// to the window below; the handle only keeps the mouse.
-constexpr ClassSpec kClasses[] = {
-    {platform::WindowClass::StartUp, kStartUpClass, WS_POPUP, WS_EX_TOOLWINDOW},
-    {platform::WindowClass::CentreHandle, kCentreHandleClass, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE},
-    {platform::WindowClass::Bar, kBarClass, WS_POPUP,
-     WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT},
-};
+// None has a taskbar button. Bars never take the focus and let the mouse
+// through to the window below; the handle only keeps the mouse.
+constexpr ClassSpec kStartUpSpec{kStartUpClass, WS_POPUP, WS_EX_TOOLWINDOW, false};
+constexpr ClassSpec kCentreHandleSpec{kCentreHandleClass, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, true};
+constexpr ClassSpec kBarSpec{kBarClass, WS_POPUP,
+                             WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT, false};
+constexpr const ClassSpec* kClasses[] = {&kStartUpSpec, &kCentreHandleSpec, &kBarSpec};
 
 const ClassSpec& SpecOf(platform::WindowClass window_class) {
-  return *std::find_if(std::begin(kClasses), std::end(kClasses),
-                       [&](const ClassSpec& form) { return form.window_class == window_class; });
+  return window_class == platform::WindowClass::CentreHandle ? kCentreHandleSpec : kBarSpec;
 }
 
 std::wstring SectionPath(std::wstring_view application, std::wstring_view section) {
@@ -49,30 +47,6 @@ std::wstring SectionPath(std::wstring_view application, std::wstring_view sectio
   path += section;
   return path;
 }
-
-class Win32PopupMenu final : public platform::PopupMenu {
- public:
-  Win32PopupMenu(HWND owner, HMENU menu) : owner_(owner), menu_(menu) {}
-  bool IsChecked(int command) const override {
-    return (::GetMenuState(menu_.get(), static_cast<UINT>(command), MF_BYCOMMAND) & MF_CHECKED) != 0;
-  }
-  void SetChecked(int command, bool checked) override {
-    ::CheckMenuItem(menu_.get(), static_cast<UINT>(command), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-  }
-  void ShowAtPointer() override {
-    POINT pointer{};
-    ::GetCursorPos(&pointer);
-    // A notification-area menu only closes on a click elsewhere when its owner
-    // is in the foreground, and needs a message after it returns.
-    ::SetForegroundWindow(owner_);
-    ::TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x, pointer.y, 0, owner_, nullptr);
-    ::PostMessageW(owner_, WM_NULL, 0, 0);
-  }
-
- private:
-  HWND owner_;
-  OwnedMenu menu_;
-};
 
 }  // namespace
 
@@ -140,26 +114,27 @@ platform::Status RegistrySettings::Save(std::wstring_view application, std::wstr
   HKEY raw = nullptr;
   LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, nullptr, 0,
                                      KEY_SET_VALUE, nullptr, &raw, nullptr);
-  if (status != ERROR_SUCCESS) return platform::Status::Failed(static_cast<std::uint32_t>(status));
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
   OwnedKey section_key(raw);
   std::wstring name(key), text(value);
   status = ::RegSetValueExW(section_key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  if (status != ERROR_SUCCESS) return platform::Status::Failed(static_cast<std::uint32_t>(status));
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
   return platform::Status::Ok();
 }
 
 // --- Messages ----------------------------------------------------------------
 
-void Win32Messages::ShowMessage(std::wstring_view text, const platform::Dialog* owner) {
+void ShowMessageBox(HWND owner, std::wstring_view text) {
   std::wstring body(text), caption(platform::kApplicationTitle);
   // With its dialog as owner the box disables that dialog, so the button that
   // raised it cannot raise a second one; without one it disables every window
   // of the program's thread (the cross too, so no drag starts behind it).
-  HWND owner_window = owner != nullptr ? static_cast<const Win32Dialog*>(owner)->hwnd() : nullptr;
-  ::MessageBoxW(owner_window, body.c_str(), caption.c_str(),
-                MB_OK | MB_SETFOREGROUND | (owner_window != nullptr ? MB_APPLMODAL : MB_TASKMODAL));
+  ::MessageBoxW(owner, body.c_str(), caption.c_str(),
+                MB_OK | MB_SETFOREGROUND | (owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL));
 }
+
+void Win32Messages::ShowMessage(std::wstring_view text) { ShowMessageBox(nullptr, text); }
 
 std::wstring Win32Messages::ErrorText(std::uint32_t code) {
   wchar_t* buffer = nullptr;
@@ -172,40 +147,9 @@ std::wstring Win32Messages::ErrorText(std::uint32_t code) {
   return text + L" (" + std::to_wstring(code) + L")";
 }
 
-// --- Notification area -------------------------------------------------------
-
-namespace {
-NOTIFYICONDATAW ToShellRecord(const platform::TrayIconRecord& record) {
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof data;
-  const auto* window = static_cast<const Win32Window*>(record.window);
-  data.hWnd = window != nullptr ? window->hwnd() : nullptr;
-  data.uID = record.id;
-  data.uFlags = record.flags;
-  data.uCallbackMessage = record.callback_message;
-  data.hIcon = data.hWnd != nullptr ? reinterpret_cast<HICON>(::GetClassLongPtrW(data.hWnd, GCLP_HICON)) : nullptr;
-  static_assert(sizeof data.szTip / sizeof data.szTip[0] == std::tuple_size_v<decltype(record.tip)>);
-  std::copy(record.tip.begin(), record.tip.end(), data.szTip);
-  data.szTip[std::size(data.szTip) - 1] = L'\0';
-  return data;
-}
-}  // namespace
-
-platform::Status ShellNotificationArea::Add(const platform::TrayIconRecord& record) {
-  NOTIFYICONDATAW data = ToShellRecord(record);
-  return ::Shell_NotifyIconW(NIM_ADD, &data) ? platform::Status::Ok() : platform::Status::Failed(::GetLastError());
-}
-
-platform::Status ShellNotificationArea::Delete(const platform::TrayIconRecord& record) {
-  NOTIFYICONDATAW data = ToShellRecord(record);
-  return ::Shell_NotifyIconW(NIM_DELETE, &data) ? platform::Status::Ok() : platform::Status::Failed(::GetLastError());
-}
-
 // --- Platform ----------------------------------------------------------------
 
-Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
-  serial_port_ = MakeReaderPort(*this);
-}
+Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {}
 
 Win32Platform::~Win32Platform() = default;
 
@@ -219,16 +163,15 @@ platform::Status Win32Platform::Initialise() {
   if (icon == nullptr) icon = ::LoadIconW(nullptr, IDI_APPLICATION);
   HCURSOR move = ::LoadCursorW(instance_, MAKEINTRESOURCEW(kMoveCursor));
   if (move == nullptr) move = ::LoadCursorW(nullptr, IDC_SIZEALL);
-  for (const ClassSpec& form : kClasses) {
+  for (const ClassSpec* form : kClasses) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = &Win32Window::Procedure;
     window_class.hInstance = instance_;
-    window_class.lpszClassName = form.name;
+    window_class.lpszClassName = form->name;
     window_class.hIcon = icon;
-    window_class.hCursor = form.window_class == platform::WindowClass::CentreHandle ? move
-                                                                                      : ::LoadCursorW(nullptr, IDC_ARROW);
-    if (::RegisterClassExW(&window_class) == 0) return platform::Status::Failed(::GetLastError());
+    window_class.hCursor = form->move_cursor ? move : ::LoadCursorW(nullptr, IDC_ARROW);
+    if (::RegisterClassExW(&window_class) == 0) return LastSystemFailure();
   }
   return platform::Status::Ok();
 }
@@ -259,27 +202,21 @@ std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClas
                                                             std::wstring_view name,
                                                             platform::WindowEvents& events) {
   const ClassSpec& form = SpecOf(window_class);
-  auto window = std::make_unique<Win32Window>(*this, window_class, events);
+  auto window = std::make_unique<Win32Window>(*this, &events, nullptr);
   std::wstring title(name);
   if (!window->Create(form.name, title.c_str(), form.style, form.ex_style)) return nullptr;
-  if (window_class == platform::WindowClass::StartUp) {
-    startup_window_ = window->hwnd();
-    // The shell's "TaskbarCreated" comes from a less privileged process when the
-    // program runs elevated; without this the icon would not come back.
-    if (taskbar_created_ != 0) ::ChangeWindowMessageFilterEx(startup_window_, taskbar_created_, MSGFLT_ALLOW, nullptr);
-  }
   return window;
 }
 
-std::unique_ptr<platform::PopupMenu> Win32Platform::MakePopupMenu(platform::Window& owner,
-                                                                  std::span<const platform::MenuItemSpec> items) {
-  HMENU menu = ::CreatePopupMenu();
-  if (menu == nullptr) return nullptr;
-  for (const auto& item : items) {
-    std::wstring caption(item.caption);
-    ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command), caption.c_str());
-  }
-  return std::make_unique<Win32PopupMenu>(static_cast<Win32Window&>(owner).hwnd(), menu);
+std::unique_ptr<platform::ShellWindow> Win32Platform::MakeShellWindow(std::wstring_view name,
+                                                                      platform::ShellEvents& events) {
+  auto window = std::make_unique<Win32Window>(*this, nullptr, &events);
+  std::wstring title(name);
+  if (!window->Create(kStartUpSpec.name, title.c_str(), kStartUpSpec.style, kStartUpSpec.ex_style)) return nullptr;
+  // The shell's "TaskbarCreated" comes from a less privileged process when the
+  // program runs elevated; without this the icon would not come back.
+  if (taskbar_created_ != 0) ::ChangeWindowMessageFilterEx(window->hwnd(), taskbar_created_, MSGFLT_ALLOW, nullptr);
+  return window;
 }
 
 std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogSpec& form,
@@ -305,7 +242,6 @@ void Win32Platform::EndWindowBatch() {
 
 void Win32Platform::Forget(Win32Window& window) {
   queued_.erase(std::remove(queued_.begin(), queued_.end(), &window), queued_.end());
-  if (window.hwnd() == startup_window_) startup_window_ = nullptr;
 }
 
 void Win32Platform::EndProcess(int exit_code) { ::ExitProcess(static_cast<UINT>(exit_code)); }

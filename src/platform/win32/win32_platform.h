@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_machine.h"
+#include "platform/win32/win32_serial_port.h"
 
 namespace rc::win32 {
 
@@ -37,16 +38,14 @@ class RegistrySettings final : public platform::SettingsBackend {
                         std::wstring_view key, std::wstring_view value) override;
 };
 
+// A message box with one OK button, captioned with the program's title: modal
+// to `owner`, or without one to every window of the program.
+void ShowMessageBox(HWND owner, std::wstring_view text);
+
 class Win32Messages final : public platform::MessageBoxes {
  public:
-  void ShowMessage(std::wstring_view text, const platform::Dialog* owner = nullptr) override;
+  void ShowMessage(std::wstring_view text) override;
   std::wstring ErrorText(std::uint32_t code) override;
-};
-
-class ShellNotificationArea final : public platform::NotificationArea {
- public:
-  platform::Status Add(const platform::TrayIconRecord& record) override;
-  platform::Status Delete(const platform::TrayIconRecord& record) override;
 };
 
 class Win32Platform final : public platform::Platform {
@@ -61,8 +60,8 @@ class Win32Platform final : public platform::Platform {
   std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class,
                                                std::wstring_view name,
                                                platform::WindowEvents& events) override;
-  std::unique_ptr<platform::PopupMenu> MakePopupMenu(
-      platform::Window& owner, std::span<const platform::MenuItemSpec> items) override;
+  std::unique_ptr<platform::ShellWindow> MakeShellWindow(std::wstring_view name,
+                                                         platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& form,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override;
@@ -70,11 +69,10 @@ class Win32Platform final : public platform::Platform {
   platform::Screen& screen() override { return screen_; }
   platform::SettingsBackend& settings() override { return settings_; }
   platform::MessageBoxes& messages() override { return messages_; }
-  platform::SerialPort& serialPort() override { return *serial_port_; }
-  platform::NotificationArea& notificationArea() override { return tray_; }
+  platform::SerialPort& serialPort() override { return serial_port_; }
   platform::MachineRegistry& machineRegistry() override { return registry_; }
   platform::Processes& processes() override { return processes_; }
-  void EndProcess(int exit_code) override;
+  [[noreturn]] void EndProcess(int exit_code) override;
 
   // For the windows.
   HINSTANCE instance() const { return instance_; }
@@ -82,8 +80,7 @@ class Win32Platform final : public platform::Platform {
   void Queue(Win32Window& window) { queued_.push_back(&window); }
   void Forget(Win32Window& window);
   UINT taskbar_created_message() const { return taskbar_created_; }
-  // The start-up window, once made: receives the serial port's messages.
-  HWND startup_window() const { return startup_window_; }
+  Win32SerialPort& reader_port() { return serial_port_; }
   // Open modeless dialogs, which take their keyboard input through the message loop.
   void RememberDialog(HWND dialog) { dialogs_.push_back(dialog); }
   void ForgetDialog(HWND dialog);
@@ -93,14 +90,12 @@ class Win32Platform final : public platform::Platform {
   Win32Screen screen_;
   RegistrySettings settings_;
   Win32Messages messages_;
-  ShellNotificationArea tray_;
   Win32MachineRegistry registry_;
   Win32Processes processes_;
-  std::unique_ptr<platform::SerialPort> serial_port_;
+  Win32SerialPort serial_port_;
   UINT taskbar_created_ = 0;
   int batch_depth_ = 0;
   std::vector<Win32Window*> queued_;
-  HWND startup_window_ = nullptr;
   std::vector<HWND> dialogs_;
 };
 

@@ -7,7 +7,7 @@
 
 #include "platform/win32/app_messages.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/win32_platform.h"
+#include "platform/win32/system_error.h"
 
 namespace rc::win32 {
 
@@ -20,7 +20,22 @@ std::wstring DevicePath(std::wstring_view port_name) { return L"\\\\.\\" + std::
 constexpr DWORD kWriteWaitMs = 1000;
 constexpr DWORD kReadChunk = 1024;
 
-platform::Status LastError() { return platform::Status::Failed(::GetLastError()); }
+platform::Status LastError(platform::Error kind = platform::Error::Other) { return LastSystemFailure(kind); }
+
+// Why an open failed, as the program tells the cases apart.
+platform::Status OpenFailure() {
+  const DWORD code = ::GetLastError();
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return SystemFailure(code, platform::Error::PortMissing);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return SystemFailure(code, platform::Error::PortBusy);
+    default:
+      return SystemFailure(code);
+  }
+}
 
 BYTE Parity(char parity) {
   switch (parity) {
@@ -57,8 +72,8 @@ platform::Status ApplyLine(HANDLE port, const platform::SerialLineSettings& line
   return platform::Status::Ok();
 }
 
-// Hands the bytes to the start-up window; the window deletes them. If the
-// window is gone the bytes go with it.
+// Hands the bytes to the port's window; the window deletes them. If the window
+// is gone the bytes go with it.
 void Post(HWND window, const char* bytes, DWORD count) noexcept {
   try {
     auto* text = new std::string(bytes, count);
@@ -67,11 +82,13 @@ void Post(HWND window, const char* bytes, DWORD count) noexcept {
   }
 }
 
+}  // namespace
+
 // The I/O thread: it only moves bytes. It ends when `stop` is set, or after
 // posting kSerialLost once when the port fails (device removed).
-class Reader {
+class SerialReader {
  public:
-  Reader(HANDLE port, HANDLE stop, HWND window) : port_(port), stop_(stop), window_(window) {}
+  SerialReader(HANDLE port, HANDLE stop, HWND window) : port_(port), stop_(stop), window_(window) {}
 
   void Run() noexcept {
     OwnedEvent done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -156,99 +173,128 @@ class Reader {
   char buffer_[kReadChunk];
 };
 
-class Win32SerialPort final : public platform::SerialPort {
- public:
-  explicit Win32SerialPort(Win32Platform& platform) : platform_(platform) {}
-  ~Win32SerialPort() override { (void)Close(); }
-
-  platform::Status Configure(const platform::SerialLineSettings& settings) override {
-    line_ = settings;
-    if (!port_) return platform::Status::Ok();
-    return ApplyLine(port_.get(), line_);
-  }
-
-  platform::Status Open(std::wstring_view port_name) override {
-    if (port_) return platform::Status::Failed(ERROR_ACCESS_DENIED);  // already open
-    // Exclusive: no other program may hold the reader while we do.
-    OwnedFile port(::CreateFileW(DevicePath(port_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_OVERLAPPED, nullptr));
-    if (!port) return LastError();
-    if (!::SetupComm(port.get(), line_.receive_buffer, line_.transmit_buffer)) return LastError();
-    if (platform::Status status = ApplyLine(port.get(), line_); !status.ok()) return status;
-    // Reads return at once with whatever is waiting, even nothing.
-    COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 0;
-    timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = kWriteWaitMs;
-    if (!::SetCommTimeouts(port.get(), &timeouts)) return LastError();
-    if (!::SetCommMask(port.get(), EV_RXCHAR)) return LastError();
-    ::PurgeComm(port.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
-
-    OwnedEvent stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    OwnedEvent written(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!stop || !written) return LastError();
-    try {
-      auto reader = std::make_unique<Reader>(port.get(), stop.get(), platform_.startup_window());
-      thread_ = std::thread([r = reader.get()] { r->Run(); });
-      reader_ = std::move(reader);
-    } catch (...) {
-      return platform::Status::Failed(ERROR_NOT_ENOUGH_MEMORY);
-    }
-    port_ = std::move(port);
-    stop_ = std::move(stop);
-    written_ = std::move(written);
-    return platform::Status::Ok();
-  }
-
-  platform::Status Close() override {
-    if (!port_) return platform::Status::Failed(ERROR_INVALID_HANDLE);
-    ::SetEvent(stop_.get());
-    if (thread_.joinable()) thread_.join();
-    reader_.reset();
-    // Closing the handle drops RTS and DTR.
-    const BOOL closed = ::CloseHandle(port_.release());
-    stop_.reset();
-    written_.reset();
-    return closed ? platform::Status::Ok() : LastError();
-  }
-
-  bool IsOpen() const override { return static_cast<bool>(port_); }
-
-  // The whole reply in one write; waits briefly for it to leave.
-  platform::Status Write(std::string_view bytes) override {
-    if (!port_) return platform::Status::Failed(ERROR_INVALID_HANDLE);
-    OVERLAPPED ov{};
-    ::ResetEvent(written_.get());
-    ov.hEvent = written_.get();
-    DWORD count = 0;
-    if (!::WriteFile(port_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &ov)) {
-      if (::GetLastError() != ERROR_IO_PENDING) return LastError();
-      if (::WaitForSingleObject(ov.hEvent, kWriteWaitMs) != WAIT_OBJECT_0) {
-        ::CancelIoEx(port_.get(), &ov);
-        ::GetOverlappedResult(port_.get(), &ov, &count, TRUE);
-        return platform::Status::Failed(WAIT_TIMEOUT);
-      }
-    }
-    if (!::GetOverlappedResult(port_.get(), &ov, &count, FALSE)) return LastError();
-    return count == bytes.size() ? platform::Status::Ok() : platform::Status::Failed(ERROR_WRITE_FAULT);
-  }
-
- private:
-  Win32Platform& platform_;
-  platform::SerialLineSettings line_;
-  OwnedFile port_;
-  OwnedEvent stop_;
-  OwnedEvent written_;
-  std::unique_ptr<Reader> reader_;
-  std::thread thread_;
-};
-
+namespace {
+constexpr wchar_t kEventsWindowClass[] = L"Reticor2SerialEvents";
 }  // namespace
 
-std::unique_ptr<platform::SerialPort> MakeReaderPort(Win32Platform& platform) {
-  return std::make_unique<Win32SerialPort>(platform);
+Win32SerialPort::Win32SerialPort() = default;
+Win32SerialPort::~Win32SerialPort() { (void)Close(); }
+
+platform::Status Win32SerialPort::Configure(const platform::SerialLineSettings& settings) {
+  line_ = settings;
+  if (!port_) return platform::Status::Ok();
+  return ApplyLine(port_.get(), line_);
 }
+
+platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::SerialEvents& events) {
+  events_ = &events;  // arrivals are reported from now on, even if this open fails
+  if (port_) return platform::Status::Failed(platform::Error::PortBusy);  // already open
+  if (platform::Status status = MakeEventsWindow(); !status.ok()) return status;
+  // Exclusive: no other program may hold the reader while we do.
+  OwnedFile port(::CreateFileW(DevicePath(port_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OVERLAPPED, nullptr));
+  if (!port) return OpenFailure();
+  if (!::SetupComm(port.get(), line_.receive_buffer, line_.transmit_buffer)) return LastError();
+  if (platform::Status status = ApplyLine(port.get(), line_); !status.ok()) return status;
+  // Reads return at once with whatever is waiting, even nothing.
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = MAXDWORD;
+  timeouts.ReadTotalTimeoutMultiplier = 0;
+  timeouts.ReadTotalTimeoutConstant = 0;
+  timeouts.WriteTotalTimeoutMultiplier = 0;
+  timeouts.WriteTotalTimeoutConstant = kWriteWaitMs;
+  if (!::SetCommTimeouts(port.get(), &timeouts)) return LastError();
+  if (!::SetCommMask(port.get(), EV_RXCHAR)) return LastError();
+  ::PurgeComm(port.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
+
+  OwnedEvent stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  OwnedEvent written(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!stop || !written) return LastError();
+  try {
+    auto reader = std::make_unique<SerialReader>(port.get(), stop.get(), events_window_.get());
+    thread_ = std::thread([r = reader.get()] { r->Run(); });
+    reader_ = std::move(reader);
+  } catch (...) {
+    return SystemFailure(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  port_ = std::move(port);
+  stop_ = std::move(stop);
+  written_ = std::move(written);
+  return platform::Status::Ok();
+}
+
+platform::Status Win32SerialPort::Close() {
+  if (!port_) return platform::Status::Failed(platform::Error::Other);
+  ::SetEvent(stop_.get());
+  if (thread_.joinable()) thread_.join();
+  reader_.reset();
+  // Closing the handle drops RTS and DTR.
+  const BOOL closed = ::CloseHandle(port_.release());
+  stop_.reset();
+  written_.reset();
+  return closed ? platform::Status::Ok() : LastError();
+}
+
+// The whole reply in one write; waits briefly for it to leave.
+platform::Status Win32SerialPort::Write(std::string_view bytes) {
+  if (!port_) return platform::Status::Failed(platform::Error::WriteFailed);
+  OVERLAPPED ov{};
+  ::ResetEvent(written_.get());
+  ov.hEvent = written_.get();
+  DWORD count = 0;
+  if (!::WriteFile(port_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &ov)) {
+    if (::GetLastError() != ERROR_IO_PENDING) return LastError(platform::Error::WriteFailed);
+    if (::WaitForSingleObject(ov.hEvent, kWriteWaitMs) != WAIT_OBJECT_0) {
+      ::CancelIoEx(port_.get(), &ov);
+      ::GetOverlappedResult(port_.get(), &ov, &count, TRUE);
+      return SystemFailure(WAIT_TIMEOUT, platform::Error::WriteFailed);
+    }
+  }
+  if (!::GetOverlappedResult(port_.get(), &ov, &count, FALSE)) return LastError(platform::Error::WriteFailed);
+  return count == bytes.size() ? platform::Status::Ok() : SystemFailure(ERROR_WRITE_FAULT, platform::Error::WriteFailed);
+}
+
+void Win32SerialPort::Arrived(std::wstring_view port_name) {
+  if (events_ != nullptr) events_->OnSerialPortArrived(port_name);
+}
+
+// A message-only window: it hears the I/O thread's posts on the
+// user-interface thread and is seen by no other program.
+platform::Status Win32SerialPort::MakeEventsWindow() {
+  if (events_window_) return platform::Status::Ok();
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = &Win32SerialPort::Procedure;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = kEventsWindowClass;
+  if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return LastError();
+  HWND window = ::CreateWindowExW(0, kEventsWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+  if (window == nullptr) return LastError();
+  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  events_window_.reset(window);
+  return platform::Status::Ok();
+}
+
+LRESULT CALLBACK Win32SerialPort::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* self = reinterpret_cast<Win32SerialPort*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  // An exception must never unwind into the system's dispatch.
+  try {
+    if (message == kSerialReceived) {
+      std::unique_ptr<std::string> bytes(reinterpret_cast<std::string*>(lparam));
+      if (self != nullptr && self->events_ != nullptr && bytes) self->events_->OnSerialReceived(*bytes);
+      return 0;
+    }
+    if (message == kSerialLost) {
+      if (self != nullptr && self->events_ != nullptr) self->events_->OnSerialLost();
+      return 0;
+    }
+  } catch (...) {
+    return 0;
+  }
+  return ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+
 
 }  // namespace rc::win32

@@ -1,16 +1,51 @@
 #pragma once
+// The reader's port, \\.\COMn, opened exclusively with overlapped I/O. While it
+// is open one I/O thread waits for received bytes and posts them to the port's
+// own message-only window (kSerialReceived); when the device goes away it posts
+// kSerialLost once and ends. The window hands both to the port's events on the
+// user-interface thread. Writes run on the calling (user-interface) thread.
+
+#include <windows.h>
+
 #include <memory>
+#include <thread>
 
 #include "platform/serial_port.h"
+#include "platform/win32/handles.h"
 
 namespace rc::win32 {
 
-class Win32Platform;
+class SerialReader;
 
-// The reader's port, \\.\COM2, opened exclusively with overlapped I/O. While it
-// is open one I/O thread waits for received bytes and posts them to the
-// start-up window (kSerialReceived); when the device goes away it posts
-// kSerialLost once and ends. Writes run on the calling (user-interface) thread.
-std::unique_ptr<platform::SerialPort> MakeReaderPort(Win32Platform& platform);
+class Win32SerialPort final : public platform::SerialPort {
+ public:
+  Win32SerialPort();
+  ~Win32SerialPort() override;
+  Win32SerialPort(const Win32SerialPort&) = delete;
+  Win32SerialPort& operator=(const Win32SerialPort&) = delete;
+
+  platform::Status Configure(const platform::SerialLineSettings& settings) override;
+  platform::Status Open(std::wstring_view port_name, platform::SerialEvents& events) override;
+  platform::Status Close() override;
+  bool IsOpen() const override { return static_cast<bool>(port_); }
+  platform::Status Write(std::string_view bytes) override;
+
+  // The system announced a serial port's arrival (a broadcast to top-level
+  // windows, which the start-up window hears).
+  void Arrived(std::wstring_view port_name);
+
+ private:
+  platform::Status MakeEventsWindow();
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+  platform::SerialLineSettings line_;
+  platform::SerialEvents* events_ = nullptr;
+  OwnedWindow events_window_;
+  OwnedFile port_;
+  OwnedEvent stop_;
+  OwnedEvent written_;
+  std::unique_ptr<SerialReader> reader_;
+  std::thread thread_;
+};
 
 }  // namespace rc::win32

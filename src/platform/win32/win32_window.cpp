@@ -1,6 +1,7 @@
 #include "platform/win32/win32_window.h"
 
 #include <dbt.h>
+#include <shellapi.h>
 
 #include <cstddef>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "base/pixel_scale.h"
 #include "platform/win32/app_messages.h"
+#include "platform/win32/system_error.h"
 #include "platform/win32/win32_platform.h"
 
 namespace rc::win32 {
@@ -27,11 +29,47 @@ std::wstring_view ArrivedPortName(LPARAM lparam) {
   std::wstring_view name(port->dbcp_name, (header->dbch_size - kNameOffset) / sizeof(wchar_t));
   return name.substr(0, name.find(L'\0'));
 }
+
+// The tray icon's notifications arrive as a mouse move, the mouse message in
+// the low word; only these two mean anything.
+constexpr UINT kTrayCallbackMessage = WM_MOUSEMOVE;
+struct TrayEventRule {
+  UINT mouse_message;
+  platform::TrayEvent event;
+};
+constexpr TrayEventRule kTrayEvents[] = {
+    {WM_LBUTTONDBLCLK, platform::TrayEvent::LeftDoubleClick},
+    {WM_RBUTTONUP, platform::TrayEvent::RightButtonUp},
+};
+
+class Win32PopupMenu final : public platform::PopupMenu {
+ public:
+  Win32PopupMenu(HWND owner, HMENU menu) : owner_(owner), menu_(menu) {}
+  bool IsChecked(int command) const override {
+    return (::GetMenuState(menu_.get(), static_cast<UINT>(command), MF_BYCOMMAND) & MF_CHECKED) != 0;
+  }
+  void SetChecked(int command, bool checked) override {
+    ::CheckMenuItem(menu_.get(), static_cast<UINT>(command), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+  void ShowAtPointer() override {
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    // A notification-area menu only closes on a click elsewhere when its owner
+    // is in the foreground, and needs a message after it returns.
+    ::SetForegroundWindow(owner_);
+    ::TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x, pointer.y, 0, owner_, nullptr);
+    ::PostMessageW(owner_, WM_NULL, 0, 0);
+  }
+
+ private:
+  HWND owner_;
+  OwnedMenu menu_;
+};
 }  // namespace
 
-Win32Window::Win32Window(Win32Platform& platform, platform::WindowClass window_class,
-                         platform::WindowEvents& events)
-    : platform_(platform), class_(window_class), events_(events) {}
+Win32Window::Win32Window(Win32Platform& platform, platform::WindowEvents* events,
+                         platform::ShellEvents* shell_events)
+    : platform_(platform), events_(events), shell_events_(shell_events) {}
 
 Win32Window::~Win32Window() {
   platform_.Forget(*this);
@@ -171,6 +209,42 @@ void Win32Window::ShowActivated() {
   ::BringWindowToTop(hwnd());
 }
 
+std::unique_ptr<platform::PopupMenu> Win32Window::MakePopupMenu(std::span<const platform::MenuItemSpec> items) {
+  OwnedMenu menu(::CreatePopupMenu());
+  if (!menu) return nullptr;
+  for (const auto& item : items) {
+    std::wstring caption(item.caption);
+    ::AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(item.command), caption.c_str());
+  }
+  return std::make_unique<Win32PopupMenu>(hwnd(), menu.release());
+}
+
+namespace {
+NOTIFYICONDATAW ToShellRecord(HWND window, const platform::TrayIconRecord& record) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = record.id;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = kTrayCallbackMessage;
+  data.hIcon = reinterpret_cast<HICON>(::GetClassLongPtrW(window, GCLP_HICON));
+  static_assert(sizeof data.szTip / sizeof data.szTip[0] == std::tuple_size_v<decltype(record.tip)>);
+  std::copy(record.tip.begin(), record.tip.end(), data.szTip);
+  data.szTip[std::size(data.szTip) - 1] = L'\0';
+  return data;
+}
+}  // namespace
+
+platform::Status Win32Window::AddTrayIcon(const platform::TrayIconRecord& record) {
+  NOTIFYICONDATAW data = ToShellRecord(hwnd(), record);
+  return ::Shell_NotifyIconW(NIM_ADD, &data) ? platform::Status::Ok() : LastSystemFailure();
+}
+
+platform::Status Win32Window::DeleteTrayIcon(const platform::TrayIconRecord& record) {
+  NOTIFYICONDATAW data = ToShellRecord(hwnd(), record);
+  return ::Shell_NotifyIconW(NIM_DELETE, &data) ? platform::Status::Ok() : LastSystemFailure();
+}
+
 LRESULT CALLBACK Win32Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
@@ -189,42 +263,43 @@ LRESULT CALLBACK Win32Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, 
   }
 }
 
-bool Win32Window::HandleStartUp(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+bool Win32Window::HandleShell(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   if (message == platform_.taskbar_created_message() && message != 0) {
-    events_.OnTaskbarCreated();
+    shell_events_->OnTaskbarCreated();
     return true;
   }
   switch (message) {
-    case WM_MOUSEMOVE:  // the tray icon's callback message: the mouse message in the low word
+    case kTrayCallbackMessage:
       // A message box for the whole program has disabled this window: the
       // tray takes no commands until it is dismissed.
-      if (::IsWindowEnabled(hwnd())) events_.OnTrayNotification(LOWORD(lparam));
+      if (!::IsWindowEnabled(hwnd())) return true;
+      for (const TrayEventRule& rule : kTrayEvents) {
+        if (rule.mouse_message == LOWORD(lparam)) shell_events_->OnTrayEvent(rule.event);
+      }
       return true;
     case WM_COMMAND:
-      if (HIWORD(wparam) == 0) events_.OnMenuCommand(LOWORD(wparam));
+      if (HIWORD(wparam) == 0) shell_events_->OnMenuCommand(LOWORD(wparam));
       return true;
     case WM_QUERYENDSESSION:
       result = TRUE;
       return true;
     case WM_ENDSESSION:
-      if (wparam) events_.OnSessionEnding();
-      return true;
-    case kSerialReceived: {
-      std::unique_ptr<std::string> bytes(reinterpret_cast<std::string*>(lparam));
-      if (bytes) events_.OnSerialReceived(*bytes);
-      return true;
-    }
-    case kSerialLost:
-      events_.OnSerialLost();
+      if (wparam) shell_events_->OnSessionEnding();
       return true;
     case kAnotherCopyStarted:
-      events_.OnAnotherCopyStarted();
+      shell_events_->OnAnotherCopyStarted();
       return true;
     case WM_DEVICECHANGE:
+      // Broadcast to top-level windows only, so the port hears it from here.
       if (wparam == DBT_DEVICEARRIVAL) {
-        if (std::wstring_view name = ArrivedPortName(lparam); !name.empty()) events_.OnSerialPortArrived(name);
+        if (std::wstring_view name = ArrivedPortName(lparam); !name.empty()) platform_.reader_port().Arrived(name);
       }
       result = TRUE;
+      return true;
+    case WM_CLOSE:
+      // Closing the start-up window ends the program (its owner unloads).
+      shell_events_->OnClose();
+      ::PostQuitMessage(0);
       return true;
     default:
       return false;
@@ -233,8 +308,8 @@ bool Win32Window::HandleStartUp(UINT message, WPARAM wparam, LPARAM lparam, LRES
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   HWND h = hwnd();
-  if (class_ == platform::WindowClass::StartUp) {
-    if (LRESULT result = 0; HandleStartUp(message, wparam, lparam, result)) return result;
+  if (shell_events_ != nullptr) {
+    if (LRESULT result = 0; HandleShell(message, wparam, lparam, result)) return result;
   }
   switch (message) {
     case WM_ERASEBKGND: {
@@ -249,7 +324,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (paint.fErase) ::FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(brush_.get()));
       ::EndPaint(h, &paint);
       // After EndPaint, so that what the handler changes is painted again.
-      events_.OnRepaint();
+      if (events_ != nullptr) events_->OnRepaint();
       return 0;
     }
     case WM_WINDOWPOSCHANGED: {
@@ -262,7 +337,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     }
     case WM_MOUSEACTIVATE:
-      if (class_ != platform::WindowClass::StartUp) return MA_NOACTIVATE;
+      if (events_ != nullptr) return MA_NOACTIVATE;  // the cross never takes the focus
       break;
     case WM_CAPTURECHANGED:
       // The drag's loop waits for a message: wake it, so that it sees the loss.
@@ -274,16 +349,10 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_XBUTTONDOWN:
       if (dragging_) return 0;  // a second button during a drag starts nothing
       RememberPress(message, wparam, lparam);
-      events_.OnMouseButtonDown();
+      if (events_ != nullptr) events_->OnMouseButtonDown();
       return 0;
     case WM_CLOSE:
-      // Closing the start-up window ends the program (its owner unloads);
-      // the cross windows close only with it.
-      if (class_ == platform::WindowClass::StartUp) {
-        events_.OnClose();
-        ::PostQuitMessage(0);
-      }
-      return 0;
+      return 0;  // the cross windows close only with the program
     default:
       break;
   }

@@ -1,20 +1,23 @@
 #pragma once
-// A program window over a real HWND. Positions and sizes are kept in twips and
-// placed in whole pixels: pixel = twips / twips-per-pixel, rounded to the nearest
-// pixel with halves to even, the same rule for every edge and size.
+// A program window over a real HWND: a cross window (with WindowEvents) or the
+// start-up window (with ShellEvents, the tray icon and the popup menu).
+// Positions and sizes are kept in twips and placed in whole pixels: pixel =
+// twips / twips-per-pixel, rounded to the nearest pixel with halves to even,
+// the same rule for every edge and size.
 
 #include <windows.h>
 
-#include "platform/window.h"
+#include "platform/shell_window.h"
 #include "platform/win32/handles.h"
 
 namespace rc::win32 {
 
 class Win32Platform;
 
-class Win32Window final : public platform::Window {
+class Win32Window final : public platform::ShellWindow {
  public:
-  Win32Window(Win32Platform& platform, platform::WindowClass window_class, platform::WindowEvents& events);
+  // Exactly one of the two event sinks is given.
+  Win32Window(Win32Platform& platform, platform::WindowEvents* events, platform::ShellEvents* shell_events);
   ~Win32Window() override;
   bool Create(const wchar_t* class_name, const wchar_t* title, DWORD style, DWORD ex_style);
 
@@ -36,6 +39,9 @@ class Win32Window final : public platform::Window {
   void SetTopmost(bool topmost) override;
   void ShowActivated() override;
   void BeginDrag() override;
+  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItemSpec> items) override;
+  platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
 
   HWND hwnd() const { return hwnd_.get(); }
 
@@ -47,7 +53,7 @@ class Win32Window final : public platform::Window {
 
  private:
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  bool HandleStartUp(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool HandleShell(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
   void GeometryChanged();
   void VisibilityChanged();
   void Apply();
@@ -67,8 +73,8 @@ class Win32Window final : public platform::Window {
   void PlaceAtPixel(POINT corner);
 
   Win32Platform& platform_;
-  platform::WindowClass class_;
-  platform::WindowEvents& events_;
+  platform::WindowEvents* events_;
+  platform::ShellEvents* shell_events_;
   OwnedWindow hwnd_;
   OwnedGdiObject brush_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;

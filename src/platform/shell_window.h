@@ -1,0 +1,58 @@
+#pragma once
+// The hidden start-up window "frm_Pop": the window the notification-area icon,
+// the popup menu and the system's session and shell notices belong to.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "platform/popup_menu.h"
+#include "platform/status.h"
+#include "platform/window.h"
+
+namespace rc::platform {
+
+// The notification-area icon; the icon shown is the window's own.
+struct TrayIconRecord {
+  std::uint32_t id = 0;
+  std::array<wchar_t, 128> tip{};  // always ends in a terminator
+};
+
+// What the user did to the icon. Everything else (moves, presses, the left
+// release, other double-clicks) is not reported.
+enum class TrayEvent {
+  LeftDoubleClick,
+  RightButtonUp,
+};
+
+// What the shell window reports to its owner, on the user-interface thread.
+class ShellEvents {
+ public:
+  virtual void OnTrayEvent(TrayEvent /*event*/) {}
+  // A command of the window's popup menu was chosen.
+  virtual void OnMenuCommand(int /*command*/) {}
+  // The notification area was re-created (the shell restarted).
+  virtual void OnTaskbarCreated() {}
+  // The user's session is really ending.
+  virtual void OnSessionEnding() {}
+  // The program was started again in the same session; that copy has ended.
+  virtual void OnAnotherCopyStarted() {}
+  // The platform closes the window (other than by the program's own exit); the
+  // program ends after this returns.
+  virtual void OnClose() {}
+
+ protected:
+  ~ShellEvents() = default;
+};
+
+class ShellWindow : public Window {
+ public:
+  // Commands chosen from the menu arrive as OnMenuCommand. Null on failure.
+  virtual std::unique_ptr<PopupMenu> MakePopupMenu(std::span<const MenuItemSpec> items) = 0;
+  // The icon's notifications arrive as OnTrayEvent.
+  virtual Status AddTrayIcon(const TrayIconRecord& record) = 0;
+  virtual Status DeleteTrayIcon(const TrayIconRecord& record) = 0;
+};
+
+}  // namespace rc::platform
