@@ -37,7 +37,7 @@ void CrossLayout(Cross& cross) {
       const float side = static_cast<float>(size.thickness);
       handle.SetHeight(side);
       handle.SetWidth(side);
-      handle.SetBackColor(CrossColorValue(s.CrossColor));
+      handle.SetBackColour(CrossColourValue(s.CrossColor));
       handle.SetVisible(visible);
       continue;
     }
@@ -49,7 +49,7 @@ void CrossLayout(Cross& cross) {
     bar.SetLeft(BarLeft(p, size, handle.Left()));
     bar.SetHeight(BarHeight(p, size));
     bar.SetWidth(BarWidth(p, size));
-    bar.SetBackColor(CrossColorValue(s.CrossColor));
+    bar.SetBackColour(CrossColourValue(s.CrossColor));
     // Applied on every run: this also undoes the hiding of a drag.
     bar.SetVisible(visible);
   }

@@ -94,7 +94,7 @@ constexpr float BarHeight(const BarPlacement& p, const CrossSize& s) {
 // stores decimal numbers there; a text that is not a whole number from 0 to
 // 0xFFFFFF (edited by hand, damaged) gives 255, the first-run red, so that the
 // cross stays visible instead of the program stopping.
-inline constexpr std::uint32_t kFallbackColor = 255;
-std::uint32_t CrossColorValue(std::wstring_view text);
+inline constexpr std::uint32_t kFallbackColour = 255;
+std::uint32_t CrossColourValue(std::wstring_view text);
 
 }  // namespace rc::cross

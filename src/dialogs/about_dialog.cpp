@@ -12,23 +12,23 @@ constexpr std::uint32_t kRed = 0x000000FF;
 // Twips in the client area (5385 x 2220). Label5 overlaps the bottom edge by 15.
 const std::array<platform::ControlSpec, kAboutControlCount> kAboutControls{{
     // id, kind, name, parent, left, top, width, height, text, tab order, tooltip, font, colour
-    {kImage1, ControlKind::Picture, L"Image1", -1, 150, 180, 1425, 780, L"", -1, {}, {}, platform::kWindowTextColour,
+    {kLogo, ControlKind::Picture, L"Image1", -1, 150, 180, 1425, 780, L"", -1, {}, {}, platform::kWindowTextColour,
      {}, 1, 10, 1, kLogoResource},
-    {kLblTitle, ControlKind::Label, L"lblTitle", -1, 1710, 180, 1365, 195, L"프로그램 제목 :"},
-    {kAboutLabel1, ControlKind::Label, L"Label1", -1, 3090, 180, 2085, 195, L"Reticor"},
-    {kLblVersion, ControlKind::Label, L"lblVersion", -1, 2490, 420, 645, 195, L"버전 :"},
-    {kAboutLabel2, ControlKind::Label, L"Label2", -1, 3120, 420, 2085, 195, L"3.0  The Origin Version"},
-    {kLblDescription, ControlKind::Label, L"lblDescription", -1, 2490, 660, 525, 210, L"설명 :"},
-    {kAboutLabel3, ControlKind::Label, L"Label3", -1, 3090, 660, 1905, 195, L"독취기(RDX4410)지원 "},
-    {kAboutLabel4, ControlKind::Label, L"Label4", -1, 3180, 900, 1725, 195, L"Application 프로그램"},
-    {kAboutLabel8, ControlKind::Label, L"Label8", -1, 120, 1350, 765, 195, L"Warning:"},
+    {kTitleCaption, ControlKind::Label, L"lblTitle", -1, 1710, 180, 1365, 195, L"프로그램 제목 :"},
+    {kTitleText, ControlKind::Label, L"Label1", -1, 3090, 180, 2085, 195, L"Reticor"},
+    {kVersionCaption, ControlKind::Label, L"lblVersion", -1, 2490, 420, 645, 195, L"버전 :"},
+    {kVersionText, ControlKind::Label, L"Label2", -1, 3120, 420, 2085, 195, L"3.0  The Origin Version"},
+    {kDescriptionCaption, ControlKind::Label, L"lblDescription", -1, 2490, 660, 525, 210, L"설명 :"},
+    {kDescriptionText, ControlKind::Label, L"Label3", -1, 3090, 660, 1905, 195, L"독취기(RDX4410)지원 "},
+    {kDescriptionText2, ControlKind::Label, L"Label4", -1, 3180, 900, 1725, 195, L"Application 프로그램"},
+    {kWarningCaption, ControlKind::Label, L"Label8", -1, 120, 1350, 765, 195, L"Warning:"},
     // A sentence in two labels: the first half beside "Warning:", the rest below.
-    {kLblDisclaimer, ControlKind::Label, L"lblDisclaimer", -1, 870, 1350, 3180, 195, L"이 프로그램은 제작사가 독취기 지원을"},
-    {kAboutLabel6, ControlKind::Label, L"Label6", -1, 870, 1575, 3180, 195, L"위하여 배포하는 프로그램입니다."},
-    {kAboutLabel5, ControlKind::Label, L"Label5", -1, 1860, 2070, 3495, 165, L"만든이: Reticor2 개발팀, 2026년", -1, {},
+    {kDisclaimerText, ControlKind::Label, L"lblDisclaimer", -1, 870, 1350, 3180, 195, L"이 프로그램은 제작사가 독취기 지원을"},
+    {kDisclaimerText2, ControlKind::Label, L"Label6", -1, 870, 1575, 3180, 195, L"위하여 배포하는 프로그램입니다."},
+    {kCreditText, ControlKind::Label, L"Label5", -1, 1860, 2070, 3495, 165, L"만든이: Reticor2 개발팀, 2026년", -1, {},
      kCreditFont, kRed},
-    {kCmdOK, ControlKind::Button, L"cmdOK", -1, 4035, 1320, 1290, 345, L"확인", 0},
-    {kCmdSysInfo, ControlKind::Button, L"cmdSysInfo", -1, 4035, 1695, 1290, 345, L"시스템 정보", 1},
+    {kOkButton, ControlKind::Button, L"cmdOK", -1, 4035, 1320, 1290, 345, L"확인", 0},
+    {kSysInfoButton, ControlKind::Button, L"cmdSysInfo", -1, 4035, 1695, 1290, 345, L"시스템 정보", 1},
 }};
 
 // An etched separator across the dialog; both lines run past the right edge.
@@ -37,7 +37,7 @@ const std::array<platform::LineSpec, 2> kAboutLines{{
     {L"Line1(0)", 105, 1230, 5654, 1230, 0x00FFFFFF, 2},  // white
 }};
 
-const platform::DialogSpec kAboutSpec{L"S/W 정보", 5385, 2220, kAboutControls, kAboutLines, kCmdOK, kCmdOK};
+const platform::DialogSpec kAboutSpec{L"S/W 정보", 5385, 2220, kAboutControls, kAboutLines, kOkButton, kOkButton};
 
 bool GetKeyValue(platform::MachineRegistry& registry, std::wstring_view key_path, std::wstring_view value_name,
                  std::wstring& text_out) {
@@ -96,8 +96,8 @@ std::unique_ptr<AboutDialog> AboutDialog::Make(cross::Cross& cross, platform::Ma
 }
 
 void AboutDialog::OnControlClick(int control) {
-  if (control == kCmdOK) window_->Close();
-  if (control == kCmdSysInfo) StartSysInfo(registry_, processes_, cross_.platform().messages(), window_.get());
+  if (control == kOkButton) window_->Close();
+  if (control == kSysInfoButton) StartSysInfo(registry_, processes_, cross_.platform().messages(), window_.get());
 }
 
 }  // namespace rc::dialogs

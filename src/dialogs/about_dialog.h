@@ -16,21 +16,22 @@
 
 namespace rc::dialogs {
 
+// Control ids of frmAbout, with the controls' own names.
 enum AboutControl : int {
-  kImage1,
-  kLblTitle,
-  kAboutLabel1,
-  kLblVersion,
-  kAboutLabel2,
-  kLblDescription,
-  kAboutLabel3,
-  kAboutLabel4,
-  kAboutLabel8,
-  kLblDisclaimer,
-  kAboutLabel6,
-  kAboutLabel5,
-  kCmdOK,
-  kCmdSysInfo,
+  kLogo,                // Image1
+  kTitleCaption,        // lblTitle
+  kTitleText,           // Label1
+  kVersionCaption,      // lblVersion
+  kVersionText,         // Label2
+  kDescriptionCaption,  // lblDescription
+  kDescriptionText,     // Label3
+  kDescriptionText2,    // Label4
+  kWarningCaption,      // Label8
+  kDisclaimerText,      // lblDisclaimer
+  kDisclaimerText2,     // Label6
+  kCreditText,          // Label5
+  kOkButton,            // cmdOK
+  kSysInfoButton,       // cmdSysInfo
   kAboutControlCount,
 };
 

@@ -26,7 +26,7 @@ constexpr std::wstring_view kClick = L"클릭";
 
 // One swatch of the miniature cross, in Frame2.
 constexpr ControlSpec Swatch(int n, float left, float top, std::wstring_view tooltip, std::wstring_view name) {
-  return {Picture2(n), ControlKind::Swatch, name, kFrame2, left, top, 120, 120, L"", -1, tooltip};
+  return {PartSwatch(n), ControlKind::Swatch, name, kPartsFrame, left, top, 120, 120, L"", -1, tooltip};
 }
 
 }  // namespace
@@ -34,24 +34,24 @@ constexpr ControlSpec Swatch(int n, float left, float top, std::wstring_view too
 // Positions in twips; frames in the client area, the rest in their frame.
 const std::array<ControlSpec, kPropertiesControlCount> kPropertiesControls{{
     // id, kind, name, parent, left, top, width, height, text, tab order, tooltip, font
-    {kFrame1, ControlKind::Frame, L"Frame1", -1, 60, 90, 2055, 705, L"색상"},
-    {kPicture1, ControlKind::ColourBox, L"Picture1", kFrame1, 390, 270, 315, 285, L""},
-    {kCombo1, ControlKind::DropDownList, L"Combo1", kFrame1, 870, 270, 885, 300, L"", 0, {}, {},
+    {kColourFrame, ControlKind::Frame, L"Frame1", -1, 60, 90, 2055, 705, L"색상"},
+    {kColourPreview, ControlKind::ColourBox, L"Picture1", kColourFrame, 390, 270, 315, 285, L""},
+    {kColourList, ControlKind::DropDownList, L"Combo1", kColourFrame, 870, 270, 885, 300, L"", 0, {}, {},
      platform::kWindowTextColour, kColourEntries},
-    {kFrame2, ControlKind::Frame, L"Frame2", -1, 2220, 90, 2385, 1875, L"십자선", -1, L"클릭: 보이기, 사라지기"},
-    {kFrame3, ControlKind::Frame, L"Frame3", -1, 60, 870, 2055, 1095, L"크기"},
-    {Label3(0), ControlKind::Label, L"Label3(0)", kFrame3, 180, 300, 435, 165, L"길이", -1, {}, kSizeLabelFont},
-    {Label3(1), ControlKind::Label, L"Label3(1)", kFrame3, 180, 570, 435, 195, L"간격", -1, {}, kSizeLabelFont},
-    {Label3(2), ControlKind::Label, L"Label3(2)", kFrame3, 180, 810, 435, 195, L"두께", -1, {}, kSizeLabelFont},
-    {HScroll1(0), ControlKind::ScrollBar, L"HScroll1(0)", kFrame3, 600, 270, 1095, 165, L"", 1, {}, {},
+    {kPartsFrame, ControlKind::Frame, L"Frame2", -1, 2220, 90, 2385, 1875, L"십자선", -1, L"클릭: 보이기, 사라지기"},
+    {kSizeFrame, ControlKind::Frame, L"Frame3", -1, 60, 870, 2055, 1095, L"크기"},
+    {SizeCaption(0), ControlKind::Label, L"Label3(0)", kSizeFrame, 180, 300, 435, 165, L"길이", -1, {}, kSizeLabelFont},
+    {SizeCaption(1), ControlKind::Label, L"Label3(1)", kSizeFrame, 180, 570, 435, 195, L"간격", -1, {}, kSizeLabelFont},
+    {SizeCaption(2), ControlKind::Label, L"Label3(2)", kSizeFrame, 180, 810, 435, 195, L"두께", -1, {}, kSizeLabelFont},
+    {SizeBar(0), ControlKind::ScrollBar, L"HScroll1(0)", kSizeFrame, 600, 270, 1095, 165, L"", 1, {}, {},
      platform::kWindowTextColour, {}, 1, 10, 5},
-    {HScroll1(1), ControlKind::ScrollBar, L"HScroll1(1)", kFrame3, 600, 540, 1095, 165, L"", 2, {}, {},
+    {SizeBar(1), ControlKind::ScrollBar, L"HScroll1(1)", kSizeFrame, 600, 540, 1095, 165, L"", 2, {}, {},
      platform::kWindowTextColour, {}, 1, 10, 5},
-    {HScroll1(2), ControlKind::ScrollBar, L"HScroll1(2)", kFrame3, 600, 810, 1095, 165, L"", 3, {}, {},
+    {SizeBar(2), ControlKind::ScrollBar, L"HScroll1(2)", kSizeFrame, 600, 810, 1095, 165, L"", 3, {}, {},
      platform::kWindowTextColour, {}, 1, 10, 5},
-    {Label4(0), ControlKind::Label, L"Label4(0)", kFrame3, 1740, 270, 375, 255, L"5"},
-    {Label4(1), ControlKind::Label, L"Label4(1)", kFrame3, 1740, 540, 375, 255, L"5"},
-    {Label4(2), ControlKind::Label, L"Label4(2)", kFrame3, 1740, 810, 375, 255, L"5"},
+    {SizeValue(0), ControlKind::Label, L"Label4(0)", kSizeFrame, 1740, 270, 375, 255, L"5"},
+    {SizeValue(1), ControlKind::Label, L"Label4(1)", kSizeFrame, 1740, 540, 375, 255, L"5"},
+    {SizeValue(2), ControlKind::Label, L"Label4(2)", kSizeFrame, 1740, 810, 375, 255, L"5"},
     // The miniature cross: a column at left 1140 and a row at top 900, 150 apart.
     Swatch(0, 1140, 900, L"중심점", L"Picture2(0)"),  // centre
     Swatch(1, 1140, 300, kClickOrMore, L"Picture2(1)"),  // above, outermost
@@ -85,7 +85,7 @@ std::unique_ptr<PropertiesDialog> PropertiesDialog::Make(cross::Cross& cross) {
   return dialog;
 }
 
-std::uint32_t PropertiesDialog::CrossColour() const { return cross::CrossColorValue(cross_.store().values().CrossColor); }
+std::uint32_t PropertiesDialog::CrossColour() const { return cross::CrossColourValue(cross_.store().values().CrossColor); }
 
 void PropertiesDialog::Load() {
   platform::Dialog& w = *window_;
@@ -100,7 +100,7 @@ void PropertiesDialog::Load() {
   // The colour list selects the entry whose value text equals CrossColor exactly. A text that is not
   // a colour at all is shown as the cross shows it, red "255".
   const std::wstring shown = settings::TextToInteger(s.CrossColor, 0, 0x00FFFFFF) ? s.CrossColor
-                                                                                   : std::to_wstring(cross::kFallbackColor);
+                                                                                   : std::to_wstring(cross::kFallbackColour);
   int selection = -1;
   for (std::size_t i = 0; i < kColourChoices.size(); ++i) {
     if (shown == std::to_wstring(kColourChoices[i].value)) {
@@ -108,13 +108,13 @@ void PropertiesDialog::Load() {
       break;
     }
   }
-  w.SetSelection(kCombo1, selection);
+  w.SetSelection(kColourList, selection);
 
   // The colour swatch, and each part's swatch in the colour or, when hidden, the face colour.
   const std::uint32_t colour = CrossColour();
-  w.SetFillColour(kPicture1, colour);
+  w.SetFillColour(kColourPreview, colour);
   for (int n = 0; n < settings::kPartCount; ++n) {
-    w.SetFillColour(Picture2(n), s.PartVisible[static_cast<std::size_t>(n)] ? colour : w.ButtonFaceColour());
+    w.SetFillColour(PartSwatch(n), s.PartVisible[static_cast<std::size_t>(n)] ? colour : w.ButtonFaceColour());
   }
 
   // The size bars from the sizes; a position that differs from the bar's present one acts as a user move.
@@ -123,42 +123,42 @@ void PropertiesDialog::Load() {
   for (int k = 0; k < 3; ++k) {
     const double quotient = static_cast<double>(sizes[static_cast<std::size_t>(k)]) / kScrollSteps[static_cast<std::size_t>(k)];
     const int position = static_cast<int>(std::clamp(RoundHalfEven(quotient), 1.0, 10.0));
-    const int before = w.ScrollPosition(HScroll1(k));
-    w.SetScrollPosition(HScroll1(k), position);
+    const int before = w.ScrollPosition(SizeBar(k));
+    w.SetScrollPosition(SizeBar(k), position);
     if (position != before) ScrollChange(k, position);
   }
 
   // Each bar's read-out shows its position.
-  for (int k = 0; k < 3; ++k) w.SetText(Label4(k), std::to_wstring(w.ScrollPosition(HScroll1(k))));
+  for (int k = 0; k < 3; ++k) w.SetText(SizeValue(k), std::to_wstring(w.ScrollPosition(SizeBar(k))));
 }
 
 void PropertiesDialog::OnSelectionChange(int control) {
-  if (control == kCombo1) ColourChosen();
+  if (control == kColourList) ColourChosen();
 }
 
 void PropertiesDialog::ColourChosen() {
   platform::Dialog& w = *window_;
   settings::ProgramSettings& s = cross_.store().values();
-  const int index = w.Selection(kCombo1);
+  const int index = w.Selection(kColourList);
   if (index >= 0 && index < static_cast<int>(kColourChoices.size())) {
     const ColourChoice& choice = kColourChoices[static_cast<std::size_t>(index)];
-    w.SetFillColour(kPicture1, choice.value);
+    w.SetFillColour(kColourPreview, choice.value);
     s.CrossColor = std::to_wstring(choice.value);
   }
   const std::uint32_t colour = CrossColour();
   for (int n = 0; n < settings::kPartCount; ++n) {
-    if (s.PartVisible[static_cast<std::size_t>(n)]) w.SetFillColour(Picture2(n), colour);
+    if (s.PartVisible[static_cast<std::size_t>(n)]) w.SetFillColour(PartSwatch(n), colour);
   }
   AllColorPaint();  // no layout: what is shown or hidden stays so
 }
 
 void PropertiesDialog::AllColorPaint() {
-  const std::uint32_t colour = window_->FillColour(kPicture1);
-  for (int part : cross::kWindowOrder) cross_.Part(part).SetBackColor(colour);
+  const std::uint32_t colour = window_->FillColour(kColourPreview);
+  for (int part : cross::kWindowOrder) cross_.Part(part).SetBackColour(colour);
 }
 
 void PropertiesDialog::OnScrollChange(int control, int position) {
-  if (control >= HScroll1(0) && control <= HScroll1(2)) ScrollChange(control - kHScroll1, position);
+  if (control >= SizeBar(0) && control <= SizeBar(2)) ScrollChange(control - kSizeBar, position);
 }
 
 void PropertiesDialog::ScrollChange(int k, int position) {
@@ -167,23 +167,23 @@ void PropertiesDialog::ScrollChange(int k, int position) {
   if (k == 0) s.Length = size;
   if (k == 1) s.Gap = size;
   if (k == 2) s.Thickness = size;
-  window_->SetText(Label4(k), std::to_wstring(position));
+  window_->SetText(SizeValue(k), std::to_wstring(position));
   cross::CrossLayout(cross_);
 }
 
 void PropertiesDialog::OnControlClick(int control) {
-  if (control >= Picture2(0) && control <= Picture2(18)) SwatchClick(control - kPicture2);
+  if (control >= PartSwatch(0) && control <= PartSwatch(18)) SwatchClick(control - kPartSwatch);
 }
 
 void PropertiesDialog::SwatchClick(int n) {
   platform::Dialog& w = *window_;
   if (n != 0) {
     // The swatch's own colour says whether its part is shown, not PartVisible.
-    if (w.FillColour(Picture2(n)) == w.ButtonFaceColour()) {
-      w.SetFillColour(Picture2(n), CrossColour());
+    if (w.FillColour(PartSwatch(n)) == w.ButtonFaceColour()) {
+      w.SetFillColour(PartSwatch(n), CrossColour());
       cross_.store().SavePartVisible(n, true, window_.get());
     } else {
-      w.SetFillColour(Picture2(n), w.ButtonFaceColour());
+      w.SetFillColour(PartSwatch(n), w.ButtonFaceColour());
       cross_.store().SavePartVisible(n, false, window_.get());
     }
   }

@@ -15,23 +15,24 @@
 
 namespace rc::dialogs {
 
-// Control ids of Frm_속성; control arrays are consecutive.
+// Control ids of Frm_속성, with the controls' own names; control arrays are
+// consecutive. Sizes are k = 0 length, 1 gap, 2 thickness; parts n = 0..18.
 enum PropertiesControl : int {
-  kFrame1,
-  kPicture1,
-  kCombo1,
-  kFrame2,
-  kFrame3,
-  kLabel3,                 // Label3(0..2)
-  kHScroll1 = kLabel3 + 3,  // HScroll1(0..2)
-  kLabel4 = kHScroll1 + 3,  // Label4(0..2)
-  kPicture2 = kLabel4 + 3,  // Picture2(0..18)
-  kPropertiesControlCount = kPicture2 + 19,
+  kColourFrame,                  // Frame1
+  kColourPreview,                // Picture1
+  kColourList,                   // Combo1
+  kPartsFrame,                   // Frame2
+  kSizeFrame,                    // Frame3
+  kSizeCaption,                  // Label3(0..2)
+  kSizeBar = kSizeCaption + 3,   // HScroll1(0..2)
+  kSizeValue = kSizeBar + 3,     // Label4(0..2)
+  kPartSwatch = kSizeValue + 3,  // Picture2(0..18)
+  kPropertiesControlCount = kPartSwatch + 19,
 };
-constexpr int Label3(int k) { return kLabel3 + k; }
-constexpr int HScroll1(int k) { return kHScroll1 + k; }
-constexpr int Label4(int k) { return kLabel4 + k; }
-constexpr int Picture2(int n) { return kPicture2 + n; }
+constexpr int SizeCaption(int k) { return kSizeCaption + k; }
+constexpr int SizeBar(int k) { return kSizeBar + k; }
+constexpr int SizeValue(int k) { return kSizeValue + k; }
+constexpr int PartSwatch(int n) { return kPartSwatch + n; }
 
 struct ColourChoice {
   std::wstring_view entry;

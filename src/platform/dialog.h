@@ -79,9 +79,9 @@ constexpr bool TakesFocus(ControlKind kind) {
 
 // The controls that Tab visits, in the order it visits them: those that take
 // the focus and have a tab order, by that order (ties in table order).
-inline std::vector<int> TabStops(const DialogSpec& form) {
+inline std::vector<int> TabStops(const DialogSpec& spec) {
   std::vector<const ControlSpec*> stops;
-  for (const ControlSpec& c : form.controls) {
+  for (const ControlSpec& c : spec.controls) {
     if (TakesFocus(c.kind) && c.tab_order >= 0) stops.push_back(&c);
   }
   std::stable_sort(stops.begin(), stops.end(),

@@ -25,6 +25,15 @@ class WindowEvents {
   ~WindowEvents() = default;
 };
 
+// Stores `value` in `field`; true when that changed it. The property setters
+// of every window act only on a change.
+template <typename T>
+constexpr bool Update(T& field, T value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
 class Window {
  public:
   virtual ~Window() = default;
@@ -39,8 +48,8 @@ class Window {
   virtual void SetHeight(float twips) = 0;
 
   // 0x00BBGGRR
-  virtual std::uint32_t BackColor() const = 0;
-  virtual void SetBackColor(std::uint32_t bgr) = 0;
+  virtual std::uint32_t BackColour() const = 0;
+  virtual void SetBackColour(std::uint32_t bgr) = 0;
 
   virtual bool Visible() const = 0;
   virtual void SetVisible(bool visible) = 0;

@@ -15,7 +15,15 @@
 
 namespace rc::reader {
 
-enum CorrectionControl : int { kLabel1, kTxtRadian, kTxtDist, kBtnChange, kCmdSave, kCorrectionControlCount };
+// Control ids of frmRevision, with the controls' own names.
+enum CorrectionControl : int {
+  kAngleCaption,  // Label1
+  kAngleBox,      // txtRadian: the correction angle, in degrees
+  kRatioBox,      // txtDist: the length ratio
+  kModeButton,    // btnChange: shows the mode; a click switches it
+  kSaveButton,    // cmdSave
+  kCorrectionControlCount,
+};
 
 extern const std::array<platform::ControlSpec, kCorrectionControlCount> kCorrectionControls;
 extern const platform::DialogSpec kCorrectionSpec;

@@ -15,10 +15,10 @@ using e2e::kDisplayApp;
 enum Item { kColor = 3, kRevision = 4, kSWinfo = 5 };
 
 // Window ids of the controls: 1000 + the control's number in its dialog's table.
-constexpr int kCombo1 = 1002, kHScrollLength = 1008, kLabel4Length = 1011, kSwatch7 = 1021;
-constexpr int kTxtRadian = 1001, kCmdSave = 1004;
-constexpr int kCmdOK = 1012, kCmdSysInfo = 1013;
-constexpr int kTxtDist = 1002, kBtnChange = 1003;
+constexpr int kColourList = 1002, kHScrollLength = 1008, kLabel4Length = 1011, kSwatch7 = 1021;
+constexpr int kAngleBox = 1001, kSaveButton = 1004;
+constexpr int kOkButton = 1012, kSysInfoButton = 1013;
+constexpr int kRatioBox = 1002, kModeButton = 1003;
 constexpr int kHScrollGap = 1009, kHScrollThickness = 1010;
 
 constexpr COLORREF kBrown = RGB(128, 64, 0);
@@ -150,9 +150,9 @@ TEST_F(DialogsTest, TabAndShiftTabCycleOverTheFocusableControlsOfEachDialog) {
     const char* close;
     const char* screenshot;  // with the focus back on the second stop
   } dialogs[] = {
-      {kColor, L"속성", {kCombo1, kHScrollLength, kHScrollGap, kHScrollThickness}, "alt+F4", "dialog-tab-properties"},
-      {kRevision, L"기계보정", {kTxtRadian, kCmdSave, kBtnChange, kTxtDist}, "alt+F4", "dialog-tab-correction"},
-      {kSWinfo, L"S/W 정보", {kCmdOK, kCmdSysInfo}, "Escape", "dialog-tab-about"},
+      {kColor, L"속성", {kColourList, kHScrollLength, kHScrollGap, kHScrollThickness}, "alt+F4", "dialog-tab-properties"},
+      {kRevision, L"기계보정", {kAngleBox, kSaveButton, kModeButton, kRatioBox}, "alt+F4", "dialog-tab-correction"},
+      {kSWinfo, L"S/W 정보", {kOkButton, kSysInfoButton}, "Escape", "dialog-tab-about"},
   };
   for (const auto& d : dialogs) {
     SCOPED_TRACE(e2e::Utf8(d.caption));
@@ -194,7 +194,7 @@ TEST_F(DialogsTest, BrownFromTheListPaintsEveryWindowOfTheCross) {
   EXPECT_FALSE(e2e::QueryWindow(dialog).topmost);
   EXPECT_TRUE(e2e::Screenshot("dialog-properties"));
 
-  HWND combo = GetDlgItem(dialog, kCombo1);
+  HWND combo = GetDlgItem(dialog, kColourList);
   ASSERT_NE(combo, nullptr);
   POINT at = Centre(combo);
   ASSERT_TRUE(e2e::Click(at.x, at.y));
@@ -286,14 +286,14 @@ TEST_F(DialogsTest, SavingTwelveAbcStoresTwelveWithItsSignPosition) {
   ASSERT_NE(dialog, nullptr);
   EXPECT_FALSE(e2e::QueryWindow(dialog).topmost);
   EXPECT_TRUE(e2e::Screenshot("dialog-correction"));
-  HWND angle = GetDlgItem(dialog, kTxtRadian);
+  HWND angle = GetDlgItem(dialog, kAngleBox);
   POINT at = Centre(angle);
   ASSERT_TRUE(e2e::Click(at.x, at.y));
   ASSERT_TRUE(e2e::Key("End"));
   ASSERT_TRUE(e2e::Xdotool({"key", "--delay", "40", "BackSpace", "BackSpace", "BackSpace"}));
   ASSERT_TRUE(e2e::Type(L"12abc"));
   EXPECT_TRUE(e2e::WaitUntil([&] { return TextOf(angle) == L"12abc"; }, 3000));
-  at = Centre(GetDlgItem(dialog, kCmdSave));
+  at = Centre(GetDlgItem(dialog, kSaveButton));
   ASSERT_TRUE(e2e::Click(at.x, at.y));
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(kCorrectionApp, L"각도", L"각도") == std::wstring(L" 12"); },
                              3000));
@@ -320,7 +320,7 @@ TEST_F(DialogsTest, SystemInformationStartsTheStoredToolOrSaysItIsUnavailable) {
   ASSERT_NE(dialog, nullptr);
   EXPECT_FALSE(e2e::QueryWindow(dialog).topmost);
   EXPECT_TRUE(e2e::Screenshot("dialog-about"));
-  POINT at = Centre(GetDlgItem(dialog, kCmdSysInfo));
+  POINT at = Centre(GetDlgItem(dialog, kSysInfoButton));
   ASSERT_TRUE(e2e::Click(at.x, at.y));
   EXPECT_TRUE(e2e::WaitUntil([&] { return GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000))
       << "the tool was not started";

@@ -89,10 +89,10 @@ TEST(CrossGeometry, WithoutAGapEveryArmIsOneSolidLineFromTheCentreSquare) {
 TEST(CrossGeometry, ColourText) {
   const std::pair<const wchar_t*, std::uint32_t> cases[] = {
       {L"255", 255},          {L"16711680", 0xFF0000}, {L"0", 0},           {L" 65280 ", 0x00FF00},
-      {L"16777215", 0xFFFFFF}, {L"16777216", kFallbackColor}, {L"-1", kFallbackColor},
-      {L"", kFallbackColor},  {L"red", kFallbackColor}, {L"12abc", kFallbackColor},
+      {L"16777215", 0xFFFFFF}, {L"16777216", kFallbackColour}, {L"-1", kFallbackColour},
+      {L"", kFallbackColour},  {L"red", kFallbackColour}, {L"12abc", kFallbackColour},
   };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(CrossColorValue(text), expected) << ToUtf8(text);
+  for (const auto& [text, expected] : cases) EXPECT_EQ(CrossColourValue(text), expected) << ToUtf8(text);
 }
 
 // ---------------------------------------------------------------- windows
@@ -165,7 +165,7 @@ TEST_F(CrossTest, FirstLayoutSizesColoursAndShowsEveryPart) {
     SCOPED_TRACE(n);
     const BarRect r = PlaceBar(n, {350, 50, 350}, 14400, 7200);
     EXPECT_EQ((BarRect{Bar(n).Left(), Bar(n).Top(), Bar(n).Width(), Bar(n).Height()}), r);
-    EXPECT_EQ(Bar(n).BackColor(), 255u);
+    EXPECT_EQ(Bar(n).BackColour(), 255u);
     EXPECT_TRUE(Bar(n).Visible());
     EXPECT_TRUE(Bar(n).plain());
     EXPECT_EQ(Bar(n).caption(), L"");
@@ -197,7 +197,7 @@ TEST_F(CrossTest, HiddenPartsAreStillPlacedAndColoured) {
   Create();
   for (int n = 1; n <= 18; ++n) {
     EXPECT_FALSE(Bar(n).Visible()) << n;
-    EXPECT_EQ(Bar(n).BackColor(), 255u) << n;
+    EXPECT_EQ(Bar(n).BackColour(), 255u) << n;
     EXPECT_EQ(Bar(n).Width() * Bar(n).Height(), 350 * 50) << n;
   }
   EXPECT_TRUE(Handle().Visible());

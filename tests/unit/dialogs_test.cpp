@@ -26,7 +26,7 @@ constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 // never gets it, whatever its row says (the correction dialog's Label1 has 1).
 TEST(DialogTables, TabRunsOverFocusableControlsInTabOrder) {
   const struct {
-    const platform::DialogSpec* form;
+    const platform::DialogSpec* spec;
     std::vector<std::wstring_view> stops;
   } cases[] = {
       {&reader::kCorrectionSpec, {L"txtRadian", L"cmdSave", L"btnChange", L"txtDist"}},
@@ -34,10 +34,10 @@ TEST(DialogTables, TabRunsOverFocusableControlsInTabOrder) {
       {&kAboutSpec, {L"cmdOK", L"cmdSysInfo"}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(ToUtf8(c.form->caption));
+    SCOPED_TRACE(ToUtf8(c.spec->caption));
     std::vector<std::wstring_view> names;
-    for (int id : platform::TabStops(*c.form)) {
-      for (const platform::ControlSpec& control : c.form->controls)
+    for (int id : platform::TabStops(*c.spec)) {
+      for (const platform::ControlSpec& control : c.spec->controls)
         if (control.id == id) names.push_back(control.name);
     }
     EXPECT_EQ(names, c.stops);
@@ -71,12 +71,12 @@ TEST(PropertiesDialog, LoadOnFirstRunDefaultsShowsThemAndChangesNothing) {
   auto dialog = PropertiesDialog::Make(p.cross);
   ASSERT_NE(dialog, nullptr);
   FakeDialog& w = p.Dialog("속성");
-  EXPECT_EQ(w.Selection(kCombo1), 0);  // 빨강
-  EXPECT_EQ(w.FillColour(kPicture1), 255u);
-  for (int n = 0; n <= 18; ++n) EXPECT_EQ(w.FillColour(Picture2(n)), 255u) << n;
+  EXPECT_EQ(w.Selection(kColourList), 0);  // 빨강
+  EXPECT_EQ(w.FillColour(kColourPreview), 255u);
+  for (int n = 0; n <= 18; ++n) EXPECT_EQ(w.FillColour(PartSwatch(n)), 255u) << n;
   for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(w.ScrollPosition(HScroll1(k)), 5);
-    EXPECT_EQ(Utf8(w.Text(Label4(k))), "5");
+    EXPECT_EQ(w.ScrollPosition(SizeBar(k)), 5);
+    EXPECT_EQ(Utf8(w.Text(SizeValue(k))), "5");
   }
   EXPECT_EQ(p.values().Length, 350);
   EXPECT_EQ(p.values().Gap, 350);
@@ -109,10 +109,10 @@ TEST(PropertiesDialog, ListSelectionIsByExactText) {
     p.values().PartVisible[3] = false;
     auto dialog = PropertiesDialog::Make(p.cross);
     FakeDialog& w = p.Dialog("속성");
-    EXPECT_EQ(w.Selection(kCombo1), c.selection);
-    EXPECT_EQ(w.FillColour(kPicture1), c.shown);
-    EXPECT_EQ(w.FillColour(Picture2(2)), c.shown);
-    EXPECT_EQ(w.FillColour(Picture2(3)), kButtonFace);
+    EXPECT_EQ(w.Selection(kColourList), c.selection);
+    EXPECT_EQ(w.FillColour(kColourPreview), c.shown);
+    EXPECT_EQ(w.FillColour(PartSwatch(2)), c.shown);
+    EXPECT_EQ(w.FillColour(PartSwatch(3)), kButtonFace);
     EXPECT_EQ(Utf8(p.values().CrossColor), c.stored) << "the load changes no colour";
   }
 }
@@ -140,8 +140,8 @@ TEST(PropertiesDialog, LoadRoundsScrollPositionsHalvesToEvenAndClamps) {
     *sizes[c.k] = c.stored;
     auto dialog = PropertiesDialog::Make(p.cross);
     FakeDialog& w = p.Dialog("속성");
-    EXPECT_EQ(w.ScrollPosition(HScroll1(c.k)), c.position);
-    EXPECT_EQ(Utf8(w.Text(Label4(c.k))), std::to_string(c.position));
+    EXPECT_EQ(w.ScrollPosition(SizeBar(c.k)), c.position);
+    EXPECT_EQ(Utf8(w.Text(SizeValue(c.k))), std::to_string(c.position));
     EXPECT_EQ(*sizes[c.k], c.after);
     EXPECT_EQ(p.platform.log.With("Form").empty(), c.position == 5) << "the layout runs only on a change";
   }
@@ -164,17 +164,17 @@ TEST(PropertiesDialog, BrownPaintsEveryWindowIncludingHiddenBarsAndStoresNothing
   auto dialog = PropertiesDialog::Make(p.cross);
   FakeDialog& w = p.Dialog("속성");
   p.platform.log.Clear();
-  w.PickByUser(kCombo1, 3);  // 갈색
+  w.PickByUser(kColourList, 3);  // 갈색
   EXPECT_EQ(Utf8(p.values().CrossColor), "16512");
-  EXPECT_EQ(w.FillColour(kPicture1), 16512u);
-  EXPECT_EQ(w.FillColour(Picture2(7)), kButtonFace);
+  EXPECT_EQ(w.FillColour(kColourPreview), 16512u);
+  EXPECT_EQ(w.FillColour(PartSwatch(7)), kButtonFace);
   for (int n = 0; n <= 18; ++n) {
     if (n != 7) {
-      EXPECT_EQ(w.FillColour(Picture2(n)), 16512u) << n;
+      EXPECT_EQ(w.FillColour(PartSwatch(n)), 16512u) << n;
     }
   }
-  for (int n = 1; n <= 18; ++n) EXPECT_EQ(p.Form(n).BackColor(), 16512u) << n;
-  EXPECT_EQ(p.cross.handle().window().BackColor(), 16512u);
+  for (int n = 1; n <= 18; ++n) EXPECT_EQ(p.Form(n).BackColour(), 16512u) << n;
+  EXPECT_EQ(p.cross.handle().window().BackColour(), 16512u);
   EXPECT_FALSE(p.Form(7).Visible());
   EXPECT_TRUE(p.platform.log.With("save ").empty());
   // AllColorPaint's order: Form1..Form8, the handle, Form9..Form18; colour only.
@@ -194,13 +194,13 @@ TEST(PropertiesDialog, SwatchSevenTogglesItsPartAndStoresIt) {
   Program p;
   auto dialog = PropertiesDialog::Make(p.cross);
   FakeDialog& w = p.Dialog("속성");
-  w.ClickByUser(Picture2(7));
-  EXPECT_EQ(w.FillColour(Picture2(7)), kButtonFace);
+  w.ClickByUser(PartSwatch(7));
+  EXPECT_EQ(w.FillColour(PartSwatch(7)), kButtonFace);
   EXPECT_EQ(p.platform.fake_settings().Value("Dizodudoz/폼/7"), "0");
   EXPECT_FALSE(p.values().PartVisible[7]);
   EXPECT_FALSE(p.Form(7).Visible());
-  w.ClickByUser(Picture2(7));
-  EXPECT_EQ(w.FillColour(Picture2(7)), 255u);
+  w.ClickByUser(PartSwatch(7));
+  EXPECT_EQ(w.FillColour(PartSwatch(7)), 255u);
   EXPECT_EQ(p.platform.fake_settings().Value("Dizodudoz/폼/7"), "1");
   EXPECT_TRUE(p.values().PartVisible[7]);
   EXPECT_TRUE(p.Form(7).Visible());
@@ -212,9 +212,9 @@ TEST(PropertiesDialog, CentreSwatchNeverTogglesButReadsBackAndLaysOut) {
   FakeDialog& w = p.Dialog("속성");
   p.platform.fake_settings().Put("Dizodudoz/폼/4", "0");  // changed elsewhere in the store
   p.platform.log.Clear();
-  w.ClickByUser(Picture2(0));
+  w.ClickByUser(PartSwatch(0));
   EXPECT_TRUE(p.platform.log.With("save ").empty());
-  EXPECT_EQ(w.FillColour(Picture2(0)), 255u);
+  EXPECT_EQ(w.FillColour(PartSwatch(0)), 255u);
   EXPECT_TRUE(p.values().PartVisible[0]);
   EXPECT_FALSE(p.values().PartVisible[4]) << "flags 1 to 18 are read back";
   EXPECT_FALSE(p.Form(4).Visible()) << "and the cross laid out again";
@@ -225,12 +225,12 @@ TEST(PropertiesDialog, ScrollEndsSetTheSizesAndGrowTheCross) {
   auto dialog = PropertiesDialog::Make(p.cross);
   FakeDialog& w = p.Dialog("속성");
   const float form1_top = p.Form(1).Top();
-  w.ScrollByUser(HScroll1(0), 10);
+  w.ScrollByUser(SizeBar(0), 10);
   EXPECT_EQ(p.values().Length, 700);
-  EXPECT_EQ(Utf8(w.Text(Label4(0))), "10");
+  EXPECT_EQ(Utf8(w.Text(SizeValue(0))), "10");
   EXPECT_EQ(p.Form(1).Height(), 700);
   EXPECT_LT(p.Form(1).Top(), form1_top);
-  w.ScrollByUser(HScroll1(2), 1);
+  w.ScrollByUser(SizeBar(2), 1);
   EXPECT_EQ(p.values().Thickness, 10);
   EXPECT_EQ(p.cross.handle().window().Width(), 10);
   EXPECT_TRUE(p.platform.log.With("save ").empty());
@@ -241,17 +241,17 @@ TEST(PropertiesDialog, RepeatedCommandBringsTheOpenOneToFrontAndAClosedOneIsBuil
   shell::DialogHost host([&] { return PropertiesDialog::Make(p.cross); });
   host.Show();
   FakeDialog* first = &p.Dialog("속성");
-  first->ClickByUser(Picture2(7));
+  first->ClickByUser(PartSwatch(7));
   host.Show();
   EXPECT_EQ(p.platform.log.With("dialog.create").size(), 1u);
   EXPECT_EQ(&p.Dialog("속성"), first);
-  EXPECT_EQ(first->FillColour(Picture2(7)), kButtonFace) << "not loaded again";
+  EXPECT_EQ(first->FillColour(PartSwatch(7)), kButtonFace) << "not loaded again";
   EXPECT_EQ(p.platform.log.With("속성.activate").size(), 2u);
   first->CloseByUser();
   p.values().Length = 700;
   host.Show();
   EXPECT_EQ(p.platform.log.With("dialog.create").size(), 2u);
-  EXPECT_EQ(p.Dialog("속성").ScrollPosition(HScroll1(0)), 10) << "loaded from the current settings";
+  EXPECT_EQ(p.Dialog("속성").ScrollPosition(SizeBar(0)), 10) << "loaded from the current settings";
 }
 
 // ---------------------------------------------------------------- frmRevision
@@ -267,10 +267,10 @@ TEST(CorrectionDialog, LoadShowsModeRatioAndAngle) {
   p.values().CorrectionAngle = -2.25;
   auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
   FakeDialog& w = p.Dialog("기계보정");
-  EXPECT_EQ(Utf8(w.Text(reader::kBtnChange)), "지적통합");
-  EXPECT_EQ(Utf8(w.Text(reader::kTxtDist)), "0,0");
+  EXPECT_EQ(Utf8(w.Text(reader::kModeButton)), "지적통합");
+  EXPECT_EQ(Utf8(w.Text(reader::kRatioBox)), "0,0");
   EXPECT_EQ(Utf8(p.values().LengthRatio), "0,0") << "in memory";
-  EXPECT_EQ(Utf8(w.Text(reader::kTxtRadian)), "-2.25");
+  EXPECT_EQ(Utf8(w.Text(reader::kAngleBox)), "-2.25");
   EXPECT_TRUE(p.platform.log.With("save ").empty()) << "and not stored";
 }
 
@@ -279,17 +279,17 @@ TEST(CorrectionDialog, SaveReadsTheAngleByTheReadingRuleAndStoresWithSignPositio
   p.values().ReaderMode = std::wstring(settings::kModeWintab);
   auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
   FakeDialog& w = p.Dialog("기계보정");
-  w.TypeByUser(reader::kTxtRadian, L"12abc");
-  w.TypeByUser(reader::kTxtDist, L"1.5");  // no comma: kept as typed
-  w.ClickByUser(reader::kCmdSave);
+  w.TypeByUser(reader::kAngleBox, L"12abc");
+  w.TypeByUser(reader::kRatioBox, L"1.5");  // no comma: kept as typed
+  w.ClickByUser(reader::kSaveButton);
   EXPECT_EQ(p.values().CorrectionAngle, 12);
-  EXPECT_EQ(Utf8(w.Text(reader::kTxtRadian)), "12");
+  EXPECT_EQ(Utf8(w.Text(reader::kAngleBox)), "12");
   EXPECT_EQ(p.platform.log.With("save "),
             (std::vector<std::string>{"save 기계보정/각도/각도= 12", "save 기계보정/모드/모드=Wintab 전환",
                                       "save 기계보정/길이비율/길이비율=1.5"}));
   EXPECT_TRUE(w.IsOpen()) << "the dialog stays open";
-  w.TypeByUser(reader::kTxtRadian, L"1,5");
-  w.ClickByUser(reader::kCmdSave);
+  w.TypeByUser(reader::kAngleBox, L"1,5");
+  w.ClickByUser(reader::kSaveButton);
   EXPECT_EQ(p.platform.fake_settings().Value("기계보정/각도/각도"), " 1");
 }
 
@@ -298,12 +298,12 @@ TEST(CorrectionDialog, ModeSwitchWithThePortAvailable) {
   ASSERT_TRUE(p.platform.serialPort().Open(L"COM2", p.link).ok());
   auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
   FakeDialog& w = p.Dialog("기계보정");
-  w.ClickByUser(reader::kBtnChange);
+  w.ClickByUser(reader::kModeButton);
   EXPECT_FALSE(p.platform.serialPort().IsOpen());
-  EXPECT_EQ(Utf8(w.Text(reader::kBtnChange)), "Wintab 전환");
-  w.ClickByUser(reader::kBtnChange);
+  EXPECT_EQ(Utf8(w.Text(reader::kModeButton)), "Wintab 전환");
+  w.ClickByUser(reader::kModeButton);
   EXPECT_TRUE(p.platform.serialPort().IsOpen());
-  EXPECT_EQ(Utf8(w.Text(reader::kBtnChange)), "지적통합");
+  EXPECT_EQ(Utf8(w.Text(reader::kModeButton)), "지적통합");
   EXPECT_TRUE(p.platform.fake_messages().shown.empty());
   EXPECT_EQ(Utf8(p.values().ReaderMode), "지적통합");
   EXPECT_TRUE(p.platform.log.With("save ").empty()) << "only a save changes the mode";
@@ -315,9 +315,9 @@ TEST(CorrectionDialog, ModeSwitchWithThePortUnavailableKeepsTheCaption) {
   p.platform.fake_serial().open_error = 2;
   auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
   FakeDialog& w = p.Dialog("기계보정");
-  w.ClickByUser(reader::kBtnChange);
+  w.ClickByUser(reader::kModeButton);
   EXPECT_EQ(p.platform.fake_messages().shown, std::vector<std::string>{"COM2 포트가 열려 있거나 닫혀있습니다."});
-  EXPECT_EQ(Utf8(w.Text(reader::kBtnChange)), "Wintab 전환");
+  EXPECT_EQ(Utf8(w.Text(reader::kModeButton)), "Wintab 전환");
   EXPECT_FALSE(p.platform.serialPort().IsOpen());
 }
 
@@ -325,7 +325,7 @@ TEST(CorrectionDialog, ClosingSavesNothing) {
   Program p;
   auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
   FakeDialog& w = p.Dialog("기계보정");
-  w.TypeByUser(reader::kTxtRadian, L"45");
+  w.TypeByUser(reader::kAngleBox, L"45");
   w.CloseByUser();
   EXPECT_EQ(p.values().CorrectionAngle, 0);
   EXPECT_TRUE(p.platform.log.With("save ").empty());
@@ -340,16 +340,16 @@ TEST(AboutDialog, MiddleOnForm5sTopLeftCornerAndOkCloses) {
   FakeDialog& w = p.Dialog("S/W 정보");
   EXPECT_EQ(w.Left(), p.Form(5).Left() - w.Width() / 2);
   EXPECT_EQ(w.Top(), p.Form(5).Top() - w.Height() / 2);
-  EXPECT_EQ(kAboutSpec.default_button, kCmdOK);  // Enter
-  EXPECT_EQ(kAboutSpec.cancel_button, kCmdOK);   // Esc
-  w.ClickByUser(kCmdOK);
+  EXPECT_EQ(kAboutSpec.default_button, kOkButton);  // Enter
+  EXPECT_EQ(kAboutSpec.cancel_button, kOkButton);   // Esc
+  w.ClickByUser(kOkButton);
   EXPECT_FALSE(dialog->IsOpen());
 }
 
 TEST(AboutDialog, FixedTextsCharacterForCharacter) {
-  EXPECT_EQ(Utf8(std::wstring(kAboutControls[kAboutLabel1].text)), "Reticor");
-  EXPECT_EQ(Utf8(std::wstring(kAboutControls[kAboutLabel2].text)), "3.0  The Origin Version");
-  EXPECT_EQ(Utf8(std::wstring(kAboutControls[kAboutLabel3].text)), "독취기(RDX4410)지원 ");
+  EXPECT_EQ(Utf8(std::wstring(kAboutControls[kTitleText].text)), "Reticor");
+  EXPECT_EQ(Utf8(std::wstring(kAboutControls[kVersionText].text)), "3.0  The Origin Version");
+  EXPECT_EQ(Utf8(std::wstring(kAboutControls[kDescriptionText].text)), "독취기(RDX4410)지원 ");
   for (std::size_t i = 0; i < kAboutControls.size(); ++i) EXPECT_EQ(kAboutControls[i].id, static_cast<int>(i));
   for (std::size_t i = 0; i < kPropertiesControls.size(); ++i) EXPECT_EQ(kPropertiesControls[i].id, static_cast<int>(i));
   for (std::size_t i = 0; i < reader::kCorrectionControls.size(); ++i) {
@@ -425,25 +425,25 @@ TEST(Dialogs, AMessageRaisedByADialogIsOwnedByIt) {
        [](Program& p) {
          p.platform.fake_settings().failing_paths = {"Dizodudoz/폼/7"};
          auto dialog = PropertiesDialog::Make(p.cross);
-         p.Dialog("속성").ClickByUser(Picture2(7));
+         p.Dialog("속성").ClickByUser(PartSwatch(7));
        }},
       {"저장 with the store not writable", "기계보정",
        [](Program& p) {
          p.platform.fake_settings().failing_paths = {"기계보정/모드/모드"};
          auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
-         p.Dialog("기계보정").ClickByUser(reader::kCmdSave);
+         p.Dialog("기계보정").ClickByUser(reader::kSaveButton);
        }},
       {"mode switch with the port unavailable", "기계보정",
        [](Program& p) {
          p.platform.fake_serial().open_error = 2;
          p.values().ReaderMode = std::wstring(settings::kModeWintab);
          auto dialog = CorrectionDialog::Make(p.platform, p.store, p.link);
-         p.Dialog("기계보정").ClickByUser(reader::kBtnChange);
+         p.Dialog("기계보정").ClickByUser(reader::kModeButton);
        }},
       {"시스템 정보 with no tool", "S/W 정보",
        [](Program& p) {
          auto dialog = AboutDialog::Make(p.cross, p.platform.machineRegistry(), p.platform.processes());
-         p.Dialog("S/W 정보").ClickByUser(kCmdSysInfo);
+         p.Dialog("S/W 정보").ClickByUser(kSysInfoButton);
        }},
   };
   for (const Case& c : cases) {

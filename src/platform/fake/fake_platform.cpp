@@ -43,44 +43,28 @@ void FakeWindow::Record(std::string_view property, std::string value) {
 }
 
 void FakeWindow::SetLeft(float twips) {
-  if (twips == left_) return;
-  left_ = twips;
-  Record("left", LogNumber(twips));
+  if (platform::Update(left_, twips)) Record("left", LogNumber(twips));
 }
 void FakeWindow::SetTop(float twips) {
-  if (twips == top_) return;
-  top_ = twips;
-  Record("top", LogNumber(twips));
+  if (platform::Update(top_, twips)) Record("top", LogNumber(twips));
 }
 void FakeWindow::SetWidth(float twips) {
-  if (twips == width_) return;
-  width_ = twips;
-  Record("width", LogNumber(twips));
+  if (platform::Update(width_, twips)) Record("width", LogNumber(twips));
 }
 void FakeWindow::SetHeight(float twips) {
-  if (twips == height_) return;
-  height_ = twips;
-  Record("height", LogNumber(twips));
+  if (platform::Update(height_, twips)) Record("height", LogNumber(twips));
 }
-void FakeWindow::SetBackColor(std::uint32_t bgr) {
-  if (bgr == back_color_) return;
-  back_color_ = bgr;
-  Record("color", std::to_string(bgr));
+void FakeWindow::SetBackColour(std::uint32_t bgr) {
+  if (platform::Update(back_colour_, bgr)) Record("color", std::to_string(bgr));
 }
 void FakeWindow::SetVisible(bool visible) {
-  if (visible == visible_) return;
-  visible_ = visible;
-  Record("visible", visible ? "1" : "0");
+  if (platform::Update(visible_, visible)) Record("visible", visible ? "1" : "0");
 }
 void FakeWindow::SetBorderNone() {
-  if (border_none_) return;
-  border_none_ = true;
-  Record("border", "none");
+  if (platform::Update(border_none_, true)) Record("border", "none");
 }
 void FakeWindow::SetAppearanceFlat() {
-  if (flat_) return;
-  flat_ = true;
-  Record("appearance", "flat");
+  if (platform::Update(flat_, true)) Record("appearance", "flat");
 }
 void FakeWindow::SetCaption(std::wstring_view caption) {
   if (caption == caption_) return;
@@ -216,13 +200,13 @@ void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
 
 // --- Dialogs -----------------------------------------------------------------
 
-FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogSpec& form, platform::DialogEvents& events)
+FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogSpec& spec, platform::DialogEvents& events)
     : owner_(owner),
       events_(events),
-      caption_(ToUtf8(form.caption)),
-      client_width_(form.client_width),
-      client_height_(form.client_height) {
-  InitControls(form);
+      caption_(ToUtf8(spec.caption)),
+      client_width_(spec.client_width),
+      client_height_(spec.client_height) {
+  InitControls(spec);
   owner_.dialogs_.push_back(this);
 }
 
@@ -267,12 +251,12 @@ std::unique_ptr<platform::ShellWindow> FakePlatform::MakeShellWindow(std::wstrin
   return Make(name, nullptr, &events);
 }
 
-std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogSpec& form,
+std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogSpec& spec,
                                                            platform::DialogEvents& events) {
-  std::string caption = ToUtf8(form.caption);
+  std::string caption = ToUtf8(spec.caption);
   log.Add("dialog.create " + caption);
   if (failing_dialogs.contains(caption)) return nullptr;
-  return std::make_unique<FakeDialog>(*this, form, events);
+  return std::make_unique<FakeDialog>(*this, spec, events);
 }
 
 FakeDialog* FakePlatform::FindDialog(const std::string& caption) const {

@@ -44,8 +44,8 @@ class FakeWindow final : public platform::ShellWindow {
   void SetTop(float twips) override;
   void SetWidth(float twips) override;
   void SetHeight(float twips) override;
-  std::uint32_t BackColor() const override { return back_color_; }
-  void SetBackColor(std::uint32_t bgr) override;
+  std::uint32_t BackColour() const override { return back_colour_; }
+  void SetBackColour(std::uint32_t bgr) override;
   bool Visible() const override { return visible_; }
   void SetVisible(bool visible) override;
   void SetBorderNone() override;
@@ -80,7 +80,7 @@ class FakeWindow final : public platform::ShellWindow {
   platform::ShellEvents* shell_events_;
   FakePlatform& owner_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-  std::uint32_t back_color_ = 0x00FFFFFF;
+  std::uint32_t back_colour_ = 0x00FFFFFF;
   bool visible_ = false;
   bool border_none_ = false, flat_ = false, topmost_ = false;
   std::wstring caption_;
@@ -224,7 +224,7 @@ class FakeProcesses final : public platform::Processes {
 // when shown, "dialog.close <caption>" when the user closes it.
 class FakeDialog final : public platform::Dialog {
  public:
-  FakeDialog(class FakePlatform& owner, const platform::DialogSpec& form, platform::DialogEvents& events);
+  FakeDialog(class FakePlatform& owner, const platform::DialogSpec& spec, platform::DialogEvents& events);
   ~FakeDialog() override;
   bool IsOpen() const override { return open_; }
   void ShowActivated() override;
@@ -272,7 +272,7 @@ class FakeDialog final : public platform::Dialog {
     int selection = -1, position = 0;
     std::uint32_t fill = 0x00FFFFFF;
   };
-  void InitControls(const platform::DialogSpec& form);
+  void InitControls(const platform::DialogSpec& spec);
   const Control* Find(int control) const;
   Control* Find(int control);
   void Record(const Control& control, const std::string& what);
@@ -296,7 +296,7 @@ class FakePlatform final : public platform::Platform {
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::ShellWindow> MakeShellWindow(std::wstring_view name,
                                                          platform::ShellEvents& events) override;
-  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& form,
+  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& spec,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override { ++batch_depth; ++batches; }
   void EndWindowBatch() override { --batch_depth; }

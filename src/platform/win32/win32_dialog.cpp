@@ -48,15 +48,15 @@ Win32Dialog::~Win32Dialog() {
   hwnd_.reset();
 }
 
-bool Win32Dialog::Create(const platform::DialogSpec& form) {
-  std::vector<WORD> words = MakeTemplate(form.caption);
+bool Win32Dialog::Create(const platform::DialogSpec& spec) {
+  std::vector<WORD> words = MakeTemplate(spec.caption);
   HWND hwnd = ::CreateDialogIndirectParamW(platform_.instance(), reinterpret_cast<const DLGTEMPLATE*>(words.data()),
                                            nullptr, &Win32Dialog::Procedure, reinterpret_cast<LPARAM>(this));
   if (hwnd == nullptr) return false;
   hwnd_.reset(hwnd);
   platform_.RememberDialog(hwnd);
-  Place(form.client_width, form.client_height);
-  return controls_.Create(hwnd, platform_.instance(), form);
+  Place(spec.client_width, spec.client_height);
+  return controls_.Create(hwnd, platform_.instance(), spec);
 }
 
 void Win32Dialog::Place(float client_width, float client_height) {

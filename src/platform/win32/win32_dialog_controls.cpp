@@ -43,12 +43,12 @@ int DialogControls::PixelsY(float twips) const { return screen_.ScaleY().Pixel(t
 
 // The control's place in the client area: frame contents lie in their frame.
 // Each edge goes to its own pixel, as for every window.
-RECT DialogControls::ClientRect(const platform::ControlSpec& form) const {
-  float left = form.left, top = form.top;
+RECT DialogControls::ClientRect(const platform::ControlSpec& spec) const {
+  float left = spec.left, top = spec.top;
   for (const platform::ControlSpec& other : spec_.controls) {
-    if (other.id == form.parent) left += other.left, top += other.top;
+    if (other.id == spec.parent) left += other.left, top += other.top;
   }
-  const PixelSpan across = screen_.ScaleX().Span(left, form.width), down = screen_.ScaleY().Span(top, form.height);
+  const PixelSpan across = screen_.ScaleX().Span(left, spec.width), down = screen_.ScaleY().Span(top, spec.height);
   return {across.start, down.start, across.start + across.length, down.start + down.length};
 }
 
@@ -84,18 +84,18 @@ HFONT DialogControls::FontFor(const platform::FontSpec& wanted) {
   return handle;
 }
 
-bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogSpec& form) {
+bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogSpec& spec) {
   dialog_ = dialog;
-  spec_ = form;
+  spec_ = spec;
   controls_.clear();
-  for (const platform::ControlSpec& c : form.controls) controls_.push_back({&c});
+  for (const platform::ControlSpec& c : spec.controls) controls_.push_back({&c});
   // Creation order is the tab order: the tab stops first, in their order, then
   // the rest; frames come last so that what lies in them is drawn above them.
-  const std::vector<int> stops = platform::TabStops(form);
+  const std::vector<int> stops = platform::TabStops(spec);
   auto rank = [&](const Control* c) {
-    const auto stop = std::find(stops.begin(), stops.end(), c->form->id);
+    const auto stop = std::find(stops.begin(), stops.end(), c->spec->id);
     if (stop != stops.end()) return static_cast<int>(stop - stops.begin());
-    return c->form->kind == ControlKind::Frame ? 20000 : 10000;
+    return c->spec->kind == ControlKind::Frame ? 20000 : 10000;
   };
   std::vector<Control*> order;
   for (Control& c : controls_) order.push_back(&c);
@@ -106,7 +106,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
                                    instance, nullptr));
 
   for (Control* control : order) {
-    const platform::ControlSpec& c = *control->form;
+    const platform::ControlSpec& c = *control->spec;
     const wchar_t* window_class = L"STATIC";
     const bool tab_stop = std::find(stops.begin(), stops.end(), c.id) != stops.end();
     DWORD style = WS_CHILD | WS_VISIBLE | (tab_stop ? WS_TABSTOP : 0);
@@ -123,7 +123,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
         break;
       case ControlKind::Button:
         window_class = L"BUTTON";
-        style |= c.id == form.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        style |= c.id == spec.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
         break;
       case ControlKind::Frame:
         window_class = L"BUTTON";
@@ -192,7 +192,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
     }
     if (!c.tooltip.empty()) AddTooltip(*control);
   }
-  if (form.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + form.default_button, 0);
+  if (spec.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + spec.default_button, 0);
   return true;
 }
 
@@ -201,13 +201,13 @@ void DialogControls::AddTooltip(const Control& control) {
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_SUBCLASS;
-  std::wstring text(control.form->tooltip);
+  std::wstring text(control.spec->tooltip);
   tool.lpszText = text.data();
-  if (control.form->kind == ControlKind::Frame) {
+  if (control.spec->kind == ControlKind::Frame) {
     // A frame lets the mouse through to the dialog: the tool is its area there.
     tool.hwnd = dialog_;
-    tool.uId = static_cast<UINT_PTR>(kFirstWindowId + control.form->id);
-    tool.rect = ClientRect(*control.form);
+    tool.uId = static_cast<UINT_PTR>(kFirstWindowId + control.spec->id);
+    tool.rect = ClientRect(*control.spec);
   } else {
     tool.uFlags |= TTF_IDISHWND;
     tool.hwnd = dialog_;
@@ -225,7 +225,7 @@ void DialogControls::FocusFirst() {
 
 DialogControls::Control* DialogControls::Find(int control) {
   for (Control& c : controls_) {
-    if (c.form->id == control) return &c;
+    if (c.spec->id == control) return &c;
   }
   return nullptr;
 }
@@ -319,7 +319,7 @@ void DialogControls::Scrolled(Control& control, int code, int thumb) {
   if (position != info.nPos) ::SetScrollPos(control.hwnd, SB_CTL, position, TRUE);
   if (code == SB_THUMBTRACK || position == control.reported) return;
   control.reported = position;
-  events_.OnScrollChange(control.form->id, position);
+  events_.OnScrollChange(control.spec->id, position);
 }
 
 void DialogControls::PaintLines(HDC dc) const {
@@ -345,11 +345,11 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
       }
       Control* control = FromWindowId(window_id);
       if (control == nullptr) return false;
-      const ControlKind kind = control->form->kind;
+      const ControlKind kind = control->spec->kind;
       result = TRUE;
-      if (kind == ControlKind::Button && code == BN_CLICKED) events_.OnControlClick(control->form->id);
-      else if (kind == ControlKind::Swatch && code == STN_CLICKED) events_.OnControlClick(control->form->id);
-      else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE) events_.OnSelectionChange(control->form->id);
+      if (kind == ControlKind::Button && code == BN_CLICKED) events_.OnControlClick(control->spec->id);
+      else if (kind == ControlKind::Swatch && code == STN_CLICKED) events_.OnControlClick(control->spec->id);
+      else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE) events_.OnSelectionChange(control->spec->id);
       return true;
     }
     case WM_HSCROLL: {
@@ -376,9 +376,9 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
     case WM_CTLCOLORSTATIC: {
       HWND window = reinterpret_cast<HWND>(lparam);
       for (const Control& control : controls_) {
-        if (control.hwnd == window && control.form->text_colour != platform::kWindowTextColour) {
+        if (control.hwnd == window && control.spec->text_colour != platform::kWindowTextColour) {
           HDC dc = reinterpret_cast<HDC>(wparam);
-          ::SetTextColor(dc, control.form->text_colour);
+          ::SetTextColor(dc, control.spec->text_colour);
           ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
           result = reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
           return true;

@@ -24,8 +24,8 @@ class DialogControls {
   DialogControls(const DialogControls&) = delete;
   DialogControls& operator=(const DialogControls&) = delete;
 
-  // Makes every control of `form` on `dialog`. False when one cannot be made.
-  bool Create(HWND dialog, HINSTANCE instance, const platform::DialogSpec& form);
+  // Makes every control of `spec` on `dialog`. False when one cannot be made.
+  bool Create(HWND dialog, HINSTANCE instance, const platform::DialogSpec& spec);
   // Focuses the first tab stop unless the focus is already inside the dialog.
   void FocusFirst();
 
@@ -48,7 +48,7 @@ class DialogControls {
 
  private:
   struct Control {
-    const platform::ControlSpec* form = nullptr;
+    const platform::ControlSpec* spec = nullptr;
     HWND hwnd = nullptr;
     std::uint32_t fill = 0x00FFFFFF;
     int reported = 0;  // scroll position last reported or set
@@ -58,7 +58,7 @@ class DialogControls {
   const Control* Find(int control) const;
   Control* FromWindowId(int window_id);
   HFONT FontFor(const platform::FontSpec& font);
-  RECT ClientRect(const platform::ControlSpec& form) const;
+  RECT ClientRect(const platform::ControlSpec& spec) const;
   int PixelsX(float twips) const;
   int PixelsY(float twips) const;
   void Scrolled(Control& control, int code, int thumb);

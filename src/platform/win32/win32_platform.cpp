@@ -163,14 +163,14 @@ platform::Status Win32Platform::Initialise() {
   if (icon == nullptr) icon = ::LoadIconW(nullptr, IDI_APPLICATION);
   HCURSOR move = ::LoadCursorW(instance_, MAKEINTRESOURCEW(kMoveCursor));
   if (move == nullptr) move = ::LoadCursorW(nullptr, IDC_SIZEALL);
-  for (const ClassSpec* form : kClasses) {
+  for (const ClassSpec* spec : kClasses) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = &Win32Window::Procedure;
     window_class.hInstance = instance_;
-    window_class.lpszClassName = form->name;
+    window_class.lpszClassName = spec->name;
     window_class.hIcon = icon;
-    window_class.hCursor = form->move_cursor ? move : ::LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hCursor = spec->move_cursor ? move : ::LoadCursorW(nullptr, IDC_ARROW);
     if (::RegisterClassExW(&window_class) == 0) return LastSystemFailure();
   }
   return platform::Status::Ok();
@@ -201,10 +201,10 @@ int Win32Platform::Run() {
 std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClass window_class,
                                                             std::wstring_view name,
                                                             platform::WindowEvents& events) {
-  const ClassSpec& form = SpecOf(window_class);
+  const ClassSpec& spec = SpecOf(window_class);
   auto window = std::make_unique<Win32Window>(*this, &events, nullptr);
   std::wstring title(name);
-  if (!window->Create(form.name, title.c_str(), form.style, form.ex_style)) return nullptr;
+  if (!window->Create(spec.name, title.c_str(), spec.style, spec.ex_style)) return nullptr;
   return window;
 }
 
@@ -219,10 +219,10 @@ std::unique_ptr<platform::ShellWindow> Win32Platform::MakeShellWindow(std::wstri
   return window;
 }
 
-std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogSpec& form,
+std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogSpec& spec,
                                                             platform::DialogEvents& events) {
   auto dialog = std::make_unique<Win32Dialog>(*this, events);
-  if (!dialog->Create(form)) return nullptr;
+  if (!dialog->Create(spec)) return nullptr;
   return dialog;
 }
 

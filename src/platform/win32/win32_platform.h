@@ -62,7 +62,7 @@ class Win32Platform final : public platform::Platform {
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::ShellWindow> MakeShellWindow(std::wstring_view name,
                                                          platform::ShellEvents& events) override;
-  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& form,
+  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& spec,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override;
   void EndWindowBatch() override;

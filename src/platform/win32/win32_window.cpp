@@ -90,33 +90,12 @@ bool Win32Window::Create(const wchar_t* class_name, const wchar_t* title, DWORD 
     // Fully opaque; the layered style only serves to let mouse input through.
     ::SetLayeredWindowAttributes(hwnd, 0, 255, LWA_ALPHA);
   }
-  brush_.reset(::CreateSolidBrush(back_color_));
+  brush_.reset(::CreateSolidBrush(back_colour_));
   return true;
 }
 
 int Win32Window::ToPixelsX(float twips) const { return platform_.screen().ScaleX().Pixel(twips); }
 int Win32Window::ToPixelsY(float twips) const { return platform_.screen().ScaleY().Pixel(twips); }
-
-void Win32Window::SetLeft(float twips) {
-  if (twips == left_) return;
-  left_ = twips;
-  GeometryChanged();
-}
-void Win32Window::SetTop(float twips) {
-  if (twips == top_) return;
-  top_ = twips;
-  GeometryChanged();
-}
-void Win32Window::SetWidth(float twips) {
-  if (twips == width_) return;
-  width_ = twips;
-  GeometryChanged();
-}
-void Win32Window::SetHeight(float twips) {
-  if (twips == height_) return;
-  height_ = twips;
-  GeometryChanged();
-}
 
 void Win32Window::GeometryChanged() {
   pending_geometry_ = true;
@@ -156,17 +135,14 @@ HDWP Win32Window::Defer(HDWP batch) {
   return batch;
 }
 
-void Win32Window::SetBackColor(std::uint32_t bgr) {
-  if (bgr == back_color_) return;
-  back_color_ = bgr;
+void Win32Window::SetBackColour(std::uint32_t bgr) {
+  if (!platform::Update(back_colour_, bgr)) return;
   brush_.reset(::CreateSolidBrush(bgr));
   ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void Win32Window::SetVisible(bool visible) {
-  if (visible == visible_) return;
-  visible_ = visible;
-  VisibilityChanged();
+  if (platform::Update(visible_, visible)) VisibilityChanged();
 }
 
 void Win32Window::SetBorderNone() {

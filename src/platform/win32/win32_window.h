@@ -25,12 +25,12 @@ class Win32Window final : public platform::ShellWindow {
   float Top() const override { return top_; }
   float Width() const override { return width_; }
   float Height() const override { return height_; }
-  void SetLeft(float twips) override;
-  void SetTop(float twips) override;
-  void SetWidth(float twips) override;
-  void SetHeight(float twips) override;
-  std::uint32_t BackColor() const override { return back_color_; }
-  void SetBackColor(std::uint32_t bgr) override;
+  void SetLeft(float twips) override { if (platform::Update(left_, twips)) GeometryChanged(); }
+  void SetTop(float twips) override { if (platform::Update(top_, twips)) GeometryChanged(); }
+  void SetWidth(float twips) override { if (platform::Update(width_, twips)) GeometryChanged(); }
+  void SetHeight(float twips) override { if (platform::Update(height_, twips)) GeometryChanged(); }
+  std::uint32_t BackColour() const override { return back_colour_; }
+  void SetBackColour(std::uint32_t bgr) override;
   bool Visible() const override { return visible_; }
   void SetVisible(bool visible) override;
   void SetBorderNone() override;
@@ -78,7 +78,7 @@ class Win32Window final : public platform::ShellWindow {
   OwnedWindow hwnd_;
   OwnedGdiObject brush_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-  std::uint32_t back_color_ = 0x00FFFFFF;
+  std::uint32_t back_colour_ = 0x00FFFFFF;
   bool visible_ = false;
   bool pending_geometry_ = false, pending_visibility_ = false;
   bool queued_ = false;
