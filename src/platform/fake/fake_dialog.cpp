@@ -33,49 +33,34 @@ void FakeDialog::SetPosition(float left, float top) {
   owner_.log.Add(caption_ + ".position " + LogNumber(left) + " " + LogNumber(top));
 }
 
+// Sets one field of a control and logs the change as "<what> <text>".
+template <typename T>
+void FakeDialog::Set(int id, T Control::*field, T value, const std::string& what, const std::string& text) {
+  Control* control = Find(id);
+  if (control == nullptr || control->*field == value) return;
+  control->*field = std::move(value);
+  Record(*control, what + " " + text);
+}
+template <typename T>
+T FakeDialog::Get(int id, T Control::*field, T missing) const {
+  const Control* control = Find(id);
+  return control != nullptr ? control->*field : missing;
+}
+
 void FakeDialog::SetText(int id, std::wstring_view text) {
-  Control* control = Find(id);
-  if (control == nullptr || control->text == text) return;
-  control->text = std::wstring(text);
-  Record(*control, "text \"" + ToUtf8(text) + "\"");
+  Set(id, &Control::text, std::wstring(text), "text", "\"" + ToUtf8(text) + "\"");
 }
-std::wstring FakeDialog::Text(int id) const {
-  const Control* control = Find(id);
-  return control != nullptr ? control->text : std::wstring();
-}
-
+std::wstring FakeDialog::Text(int id) const { return Get(id, &Control::text, std::wstring()); }
 void FakeDialog::SetSelection(int id, int index) {
-  Control* control = Find(id);
-  if (control == nullptr || control->selection == index) return;
-  control->selection = index;
-  Record(*control, "selection " + std::to_string(index));
+  Set(id, &Control::selection, index, "selection", std::to_string(index));
 }
-int FakeDialog::Selection(int id) const {
-  const Control* control = Find(id);
-  return control != nullptr ? control->selection : -1;
-}
-
+int FakeDialog::Selection(int id) const { return Get(id, &Control::selection, -1); }
 void FakeDialog::SetScrollPosition(int id, int position) {
-  Control* control = Find(id);
-  if (control == nullptr || control->position == position) return;
-  control->position = position;
-  Record(*control, "position " + std::to_string(position));
+  Set(id, &Control::position, position, "position", std::to_string(position));
 }
-int FakeDialog::ScrollPosition(int id) const {
-  const Control* control = Find(id);
-  return control != nullptr ? control->position : 0;
-}
-
-void FakeDialog::SetFillColour(int id, std::uint32_t bgr) {
-  Control* control = Find(id);
-  if (control == nullptr || control->fill == bgr) return;
-  control->fill = bgr;
-  Record(*control, "fill " + std::to_string(bgr));
-}
-std::uint32_t FakeDialog::FillColour(int id) const {
-  const Control* control = Find(id);
-  return control != nullptr ? control->fill : 0;
-}
+int FakeDialog::ScrollPosition(int id) const { return Get(id, &Control::position, 0); }
+void FakeDialog::SetFillColour(int id, std::uint32_t bgr) { Set(id, &Control::fill, bgr, "fill", std::to_string(bgr)); }
+std::uint32_t FakeDialog::FillColour(int id) const { return Get(id, &Control::fill, 0u); }
 
 void FakeDialog::ClickByUser(int id) {
   if (open_ && Find(id) != nullptr) events_.OnControlClick(id);

@@ -276,6 +276,10 @@ class FakeDialog final : public platform::Dialog {
   const Control* Find(int control) const;
   Control* Find(int control);
   void Record(const Control& control, const std::string& what);
+  template <typename T>
+  void Set(int id, T Control::*field, T value, const std::string& what, const std::string& text);
+  template <typename T>
+  T Get(int id, T Control::*field, T missing) const;
 
   FakePlatform& owner_;
   platform::DialogEvents& events_;
