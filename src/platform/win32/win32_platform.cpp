@@ -1,7 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
