@@ -28,11 +28,6 @@ class StartUpTest : public ::testing::Test {
     s.Put("Dizodudoz/크기/Length", "350");
     s.Put("Dizodudoz/위치/고정", hold);
   }
-  int TopmostCount() {
-    int n = platform.Find("frm_Center")->topmost();
-    for (int i = 1; i <= 18; ++i) n += platform.Find("Form" + std::to_string(i))->topmost();
-    return n;
-  }
 
   fake::FakePlatform platform;
   StartUpWindow startup{platform};
@@ -97,22 +92,6 @@ TEST_F(StartUpTest, TheHoldCheckIsRefreshedFromHoldPositionWhenTheMenuOpens) {
   startup.store().values().HoldPosition = false;  // the centre handle's rule reads only this
   startup.OnTrayEvent(platform::TrayEvent::RightButtonUp);
   EXPECT_FALSE(menu.IsChecked(shell::kHold));
-  EXPECT_TRUE(platform.log.With("save").empty());
-}
-
-TEST_F(StartUpTest, AlwaysOnTopTwiceReturnsTheWindowsTheCheckMarkAndOnTop) {
-  StoreSettings("False", "True");
-  ASSERT_TRUE(startup.Load());
-  auto& menu = *platform.menu();
-  ASSERT_TRUE(menu.IsChecked(shell::kAlwaysOnTop));
-  ASSERT_EQ(TopmostCount(), 19);
-  for (bool on : {false, true}) {
-    startup.OnMenuCommand(shell::kAlwaysOnTop);
-    EXPECT_EQ(menu.IsChecked(shell::kAlwaysOnTop), on);
-    EXPECT_EQ(startup.store().values().OnTop, on);
-    EXPECT_EQ(TopmostCount(), on ? 19 : 0);
-  }
-  EXPECT_FALSE(platform.Find("frm_Pop")->topmost());
   EXPECT_TRUE(platform.log.With("save").empty());
 }
 
@@ -182,18 +161,11 @@ TEST_F(StartUpTest, ARecreatedNotificationAreaGetsTheSameIconAgain) {
   EXPECT_TRUE(platform.fake_tray().icon_present);
 }
 
-TEST_F(StartUpTest, WindowsThatCannotBeMadeAreReported) {
+TEST_F(StartUpTest, AStartUpWindowThatCannotBeMadeIsReportedAndStartUpStops) {
   platform.failing_windows = {"frm_Pop"};
   EXPECT_FALSE(startup.Load());
   EXPECT_EQ(platform.fake_messages().shown, Calls{"Reticor2를 시작할 수 없습니다: frm_Pop"});
   EXPECT_TRUE(platform.log.With("get").empty());
-
-  fake::FakePlatform other;
-  other.failing_windows = {"Form9"};
-  StartUpWindow second{other};
-  EXPECT_THROW(second.Load(), fake::ProcessEnded);
-  EXPECT_EQ(other.fake_messages().shown, Calls{"Reticor2를 시작할 수 없습니다: Form9"});
-  EXPECT_EQ(other.exit_code, 1);
 }
 
 }  // namespace
