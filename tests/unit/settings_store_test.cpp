@@ -1,9 +1,12 @@
+// The settings store over the fake backend: the order it reads and writes in,
+// the first run, and what each stored text gives, its fallback included.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/utf8.h"
 #include "platform/fake/fake_platform.h"
 #include "settings/settings_store.h"
 
@@ -11,232 +14,194 @@ namespace rc::settings {
 namespace {
 
 using Calls = std::vector<std::string>;
+using Stored = std::vector<std::pair<std::string, std::string>>;
 
-class SettingsStoreTest : public ::testing::Test {
- protected:
-  fake::FakePlatform platform;
-  fake::FakeSettings& stored = platform.fake_settings();
-  SettingsStore store{platform.settings(), platform.screen(), platform.messages()};
-  ProgramSettings& v = store.values();
+// Every value in one line, so that a difference shows which one.
+std::string Text(const ProgramSettings& v) {
+  std::string parts;
+  for (bool visible : v.PartVisible) parts += visible ? '1' : '0';
+  return ToUtf8(v.CrossColor) + " top=" + std::to_string(v.OnTop) + " L=" + std::to_string(v.Length) +
+         " T=" + std::to_string(v.Thickness) + " G=" + std::to_string(v.Gap) + " at " +
+         std::to_string(v.XPosition) + "," + std::to_string(v.YPosition) + " hold=" + std::to_string(v.HoldPosition) +
+         " parts=" + parts + " angle=" + std::to_string(v.CorrectionAngle) + " " + ToUtf8(v.ReaderMode) + " ratio=" +
+         ToUtf8(v.LengthRatio) + " " + ToUtf8(v.ReaderPort);
+}
 
-  void Start() {
+struct Store {
+  explicit Store(const Stored& stored) {
+    for (const auto& [path, text] : stored) platform.fake_settings().Put(path, text);
     store.LoadSettings();
     store.ApplyFirstRunDefaults();
   }
-  void PutDisplayed(const std::string& color, const std::string& length) {
-    stored.Put("Dizodudoz/선택사항/색상", color);
-    stored.Put("Dizodudoz/크기/Length", length);
-  }
+  fake::FakePlatform platform;
+  SettingsStore store{platform.settings(), platform.screen(), platform.messages()};
 };
 
-Calls PartCalls(const std::string& verb, const std::string& suffix = "") {
+Calls PartCalls(const std::string& verb, int first, const std::string& suffix = "") {
   Calls calls;
-  for (int i = 0; i <= 18; ++i) calls.push_back(verb + " Dizodudoz/폼/" + std::to_string(i) + suffix);
+  for (int i = first; i <= 18; ++i) calls.push_back(verb + " Dizodudoz/폼/" + std::to_string(i) + suffix);
   return calls;
 }
 
-TEST_F(SettingsStoreTest, EmptyStoreReadsInOrderThenWritesTheNineteenFlags) {
-  Start();
+// No colour or a Length of 0 is a first run: every value its default, only the
+// nineteen part flags written, whatever else was stored.
+TEST(SettingsStore, FirstRunReadsInOrderThenWritesTheNineteenFlags) {
+  const Stored cases[] = {
+      {},
+      {{"Dizodudoz/선택사항/색상", "65280"}, {"Dizodudoz/크기/Length", "0"}, {"Dizodudoz/크기/Gap", "70"},
+       {"Dizodudoz/폼/3", "0"}, {"Dizodudoz/폼/0", "False"}},
+      {{"Dizodudoz/크기/Length", "420"}, {"Dizodudoz/위치/고정", "True"}},
+  };
   Calls expected = {
       "get Dizodudoz/선택사항/색상", "get Dizodudoz/선택사항/항상위", "get Dizodudoz/크기/Length",
       "get Dizodudoz/크기/Thickness", "get Dizodudoz/크기/Gap",       "get Dizodudoz/위치/XPosition",
       "get Dizodudoz/위치/YPosition", "get Dizodudoz/위치/고정",       "get 기계보정/각도/각도",
       "get 기계보정/모드/모드",       "get 기계보정/길이비율/길이비율", "get 기계보정/포트/포트",
   };
-  for (auto& c : PartCalls("get")) expected.push_back(c);
-  for (auto& c : PartCalls("save", "=1")) expected.push_back(c);
-  EXPECT_EQ(platform.log.all(), expected);
-
-  Calls flags;
-  for (int i = 0; i <= 18; ++i) flags.push_back("Dizodudoz/폼/" + std::to_string(i) + "=1");
-  Calls dump = stored.Dump();
-  std::sort(flags.begin(), flags.end());
-  std::sort(dump.begin(), dump.end());
-  EXPECT_EQ(dump, flags);
-
-  EXPECT_EQ(v.CrossColor, L"255");
-  EXPECT_TRUE(v.OnTop);
-  EXPECT_EQ(v.Length, 350);
-  EXPECT_EQ(v.Thickness, 50);
-  EXPECT_EQ(v.Gap, 350);
-  EXPECT_EQ(v.XPosition, 14400);  // 1920 px * 15 / 2
-  EXPECT_EQ(v.YPosition, 8100);
-  EXPECT_FALSE(v.HoldPosition);
-  EXPECT_EQ(v.ReaderMode, L"지적통합");
-  EXPECT_TRUE(v.LengthRatio.empty());
-  for (bool visible : v.PartVisible) EXPECT_TRUE(visible);
-}
-
-TEST_F(SettingsStoreTest, ZeroLengthResetsEveryFlagInMemoryAndInTheStore) {
-  PutDisplayed("65280", "0");
-  stored.Put("Dizodudoz/폼/3", "0");
-  stored.Put("Dizodudoz/폼/0", "False");
-  Start();
-  EXPECT_EQ(v.CrossColor, L"255");
-  EXPECT_EQ(v.Length, 350);
-  EXPECT_EQ(stored.Value("Dizodudoz/폼/3"), "1");
-  EXPECT_EQ(stored.Value("Dizodudoz/폼/0"), "1");
-  EXPECT_TRUE(v.PartVisible[3]);
-  EXPECT_TRUE(v.PartVisible[0]);
-}
-
-TEST_F(SettingsStoreTest, ColourAndLengthWithoutSizesOrPositionsKeepZeroesButAVisibleThickness) {
-  PutDisplayed("255", "420");
-  stored.Put("Dizodudoz/폼/5", "1");
-  Start();
-  EXPECT_EQ(v.Length, 420);
-  EXPECT_EQ(v.Thickness, 50);  // 0 would draw nothing: in memory only
-  EXPECT_EQ(v.Gap, 0);         // a solid cross
-  EXPECT_EQ(v.XPosition, 0);
-  EXPECT_EQ(v.YPosition, 0);
-  EXPECT_TRUE(v.PartVisible[5]);
-  EXPECT_FALSE(v.PartVisible[6]);  // missing key: hidden
-  EXPECT_TRUE(platform.log.With("save").empty());
-}
-
-TEST_F(SettingsStoreTest, StoredFormsAreRead) {
-  PutDisplayed("16512", "700");
-  const std::pair<std::string, bool> flags[] = {{"True", true}, {"true", true}, {"-1", true},
-                                                {"7", true},    {"0", false},   {"False", false}};
-  for (int i = 0; i < 6; ++i) stored.Put("Dizodudoz/폼/" + std::to_string(i + 1), flags[i].first);
-  stored.Put("Dizodudoz/선택사항/항상위", "False");
-  stored.Put("Dizodudoz/위치/고정", "True");
-  stored.Put("Dizodudoz/위치/XPosition", "100.5");
-  stored.Put("Dizodudoz/위치/YPosition", "101.5");
-  stored.Put("기계보정/모드/모드", "");
-  stored.Put("기계보정/각도/각도", " 1.5");
-  stored.Put("기계보정/길이비율/길이비율", "2,0.5");
-  Start();
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(v.PartVisible[i + 1], flags[i].second) << flags[i].first;
-  EXPECT_FALSE(v.OnTop);
-  EXPECT_TRUE(v.HoldPosition);
-  EXPECT_EQ(v.XPosition, 100);
-  EXPECT_EQ(v.YPosition, 102);
-  EXPECT_EQ(v.ReaderMode, L"지적통합");
-  EXPECT_EQ(stored.Value("기계보정/모드/모드"), "");
-  EXPECT_EQ(v.CorrectionAngle, 1.5);
-  EXPECT_EQ(v.LengthRatio, L"2,0.5");
-}
-
-bool operator==(const ProgramSettings& a, const ProgramSettings& b) {
-  return a.CrossColor == b.CrossColor && a.OnTop == b.OnTop && a.Length == b.Length &&
-         a.Thickness == b.Thickness && a.Gap == b.Gap && a.XPosition == b.XPosition &&
-         a.YPosition == b.YPosition && a.HoldPosition == b.HoldPosition && a.PartVisible == b.PartVisible &&
-         a.CorrectionAngle == b.CorrectionAngle && a.ReaderMode == b.ReaderMode && a.LengthRatio == b.LengthRatio;
-}
-
-TEST_F(SettingsStoreTest, AValueThatDoesNotConvertFallsBackAloneToItsDefault) {
-  struct Case {
-    std::string path, text;
-    void (*to_default)(ProgramSettings&);
-  };
-  const Case cases[] = {
-      {"Dizodudoz/선택사항/항상위", "maybe", [](ProgramSettings& e) { e.OnTop = true; }},
-      {"Dizodudoz/크기/Thickness", "abc", [](ProgramSettings& e) { e.Thickness = 50; }},
-      {"Dizodudoz/크기/Gap", "99999", [](ProgramSettings& e) { e.Gap = 350; }},
-      // Sizes that draw nothing; a Length of 0 is the first run instead.
-      {"Dizodudoz/크기/Thickness", "0", [](ProgramSettings& e) { e.Thickness = 50; }},
-      {"Dizodudoz/크기/Thickness", "0.4", [](ProgramSettings& e) { e.Thickness = 50; }},
-      {"Dizodudoz/크기/Thickness", "-60", [](ProgramSettings& e) { e.Thickness = 50; }},
-      {"Dizodudoz/크기/Thickness", "0.6", [](ProgramSettings& e) { e.Thickness = 1; }},
-      {"Dizodudoz/크기/Length", "-350", [](ProgramSettings& e) { e.Length = 350; }},
-      {"Dizodudoz/크기/Length", "-32768", [](ProgramSettings& e) { e.Length = 350; }},
-      {"Dizodudoz/크기/Gap", "-70", [](ProgramSettings& e) { e.Gap = 350; }},
-      {"Dizodudoz/크기/Gap", "-0.4", [](ProgramSettings& e) { e.Gap = 0; }},  // 0 is valid: a solid cross
-      {"Dizodudoz/크기/Gap", "0", [](ProgramSettings& e) { e.Gap = 0; }},
-      {"Dizodudoz/위치/XPosition", std::string(100'000, '7'), [](ProgramSettings& e) { e.XPosition = 14400; }},
-      {"Dizodudoz/위치/YPosition", "1e400", [](ProgramSettings& e) { e.YPosition = 8100; }},
-      {"Dizodudoz/위치/고정", "?", [](ProgramSettings& e) { e.HoldPosition = false; }},
-      {"기계보정/각도/각도", "12abc", [](ProgramSettings& e) { e.CorrectionAngle = 0; }},
-      {"Dizodudoz/폼/4", "x", [](ProgramSettings& e) { e.PartVisible[4] = true; }},
-  };
-  const std::pair<std::string, std::string> stored_values[] = {
-      {"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/선택사항/항상위", "False"},
-      {"Dizodudoz/크기/Length", "420"},  {"Dizodudoz/크기/Thickness", "20"},
-      {"Dizodudoz/크기/Gap", "140"},     {"Dizodudoz/위치/XPosition", "40000"},
-      {"Dizodudoz/위치/YPosition", "-300"}, {"Dizodudoz/위치/고정", "True"},
-      {"기계보정/각도/각도", " 30"},      {"Dizodudoz/폼/4", "0"},
-  };
-  ProgramSettings as_stored;
-  as_stored.CrossColor = L"255";
-  as_stored.Length = 420, as_stored.Thickness = 20, as_stored.Gap = 140;
-  as_stored.XPosition = 40000, as_stored.YPosition = -300;  // 32 bits: beyond 2184 pixels
-  as_stored.HoldPosition = true, as_stored.CorrectionAngle = 30;
-  as_stored.ReaderMode = L"지적통합";
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.path);
-    fake::FakePlatform fresh;
-    for (const auto& [path, text] : stored_values) fresh.fake_settings().Put(path, text);
-    fresh.fake_settings().Put(c.path, c.text);
-    SettingsStore s(fresh.settings(), fresh.screen(), fresh.messages());
-    s.LoadSettings();
-    s.ApplyFirstRunDefaults();
-    ProgramSettings expected = as_stored;
-    c.to_default(expected);
-    EXPECT_TRUE(s.values() == expected);
-    EXPECT_TRUE(fresh.fake_messages().shown.empty());
-    EXPECT_TRUE(fresh.log.With("save").empty());
+  for (auto& call : PartCalls("get", 0)) expected.push_back(call);
+  for (auto& call : PartCalls("save", 0, "=1")) expected.push_back(call);
+  for (const Stored& stored : cases) {
+    SCOPED_TRACE(stored.size());
+    Store s(stored);
+    EXPECT_EQ(s.platform.log.all(), expected);
+    // The screen's middle: 1920 x 1080 pixels at 15 twips each.
+    EXPECT_EQ(Text(s.store.values()),
+              "255 top=1 L=350 T=50 G=350 at 14400,8100 hold=0 parts=1111111111111111111 angle=0.000000 지적통합 "
+              "ratio= COM2");
+    EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/폼/3"), "1");
   }
 }
 
-TEST_F(SettingsStoreTest, PositionsBeyondSixteenBitsAreWrittenBackAsDecimalText) {
-  PutDisplayed("255", "350");
-  stored.Put("Dizodudoz/위치/XPosition", "40000");
-  Start();
-  EXPECT_EQ(v.XPosition, 40000);
-  store.SaveExitSettings(40000.f, -1200.f);
-  EXPECT_EQ(stored.Value("Dizodudoz/위치/XPosition"), "40000");
-  EXPECT_EQ(stored.Value("Dizodudoz/위치/YPosition"), "-1200");
+// Colour and Length alone: not a first run. Missing values keep their zero,
+// except a Thickness of 0, which would draw nothing; a missing flag hides its part.
+TEST(SettingsStore, MissingValuesKeepTheirZeroButAThicknessThatDrawsNothing) {
+  Store s({{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "420"}, {"Dizodudoz/폼/5", "1"}});
+  EXPECT_EQ(Text(s.store.values()),
+            "255 top=0 L=420 T=50 G=0 at 0,0 hold=0 parts=0000010000000000000 angle=0.000000 지적통합 ratio= COM2");
+  EXPECT_TRUE(s.platform.log.With("save").empty()) << "the 50 is in memory only";
 }
 
-TEST_F(SettingsStoreTest, ExitSaveWritesEightValuesInOrder) {
-  Start();
-  v.OnTop = false;
-  v.HoldPosition = true;
-  v.Gap = 140;
-  platform.log.Clear();
-  store.SaveExitSettings(1500.f, 2250.f);
-  EXPECT_EQ(platform.log.all(), (Calls{
-                                    "save Dizodudoz/선택사항/색상=255",
-                                    "save Dizodudoz/선택사항/항상위=False",
-                                    "save Dizodudoz/위치/고정=True",
-                                    "save Dizodudoz/위치/XPosition=1500",
-                                    "save Dizodudoz/위치/YPosition=2250",
-                                    "save Dizodudoz/크기/Gap=140",
-                                    "save Dizodudoz/크기/Length=350",
-                                    "save Dizodudoz/크기/Thickness=50",
-                                }));
+// One value changed at a time in an installation's store.
+TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
+  const Stored installed = {
+      {"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/선택사항/항상위", "False"},
+      {"Dizodudoz/크기/Length", "420"},  {"Dizodudoz/크기/Thickness", "20"},
+      {"Dizodudoz/크기/Gap", "140"},     {"Dizodudoz/위치/XPosition", "40000"},  // 32 bits: beyond 2184 pixels
+      {"Dizodudoz/위치/YPosition", "-300"}, {"Dizodudoz/위치/고정", "True"},
+      {"기계보정/각도/각도", " 30"},      {"기계보정/모드/모드", "Wintab 전환"},
+      {"기계보정/길이비율/길이비율", "1,1"}, {"기계보정/포트/포트", "COM3"},
+      {"Dizodudoz/폼/4", "0"},
+  };
+  ProgramSettings as_installed;
+  as_installed.CrossColor = L"255";
+  as_installed.Length = 420, as_installed.Thickness = 20, as_installed.Gap = 140;
+  as_installed.XPosition = 40000, as_installed.YPosition = -300;
+  as_installed.HoldPosition = true, as_installed.CorrectionAngle = 30;
+  as_installed.ReaderMode = kModeWintab, as_installed.LengthRatio = L"1,1", as_installed.ReaderPort = L"COM3";
+  const struct {
+    std::string path, text;
+    void (*change)(ProgramSettings&);
+  } cases[] = {
+      // Read as stored.
+      {"Dizodudoz/선택사항/항상위", "true", [](ProgramSettings& e) { e.OnTop = true; }},
+      {"Dizodudoz/위치/고정", "0", [](ProgramSettings& e) { e.HoldPosition = false; }},
+      {"Dizodudoz/폼/4", "True", [](ProgramSettings& e) { e.PartVisible[4] = true; }},
+      {"Dizodudoz/폼/4", "-1", [](ProgramSettings& e) { e.PartVisible[4] = true; }},
+      {"Dizodudoz/폼/4", "7", [](ProgramSettings& e) { e.PartVisible[4] = true; }},
+      {"Dizodudoz/폼/4", "False", [](ProgramSettings&) {}},
+      {"Dizodudoz/위치/XPosition", "100.5", [](ProgramSettings& e) { e.XPosition = 100; }},
+      {"Dizodudoz/위치/YPosition", "101.5", [](ProgramSettings& e) { e.YPosition = 102; }},
+      {"Dizodudoz/크기/Gap", "0", [](ProgramSettings& e) { e.Gap = 0; }},  // valid: a solid cross
+      {"Dizodudoz/크기/Gap", "-0.4", [](ProgramSettings& e) { e.Gap = 0; }},
+      {"Dizodudoz/크기/Thickness", "0.6", [](ProgramSettings& e) { e.Thickness = 1; }},
+      {"기계보정/각도/각도", "-2.25", [](ProgramSettings& e) { e.CorrectionAngle = -2.25; }},
+      {"기계보정/모드/모드", "", [](ProgramSettings& e) { e.ReaderMode = kModeReaderLink; }},
+      {"기계보정/길이비율/길이비율", "2,0.5", [](ProgramSettings& e) { e.LengthRatio = L"2,0.5"; }},
+      {"기계보정/포트/포트", " com12 ", [](ProgramSettings& e) { e.ReaderPort = L"COM12"; }},
+      {"기계보정/포트/포트", "COM05", [](ProgramSettings& e) { e.ReaderPort = L"COM2"; }},
+      // Not converting: that value's default, the rest as stored.
+      {"Dizodudoz/선택사항/항상위", "maybe", [](ProgramSettings& e) { e.OnTop = true; }},
+      {"Dizodudoz/위치/고정", "?", [](ProgramSettings& e) { e.HoldPosition = false; }},
+      {"Dizodudoz/폼/4", "x", [](ProgramSettings& e) { e.PartVisible[4] = true; }},
+      {"Dizodudoz/크기/Thickness", "abc", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Gap", "99999", [](ProgramSettings& e) { e.Gap = 350; }},
+      {"Dizodudoz/위치/XPosition", std::string(100'000, '7'), [](ProgramSettings& e) { e.XPosition = 14400; }},
+      {"Dizodudoz/위치/YPosition", "1e400", [](ProgramSettings& e) { e.YPosition = 8100; }},
+      {"기계보정/각도/각도", "12abc", [](ProgramSettings& e) { e.CorrectionAngle = 0; }},
+      // Sizes that draw nothing; a Length of 0 is a first run instead.
+      {"Dizodudoz/크기/Thickness", "0", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Thickness", "0.4", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Thickness", "-60", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Length", "-350", [](ProgramSettings& e) { e.Length = 350; }},
+      {"Dizodudoz/크기/Length", "-32768", [](ProgramSettings& e) { e.Length = 350; }},
+      {"Dizodudoz/크기/Gap", "-70", [](ProgramSettings& e) { e.Gap = 350; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path + " = " + c.text.substr(0, 20));
+    Stored stored = installed;
+    stored.emplace_back(c.path, c.text);
+    Store s(stored);
+    ProgramSettings expected = as_installed;
+    c.change(expected);
+    EXPECT_EQ(Text(s.store.values()), Text(expected));
+    EXPECT_TRUE(s.platform.fake_messages().shown.empty());
+    EXPECT_TRUE(s.platform.log.With("save").empty()) << "the store keeps what it had";
+  }
 }
 
-TEST_F(SettingsStoreTest, PartFlagsAndCorrectionValues) {
-  Start();
-  store.SavePartVisible(7, false);
-  EXPECT_TRUE(v.PartVisible[7]);  // memory follows only after the reload
-  platform.log.Clear();
-  store.ReloadPartVisible();
+// Eight values in this order, the flags as words, the handle's edges rounded
+// halves to even and beyond 16 bits.
+TEST(SettingsStore, ExitSaveWritesEightValuesInOrder) {
+  Store s({});
+  ProgramSettings& v = s.store.values();
+  v.OnTop = false, v.HoldPosition = true, v.Gap = 140;
+  s.platform.log.Clear();
+  s.store.SaveExitSettings(40000.5f, -1501.5f);
+  EXPECT_EQ(s.platform.log.all(), (Calls{
+                                      "save Dizodudoz/선택사항/색상=255",
+                                      "save Dizodudoz/선택사항/항상위=False",
+                                      "save Dizodudoz/위치/고정=True",
+                                      "save Dizodudoz/위치/XPosition=40000",
+                                      "save Dizodudoz/위치/YPosition=-1502",
+                                      "save Dizodudoz/크기/Gap=140",
+                                      "save Dizodudoz/크기/Length=350",
+                                      "save Dizodudoz/크기/Thickness=50",
+                                  }));
+  v.OnTop = true, v.HoldPosition = false;
+  s.store.SaveExitSettings(0, 0);
+  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/선택사항/항상위"), "True");
+  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/위치/고정"), "False");
+}
+
+TEST(SettingsStore, PartFlagsAndCorrectionValuesAreWrittenWhenChanged) {
+  Store s({});
+  ProgramSettings& v = s.store.values();
+  s.platform.log.Clear();
+  s.store.SavePartVisible(7, false);
+  EXPECT_TRUE(v.PartVisible[7]) << "memory follows only after the reload";
+  s.store.ReloadPartVisible();
   EXPECT_FALSE(v.PartVisible[7]);
-  Calls reads = PartCalls("get");
-  reads.erase(reads.begin());  // index 0 is not re-read
-  EXPECT_EQ(platform.log.all(), reads);
+  Calls expected = {"save Dizodudoz/폼/7=0"};
+  for (auto& call : PartCalls("get", 1)) expected.push_back(call);  // not the handle's
+  EXPECT_EQ(s.platform.log.all(), expected);
 
-  v.CorrectionAngle = -2.25;
-  v.ReaderMode = L"Wintab 전환";
-  v.LengthRatio = L"1,1";
-  platform.log.Clear();
-  store.SaveCorrectionSettings();
-  EXPECT_EQ(platform.log.all(), (Calls{"save 기계보정/각도/각도=-2.25", "save 기계보정/모드/모드=Wintab 전환",
-                                       "save 기계보정/길이비율/길이비율=1,1"}));
+  v.CorrectionAngle = -2.25, v.ReaderMode = kModeWintab, v.LengthRatio = L"1,1";
+  s.platform.log.Clear();
+  s.store.SaveCorrectionSettings();
+  EXPECT_EQ(s.platform.log.all(), (Calls{"save 기계보정/각도/각도=-2.25", "save 기계보정/모드/모드=Wintab 전환",
+                                         "save 기계보정/길이비율/길이비율=1,1"}));
 }
 
-TEST_F(SettingsStoreTest, AFailedWriteIsReportedOncePerOperationAndTheRestIsWritten) {
-  Start();
-  stored.failing_paths = {"Dizodudoz/위치/XPosition", "Dizodudoz/크기/Gap"};
-  store.SaveExitSettings(0, 0);
-  ASSERT_EQ(platform.fake_messages().shown.size(), 1u);
-  EXPECT_EQ(platform.fake_messages().owners, std::vector<std::string>{""}) << "no dialog: modal to the program";
-  EXPECT_NE(platform.fake_messages().shown[0].find("Dizodudoz\\위치\\XPosition"), std::string::npos);
-  EXPECT_NE(platform.fake_messages().shown[0].find("error 5"), std::string::npos);
-  EXPECT_EQ(stored.Value("Dizodudoz/크기/Thickness"), "50");
+TEST(SettingsStore, AFailedWriteIsReportedOncePerOperationAndTheRestIsWritten) {
+  Store s({});
+  s.platform.fake_settings().failing_paths = {"Dizodudoz/위치/XPosition", "Dizodudoz/크기/Gap"};
+  s.store.SaveExitSettings(0, 0);
+  const fake::FakeMessages& messages = s.platform.fake_messages();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.owners, std::vector<std::string>{""}) << "no dialog: modal to the program";
+  EXPECT_NE(messages.shown[0].find("Dizodudoz\\위치\\XPosition"), std::string::npos);
+  EXPECT_NE(messages.shown[0].find("error 5"), std::string::npos);
+  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/크기/Thickness"), "50");
 }
 
 }  // namespace
