@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,8 @@ constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 // Tab visits the controls that take the focus, in their tab order; a label
 // never gets it, whatever its row says (the correction dialog's Label1 has 1).
 TEST(Dialogs, TabVisitsTheFocusableControlsInTabOrder) {
-  const struct {
-    const platform::DialogSpec* form;
-    std::vector<std::wstring_view> stops;
-  } cases[] = {
+  struct Case { const platform::DialogSpec* form; std::vector<std::wstring_view> stops; };
+  const Case cases[] = {
       {&reader::kCorrectionSpec, {L"txtRadian", L"cmdSave", L"btnChange", L"txtDist"}},
       {&kPropertiesSpec, {L"Combo1", L"HScroll1(0)", L"HScroll1(1)", L"HScroll1(2)"}},
       {&kAboutSpec, {L"cmdOK", L"cmdSysInfo"}},
@@ -66,14 +65,10 @@ struct Program {
 // even, clamped to 1..10, and the sizes they stand for; the layout only when a
 // position moved from 5; nothing stored, nothing shown.
 TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
-  const struct {
-    const char* colour;
-    std::array<std::int16_t, 3> sizes;  // Length, Gap, Thickness
-    int entry;
-    std::uint32_t shown;
-    std::array<int, 3> positions;
-    std::array<std::int16_t, 3> after;
-  } cases[] = {
+  // sizes: Length, Gap, Thickness
+  struct Case { const char* colour; std::array<std::int16_t, 3> sizes; int entry; std::uint32_t shown;
+                std::array<int, 3> positions; std::array<std::int16_t, 3> after; };
+  const Case cases[] = {
       {"255", {350, 350, 50}, 0, 255, {5, 5, 5}, {350, 350, 50}},  // the first run's
       {"65280", {455, 700, 25}, 1, 65280, {6, 10, 2}, {420, 700, 20}},  // 6.5 -> 6, 2.5 -> 2
       {"16711680", {360, 0, 30000}, 2, 16711680, {5, 1, 10}, {360, 70, 100}},
@@ -201,23 +196,23 @@ TEST(CorrectionDialog, LoadSaveAndClose) {
 // caption stays. Only 저장 stores the mode.
 TEST(CorrectionDialog, TheModeButtonSwitchesThePort) {
   Program p;
-  ASSERT_TRUE(p.platform.serialPort().Open(L"COM2").ok());
+  p.platform.fake_serial().open_error = 2;
   auto dialog = p.Correction();
   FakeDialog& w = p.Dialog("기계보정");
   w.ClickByUser(reader::kBtnChange);
-  EXPECT_FALSE(p.platform.serialPort().IsOpen());
   EXPECT_EQ(ToUtf8(w.Text(reader::kBtnChange)), "Wintab 전환");
-  w.ClickByUser(reader::kBtnChange);
-  EXPECT_TRUE(p.platform.serialPort().IsOpen());
-  EXPECT_EQ(ToUtf8(w.Text(reader::kBtnChange)), "지적통합");
   EXPECT_TRUE(p.platform.fake_messages().shown.empty());
-  w.ClickByUser(reader::kBtnChange);
-  p.platform.fake_serial().open_error = 2;
   w.ClickByUser(reader::kBtnChange);
   EXPECT_EQ(p.platform.fake_messages().shown, Calls{"COM2 포트가 열려 있거나 닫혀있습니다."});
   EXPECT_EQ(p.platform.fake_messages().owners, Calls{"기계보정"});
   EXPECT_EQ(ToUtf8(w.Text(reader::kBtnChange)), "Wintab 전환");
+  p.platform.fake_serial().open_error = 0;
+  w.ClickByUser(reader::kBtnChange);
+  EXPECT_TRUE(p.platform.serialPort().IsOpen());
+  EXPECT_EQ(ToUtf8(w.Text(reader::kBtnChange)), "지적통합");
+  w.ClickByUser(reader::kBtnChange);
   EXPECT_FALSE(p.platform.serialPort().IsOpen());
+  EXPECT_EQ(p.platform.fake_messages().shown.size(), 1u);
   EXPECT_EQ(ToUtf8(p.values().ReaderMode), "지적통합");
   EXPECT_TRUE(p.platform.log.With("save ").empty());
 }
@@ -237,70 +232,32 @@ TEST(AboutDialog, PlacedOnForm5AndItsButtons) {
   EXPECT_FALSE(dialog->IsOpen());
 }
 
-const std::string kFirstKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-const std::string kSecondKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
-
 // The first key's PATH is used as it stands; only without it the second key's
 // folder, when the tool is there. Else the message.
 TEST(AboutDialog, StartSysInfoLooksUpTheToolOrSaysItIsUnavailable) {
-  const struct {
-    const char* name;
-    void (*arrange)(fake::FakePlatform&);
-    Calls started;
-    bool second_key_read;
-  } cases[] = {
-      {"first key present",
-       [](fake::FakePlatform& p) {
-         p.fake_registry().PutText(kFirstKey, "PATH", "C:\\Tools\\msinfo32.exe");
-         p.fake_registry().PutText(kSecondKey, "MSINFO", "C:\\Other");
-         p.fake_processes().files = {"C:\\Tools\\msinfo32.exe", "C:\\Other\\MSINFO32.EXE"};
-       },
-       {"C:\\Tools\\msinfo32.exe"}, false},
-      {"first key naming a missing file",
-       [](fake::FakePlatform& p) { p.fake_registry().PutText(kFirstKey, "PATH", "C:\\Gone\\msinfo32.exe"); }, {},
-       false},
-      {"second key with the file, no terminating zero",
-       [](fake::FakePlatform& p) {
-         p.fake_registry().PutText(kSecondKey, "MSINFO", "C:\\Shared", false);
-         p.fake_processes().files = {"C:\\Shared\\MSINFO32.EXE"};
-       },
-       {"C:\\Shared\\MSINFO32.EXE"}, true},
-      {"second key without the file",
-       [](fake::FakePlatform& p) { p.fake_registry().PutText(kSecondKey, "MSINFO", "C:\\Shared"); }, {}, true},
-      {"first key of another type: found, empty path",
-       [](fake::FakePlatform& p) {
-         p.fake_registry().Put(kFirstKey, "PATH", {3, {1, 2, 3}});  // REG_BINARY
-         p.fake_registry().PutText(kSecondKey, "MSINFO", "C:\\Shared");
-         p.fake_processes().files = {"C:\\Shared\\MSINFO32.EXE"};
-       },
-       {}, false},
+  const std::string first_key = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+  const std::string second_key = "SOFTWARE\\Microsoft\\Shared Tools Location";
+  // path: the first key's PATH ("" none, "?" a binary value); folder: the second key's MSINFO.
+  struct Case { const char* name; std::string path, folder; std::set<std::string> files; Calls started; };
+  const Case cases[] = {
+      {"first key", "C:\\Tools\\msinfo32.exe", "C:\\Other", {"C:\\Tools\\msinfo32.exe", "C:\\Other\\MSINFO32.EXE"},
+       {"C:\\Tools\\msinfo32.exe"}},
+      {"first key naming a missing file", "C:\\Gone\\msinfo32.exe", "", {}, {}},
+      {"second key with the file", "", "C:\\Shared", {"C:\\Shared\\MSINFO32.EXE"}, {"C:\\Shared\\MSINFO32.EXE"}},
+      {"second key without the file", "", "C:\\Shared", {}, {}},
+      {"first key not text: found, empty path", "?", "C:\\Shared", {"C:\\Shared\\MSINFO32.EXE"}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fake::FakePlatform p;
-    c.arrange(p);
+    if (c.path == "?") p.fake_registry().Put(first_key, "PATH", {3, {1, 2, 3}});  // REG_BINARY
+    if (!c.path.empty() && c.path != "?") p.fake_registry().PutText(first_key, "PATH", c.path);
+    if (!c.folder.empty()) p.fake_registry().PutText(second_key, "MSINFO", c.folder, false);  // no terminating zero
+    p.fake_processes().files = c.files;
     StartSysInfo(p.machineRegistry(), p.processes(), p.messages());
     EXPECT_EQ(p.fake_processes().started, c.started);
     EXPECT_EQ(p.fake_messages().shown.size(), c.started.empty() ? 1u : 0u);
-    EXPECT_EQ(p.log.With("hklm.read " + kSecondKey).size(), c.second_key_read ? 1u : 0u);
-  }
-}
-
-TEST(AboutDialog, GetKeyValueReadsTextAndNumbersAndClearsWhenMissing) {
-  fake::FakePlatform p;
-  p.fake_registry().Put("K", "dword", {4, {0x2A, 0x01, 0, 0}});
-  p.fake_registry().Put("K", "big dword", {4, {0xFF, 0xFF, 0xFF, 0xFF}});
-  p.fake_registry().Put("K", "binary", {3, {0x41, 0}});
-  const struct {
-    const char* name;
-    bool found;
-    const char* value;
-  } cases[] = {{"dword", true, "298"}, {"big dword", true, "4294967295"}, {"binary", true, "kept"},
-               {"missing", false, ""}};
-  for (const auto& c : cases) {
-    std::wstring value = L"kept";
-    EXPECT_EQ(GetKeyValue(p.machineRegistry(), L"K", FromUtf8(c.name), value), c.found) << c.name;
-    EXPECT_EQ(ToUtf8(value), c.value) << c.name;
+    EXPECT_EQ(p.log.With("hklm.read " + second_key).empty(), !c.path.empty());
   }
 }
 

@@ -14,10 +14,8 @@ namespace {
 
 TEST(ReadNumber, ReadsTheFormsOfTheReadingRuleNarrowAndWide) {
   const std::string zeros(900, '0');
-  const struct {
-    std::string text;
-    double value;
-  } cases[] = {
+  struct Case { std::string text; double value; };
+  const Case cases[] = {
       // Fields as the conversion passes them.
       {"001.2345", 1.2345}, {"-01.2345", -1.2345}, {".", 0}, {"002.34,5", 2.34},
       {"\n00.12345", 0.12345}, {"12.", 12}, {"", 0},
@@ -53,10 +51,8 @@ TEST(ReadNumber, ReadsTheFormsOfTheReadingRuleNarrowAndWide) {
 }
 
 TEST(FormatPlainDecimal, FifteenDigitsNoExponent) {
-  const struct {
-    double value;
-    const char* text;
-  } cases[] = {
+  struct Case { double value; const char* text; };
+  const Case cases[] = {
       {0, "0"}, {-0.0, "0"}, {0.5, "0.5"}, {-1.25, "-1.25"}, {12, "12"},
       {0.1 + 0.2, "0.3"}, {1.37e-14, "0.0000000000000137"}, {999.999, "999.999"},
       {123456789012345, "123456789012345"}, {1e15, "1000000000000000"},
@@ -73,9 +69,8 @@ TEST(FormatPlainDecimal, FifteenDigitsNoExponent) {
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
-  const struct {
-    double in, out;
-  } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-1.5, -2}, {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.6, -3}};
+  struct Case { double in, out; };
+  const Case cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-1.5, -2}, {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.6, -3}};
   for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.in), c.out) << c.in;
   EXPECT_DOUBLE_EQ(RoundHalfEvenTo(0.61725, 4), 0.6172);
 }

@@ -11,11 +11,8 @@ namespace {
 constexpr int kScales[] = {96, 120, 144, 168, 192};
 
 TEST(PixelScale, EdgesGoToTheNearestPixelHalvesToEven) {
-  const struct {
-    int dpi;
-    double twips;
-    int pixel;
-  } cases[] = {
+  struct Case { int dpi; double twips; int pixel; };
+  const Case cases[] = {
       // 15 twips per pixel
       {96, 7.4, 0}, {96, 7.5, 0}, {96, 7.6, 1}, {96, 22.5, 2}, {96, -7.5, 0}, {96, -22.5, -2},
       {96, 50, 3}, {96, 14450, 963},
@@ -36,11 +33,8 @@ TEST(PixelScale, EdgesGoToTheNearestPixelHalvesToEven) {
 }
 
 TEST(PixelScale, ARunHasBothEdgesOnTheirPixelsAndNeverANegativeLength) {
-  const struct {
-    int dpi;
-    double start, length;
-    PixelSpan span;
-  } cases[] = {
+  struct Case { int dpi; double start, length; PixelSpan span; };
+  const Case cases[] = {
       {96, 14400, 50, {960, 3}},   {96, 7.5, 15, {0, 2}},    {96, 0, -15, {0, 0}},
       {144, 14400, 50, {1440, 5}}, {144, 5, 10, {0, 2}},
       // 60 twips alone are 7 pixels; between the edges at 30 (3.5 -> 4) and 90 (10.5 -> 10), 6
@@ -68,12 +62,8 @@ TEST(PixelScale, PixelsBackToTwips) {
     for (int pixel = -5000; pixel <= 5000; ++pixel) ASSERT_EQ(scale.Pixel(scale.Twips(pixel)), pixel) << dpi;
   }
   // After a move: twips that still land on the pixel are kept, others become the pixel's.
-  const struct {
-    int dpi;
-    float twips;
-    int pixel;
-    float after;
-  } cases[] = {
+  struct Case { int dpi; float twips; int pixel; float after; };
+  const Case cases[] = {
       {96, 100.5f, 7, 100.5f}, {96, 100.5f, 8, 120},     {144, 14404, 1440, 14404}, {144, 14404, 1400, 14000},
       {168, 14405, 1680, 14400} /* 1680.58 lands on 1681 */, {168, 14402, 1680, 14402},
       {192, 14400, 1921, 14407.5f},

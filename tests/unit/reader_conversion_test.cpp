@@ -19,28 +19,23 @@ const Reply kNone = std::nullopt;
 const std::string kLine = "  12345,  23456   0\r";  // worked example 1
 const std::string kLine3 = "  30000,  40000   0\r";
 
-std::vector<std::string> Bytes(const std::string& text, int times = 1) {
+std::vector<std::string> Bytes(const std::string& text) {
   std::vector<std::string> bytes;
-  for (int i = 0; i < times; ++i)
-    for (char c : text) bytes.emplace_back(1, c);
+  for (char c : text) bytes.emplace_back(1, c);
   return bytes;
 }
 
 TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
   const std::string full(kReceiveBufferBytes, 'x');
-  const struct {
-    const char* name;
-    std::vector<std::string> events;
-    std::vector<std::string> lines;
-    std::size_t held_after;
-  } cases[] = {
+  struct Case { const char* name; std::vector<std::string> events, lines; std::size_t held_after; };
+  const Case cases[] = {
       {"one event", {kLine}, {kLine}, 0},
       {"byte by byte", Bytes(kLine), {kLine}, 0},
       {"two pieces", {"  123", "45,  23456   0\r"}, {kLine}, 0},
       {"two lines in one event: the first", {kLine + "  99999,  99999   3\r"}, {kLine}, 0},
       {"CR LF in one event", {kLine + "\n" + kLine + "\n"}, {kLine}, 0},
       {"CR LF split between events", {kLine, "\n", kLine, "\n"}, {kLine, kLine}, 0},
-      {"CR LF byte by byte", Bytes(kLine + "\n", 3), {kLine, kLine, kLine}, 0},
+      {"CR LF byte by byte", Bytes(kLine + "\n" + kLine + "\n"), {kLine, kLine}, 0},
       {"stray LFs", {"\n\n", "  123\n45,  23456   0\r"}, {kLine}, 0},
       {"partial line waits", {"  12345,"}, {}, 8},
       {"bare CR", {"\r"}, {"\r"}, 0},
@@ -61,13 +56,8 @@ TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
 
 // One line converted with nothing answered before.
 TEST(ConvertReading, RepliesOrDrops) {
-  const struct {
-    const char* name;
-    double angle;
-    const wchar_t* ratio;
-    std::string line;
-    Reply reply;
-  } cases[] = {
+  struct Case { const char* name; double angle; const wchar_t* ratio; std::string line; Reply reply; };
+  const Case cases[] = {
       // The worked examples.
       {"1 plain", 0, L"0,0", kLine, "000123,000234,1\r"},
       {"2 ratio, status 3", 0, L"2,0.5", "  50000,  12346   3\r", "001000,000061,8\r"},
@@ -130,9 +120,8 @@ TEST(ConvertReading, TheSameReadingTwiceInARowIsAnsweredOnce) {
 }
 
 TEST(MachineCorrection, WorkedValues) {
-  const struct {
-    double x, y, angle, result, tolerance, x_after, y_after;
-  } cases[] = {
+  struct Case { double x, y, angle, result, tolerance, x_after, y_after; };
+  const Case cases[] = {
       {3, 4, 0, 3, 0, 3, 4},  // 0: returned unchanged
       {0, 0, 0, 0, 0, 0, 0},  // 0 even with zero coordinates: nothing replaced
       {3, 4, 30, 4.59807621135, 5e-11, 3, 4},

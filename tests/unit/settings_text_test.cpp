@@ -15,11 +15,9 @@ namespace {
 constexpr auto kNo = std::nullopt;
 
 TEST(SettingText, IntegerAndBooleanReadStrictly) {
-  const struct {
-    std::wstring text;
-    std::optional<std::int64_t> size;  // in the 16-bit range
-    std::optional<bool> flag;
-  } cases[] = {
+  // The size in the 16-bit range, the flag.
+  struct Case { std::wstring text; std::optional<std::int64_t> size; std::optional<bool> flag; };
+  const Case cases[] = {
       {L"350", 350, true},       {L"  -42 ", -42, true},  {L"+7", 7, true},        {L"\t5\t", 5, true},
       {L"100.5", 100, true},     {L"101.5", 102, true},   {L"1e3", 1000, true},    {L"2.5", 2, true},
       {L"32767", 32767, true},   {L"-32768", -32768, true},
@@ -46,11 +44,8 @@ TEST(SettingText, IntegerAndBooleanReadStrictly) {
 // written reads back; the largest doubles too, which fifteen digits rounded up
 // would put out of range.
 TEST(SettingText, AngleIsWrittenWithItsSignPositionAndReadsBack) {
-  const struct {
-    double angle;
-    std::wstring text;
-    double back;
-  } cases[] = {
+  struct Case { double angle; std::wstring text; double back; };
+  const Case cases[] = {
       {1.5, L" 1.5", 1.5},   {-2.25, L"-2.25", -2.25},   {0, L" 0", 0},   {12, L" 12", 12},
       {1.0 / 3, L" 0.333333333333333", 0.333333333333333},
       {-std::numeric_limits<double>::max(), L"-179769313486231" + std::wstring(294, L'0'), -1.79769313486231e308},
@@ -64,15 +59,13 @@ TEST(SettingText, AngleIsWrittenWithItsSignPositionAndReadsBack) {
 }
 
 TEST(SettingText, ReaderPortNameIsCom1ToCom256ElseCom2) {
-  const struct {
-    std::wstring stored, port;
-  } cases[] = {
+  const std::pair<std::wstring, std::wstring> cases[] = {
       {L"", L"COM2"},        {L"COM2", L"COM2"},    {L"COM5", L"COM5"},     {L"com12", L"COM12"},
       {L" COM3 ", L"COM3"},  {L"COM1", L"COM1"},    {L"COM256", L"COM256"}, {L"COM257", L"COM2"},
       {L"COM0", L"COM2"},    {L"COM05", L"COM2"},   {L"COM", L"COM2"},      {L"COM-1", L"COM2"},
       {L"COM 5", L"COM2"},   {L"LPT1", L"COM2"},    {L"\\\\.\\COM5", L"COM2"}, {L"COM99999999999", L"COM2"},
   };
-  for (const auto& c : cases) EXPECT_EQ(ReaderPortName(c.stored), c.port) << ToUtf8(c.stored);
+  for (const auto& [stored, port] : cases) EXPECT_EQ(ReaderPortName(stored), port) << ToUtf8(stored);
 }
 
 }  // namespace
