@@ -92,12 +92,10 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
       {"기계보정/길이비율/길이비율", "1,1"}, {"기계보정/포트/포트", "COM3"},
       {"Dizodudoz/폼/4", "0"},
   };
-  ProgramSettings as_installed;
-  as_installed.CrossColor = L"255";
-  as_installed.Length = 420, as_installed.Thickness = 20, as_installed.Gap = 140;
-  as_installed.XPosition = 40000, as_installed.YPosition = -300;
-  as_installed.HoldPosition = true, as_installed.CorrectionAngle = 30;
-  as_installed.ReaderMode = kModeWintab, as_installed.LengthRatio = L"1,1", as_installed.ReaderPort = L"COM3";
+  const ProgramSettings as_installed{.CrossColor = L"255", .Length = 420, .Thickness = 20, .Gap = 140,
+                                     .XPosition = 40000, .YPosition = -300, .HoldPosition = true,
+                                     .CorrectionAngle = 30, .ReaderMode = std::wstring(kModeWintab),
+                                     .LengthRatio = L"1,1", .ReaderPort = L"COM3"};
   struct Case { std::string path, text; void (*change)(ProgramSettings&); };
   const Case cases[] = {
       // Read as stored.
