@@ -124,8 +124,6 @@ TEST(PropertiesDialog, ControlsChangeTheCrossLive) {
   auto dialog = PropertiesDialog::Make(p.cross);
   FakeDialog& w = p.Dialog("속성");
   w.ClickByUser(Picture2(7));
-  EXPECT_EQ(w.FillColour(Picture2(7)), kButtonFace);
-  EXPECT_FALSE(p.values().PartVisible[7]);
   EXPECT_FALSE(p.platform.Find("Form7")->Visible());
   p.platform.log.Clear();
   w.PickByUser(kCombo1, 3);  // 갈색
