@@ -57,27 +57,36 @@ TEST(CrossGeometry, ColourTextOutsideTheColoursIsTheFirstRunRed) {
   for (const auto& [text, expected] : cases) EXPECT_EQ(CrossColorValue(text), expected) << ToUtf8(text);
 }
 
-// The first-run settings, the handle at (14400, 7200), the cross made.
+// A started program whose store is not a first run, the handle at (6000, 4000).
 class CrossTest : public ::testing::Test {
  protected:
-  CrossTest() {
-    store.ApplyFirstRunDefaults();
-    store.values().YPosition = 7200;
-    (void)cross.handle().window();  // its load lays the cross out
-    platform.log.Clear();
+  void Start(const std::string& on_top = "True", const std::string& handle_flag = "1") {
+    auto& s = platform.fake_settings();
+    s.Put("Dizodudoz/선택사항/색상", "255");
+    s.Put("Dizodudoz/크기/Length", "350");
+    s.Put("Dizodudoz/크기/Gap", "350");
+    s.Put("Dizodudoz/위치/XPosition", "6000");
+    s.Put("Dizodudoz/위치/YPosition", "4000");
+    s.Put("Dizodudoz/선택사항/항상위", on_top);
+    for (int i = 0; i < 19; ++i) s.Put("Dizodudoz/폼/" + std::to_string(i), i == 0 ? handle_flag : "1");
+    ASSERT_TRUE(startup.Load());
   }
   fake::FakeWindow& Part(int part) { return *platform.Find(PartName(part)); }
-  settings::ProgramSettings& values() { return store.values(); }
-
+  settings::ProgramSettings& values() { return startup.store().values(); }
+  void ExpectOnTop(bool on) {
+    for (int part : shell::StackedWindows) EXPECT_EQ(Part(part).topmost(), on) << part;
+    EXPECT_EQ(platform.menu()->IsChecked(shell::kAlwaysOnTop), on);
+    EXPECT_EQ(values().OnTop, on);
+  }
   fake::FakePlatform platform;
-  settings::SettingsStore store{platform.settings(), platform.screen(), platform.messages()};
-  Cross cross{platform, store};
+  app::StartUpWindow startup{platform};
 };
 
 // In stacking order, in one batch. Bars: top, left, height, width, colour,
 // visibility; the handle: size, colour, visibility, never its place. Only what
 // changed, so that a layout settles at once and a repaint causes no other.
 TEST_F(CrossTest, LayoutVisitsThePartsInStackingOrderAndSetsWhatChangedInItsOrder) {
+  Start();
   Part(0).SetLeft(3000);  // the bars follow the handle
   Part(0).SetTop(2000);
   values().Thickness = 60;
@@ -85,7 +94,7 @@ TEST_F(CrossTest, LayoutVisitsThePartsInStackingOrderAndSetsWhatChangedInItsOrde
   values().PartVisible[7] = false;
   platform.log.Clear();
   const int batches = platform.batches;
-  CrossLayout(cross);
+  CrossLayout(startup.cross());
   EXPECT_EQ(platform.batches, batches + 1);
   EXPECT_EQ(platform.batch_depth, 0);
   Calls visited, stacking;
@@ -114,6 +123,7 @@ TEST_F(CrossTest, LayoutVisitsThePartsInStackingOrderAndSetsWhatChangedInItsOrde
 // moves the handle and lays out around the new place, also when a repaint
 // comes while the handle moves.
 TEST_F(CrossTest, RepaintAndDragLayOutAroundTheHandlesPlace) {
+  Start();
   struct Case { float left, top; std::int32_t x, y; };
   const Case repaints[] = {{100.5f, 101.5f, 100, 102}, {-2000.5f, 0.25f, -2000, 0}, {45000, 70000.5f, 45000, 70000}};
   for (const auto& c : repaints) {
@@ -180,34 +190,11 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
   }
 }
 
-// A store that is not a first run, the handle at (3000, 4000).
-class CrossStartUpTest : public ::testing::Test {
- protected:
-  void Start(const std::string& on_top, const std::string& handle_flag = "1") {
-    auto& s = platform.fake_settings();
-    s.Put("Dizodudoz/선택사항/색상", "255");
-    s.Put("Dizodudoz/크기/Length", "350");
-    s.Put("Dizodudoz/크기/Gap", "350");
-    s.Put("Dizodudoz/위치/XPosition", "3000");
-    s.Put("Dizodudoz/위치/YPosition", "4000");
-    s.Put("Dizodudoz/선택사항/항상위", on_top);
-    for (int i = 0; i < 19; ++i) s.Put("Dizodudoz/폼/" + std::to_string(i), i == 0 ? handle_flag : "1");
-    ASSERT_TRUE(startup.Load());
-  }
-  void ExpectOnTop(bool on) {
-    for (int part : shell::StackedWindows) EXPECT_EQ(platform.Find(PartName(part))->topmost(), on) << part;
-    EXPECT_EQ(platform.menu()->IsChecked(shell::kAlwaysOnTop), on);
-    EXPECT_EQ(startup.store().values().OnTop, on);
-  }
-  fake::FakePlatform platform;
-  app::StartUpWindow startup{platform};
-};
-
 // The windows are made in stacking order; the handle's load runs in the middle:
 // its styling makes the rest of the bars as its first pass reaches them and
 // ends with the handle; then the stored place, top first; then the first
 // layout, the only one to show anything.
-TEST_F(CrossStartUpTest, TheCrossIsMadeStyledPlacedAndStackedInOrder) {
+TEST_F(CrossTest, TheCrossIsMadeStyledPlacedAndStackedInOrder) {
   Start("True");
   Calls seen;
   for (const std::string& call : platform.log.all()) {
@@ -221,7 +208,7 @@ TEST_F(CrossStartUpTest, TheCrossIsMadeStyledPlacedAndStackedInOrder) {
   for (int n = 1; n <= 8; ++n) expected.insert(expected.end(), {"create " + PartName(n), PartName(n) + ".topmost 1"});
   expected.insert(expected.end(), {"create frm_Center", "Form1.border none"});
   for (int n = 9; n <= 18; ++n) expected.push_back("create " + PartName(n));
-  expected.insert(expected.end(), {"frm_Center.caption \"\"", "frm_Center.top 4000", "frm_Center.left 3000", "Form1.top 1200",
+  expected.insert(expected.end(), {"frm_Center.caption \"\"", "frm_Center.top 4000", "frm_Center.left 6000", "Form1.top 1200",
                                    "Form9.visible 1", "frm_Center.topmost 1"});
   for (int n = 9; n <= 18; ++n) expected.push_back(PartName(n) + ".topmost 1");
   EXPECT_EQ(seen, expected);
@@ -231,18 +218,18 @@ TEST_F(CrossStartUpTest, TheCrossIsMadeStyledPlacedAndStackedInOrder) {
 // Stored off, each window is set once. The command turns all nineteen in
 // stacking order and nothing else; the check mark, not OnTop, gives the way.
 // A hidden handle is shown at start-up and its first repaint hides it again.
-TEST_F(CrossStartUpTest, StoredOffHiddenHandleAndAlwaysOnTopByTheCheckMark) {
+TEST_F(CrossTest, StoredOffHiddenHandleAndAlwaysOnTopByTheCheckMark) {
   Start("False", "0");
   ExpectOnTop(false);
   EXPECT_EQ(platform.log.With("Form5.topmost").size(), 1u);
   EXPECT_EQ(platform.log.With("frm_Center.visible"), Calls{"frm_Center.visible 1"});
-  platform.Find("frm_Center")->events().OnRepaint();  // the platform's first repaint
-  EXPECT_FALSE(platform.Find("frm_Center")->Visible());
-  EXPECT_TRUE(platform.Find("Form1")->Visible());
+  Part(0).events().OnRepaint();  // the platform's first repaint
+  EXPECT_FALSE(Part(0).Visible());
+  EXPECT_TRUE(Part(1).Visible());
 
-  startup.store().values().OnTop = true;
+  values().OnTop = true;
   platform.log.Clear();
-  shell::AlwaysOnTop(startup.cross(), startup.store().values(), *startup.menu());
+  shell::AlwaysOnTop(startup.cross(), values(), *startup.menu());
   ExpectOnTop(true);
   Calls expected;
   for (int part : shell::StackedWindows) expected.push_back(PartName(part) + ".topmost 1");
