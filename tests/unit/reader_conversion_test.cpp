@@ -2,7 +2,6 @@
 // and the machine correction that turns X.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
