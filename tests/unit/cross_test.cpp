@@ -208,8 +208,8 @@ TEST_F(CrossTest, TheCrossIsMadeStyledPlacedAndStackedInOrder) {
   for (int n = 1; n <= 8; ++n) expected.insert(expected.end(), {"create " + PartName(n), PartName(n) + ".topmost 1"});
   expected.insert(expected.end(), {"create frm_Center", "Form1.border none"});
   for (int n = 9; n <= 18; ++n) expected.push_back("create " + PartName(n));
-  expected.insert(expected.end(), {"frm_Center.caption \"\"", "frm_Center.top 4000", "frm_Center.left 6000", "Form1.top 1200",
-                                   "Form9.visible 1", "frm_Center.topmost 1"});
+  expected.insert(expected.end(), {"frm_Center.caption \"\"", "frm_Center.top 4000", "frm_Center.left 6000",
+                                   "Form1.top 1200", "Form9.visible 1", "frm_Center.topmost 1"});
   for (int n = 9; n <= 18; ++n) expected.push_back(PartName(n) + ".topmost 1");
   EXPECT_EQ(seen, expected);
   ExpectOnTop(true);
