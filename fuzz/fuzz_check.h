@@ -1,13 +1,7 @@
 #pragma once
 // A failed property ends the fuzz run with a report naming the check.
-
 #include <cstdio>
 #include <cstdlib>
 
-#define FUZZ_CHECK(cond)                                            \
-  do {                                                              \
-    if (!(cond)) {                                                  \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__); \
-      std::abort();                                                 \
-    }                                                               \
-  } while (0)
+#define FUZZ_CHECK(cond) \
+  ((cond) ? void(0) : (std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__), std::abort()))

@@ -29,7 +29,7 @@ float PixelScale::Twips(int pixel) const {
 }
 
 float PixelScale::TwipsAfterMove(float twips, int pixel) const {
-  return Pixel(twips) == pixel ? twips : Twips(pixel);
+  return Pixel(static_cast<double>(twips)) == pixel ? twips : Twips(pixel);
 }
 
 }  // namespace rc

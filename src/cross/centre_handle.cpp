@@ -14,7 +14,7 @@ namespace {
 // A window edge in twips as a 32-bit position, nearest with halves to even. An
 // edge that is not representable (never seen on a real screen) keeps `current`.
 std::int32_t EdgeToPosition(float edge, std::int32_t current) {
-  auto rounded = RoundToRange(edge, std::numeric_limits<std::int32_t>::min(),
+  auto rounded = RoundToRange(static_cast<double>(edge), std::numeric_limits<std::int32_t>::min(),
                               std::numeric_limits<std::int32_t>::max());
   return rounded ? static_cast<std::int32_t>(*rounded) : current;
 }
@@ -27,8 +27,8 @@ bool OnSomeMonitor(const platform::Screen& screen, double left, double top, doub
   const auto monitors = screen.Monitors();
   if (monitors.empty()) return true;  // nothing known: keep the stored place
   for (const platform::TwipsRect& m : monitors) {
-    const double m_left = m.left, m_top = m.top;
-    const double m_right = m_left + double{m.width}, m_bottom = m_top + double{m.height};
+    const auto m_left = static_cast<double>(m.left), m_top = static_cast<double>(m.top);
+    const double m_right = m_left + static_cast<double>(m.width), m_bottom = m_top + static_cast<double>(m.height);
     if (left < m_right && left + side > m_left && top < m_bottom && top + side > m_top) return true;
   }
   return false;

@@ -24,7 +24,7 @@ std::wstring AngleText(double degrees) { return FromUtf8(FormatPlainDecimal(degr
 std::unique_ptr<CorrectionDialog> CorrectionDialog::Make(platform::Platform& platform,
                                                          settings::SettingsStore& store,
                                                          ReaderLink& link) {
-  std::unique_ptr<CorrectionDialog> dialog(new CorrectionDialog(platform, store, link));
+  std::unique_ptr<CorrectionDialog> dialog(new CorrectionDialog(store, link));
   dialog->window_ = platform.MakeDialog(kCorrectionSpec, *dialog);
   if (!dialog->window_) return nullptr;
   dialog->Load();

@@ -45,13 +45,11 @@ class CorrectionDialog final : public shell::WindowedDialog {
 
 
  private:
-  CorrectionDialog(platform::Platform& platform, settings::SettingsStore& store, ReaderLink& link)
-      : platform_(platform), store_(store), link_(link) {}
+  CorrectionDialog(settings::SettingsStore& store, ReaderLink& link) : store_(store), link_(link) {}
   void Load();
   void SwitchMode();
   void Save();
 
-  platform::Platform& platform_;
   settings::SettingsStore& store_;
   ReaderLink& link_;
 };

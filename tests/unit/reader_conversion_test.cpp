@@ -1,10 +1,12 @@
+// The reader's rules without a port: bytes into lines, a line into its reply,
+// and the machine correction that turns X.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "reader/line_assembly.h"
 #include "reader/machine_correction.h"
 #include "reader/reading_conversion.h"
 
@@ -13,150 +15,131 @@ namespace {
 
 using Reply = std::optional<std::string>;
 const Reply kNone = std::nullopt;
+const std::string kLine = "  12345,  23456   0\r";  // worked example 1
+const std::string kLine3 = "  30000,  40000   0\r";
 
-// One line converted with an empty LastLine.
-struct LineCase {
-  const char* name;
-  double angle;
-  const wchar_t* ratio;
-  std::string line;
-  Reply reply;
-};
+std::vector<std::string> Bytes(const std::string& text) {
+  std::vector<std::string> bytes;
+  for (char c : text) bytes.emplace_back(1, c);
+  return bytes;
+}
 
-void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
-
-class ConvertReadingTable : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(ConvertReadingTable, RepliesAsExpected) {
-  const LineCase& c = GetParam();
-  std::string line = c.line;
-  std::string last_line;
-  Reply reply = ConvertReading(line, last_line, c.angle, c.ratio);
-  EXPECT_EQ(reply, c.reply);
-  if (reply) {
-    EXPECT_EQ(reply->size(), kReplyBytes);
-    EXPECT_EQ(last_line, line);
-  } else {
-    EXPECT_EQ(last_line, "");
+TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
+  const std::string full(kReceiveBufferBytes, 'x');
+  struct Case { const char* name; std::vector<std::string> events, lines; std::size_t held_after; };
+  const Case cases[] = {
+      {"one event", {kLine}, {kLine}, 0},
+      {"byte by byte", Bytes(kLine), {kLine}, 0},
+      {"two pieces", {"  123", "45,  23456   0\r"}, {kLine}, 0},
+      {"two lines in one event: the first", {kLine + "  99999,  99999   3\r"}, {kLine}, 0},
+      {"CR LF in one event", {kLine + "\n" + kLine + "\n"}, {kLine}, 0},
+      {"CR LF split between events", {kLine, "\n", kLine, "\n"}, {kLine, kLine}, 0},
+      {"CR LF byte by byte", Bytes(kLine + "\n" + kLine + "\n"), {kLine, kLine}, 0},
+      {"stray LFs", {"\n\n", "  123\n45,  23456   0\r"}, {kLine}, 0},
+      {"partial line waits", {"  12345,"}, {}, 8},
+      {"bare CR", {"\r"}, {"\r"}, 0},
+      {"full buffer held", {full}, {}, kReceiveBufferBytes},
+      {"one past the bound starts over", {full, "y", "\r"}, {"y\r"}, 0},
+      {"an event past the bound alone is dropped", {"abc", full + "x", kLine}, {kLine}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LineAssembler assembler;
+    std::vector<std::string> lines;
+    for (const std::string& event : c.events)
+      if (auto line = assembler.Append(event)) lines.push_back(*line);
+    EXPECT_EQ(lines, c.lines);
+    EXPECT_EQ(assembler.held(), c.held_after);
   }
 }
 
-const std::string kExample1 = "  12345,  23456   0\r";
-const std::string kExample3 = "  30000,  40000   0\r";
+// One line converted with nothing answered before.
+TEST(ConvertReading, RepliesOrDrops) {
+  struct Case { const char* name; double angle; const wchar_t* ratio; std::string line; Reply reply; };
+  const Case cases[] = {
+      // The worked examples.
+      {"1 plain", 0, L"0,0", kLine, "000123,000234,1\r"},
+      {"2 ratio, status 3", 0, L"2,0.5", "  50000,  12346   3\r", "001000,000061,8\r"},
+      {"3 angle 30", 30, L"0,0", kLine3, "000459,000400,1\r"},
+      {"4 angle -60 clamped", -60, L"", kLine3, "000000,000400,1\r"},
+      {"6 status 5", 0, L"0,0", "  12345,  23456   5\r", kNone},
+      {"7 short", 0, L"0,0", "12345,234560\r", kNone},
+      // Line forms.
+      {"space as status is not 0", 0, L"", "  12345,  23456    \r", kNone},
+      {"16 characters", 0, L"", "12345,12345   0\r", "012345,012345,1\r"},
+      {"15 characters", 0, L"", "1234,12345   0\r", kNone},
+      {"field shorter than three", 0, L"", "12,0012345678   0\r", "001200,000123,1\r"},
+      {"LF at the start counts for the point", 0, L"", "\n0012345,0012345   0\r", "000012,000123,1\r"},
+      {"second comma ends Y", 0, L"", "  12345,  23,56   0\r", "000123,000230,1\r"},
+      {"text after the CR ignored", 0, L"", kLine + "  99999,  99999   3\r", "000123,000234,1\r"},
+      {"comma at the start", 0, L"", ",0012345678   3\r", "000000,000123,8\r"},
+      {"empty second field", 0, L"", "00123456789012,0000\r", "000123,000000,1\r"},
+      {"rounded before truncation", 0, L"", "00123999,0012349   0\r", "000124,000123,1\r"},
+      // The length ratio.
+      {"0 for X: X unscaled", 0, L"0,2", kLine, "000123,000469,1\r"},
+      {"0 for Y: Y unscaled", 0, L"2,0", kLine, "000246,000234,1\r"},
+      {"negative clamped", 0, L"-1,-1", kLine, "000000,000000,1\r"},
+      {"thousands dropped", 0, L"1000,1", kLine, "023450,000234,1\r"},
+      {"after the correction", 30, L"2,1", kLine3, "000919,000400,1\r"},
+      {"without a comma scales X", 0, L"2", kLine, "000246,000234,1\r"},
+      {"not a number", 0, L"abc", kLine, "000123,000234,1\r"},
+      // Lines with no defined conversion.
+      {"bare CR", 0, L"", "\r", kNone},
+      {"nothing before the CR", 0, L"", "\r" + kLine, kNone},
+      {"no comma", 0, L"", "  12345   23456   0\r", kNone},
+      {"noise before the reading", 0, L"", "#*?  12345,  23456   0\r", kNone},
+      {"noise in the second field", 0, L"", "  12345,x  23456   0\r", kNone},
+      {"comma among the skipped", 0, L"", "1234567890123456,00\r", kNone},
+      {"comma just before the status", 0, L"", "123456789012345600,0\r", kNone},
+      {"no CR", 0, L"", "  12345,  23456   0", kNone},
+      {"exponent overflow", 0, L"", "001E99999,0012345   0\r", kNone},
+      {"ratio overflow", 0, L"1e308,1", kLine, kNone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string line = c.line, last_line;
+    EXPECT_EQ(ConvertReading(line, last_line, c.angle, c.ratio), c.reply);
+    EXPECT_EQ(last_line, c.reply ? line : "");
+  }
+}
 
-INSTANTIATE_TEST_SUITE_P(WorkedExamples, ConvertReadingTable, ::testing::Values(
-    LineCase{"Plain", 0, L"0,0", kExample1, "000123,000234,1\r"},
-    LineCase{"Ratio", 0, L"2,0.5", "  50000,  12346   3\r", "001000,000061,8\r"},
-    LineCase{"Angle30", 30, L"0,0", kExample3, "000459,000400,1\r"},
-    LineCase{"AngleMinus60Clamped", -60, L"", kExample3, "000000,000400,1\r"},
-    LineCase{"StatusFive", 0, L"0,0", "  12345,  23456   5\r", kNone},
-    LineCase{"Short", 0, L"0,0", "12345,234560\r", kNone}));
-
-INSTANTIATE_TEST_SUITE_P(LineForms, ConvertReadingTable, ::testing::Values(
-    LineCase{"SpaceAsStatusIsNotZero", 0, L"", "  12345,  23456    \r", kNone},
-    LineCase{"SixteenCharacters", 0, L"", "12345,12345   0\r", "012345,012345,1\r"},
-    LineCase{"FifteenCharacters", 0, L"", "1234,12345   0\r", kNone},
-    LineCase{"FieldShorterThanThree", 0, L"", "12,0012345678   0\r", "001200,000123,1\r"},
-    LineCase{"LineFeedAtStart", 0, L"", "\n0012345,0012345   0\r", "000012,000123,1\r"},
-    LineCase{"SecondCommaEndsY", 0, L"", "  12345,  23,56   0\r", "000123,000230,1\r"},
-    LineCase{"TextAfterCrIgnored", 0, L"", kExample1 + "  99999,  99999   3\r", "000123,000234,1\r"},
-    LineCase{"CommaAtStart", 0, L"", ",0012345678   3\r", "000000,000123,8\r"},
-    LineCase{"EmptySecondField", 0, L"", "00123456789012,0000\r", "000123,000000,1\r"},
-    LineCase{"RoundedUpBeforeTruncation", 0, L"", "00123999,0012349   0\r", "000124,000123,1\r"}));
-
-INSTANTIATE_TEST_SUITE_P(Ratio, ConvertReadingTable, ::testing::Values(
-    LineCase{"ZeroFactorForX", 0, L"0,2", kExample1, "000123,000469,1\r"},
-    LineCase{"ZeroFactorForY", 0, L"2,0", kExample1, "000246,000234,1\r"},
-    LineCase{"NegativeClamped", 0, L"-1,-1", kExample1, "000000,000000,1\r"},
-    LineCase{"ThousandsDropped", 0, L"1000,1", kExample1, "023450,000234,1\r"},
-    LineCase{"AfterCorrection", 30, L"2,1", kExample3, "000919,000400,1\r"},
-    LineCase{"WithoutCommaScalesX", 0, L"2", kExample1, "000246,000234,1\r"},
-    LineCase{"Garbage", 0, L"abc", kExample1, "000123,000234,1\r"}));
-
-// Lines with no defined conversion: dropped, no reply.
-INSTANTIATE_TEST_SUITE_P(Malformed, ConvertReadingTable, ::testing::Values(
-    LineCase{"BareCr", 0, L"", "\r", kNone},
-    LineCase{"NothingBeforeCr", 0, L"", "\r" + kExample1, kNone},
-    LineCase{"NoComma", 0, L"", "  12345   23456   0\r", kNone},
-    LineCase{"NoiseBeforeTheReading", 0, L"", "#*?  12345,  23456   0\r", kNone},
-    LineCase{"NoiseInTheSecondField", 0, L"", "  12345,x  23456   0\r", kNone},
-    LineCase{"CommaAmongSkipped", 0, L"", "1234567890123456,00\r", kNone},
-    LineCase{"CommaJustBeforeStatus", 0, L"", "123456789012345600,0\r", kNone},
-    LineCase{"NoCr", 0, L"", "  12345,  23456   0", kNone},
-    LineCase{"ExponentOverflow", 0, L"", "001E99999,0012345   0\r", kNone},
-    LineCase{"RatioOverflow", 0, L"1e308,1", kExample1, kNone}));
-
-TEST(ConvertReading, RepeatsAreAnsweredOnce) {
-  const std::string a = kExample1, b = "  45678,  23456   0\r";
+// Worked example 5 and its rule: A, A, B, A is answered A, B, A; a dropped line
+// does not become the last one, so A after it is still a repeat.
+TEST(ConvertReading, TheSameReadingTwiceInARowIsAnsweredOnce) {
+  const std::string b = "  45678,  23456   0\r", dropped = "  45678,  23456   5\r";
   std::string last_line;
   std::vector<Reply> replies;
-  for (const std::string& sent : {a, a, b, a}) {
+  for (const std::string& sent : {kLine, kLine, b, kLine, dropped, kLine}) {
     std::string line = sent;
     replies.push_back(ConvertReading(line, last_line, 0, L"0,0"));
   }
-  EXPECT_EQ(replies, (std::vector<Reply>{"000123,000234,1\r", kNone, "000456,000234,1\r",
-                                         "000123,000234,1\r"}));
+  const Reply a = "000123,000234,1\r";
+  EXPECT_EQ(replies, (std::vector<Reply>{a, kNone, "000456,000234,1\r", a, kNone, kNone}));
   EXPECT_EQ(last_line, "0012345,00234560000\r");  // as edited, CR included
 }
 
-TEST(ConvertReading, DroppedLineDoesNotBlockTheNext) {
-  std::string last_line;
-  std::string line = kExample1;
-  ASSERT_TRUE(ConvertReading(line, last_line, 0, L""));
-  line = "  12345,  23456   5\r";
-  EXPECT_FALSE(ConvertReading(line, last_line, 0, L""));
-  line = "  55555,  23456   0\r";
-  EXPECT_TRUE(ConvertReading(line, last_line, 0, L""));
-  line = kExample1;
-  EXPECT_EQ(ConvertReading(line, last_line, 0, L""), "000123,000234,1\r");
-}
-
-// Machine correction with x = 3, y = 4 unless given; values to 12 significant digits.
-struct CorrectionCase {
-  double x, y, angle, result;
-};
-
 TEST(MachineCorrection, WorkedValues) {
-  const CorrectionCase cases[] = {
-      {3, 4, 30, 4.59807621135},   {3, 4, -60, -1.96410161514}, {3, 4, 90, 4.00000000000},
-      {3, 4, 180, -3.00000000000}, {3, 4, 0.5, 3.03479191119},  {3, -4, 30, -0.598076211353},
-      {1, 0, 30, 0.866025403784},
+  struct Case { double x, y, angle, result, tolerance, x_after, y_after; };
+  const Case cases[] = {
+      {3, 4, 0, 3, 0, 3, 4},  // 0: returned unchanged
+      {0, 0, 0, 0, 0, 0, 0},  // 0 even with zero coordinates: nothing replaced
+      {3, 4, 30, 4.59807621135, 5e-11, 3, 4},
+      {3, 4, -60, -1.96410161514, 5e-11, 3, 4},
+      {3, 4, 90, 4, 1e-11, 3, 4},  // the old y; y itself is not rotated
+      {3, 4, 180, -3, 1e-11, 3, 4},
+      {3, 4, 0.5, 3.03479191119, 5e-11, 3, 4},
+      {3, -4, 30, -0.598076211353, 5e-12, 3, -4},
+      {1, 0, 30, 0.866025403784, 5e-12, 1, 1e-14},   // a zero coordinate becomes 1E-14
+      {0, 0, 30, 1.366e-14, 1e-17, 1e-14, 1e-14},
+      {3, 4, -36.869897645844, 0, 1e-13, 3, 4},      // against the direction: 0
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.x << "," << c.y << " by " << c.angle);
     double x = c.x, y = c.y;
-    EXPECT_NEAR(MachineCorrection(x, y, c.angle), c.result, 5e-12 * std::abs(c.result))
-        << c.x << "," << c.y << " by " << c.angle;
+    EXPECT_NEAR(MachineCorrection(x, y, c.angle), c.result, c.tolerance);
+    EXPECT_EQ(x, c.x_after);
+    EXPECT_EQ(y, c.y_after);
   }
-}
-
-TEST(MachineCorrection, ZeroAngleChangesNothing) {
-  double x = 0, y = 0;
-  EXPECT_EQ(MachineCorrection(x, y, 0), 0);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 0);
-  x = 3, y = 4;
-  EXPECT_EQ(MachineCorrection(x, y, 0), 3);
-}
-
-TEST(MachineCorrection, ZeroCoordinatesAreReplaced) {
-  double x = 0, y = 0;
-  double r = MachineCorrection(x, y, 30);
-  EXPECT_EQ(x, 1E-14);
-  EXPECT_EQ(y, 1E-14);
-  EXPECT_NEAR(r, 1.366e-14, 0.001e-14);
-
-  x = 1, y = 0;
-  MachineCorrection(x, y, 30);
-  EXPECT_EQ(x, 1);
-  EXPECT_EQ(y, 1E-14);
-}
-
-TEST(MachineCorrection, OppositeOfTheDirectionGivesZeroAndYIsNotRotated) {
-  double x = 3, y = 4;
-  EXPECT_NEAR(MachineCorrection(x, y, -36.869897645844), 0, 1e-13);
-  x = 3, y = 4;
-  EXPECT_NEAR(MachineCorrection(x, y, 90), 4, 1e-12);
-  EXPECT_EQ(y, 4);
 }
 
 }  // namespace

@@ -1,0 +1,259 @@
+// Settings: the text forms of stored values (strict reading, the written angle,
+// the port name), and the store over the fake backend: the order it reads and
+// writes in, the first run, and what each stored text gives, its fallback included.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/utf8.h"
+#include "platform/fake/fake_platform.h"
+#include "settings/setting_text.h"
+#include "settings/settings_store.h"
+
+namespace rc::settings {
+namespace {
+
+constexpr auto kNo = std::nullopt;
+
+TEST(SettingText, IntegerAndBooleanReadStrictly) {
+  // The size in the 16-bit range, the flag.
+  struct Case { std::wstring text; std::optional<std::int64_t> size; std::optional<bool> flag; };
+  const Case cases[] = {
+      {L"350", 350, true},       {L"  -42 ", -42, true},  {L"+7", 7, true},        {L"\t5\t", 5, true},
+      {L"100.5", 100, true},     {L"101.5", 102, true},   {L"1e3", 1000, true},    {L"2.5", 2, true},
+      {L"32767", 32767, true},   {L"-32768", -32768, true},
+      {L"32768", kNo, true},     {L"-32769", kNo, true},  {L"32767.5", kNo, true},  // rounds to 32768
+      {L"0", 0, false},          {L" 0 ", 0, false},      {L"-1", -1, true},
+      {L"True", kNo, true},      {L"true", kNo, true},    {L"TRUE", kNo, true},
+      {L"False", kNo, false},    {L"fALSE", kNo, false},
+      {L"", kNo, kNo},           {L"abc", kNo, kNo},      {L"12abc", kNo, kNo},    {L"1,5", kNo, kNo},
+      {L".", kNo, kNo},          {L"1e", kNo, kNo},       {L"--1", kNo, kNo},      {L"yes", kNo, kNo},
+      {L"Truex", kNo, kNo},      {L"nan", kNo, kNo},      {L"1e999", kNo, kNo},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.text));
+    EXPECT_EQ(TextToInteger(c.text, -32768, 32767), c.size);
+    EXPECT_EQ(TextToBoolean(c.text), c.flag);
+  }
+  // Positions are 32 bits; no text is too long to be refused.
+  EXPECT_EQ(TextToInteger(L"40000", INT32_MIN, INT32_MAX), 40000);
+  EXPECT_EQ(TextToInteger(std::wstring(100'000, L'9'), INT32_MIN, INT32_MAX), kNo);
+  EXPECT_EQ(TextToInteger(std::wstring(100'000, L'x'), INT32_MIN, INT32_MAX), kNo);
+}
+
+// A blank before a value of 0 or more, up to fifteen digits, and what is
+// written reads back; the largest doubles too, which fifteen digits rounded up
+// would put out of range.
+TEST(SettingText, AngleIsWrittenWithItsSignPositionAndReadsBack) {
+  struct Case { double angle; std::wstring text; double back; };
+  const Case cases[] = {
+      {1.5, L" 1.5", 1.5},   {-2.25, L"-2.25", -2.25},   {0, L" 0", 0},   {12, L" 12", 12},
+      {1.0 / 3, L" 0.333333333333333", 0.333333333333333},
+      {-std::numeric_limits<double>::max(), L"-179769313486231" + std::wstring(294, L'0'), -1.79769313486231e308},
+      {1.7976931348623e308, L" 179769313486230" + std::wstring(294, L'0'), 1.7976931348623e308},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.angle);
+    EXPECT_EQ(AngleStoreText(c.angle), c.text);
+    EXPECT_EQ(TextToDouble(c.text), c.back);
+  }
+}
+
+TEST(SettingText, ReaderPortNameIsCom1ToCom256ElseCom2) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"", L"COM2"},        {L"COM2", L"COM2"},    {L"COM5", L"COM5"},     {L"com12", L"COM12"},
+      {L" COM3 ", L"COM3"},  {L"COM1", L"COM1"},    {L"COM256", L"COM256"}, {L"COM257", L"COM2"},
+      {L"COM0", L"COM2"},    {L"COM05", L"COM2"},   {L"COM", L"COM2"},      {L"COM-1", L"COM2"},
+      {L"COM 5", L"COM2"},   {L"LPT1", L"COM2"},    {L"\\\\.\\COM5", L"COM2"}, {L"COM99999999999", L"COM2"},
+  };
+  for (const auto& [stored, port] : cases) EXPECT_EQ(ReaderPortName(stored), port) << ToUtf8(stored);
+}
+
+using Calls = std::vector<std::string>;
+using Stored = std::vector<std::pair<std::string, std::string>>;
+
+// Every value in one line, so that a difference shows which one.
+std::string Text(const ProgramSettings& v) {
+  std::string parts;
+  for (bool visible : v.PartVisible) parts += visible ? '1' : '0';
+  return ToUtf8(v.CrossColor) + " top=" + std::to_string(v.OnTop) + " L=" + std::to_string(v.Length) +
+         " T=" + std::to_string(v.Thickness) + " G=" + std::to_string(v.Gap) + " at " +
+         std::to_string(v.XPosition) + "," + std::to_string(v.YPosition) + " hold=" + std::to_string(v.HoldPosition) +
+         " parts=" + parts + " angle=" + std::to_string(v.CorrectionAngle) + " " + ToUtf8(v.ReaderMode) + " ratio=" +
+         ToUtf8(v.LengthRatio) + " " + ToUtf8(v.ReaderPort);
+}
+
+struct Store {
+  explicit Store(const Stored& stored) {
+    for (const auto& [path, text] : stored) platform.fake_settings().Put(path, text);
+    store.LoadSettings();
+    store.ApplyFirstRunDefaults();
+  }
+  fake::FakePlatform platform;
+  SettingsStore store{platform.settings(), platform.screen(), platform.messages()};
+};
+
+Calls PartCalls(const std::string& verb, int first, const std::string& suffix = "") {
+  Calls calls;
+  for (int i = first; i <= 18; ++i) calls.push_back(verb + " Dizodudoz/폼/" + std::to_string(i) + suffix);
+  return calls;
+}
+
+// No colour or a Length of 0 is a first run: every value its default, only the
+// nineteen part flags written, whatever else was stored.
+TEST(SettingsStore, FirstRunReadsInOrderThenWritesTheNineteenFlags) {
+  const Stored cases[] = {
+      {},
+      {{"Dizodudoz/선택사항/색상", "65280"}, {"Dizodudoz/크기/Length", "0"}, {"Dizodudoz/크기/Gap", "70"},
+       {"Dizodudoz/폼/3", "0"}, {"Dizodudoz/폼/0", "False"}},
+      {{"Dizodudoz/크기/Length", "420"}, {"Dizodudoz/위치/고정", "True"}},
+  };
+  Calls expected = {
+      "get Dizodudoz/선택사항/색상", "get Dizodudoz/선택사항/항상위", "get Dizodudoz/크기/Length",
+      "get Dizodudoz/크기/Thickness", "get Dizodudoz/크기/Gap",       "get Dizodudoz/위치/XPosition",
+      "get Dizodudoz/위치/YPosition", "get Dizodudoz/위치/고정",       "get 기계보정/각도/각도",
+      "get 기계보정/모드/모드",       "get 기계보정/길이비율/길이비율", "get 기계보정/포트/포트",
+  };
+  for (auto& call : PartCalls("get", 0)) expected.push_back(call);
+  for (auto& call : PartCalls("save", 0, "=1")) expected.push_back(call);
+  for (const Stored& stored : cases) {
+    SCOPED_TRACE(stored.size());
+    Store s(stored);
+    EXPECT_EQ(s.platform.log.all(), expected);
+    // The screen's middle: 1920 x 1080 pixels at 15 twips each.
+    EXPECT_EQ(Text(s.store.values()),
+              "255 top=1 L=350 T=50 G=350 at 14400,8100 hold=0 parts=1111111111111111111 angle=0.000000 지적통합 "
+              "ratio= COM2");
+    EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/폼/3"), "1");
+  }
+}
+
+// Colour and Length alone: not a first run. Missing values keep their zero,
+// except a Thickness of 0, which would draw nothing; a missing flag hides its part.
+TEST(SettingsStore, MissingValuesKeepTheirZeroButAThicknessThatDrawsNothing) {
+  Store s({{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "420"}, {"Dizodudoz/폼/5", "1"}});
+  EXPECT_EQ(Text(s.store.values()),
+            "255 top=0 L=420 T=50 G=0 at 0,0 hold=0 parts=0000010000000000000 angle=0.000000 지적통합 ratio= COM2");
+  EXPECT_TRUE(s.platform.log.With("save").empty()) << "the 50 is in memory only";
+}
+
+// One value changed at a time in an installation's store.
+TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
+  const Stored installed = {
+      {"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/선택사항/항상위", "False"},
+      {"Dizodudoz/크기/Length", "420"},  {"Dizodudoz/크기/Thickness", "20"},
+      {"Dizodudoz/크기/Gap", "140"},     {"Dizodudoz/위치/XPosition", "40000"},  // 32 bits: beyond 2184 pixels
+      {"Dizodudoz/위치/YPosition", "-300"}, {"Dizodudoz/위치/고정", "True"},
+      {"기계보정/각도/각도", " 30"},      {"기계보정/모드/모드", "Wintab 전환"},
+      {"기계보정/길이비율/길이비율", "1,1"}, {"기계보정/포트/포트", "COM3"},
+      {"Dizodudoz/폼/4", "0"},
+  };
+  const ProgramSettings as_installed{.CrossColor = L"255", .Length = 420, .Thickness = 20, .Gap = 140,
+                                     .XPosition = 40000, .YPosition = -300, .HoldPosition = true,
+                                     .CorrectionAngle = 30, .ReaderMode = std::wstring(kModeWintab),
+                                     .LengthRatio = L"1,1", .ReaderPort = L"COM3"};
+  struct Case { std::string path, text; void (*change)(ProgramSettings&); };
+  const Case cases[] = {
+      // Read as stored.
+      {"Dizodudoz/선택사항/항상위", "true", [](ProgramSettings& e) { e.OnTop = true; }},
+      {"Dizodudoz/위치/고정", "0", [](ProgramSettings& e) { e.HoldPosition = false; }},
+      {"Dizodudoz/폼/4", "-1", [](ProgramSettings& e) { e.PartVisible[4] = true; }},
+      {"Dizodudoz/위치/XPosition", "100.5", [](ProgramSettings& e) { e.XPosition = 100; }},
+      {"Dizodudoz/크기/Gap", "0", [](ProgramSettings& e) { e.Gap = 0; }},  // valid: a solid cross
+      {"Dizodudoz/크기/Gap", "-0.4", [](ProgramSettings& e) { e.Gap = 0; }},
+      {"Dizodudoz/크기/Thickness", "0.6", [](ProgramSettings& e) { e.Thickness = 1; }},
+      {"기계보정/각도/각도", "-2.25", [](ProgramSettings& e) { e.CorrectionAngle = -2.25; }},
+      {"기계보정/모드/모드", "", [](ProgramSettings& e) { e.ReaderMode = kModeReaderLink; }},
+      {"기계보정/길이비율/길이비율", "2,0.5", [](ProgramSettings& e) { e.LengthRatio = L"2,0.5"; }},
+      {"기계보정/포트/포트", " com12 ", [](ProgramSettings& e) { e.ReaderPort = L"COM12"; }},
+      // Not converting: that value's default, the rest as stored.
+      {"Dizodudoz/선택사항/항상위", "maybe", [](ProgramSettings& e) { e.OnTop = true; }},
+      {"Dizodudoz/위치/고정", "?", [](ProgramSettings& e) { e.HoldPosition = false; }},
+      {"Dizodudoz/폼/4", "x", [](ProgramSettings& e) { e.PartVisible[4] = true; }},
+      {"Dizodudoz/크기/Thickness", "abc", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Gap", "99999", [](ProgramSettings& e) { e.Gap = 350; }},
+      {"Dizodudoz/위치/XPosition", std::string(100'000, '7'), [](ProgramSettings& e) { e.XPosition = 14400; }},
+      {"Dizodudoz/위치/YPosition", "1e400", [](ProgramSettings& e) { e.YPosition = 8100; }},
+      {"기계보정/각도/각도", "12abc", [](ProgramSettings& e) { e.CorrectionAngle = 0; }},
+      // Sizes that draw nothing; a Length of 0 is a first run instead.
+      {"Dizodudoz/크기/Thickness", "0", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Thickness", "0.4", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Thickness", "-60", [](ProgramSettings& e) { e.Thickness = 50; }},
+      {"Dizodudoz/크기/Length", "-350", [](ProgramSettings& e) { e.Length = 350; }},
+      {"Dizodudoz/크기/Gap", "-70", [](ProgramSettings& e) { e.Gap = 350; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path + " = " + c.text.substr(0, 20));
+    Stored stored = installed;
+    stored.emplace_back(c.path, c.text);
+    Store s(stored);
+    ProgramSettings expected = as_installed;
+    c.change(expected);
+    EXPECT_EQ(Text(s.store.values()), Text(expected));
+    EXPECT_TRUE(s.platform.fake_messages().shown.empty());
+    EXPECT_TRUE(s.platform.log.With("save").empty()) << "the store keeps what it had";
+  }
+}
+
+// Eight values in this order, the flags as words, the handle's edges rounded
+// halves to even and beyond 16 bits.
+TEST(SettingsStore, ExitSaveWritesEightValuesInOrder) {
+  Store s({});
+  ProgramSettings& v = s.store.values();
+  v.OnTop = false, v.HoldPosition = true, v.Gap = 140;
+  s.platform.log.Clear();
+  s.store.SaveExitSettings(40000.5f, -1501.5f);
+  EXPECT_EQ(s.platform.log.all(), (Calls{
+                                      "save Dizodudoz/선택사항/색상=255",
+                                      "save Dizodudoz/선택사항/항상위=False",
+                                      "save Dizodudoz/위치/고정=True",
+                                      "save Dizodudoz/위치/XPosition=40000",
+                                      "save Dizodudoz/위치/YPosition=-1502",
+                                      "save Dizodudoz/크기/Gap=140",
+                                      "save Dizodudoz/크기/Length=350",
+                                      "save Dizodudoz/크기/Thickness=50",
+                                  }));
+  v.OnTop = true, v.HoldPosition = false;
+  s.store.SaveExitSettings(0, 0);
+  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/선택사항/항상위"), "True");
+  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/위치/고정"), "False");
+}
+
+TEST(SettingsStore, PartFlagsAndCorrectionValuesAreWrittenWhenChanged) {
+  Store s({});
+  ProgramSettings& v = s.store.values();
+  s.platform.log.Clear();
+  s.store.SavePartVisible(7, false);
+  EXPECT_TRUE(v.PartVisible[7]) << "memory follows only after the reload";
+  s.store.ReloadPartVisible();
+  EXPECT_FALSE(v.PartVisible[7]);
+  Calls expected = {"save Dizodudoz/폼/7=0"};
+  for (auto& call : PartCalls("get", 1)) expected.push_back(call);  // not the handle's
+  EXPECT_EQ(s.platform.log.all(), expected);
+
+  v.CorrectionAngle = -2.25, v.ReaderMode = kModeWintab, v.LengthRatio = L"1,1";
+  s.platform.log.Clear();
+  s.store.SaveCorrectionSettings();
+  EXPECT_EQ(s.platform.log.all(), (Calls{"save 기계보정/각도/각도=-2.25", "save 기계보정/모드/모드=Wintab 전환",
+                                         "save 기계보정/길이비율/길이비율=1,1"}));
+}
+
+TEST(SettingsStore, AFailedWriteIsReportedOncePerOperationAndTheRestIsWritten) {
+  Store s({});
+  s.platform.fake_settings().failing_paths = {"Dizodudoz/위치/XPosition", "Dizodudoz/크기/Gap"};
+  s.store.SaveExitSettings(0, 0);
+  const fake::FakeMessages& messages = s.platform.fake_messages();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.owners, std::vector<std::string>{""}) << "no dialog: modal to the program";
+  EXPECT_NE(messages.shown[0].find("Dizodudoz\\위치\\XPosition"), std::string::npos);
+  EXPECT_NE(messages.shown[0].find("error 5"), std::string::npos);
+  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/크기/Thickness"), "50");
+}
+
+}  // namespace
+}  // namespace rc::settings
