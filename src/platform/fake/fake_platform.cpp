@@ -125,13 +125,12 @@ platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_
                                     std::wstring_view key, std::wstring_view value) {
   std::string path = Path(application, section, key);
   log_.Add("save " + path + "=" + ToUtf8(value));
-  if (failing_paths.contains(path)) return platform::Status::Failed(platform::Error::AccessDenied, failure_code);
+  if (failing_paths.contains(path)) return platform::Status::Failed(platform::Error::AccessDenied, 5);
   values_[path] = ToUtf8(value);
   return platform::Status::Ok();
 }
 
 void FakeSettings::Put(const std::string& path, const std::string& value) { values_[path] = value; }
-bool FakeSettings::Has(const std::string& path) const { return values_.contains(path); }
 std::string FakeSettings::Value(const std::string& path) const {
   auto found = values_.find(path);
   return found == values_.end() ? std::string("<missing>") : found->second;

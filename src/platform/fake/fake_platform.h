@@ -59,7 +59,6 @@ class FakeWindow final : public platform::ShellWindow {
   platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
 
   // Test side.
-  const std::string& name() const { return name_; }
   platform::WindowEvents& events() { return *events_; }
   bool topmost() const { return topmost_; }
   bool plain() const { return border_none_ && flat_; }
@@ -110,13 +109,11 @@ class FakeSettings final : public platform::SettingsBackend {
 
   // Test side: "Dizodudoz/폼/0" style paths, UTF-8.
   void Put(const std::string& path, const std::string& value);
-  bool Has(const std::string& path) const;
   std::string Value(const std::string& path) const;
   // Every stored value as "path=value", sorted.
   std::vector<std::string> Dump() const;
-  // Writes to these paths fail with `code`.
+  // Writes to these paths fail, with the system's code 5.
   std::set<std::string> failing_paths;
-  std::uint32_t failure_code = 5;
 
  private:
   CallLog& log_;
@@ -250,8 +247,6 @@ class FakeDialog final : public platform::Dialog {
 
   // Test side.
   const std::string& caption() const { return caption_; }
-  float client_width() const { return client_width_; }
-  float client_height() const { return client_height_; }
   bool visible() const { return visible_; }
   // The user closes the dialog (its close box): the window goes, the owner hears of it.
   void CloseByUser();
