@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cross/cross_geometry.h"
 #include "dialogs/properties_dialog.h"
 #include "shell/popup_menu_items.h"
 #include "shell/tray_icon.h"
@@ -39,22 +40,15 @@ Box PixelBox(double left, double top, double width, double height, double tpp) {
           std::lrint((top + height) / tpp)};
 }
 
-struct CrossSize {
-  double length = 350, thickness = 50, gap = 350;  // twips; the first run's
-};
+using Size = rc::cross::CrossSize;
+constexpr Size kFirstRunSize{350, 50, 350};  // length, thickness, gap in twips
 
-// The eighteen bars around a handle at (cl, ct) twips: four segments up and down,
-// five left and right, each L long and T thick, G apart; sorted.
-std::vector<Box> ExpectedBars(double cl, double ct, CrossSize s = {}, double tpp = 15) {
-  const double l = s.length, t = s.thickness, g = s.gap;
+// The eighteen bars around a handle at (cl, ct) twips where the layout table puts them, sorted.
+std::vector<Box> ExpectedBars(float cl, float ct, Size size, double tpp) {
   std::vector<Box> bars;
-  for (int place = 1; place <= 5; ++place) {
-    if (place <= 4) {
-      bars.push_back(PixelBox(cl, ct - place * (g + l), t, l, tpp));                // up
-      bars.push_back(PixelBox(cl, ct + t + g + (place - 1) * (l + g), t, l, tpp));  // down
-    }
-    bars.push_back(PixelBox(cl - place * (l + g), ct, l, t, tpp));                // left
-    bars.push_back(PixelBox(cl + t + g + (place - 1) * (l + g), ct, l, t, tpp));  // right
+  for (int n = 1; n <= rc::cross::kBarCount; ++n) {
+    const rc::cross::BarRect r = rc::cross::PlaceBar(n, size, cl, ct);
+    bars.push_back(PixelBox(r.left, r.top, r.width, r.height, tpp));
   }
   std::sort(bars.begin(), bars.end());
   return bars;
@@ -98,13 +92,13 @@ class CrossTest : public e2e::Scenario {
     return GetGUIThreadInfo(GetWindowThreadProcessId(Handle().hwnd, nullptr), &info) && info.hwndCapture != nullptr;
   }
 
-  void ExpectCrossAround(double cl, double ct, CrossSize size = {}, double tpp = 15) {
+  void ExpectCrossAround(float cl, float ct, Size size = kFirstRunSize, double tpp = 15) {
     const std::vector<Box> expected = ExpectedBars(cl, ct, size, tpp);
     EXPECT_TRUE(e2e::WaitUntil([&] { return Shown() == expected; }, 3000))
         << "bars:" << Describe(Shown()) << "\nexpected:" << Describe(expected);
     EXPECT_EQ(Box(Handle().rect), PixelBox(cl, ct, size.thickness, size.thickness, tpp)) << e2e::Describe(Handle());
   }
-  void ExpectCrossAroundTheHandle() { ExpectCrossAround(Handle().rect.left * 15, Handle().rect.top * 15); }
+  void ExpectCrossAroundTheHandle() { ExpectCrossAround(Handle().rect.left * 15.f, Handle().rect.top * 15.f); }
 
   // A drag by (dx, dy) pixels, pressed a pixel inside the handle's corner (the
   // pointer leaves a three-pixel handle at once): the handle moves exactly as the
@@ -125,7 +119,7 @@ class CrossTest : public e2e::Scenario {
     const RECT start = Handle().rect;
     ASSERT_TRUE(e2e::Drag({start.left + 1, start.top + 1}, {start.left - 199, start.top + 101}, 25));
     Sleep(500);
-    ExpectCrossAround(start.left * 15, start.top * 15);
+    ExpectCrossAround(start.left * 15.f, start.top * 15.f);
   }
 };
 
@@ -188,7 +182,7 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
   EXPECT_TRUE(e2e::WaitUntil([&] { return Box(Handle().rect) == Box(start); }, 3000)) << e2e::Describe(Handle());
   ASSERT_TRUE(e2e::MouseMove(start.left + 150, start.top + 90));
   ASSERT_TRUE(e2e::Xdotool({"mouseup", "1"}));
-  ExpectCrossAround(start.left * 15, start.top * 15);
+  ExpectCrossAround(start.left * 15.f, start.top * 15.f);
   EXPECT_FALSE(Captured());
 
   // The shell's icons gone, as after a restart of the shell: the icon comes back.

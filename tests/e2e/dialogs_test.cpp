@@ -19,7 +19,6 @@ using rc::reader::kBtnChange, rc::reader::kCmdSave, rc::reader::kTxtDist, rc::re
 using rc::shell::kColor, rc::shell::kRevision, rc::shell::kSWinfo;
 
 const wchar_t kWineX11[] = L"Software\\Wine\\X11 Driver";
-const wchar_t kToolFolder[] = L"C:\\reticor\\sysinfo";
 
 void DeleteMachineKeys() {
   for (std::wstring_view key : {kMsinfoKey, kMsinfoLocationKey}) {
@@ -187,17 +186,10 @@ TEST_F(DialogsTest, EachDialogOpensFromTheTrayAndTakesRealInput) {
   EXPECT_EQ(e2e::GetSetting(e2e::kCorrectionApp, L"길이비율", L"길이비율"), L"0,0");
   Close(dialog, "alt+F4");
 
-  // ---- about: the tool named by the first key's PATH, a stand-in that leaves a file
-  const std::wstring tool = std::wstring(kToolFolder) + L"\\msinfo_stand_in.exe";
-  const std::wstring marker = std::wstring(kToolFolder) + L"\\started.txt";
-  const auto started = [&] { return GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; };
-  wchar_t self[MAX_PATH];
-  std::wstring stub(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-  stub = stub.substr(0, stub.find_last_of(L'\\') + 1) + L"reticor2_sysinfo_stub.exe";
-  CreateDirectoryW(kToolFolder, nullptr);
-  ASSERT_TRUE(CopyFileW(stub.c_str(), tool.c_str(), FALSE)) << e2e::Utf8(stub);
-  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kMsinfoKey.data(), kMsinfoPathValue.data(), REG_SZ, tool.c_str(),
-                            static_cast<DWORD>((tool.size() + 1) * sizeof(wchar_t))),
+  // ---- about: the tool named by the first key's PATH, here Wine's notepad
+  const auto started = [] { return e2e::WindowsInSession(L"Notepad") > 0; };
+  const wchar_t tool[] = L"C:\\windows\\notepad.exe";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kMsinfoKey.data(), kMsinfoPathValue.data(), REG_SZ, tool, sizeof tool),
             ERROR_SUCCESS);
   dialog = Open(kSWinfo, L"S/W 정보");
   ASSERT_NE(dialog, nullptr);
@@ -205,11 +197,12 @@ TEST_F(DialogsTest, EachDialogOpensFromTheTrayAndTakesRealInput) {
   ExpectTabCycle(dialog, {kCmdOK, kCmdSysInfo}, "dialog-tab-about");
   const HWND sysinfo = e2e::Control(dialog, kCmdSysInfo);
   ASSERT_TRUE(e2e::ClickCentre(sysinfo));
-  EXPECT_TRUE(e2e::WaitUntil(started, 5000)) << "the tool was not started";
+  EXPECT_TRUE(e2e::WaitUntil(started, 10000)) << "the tool was not started";
+  PostMessageW(FindWindowW(L"Notepad", nullptr), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !started(); }, 5000));
 
   // Neither key: the message, modal to the dialog, so a second click raises none.
   DeleteMachineKeys();
-  DeleteFileW(marker.c_str());
   ASSERT_TRUE(e2e::ClickCentre(sysinfo));
   const HWND box = app.Dialog(L"Reticor2", 5000);
   ASSERT_NE(box, nullptr) << "no message";
