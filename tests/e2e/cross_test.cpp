@@ -240,28 +240,17 @@ TEST_F(CrossTest, Com2MissingAtStartIsReportedOnceTheProgramWaitsBehindItAndTheA
 
 // Wine reads the system DPI when a program starts; this thread sees real pixels
 // once it is per-monitor aware. Both undone at the end.
-class SystemDpi {
- public:
-  explicit SystemDpi(DWORD dpi) {
-    set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi) == ERROR_SUCCESS;
-    previous_ = SetContext(reinterpret_cast<HANDLE>(-3));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE
-  }
+struct SystemDpi {
+  explicit SystemDpi(DWORD dpi)
+      : set(RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi) == ERROR_SUCCESS),
+        previous(SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE)) {}
   ~SystemDpi() {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
-    if (previous_ != nullptr) SetContext(previous_);
-  }
-  bool set() const { return set_; }
-
- private:
-  static HANDLE SetContext(HANDLE context) {
-    using Function = HANDLE(WINAPI*)(HANDLE);
-    auto set = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
-    return set ? set(context) : nullptr;
+    SetThreadDpiAwarenessContext(previous);
   }
   static constexpr const wchar_t* kDesktop = L"Control Panel\\Desktop";
-  bool set_ = false;
-  HANDLE previous_ = nullptr;
+  const bool set;
+  const DPI_AWARENESS_CONTEXT previous;
 };
 
 // At 144 DPI (10 twips per pixel), sizes of odd tens of twips put many edges on
@@ -269,7 +258,7 @@ class SystemDpi {
 // screen's middle as the program measures it in twips.
 TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
   SystemDpi dpi(144);
-  ASSERT_TRUE(dpi.set());
+  ASSERT_TRUE(dpi.set);
   ASSERT_TRUE(e2e::SaveApplication(
       kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
                     {L"크기", {{L"Length", L"355"}, {L"Thickness", L"45"}, {L"Gap", L"345"}}},

@@ -209,38 +209,38 @@ int WindowsInSession(const wchar_t* className) {
 
 std::wstring AppPath() { return Environment(L"RETICOR_E2E_APP"); }
 
-std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
+namespace {
+
+// Starts a program with arguments; its process handle, or null with the error kept.
+HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid = nullptr) {
   std::wstring command_line = L"\"" + program + L"\" " + arguments;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return std::nullopt;
+    return nullptr;
   CloseHandle(pi.hThread);
-  std::optional<DWORD> result;
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
+
+}  // namespace
+
+std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
+  const HANDLE process = Spawn(program, arguments);
+  if (process == nullptr) return std::nullopt;
   DWORD code = 0;
-  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0 && GetExitCodeProcess(pi.hProcess, &code))
-    result = code;
-  else
-    TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
-  return result;
+  const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code);
+  if (!ended) TerminateProcess(process, 1);
+  CloseHandle(process);
+  return ended ? std::optional<DWORD>(code) : std::nullopt;
 }
 
 // ---- the program
 
 testing::AssertionResult App::Start() {
-  const std::wstring path = AppPath();
-  std::wstring command_line = L"\"" + path + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (process_ != nullptr || path.empty() ||
-      !CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return Failed("cannot start '" + Utf8(path) + "'", GetLastError());
-  CloseHandle(pi.hThread);
-  process_ = pi.hProcess;
-  pid_ = pi.dwProcessId;
+  if (process_ != nullptr || (process_ = Spawn(AppPath(), L"", &pid_)) == nullptr)
+    return Failed("cannot start '" + Utf8(AppPath()) + "'", GetLastError());
   const bool up = WaitUntil([&] { return !Running() || Window(L"frm_Pop") != nullptr; }, 20000);
   if (!Running()) return testing::AssertionFailure() << "ended during start-up with exit code " << *ExitCode();
   if (!up || WaitForInputIdle(process_, 20000) != 0) return testing::AssertionFailure() << "start-up did not finish";
