@@ -157,7 +157,7 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
   ExpectCrossAroundTheHandle();
   EXPECT_FALSE(Captured());
   // The tray menu works at once; hold keeps the cross where it is until hold again.
-  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kHold));
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kHold, "tray-menu"));
   ExpectDragRefused();
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kHold));
 

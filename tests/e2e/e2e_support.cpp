@@ -378,7 +378,7 @@ testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour) {
   return r;
 }
 
-testing::AssertionResult ChooseFromTrayMenu(const App& app, int command) {
+testing::AssertionResult ChooseFromTrayMenu(const App& app, int command, const char* screenshot) {
   auto open_menu = [&]() -> HWND {
     for (HWND m : app.Windows(L"#32768"))
       if (IsWindowVisible(m)) return m;
@@ -391,6 +391,8 @@ testing::AssertionResult ChooseFromTrayMenu(const App& app, int command) {
   if (!WaitUntil([&] { return (menu = open_menu()) != nullptr; }, 5000))
     return testing::AssertionFailure() << "the tray menu did not open";
   Sleep(300);  // the menu has drawn its items
+  if (testing::AssertionResult shot = screenshot ? Screenshot(screenshot) : testing::AssertionSuccess(); !shot)
+    return shot;
   // Rows of one height, command 1 at the top: keys can miss the first menu of a fresh prefix.
   const RECT r = QueryWindow(menu).rect;
   const int row = (r.bottom - r.top) / static_cast<int>(std::size(rc::shell::kDizodudozPop));

@@ -119,8 +119,9 @@ testing::AssertionResult Type(std::wstring_view text);
 // One screen pixel as RGB().
 testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour);
 // Opens the tray menu as a right-button release over the icon does (the pointer
-// off the cross) and clicks the command's row; returns once the menu has closed.
-testing::AssertionResult ChooseFromTrayMenu(const App& app, int command);
+// off the cross), saves a screenshot of it when named, and clicks the command's
+// row; returns once the menu has closed.
+testing::AssertionResult ChooseFromTrayMenu(const App& app, int command, const char* screenshot = nullptr);
 
 // ---- the serial link
 // One reading and the program's reply to it with no correction.
