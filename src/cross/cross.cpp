@@ -41,14 +41,13 @@ void CrossLayout(Cross& cross) {
       handle.SetVisible(visible);
       continue;
     }
-    const BarPlacement& p = kBarPlacements[static_cast<std::size_t>(part - 1)];
     platform::Window& bar = cross.bars().Bar(part);
-    // The handle's edges are read afresh for every term: nothing is cached
-    // between bars.
-    bar.SetTop(BarTop(p, size, handle.Top()));
-    bar.SetLeft(BarLeft(p, size, handle.Left()));
-    bar.SetHeight(BarHeight(p, size));
-    bar.SetWidth(BarWidth(p, size));
+    // The handle's edges are read afresh for every bar: nothing is cached.
+    const BarRect place = PlaceBar(part, size, handle.Left(), handle.Top());
+    bar.SetTop(place.top);
+    bar.SetLeft(place.left);
+    bar.SetHeight(place.height);
+    bar.SetWidth(place.width);
     bar.SetBackColour(CrossColourValue(s.CrossColor));
     // Applied on every run: this also undoes the hiding of a drag.
     bar.SetVisible(visible);

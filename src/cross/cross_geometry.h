@@ -90,6 +90,12 @@ constexpr float BarHeight(const BarPlacement& p, const CrossSize& s) {
   return static_cast<float>(IsVertical(p.arm) ? s.length : s.thickness);
 }
 
+// Bar `number` (1..18) around a handle whose top-left corner is (left, top).
+constexpr BarRect PlaceBar(int number, const CrossSize& s, float handle_left, float handle_top) {
+  const BarPlacement& p = kBarPlacements[static_cast<std::size_t>(number - 1)];
+  return {BarLeft(p, s, handle_left), BarTop(p, s, handle_top), BarWidth(p, s), BarHeight(p, s)};
+}
+
 // The colour a CrossColor text stands for, 0x00BBGGRR. The program only ever
 // stores decimal numbers there; a text that is not a whole number from 0 to
 // 0xFFFFFF (edited by hand, damaged) gives 255, the first-run red, so that the

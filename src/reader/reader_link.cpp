@@ -92,8 +92,10 @@ void ReaderLink::OnSerialLost() {
 }
 
 void ReaderLink::OnSerialPortArrived(std::wstring_view port_name) {
-  if (!switched_on_ || port_.IsOpen()) return;
-  if (!SamePortName(port_name, PortName())) return;
+  if (!switched_on_ || !SamePortName(port_name, PortName())) return;
+  // A port that arrives was not there before: one still held open is the
+  // device that went away, its loss not yet reported. It is closed first.
+  if (port_.IsOpen()) (void)port_.Close();
   // Quietly: if the port is not usable yet, a later arrival tries again.
   (void)OpenPort();
 }

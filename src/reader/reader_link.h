@@ -49,8 +49,8 @@ class ReaderLink final : public platform::SerialEvents {
   // The open port went away (device removed): it is closed quietly.
   void OnSerialLost() override;
   // A serial port of that name arrived (plugged in): when it is the reader's
-  // and the link is switched on but not open, whether the open failed at
-  // start-up or the port was lost later, it is opened without a word.
+  // and the link is switched on, it is opened without a word, whether the open
+  // failed at start-up, the port was lost, or its loss is still unreported.
   void OnSerialPortArrived(std::wstring_view port_name) override;
 
   bool IsOpen() const { return port_.IsOpen(); }

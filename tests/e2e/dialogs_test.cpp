@@ -1,370 +1,228 @@
-// The three dialogs on the real program, driven with real input: the properties
-// dialog's colour list, part swatch and length bar; the correction dialog's save;
-// the about dialog's system-information button. A screenshot of each dialog.
+// The three dialogs of the real program, opened from the tray and driven with real
+// pointer and keys: the focus walks the controls that take it, the properties
+// dialog's colour list, part swatch and length bar change the cross on the
+// screen, the correction dialog's save reaches the registry, and the about
+// dialog starts the system-information tool or says, in a box it owns, that it cannot.
 #include "e2e_support.h"  // <windows.h> first
 
-#include <string>
-#include <vector>
+#include <algorithm>
+
+#include "dialogs/about_dialog.h"
+#include "dialogs/properties_dialog.h"
+#include "reader/correction_dialog.h"
+#include "shell/popup_menu_items.h"
 
 namespace {
 
-using e2e::kCorrectionApp;
-using e2e::kDisplayApp;
+using namespace rc::dialogs;
+using rc::reader::kModeButton, rc::reader::kSaveButton, rc::reader::kRatioBox, rc::reader::kAngleBox;
+using rc::shell::kColor, rc::shell::kRevision, rc::shell::kSWinfo;
 
-// Menu items in their order, counted from the top by Down presses.
-enum Item { kColor = 3, kRevision = 4, kSWinfo = 5 };
-
-// Window ids of the controls: 1000 + the control's number in its dialog's table.
-constexpr int kColourList = 1002, kHScrollLength = 1008, kLabel4Length = 1011, kSwatch7 = 1021;
-constexpr int kAngleBox = 1001, kSaveButton = 1004;
-constexpr int kOkButton = 1012, kSysInfoButton = 1013;
-constexpr int kRatioBox = 1002, kModeButton = 1003;
-constexpr int kHScrollGap = 1009, kHScrollThickness = 1010;
-
-constexpr COLORREF kBrown = RGB(128, 64, 0);
-constexpr int kTwipsPerPixel = 15;
-
-const wchar_t kMsinfoKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-const wchar_t kMsinfoLocationKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
-const wchar_t kToolFolder[] = L"C:\\reticor\\sysinfo";
-
-POINT Centre(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-// A control's text, asked of the control itself (GetWindowText does not ask
-// another process's windows).
-std::wstring TextOf(HWND window) {
-  wchar_t text[256] = {};
-  SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-// Wine draws the caption bars itself: the virtual display has no window manager.
 const wchar_t kWineX11[] = L"Software\\Wine\\X11 Driver";
-void SetWineDecorated(bool by_window_manager) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kWineX11, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return;
-  if (by_window_manager) {
-    RegDeleteValueW(key, L"Decorated");
-  } else {
-    const wchar_t no[] = L"N";
-    RegSetValueExW(key, L"Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof no);
-  }
-  RegCloseKey(key);
-}
-
-bool SetMachineText(const wchar_t* key, const wchar_t* name, const std::wstring& text) {
-  HKEY opened = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
-    return false;
-  LSTATUS status = RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(opened);
-  return status == ERROR_SUCCESS;
-}
 
 void DeleteMachineKeys() {
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kMsinfoKey);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kMsinfoKey);
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kMsinfoLocationKey);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kMsinfoLocationKey);
+  for (std::wstring_view key : {kMsinfoKey, kMsinfoLocationKey}) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.data());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.data());
+  }
 }
 
-class DialogsTest : public testing::Test {
+class DialogsTest : public e2e::Scenario {
  protected:
   void SetUp() override {
-    if (!e2e::HarnessAvailable()) GTEST_SKIP() << "needs the harness (real input, screenshots)";
-    ASSERT_TRUE(e2e::ResetSettings());
+    Scenario::SetUp();
     DeleteMachineKeys();
-    SetWineDecorated(false);
+    // Wine draws the caption bars itself: the virtual display has no window manager.
+    RegSetKeyValueW(HKEY_CURRENT_USER, kWineX11, L"Decorated", REG_SZ, L"N", sizeof L"N");
     ASSERT_TRUE(app.Start());
-    pop = app.Window(L"frm_Pop");
-    ASSERT_NE(pop, nullptr);
-    ASSERT_TRUE(app.WaitForWindows(L"BarWindow", 18, 5000));
     ASSERT_TRUE(e2e::WaitUntil([&] { return VisibleBars() == 18; }, 5000));
   }
   void TearDown() override {
-    app.Terminate();
-    EXPECT_TRUE(e2e::ResetSettings());
+    Scenario::TearDown();
     DeleteMachineKeys();
-    SetWineDecorated(true);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kWineX11, L"Decorated");
   }
 
   int VisibleBars() const {
-    int visible = 0;
-    for (HWND bar : app.Windows(L"BarWindow")) visible += IsWindowVisible(bar) ? 1 : 0;
-    return visible;
+    const std::vector<HWND> bars = app.Windows(L"BarWindow");
+    return static_cast<int>(std::count_if(bars.begin(), bars.end(), IsWindowVisible));
+  }
+  int Dialogs(const wchar_t* caption) const {
+    int count = 0;
+    for (HWND w : app.Windows(L"#32770")) count += IsWindowVisible(w) && e2e::QueryWindow(w).caption == caption;
+    return count;
   }
 
-  void Choose(Item item) { ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, item)); }
-
-  // The program's visible dialog window with this caption.
-  HWND Dialog(const std::wstring& caption) const {
-    for (const e2e::WindowState& w : app.Dialogs())
-      if (w.visible && w.caption == caption) return w.hwnd;
-    return nullptr;
-  }
-
-  HWND Open(Item item, const std::wstring& caption) {
-    Choose(item);
-    HWND dialog = nullptr;
-    EXPECT_TRUE(e2e::WaitUntil([&] { return (dialog = Dialog(caption)) != nullptr; }, 5000))
-        << "no dialog " << e2e::Utf8(caption);
+  HWND Open(int command, const wchar_t* caption) {
+    EXPECT_TRUE(e2e::ChooseFromTrayMenu(app, command));
+    const HWND dialog = app.Dialog(caption, 5000);
+    EXPECT_NE(dialog, nullptr) << "no dialog " << e2e::Utf8(caption);
+    EXPECT_FALSE(e2e::QueryWindow(dialog).topmost);
     Sleep(300);  // painted
     return dialog;
   }
 
-  // The bar whose top-left corner lies at this pixel.
-  HWND BarAt(long left, long top) const {
-    for (HWND bar : app.Windows(L"BarWindow")) {
-      RECT r = e2e::QueryWindow(bar).rect;
-      if (r.left == left && r.top == top) return bar;
-    }
-    return nullptr;
-  }
-
-  e2e::App app;
-  HWND pop = nullptr;
-};
-
-// The control that has the keyboard focus in the dialog's thread, as its id.
-int FocusedControl(HWND dialog) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) || info.hwndFocus == nullptr) return -1;
-  return GetParent(info.hwndFocus) == dialog ? GetDlgCtrlID(info.hwndFocus) : -2;
-}
-
-// Each dialog in turn: the first tab stop has the focus when it opens, Tab
-// walks the focusable controls in tab order and comes round to the first,
-// Shift+Tab walks them back. Labels are passed over.
-TEST_F(DialogsTest, TabAndShiftTabCycleOverTheFocusableControlsOfEachDialog) {
-  const struct {
-    Item item;
-    const wchar_t* caption;
-    std::vector<int> stops;
-    const char* close;
-    const char* screenshot;  // with the focus back on the second stop
-  } dialogs[] = {
-      {kColor, L"속성", {kColourList, kHScrollLength, kHScrollGap, kHScrollThickness}, "alt+F4", "dialog-tab-properties"},
-      {kRevision, L"기계보정", {kAngleBox, kSaveButton, kModeButton, kRatioBox}, "alt+F4", "dialog-tab-correction"},
-      {kSWinfo, L"S/W 정보", {kOkButton, kSysInfoButton}, "Escape", "dialog-tab-about"},
-  };
-  for (const auto& d : dialogs) {
-    SCOPED_TRACE(e2e::Utf8(d.caption));
-    HWND dialog = Open(d.item, d.caption);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(e2e::WaitUntil([&] { return FocusedControl(dialog) == d.stops[0]; }, 3000))
-        << "focus on opening: " << FocusedControl(dialog);
-    // A click on the dialog's bare corner makes it the window the keys go to
-    // (the virtual display has no window manager to do it); the focus stays.
+  // The first tab stop has the focus on opening; Tab walks the controls that take
+  // the focus, in tab order, round to the first; Shift+Tab walks them back.
+  void ExpectTabCycle(HWND dialog, const std::vector<int>& stops, const char* screenshot) {
+    auto focused = [&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+      return std::find_if(stops.begin(), stops.end(),
+                          [&](int control) { return e2e::Control(dialog, control) == info.hwndFocus; }) -
+             stops.begin();
+    };
+    EXPECT_TRUE(e2e::WaitUntil([&] { return focused() == 0; }, 3000)) << "focus on opening: stop " << focused();
+    // A click on the bare corner makes the dialog the window the keys go to (no
+    // window manager does it); the focus stays.
     POINT corner{3, 3};
     ClientToScreen(dialog, &corner);
     ASSERT_TRUE(e2e::Click(corner.x, corner.y));
-    Sleep(300);
-    EXPECT_EQ(FocusedControl(dialog), d.stops[0]);
-    const size_t n = d.stops.size();
-    for (size_t i = 1; i <= n; ++i) {
-      ASSERT_TRUE(e2e::Key("Tab"));
-      const int expected = d.stops[i % n];
-      EXPECT_TRUE(e2e::WaitUntil([&] { return FocusedControl(dialog) == expected; }, 3000))
-          << "after Tab " << i << ": " << FocusedControl(dialog) << ", expected " << expected;
+    const long n = static_cast<long>(stops.size());
+    for (long i = 1; i <= 2 * n; ++i) {
+      ASSERT_TRUE(e2e::Key(i <= n ? "Tab" : "shift+Tab"));
+      const long expected = i <= n ? i % n : (2 * n - i) % n;
+      EXPECT_TRUE(e2e::WaitUntil([&] { return focused() == expected; }, 3000))
+          << "after key " << i << ": stop " << focused() << ", expected " << expected;
     }
-    for (size_t i = 1; i <= n; ++i) {
-      ASSERT_TRUE(e2e::Key("shift+Tab"));
-      const int expected = d.stops[(n - i) % n];
-      EXPECT_TRUE(e2e::WaitUntil([&] { return FocusedControl(dialog) == expected; }, 3000))
-          << "after Shift+Tab " << i << ": " << FocusedControl(dialog) << ", expected " << expected;
-    }
-    ASSERT_TRUE(e2e::Key("Tab"));
-    Sleep(200);
-    EXPECT_TRUE(e2e::Screenshot(d.screenshot));
-    ASSERT_TRUE(e2e::Key(d.close));
-    EXPECT_TRUE(e2e::WaitUntil([&] { return Dialog(d.caption) == nullptr; }, 3000)) << "not closed by " << d.close;
+    EXPECT_TRUE(e2e::Screenshot(screenshot));
   }
-}
 
-TEST_F(DialogsTest, BrownFromTheListPaintsEveryWindowOfTheCross) {
+  void Close(HWND dialog, const char* keys) {
+    ASSERT_TRUE(e2e::Key(keys));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 3000)) << "not closed by " << keys;
+  }
+};
+
+TEST_F(DialogsTest, EachDialogOpensFromTheTrayAndTakesRealInput) {
+  // ---- properties
   HWND dialog = Open(kColor, L"속성");
   ASSERT_NE(dialog, nullptr);
-  EXPECT_FALSE(e2e::QueryWindow(dialog).topmost);
   EXPECT_TRUE(e2e::Screenshot("dialog-properties"));
+  ExpectTabCycle(dialog, {kColourList, SizeBar(0), SizeBar(1), SizeBar(2)}, "dialog-tab-properties");
+  // The command again brings this one to the front and makes no second.
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
+  Sleep(300);
+  EXPECT_EQ(Dialogs(L"속성"), 1);
+  EXPECT_EQ(GetForegroundWindow(), dialog);
 
-  HWND combo = GetDlgItem(dialog, kColourList);
-  ASSERT_NE(combo, nullptr);
-  POINT at = Centre(combo);
-  ASSERT_TRUE(e2e::Click(at.x, at.y));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; }, 3000));
-  // The dropped-down list is a top-level window of its own.
+  // Brown, the fourth entry of the dropped-down list (a top-level window of its own).
+  const HWND combo = e2e::Control(dialog, kColourList);
+  ASSERT_TRUE(e2e::ClickCentre(combo));
   HWND dropped = nullptr;
-  ASSERT_TRUE(e2e::WaitUntil(
-      [&] {
-        for (HWND w : app.Windows(L"ComboLBox"))
-          if (IsWindowVisible(w)) dropped = w;
-        return dropped != nullptr;
-      },
-      3000));
-  RECT list{};
-  GetWindowRect(dropped, &list);
-  const int item = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return (dropped = app.Window(L"ComboLBox")) && IsWindowVisible(dropped); }, 3000));
+  const RECT list = e2e::QueryWindow(dropped).rect;
+  const int row = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
   Sleep(200);
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-list"));
-  ASSERT_TRUE(e2e::Click(list.left + 20, list.top + 1 + 3 * item + item / 2));  // 갈색, the fourth entry
-  ASSERT_TRUE(e2e::WaitUntil([&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0) == 3; }, 3000));
-
+  ASSERT_TRUE(e2e::Click(list.left + 20, list.top + 1 + 3 * row + row / 2));
+  const COLORREF brown = kColourChoices[3].value;
   std::vector<HWND> parts = app.Windows(L"BarWindow");
   parts.push_back(app.Window(L"frm_Center"));
-  ASSERT_EQ(parts.size(), 19u);
   for (HWND part : parts) {
-    POINT p = Centre(part);
+    const RECT r = e2e::QueryWindow(part).rect;
     COLORREF colour = 0;
-    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ScreenPixel(p.x, p.y, &colour) && colour == kBrown; }, 3000))
-        << "pixel (" << p.x << "," << p.y << ") is " << std::hex << colour;
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] { return e2e::ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2, &colour) && colour == brown; },
+        3000))
+        << "0x" << std::hex << colour << " at the middle of " << e2e::Describe(e2e::QueryWindow(part));
   }
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-brown"));
-  EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"선택사항", L"색상"), std::nullopt) << "the colour is stored at exit";
-}
+  EXPECT_EQ(e2e::GetSetting(e2e::kDisplayApp, L"선택사항", L"색상"), std::nullopt) << "stored before the exit";
 
-TEST_F(DialogsTest, SwatchSevenHidesForm7AndStoresIt) {
-  HWND dialog = Open(kColor, L"속성");
-  ASSERT_NE(dialog, nullptr);
+  // Swatch 7 switches off Form7, the third bar below the handle (T + 3G + 2L = 1800
+  // twips down), and stores it at once.
   const RECT handle = e2e::QueryWindow(app.Window(L"frm_Center")).rect;
-  // Form7: the third bar below the handle, T + 3G + 2L = 1800 twips down.
-  HWND form7 = BarAt(handle.left, handle.top + 1800 / kTwipsPerPixel);
-  ASSERT_NE(form7, nullptr);
-  ASSERT_TRUE(IsWindowVisible(form7));
-
-  POINT at = Centre(GetDlgItem(dialog, kSwatch7));
-  ASSERT_TRUE(e2e::MouseMove(at.x, at.y));
+  HWND form7 = nullptr;
+  for (HWND bar : app.Windows(L"BarWindow"))
+    if (const RECT r = e2e::QueryWindow(bar).rect; r.left == handle.left && r.top == handle.top + 120) form7 = bar;
+  ASSERT_TRUE(form7 != nullptr && IsWindowVisible(form7));
+  const RECT swatch = e2e::QueryWindow(e2e::Control(dialog, PartSwatch(7))).rect;
+  ASSERT_TRUE(e2e::MouseMove((swatch.left + swatch.right) / 2, (swatch.top + swatch.bottom) / 2));
   Sleep(1500);  // the tooltip comes up
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-tooltip"));
-  ASSERT_TRUE(e2e::Click(at.x, at.y));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(kDisplayApp, L"폼", L"7") == std::wstring(L"0"); }, 3000));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(form7); }, 3000));
-  EXPECT_EQ(VisibleBars(), 17);
+  ASSERT_TRUE(e2e::Xdotool({"click", "1"}));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(e2e::kDisplayApp, L"폼", L"7") == L"0"; }, 3000));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(form7) && VisibleBars() == 17; }, 3000));
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-swatch7"));
-}
 
-TEST_F(DialogsTest, TheLengthBarAtItsRightEndGrowsTheCross) {
-  HWND dialog = Open(kColor, L"속성");
-  ASSERT_NE(dialog, nullptr);
-  HWND bar = GetDlgItem(dialog, kHScrollLength);
-  RECT r{};
-  GetWindowRect(bar, &r);
-  // A trough click right of the thumb, then the right arrow: one position
-  // each, 5 to 10 (the last click at the end changes nothing).
-  ASSERT_TRUE(e2e::Click((r.left + r.right) / 2 + 12, (r.top + r.bottom) / 2));
-  Sleep(200);
-  EXPECT_TRUE(e2e::WaitUntil([&] { return TextOf(GetDlgItem(dialog, kLabel4Length)) == L"6"; }, 3000));
-  for (int i = 0; i < 5; ++i) {
-    ASSERT_TRUE(e2e::Click(r.right - 3, (r.top + r.bottom) / 2));
+  // The length bar: a trough click right of the thumb, then the right arrow, one
+  // position each, 5 to 10 (the last click at the end changes nothing).
+  const RECT bar = e2e::QueryWindow(e2e::Control(dialog, SizeBar(0))).rect;
+  const int middle = (bar.top + bar.bottom) / 2;
+  for (int click = 0; click < 6; ++click) {
+    ASSERT_TRUE(e2e::Click(click == 0 ? (bar.left + bar.right) / 2 + 12 : bar.right - 3, middle));
     Sleep(200);
   }
-  EXPECT_TRUE(e2e::WaitUntil([&] { return TextOf(GetDlgItem(dialog, kLabel4Length)) == L"10"; }, 3000));
-  // Every segment is now 700 twips long.
-  const long length = (700 + kTwipsPerPixel / 2) / kTwipsPerPixel;
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(e2e::Control(dialog, SizeValue(0))) == L"10"; }, 3000));
+  // Every segment now 700 twips long: 46 or 47 pixels, each edge rounded on its own.
   EXPECT_TRUE(e2e::WaitUntil(
       [&] {
-        for (HWND b : app.Windows(L"BarWindow")) {
-          RECT w = e2e::QueryWindow(b).rect;
-          // Each edge is rounded to its pixel on its own: 46 or 47 pixels.
-          const long longer = std::max(w.right - w.left, w.bottom - w.top);
-          if (longer < length - 1 || longer > length) return false;
-        }
+        for (HWND b : app.Windows(L"BarWindow"))
+          if (const RECT r = e2e::QueryWindow(b).rect; std::max(r.right - r.left, r.bottom - r.top) < 46 ||
+                                                        std::max(r.right - r.left, r.bottom - r.top) > 47)
+            return false;
         return true;
       },
       3000));
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-length10"));
-}
+  Close(dialog, "alt+F4");
 
-TEST_F(DialogsTest, SavingTwelveAbcStoresTwelveWithItsSignPosition) {
-  HWND dialog = Open(kRevision, L"기계보정");
+  // ---- machine correction: 12abc saved as 12, stored with its sign position
+  dialog = Open(kRevision, L"기계보정");
   ASSERT_NE(dialog, nullptr);
-  EXPECT_FALSE(e2e::QueryWindow(dialog).topmost);
   EXPECT_TRUE(e2e::Screenshot("dialog-correction"));
-  HWND angle = GetDlgItem(dialog, kAngleBox);
-  POINT at = Centre(angle);
-  ASSERT_TRUE(e2e::Click(at.x, at.y));
-  ASSERT_TRUE(e2e::Key("End"));
-  ASSERT_TRUE(e2e::Xdotool({"key", "--delay", "40", "BackSpace", "BackSpace", "BackSpace"}));
+  ExpectTabCycle(dialog, {kAngleBox, kSaveButton, kModeButton, kRatioBox}, "dialog-tab-correction");
+  const HWND angle = e2e::Control(dialog, kAngleBox);
+  ASSERT_TRUE(e2e::ClickCentre(angle));
+  ASSERT_TRUE(e2e::Key("End BackSpace BackSpace BackSpace"));
   ASSERT_TRUE(e2e::Type(L"12abc"));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return TextOf(angle) == L"12abc"; }, 3000));
-  at = Centre(GetDlgItem(dialog, kSaveButton));
-  ASSERT_TRUE(e2e::Click(at.x, at.y));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(kCorrectionApp, L"각도", L"각도") == std::wstring(L" 12"); },
-                             3000));
-  EXPECT_EQ(TextOf(angle), L"12");
-  EXPECT_EQ(e2e::GetSetting(kCorrectionApp, L"모드", L"모드"), std::wstring(L"지적통합"));
-  EXPECT_EQ(e2e::GetSetting(kCorrectionApp, L"길이비율", L"길이비율"), std::wstring(L"0,0"));
-}
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(angle) == L"12abc"; }, 3000));
+  ASSERT_TRUE(e2e::ClickCentre(e2e::Control(dialog, kSaveButton)));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(e2e::kCorrectionApp, L"각도", L"각도") == L" 12"; }, 3000));
+  EXPECT_EQ(e2e::TextOf(angle), L"12");
+  EXPECT_EQ(e2e::GetSetting(e2e::kCorrectionApp, L"모드", L"모드"), L"지적통합");
+  EXPECT_EQ(e2e::GetSetting(e2e::kCorrectionApp, L"길이비율", L"길이비율"), L"0,0");
+  Close(dialog, "alt+F4");
 
-TEST_F(DialogsTest, SystemInformationStartsTheStoredToolOrSaysItIsUnavailable) {
-  // The tool: a small program in the prefix, named by the first key's PATH.
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring stub(self);
-  stub = stub.substr(0, stub.find_last_of(L'\\') + 1) + L"reticor2_sysinfo_stub.exe";
-  CreateDirectoryW(L"C:\\reticor", nullptr);
-  CreateDirectoryW(kToolFolder, nullptr);
-  const std::wstring tool = std::wstring(kToolFolder) + L"\\msinfo_stand_in.exe";
-  const std::wstring marker = std::wstring(kToolFolder) + L"\\started.txt";
-  DeleteFileW(marker.c_str());
-  ASSERT_TRUE(CopyFileW(stub.c_str(), tool.c_str(), FALSE)) << "no " << e2e::Utf8(stub);
-  ASSERT_TRUE(SetMachineText(kMsinfoKey, L"PATH", tool));
-
-  HWND dialog = Open(kSWinfo, L"S/W 정보");
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_FALSE(e2e::QueryWindow(dialog).topmost);
-  EXPECT_TRUE(e2e::Screenshot("dialog-about"));
-  POINT at = Centre(GetDlgItem(dialog, kSysInfoButton));
-  ASSERT_TRUE(e2e::Click(at.x, at.y));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000))
-      << "the tool was not started";
-
-  // Neither key: the message, and the dialog stays.
-  DeleteMachineKeys();
-  DeleteFileW(marker.c_str());
-  ASSERT_TRUE(e2e::Click(at.x, at.y));
-  HWND box = nullptr;
-  EXPECT_TRUE(e2e::WaitUntil([&] { return (box = Dialog(L"Reticor2")) != nullptr; }, 5000)) << "no message";
-  if (box != nullptr) {
-    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"지금은 시스템 정보를 사용할 수 없습니다.");
-    // Modal to the about dialog: a second click on the button raises nothing.
-    EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);
-    EXPECT_FALSE(IsWindowEnabled(dialog));
-    RECT covered{};
-    EXPECT_FALSE(PtInRect((GetWindowRect(box, &covered), &covered), at)) << "the message covers the button";
-    ASSERT_TRUE(e2e::Click(at.x, at.y));
-    Sleep(500);
-    int boxes = 0;
-    for (const e2e::WindowState& w : app.Dialogs()) boxes += w.visible && w.caption == L"Reticor2" ? 1 : 0;
-    EXPECT_EQ(boxes, 1) << "the messages stack";
-    EXPECT_TRUE(e2e::Screenshot("dialog-about-unavailable"));
-    ASSERT_TRUE(e2e::Key("Return"));
-    EXPECT_TRUE(e2e::WaitUntil([&] { return Dialog(L"Reticor2") == nullptr; }, 3000));
-  }
-  EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_NE(Dialog(L"S/W 정보"), nullptr);
-
-  // Esc closes it as 확인 does; the next command builds it afresh, and Enter closes that.
-  // A click on the logo makes it the window that takes the keys.
-  auto activate = [&](HWND window) {
-    RECT r = e2e::QueryWindow(window).rect;
-    ASSERT_TRUE(e2e::Click(r.left + 40, r.top + 60));
-    Sleep(300);
-  };
-  activate(dialog);
-  ASSERT_TRUE(e2e::Key("Escape"));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return Dialog(L"S/W 정보") == nullptr; }, 3000)) << "Esc did not close it";
+  // ---- about: the tool named by the first key's PATH, here Wine's notepad
+  const auto started = [] { return e2e::WindowsInSession(L"Notepad") > 0; };
+  const wchar_t tool[] = L"C:\\windows\\notepad.exe";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kMsinfoKey.data(), kMsinfoPathValue.data(), REG_SZ, tool, sizeof tool),
+            ERROR_SUCCESS);
   dialog = Open(kSWinfo, L"S/W 정보");
   ASSERT_NE(dialog, nullptr);
-  activate(dialog);
+  EXPECT_TRUE(e2e::Screenshot("dialog-about"));
+  ExpectTabCycle(dialog, {kOkButton, kSysInfoButton}, "dialog-tab-about");
+  const HWND sysinfo = e2e::Control(dialog, kSysInfoButton);
+  ASSERT_TRUE(e2e::ClickCentre(sysinfo));
+  EXPECT_TRUE(e2e::WaitUntil(started, 10000)) << "the tool was not started";
+  PostMessageW(FindWindowW(L"Notepad", nullptr), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !started(); }, 5000));
+
+  // Neither key: the message, modal to the dialog, so a second click raises none.
+  DeleteMachineKeys();
+  ASSERT_TRUE(e2e::ClickCentre(sysinfo));
+  const HWND box = app.Dialog(L"Reticor2", 5000);
+  ASSERT_NE(box, nullptr) << "no message";
+  EXPECT_EQ(e2e::TextOf(GetDlgItem(box, 0xFFFF)), kSysInfoUnavailable);
+  EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);
+  EXPECT_FALSE(IsWindowEnabled(dialog));
+  const RECT covered = e2e::QueryWindow(box).rect, button = e2e::QueryWindow(sysinfo).rect;
+  EXPECT_FALSE(PtInRect(&covered, {(button.left + button.right) / 2, (button.top + button.bottom) / 2}))
+      << "the message covers the button";
+  ASSERT_TRUE(e2e::ClickCentre(sysinfo));
+  Sleep(500);
+  EXPECT_EQ(Dialogs(L"Reticor2"), 1) << "the messages stack";
+  EXPECT_TRUE(e2e::Screenshot("dialog-about-unavailable"));
   ASSERT_TRUE(e2e::Key("Return"));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return Dialog(L"S/W 정보") == nullptr; }, 3000)) << "Enter did not close it";
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(box); }, 3000));
+  EXPECT_FALSE(started());
+  // A click on the logo makes the dialog the window the keys go to; Esc closes it as OK does.
+  const RECT about = e2e::QueryWindow(dialog).rect;
+  ASSERT_TRUE(e2e::Click(about.left + 40, about.top + 60));
+  Close(dialog, "Escape");
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <cstdio>
-
 #include "e2e_support.h"
 
 int main(int argc, char** argv) {
@@ -11,9 +9,5 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
   testing::InitGoogleTest(&argc, argv);
-  std::printf("Reticor2 under test: %s\n", e2e::Utf8(e2e::AppPath()).c_str());
-  if (!e2e::HarnessAvailable())
-    std::printf("No harness: screenshots, input and pixel requests will fail.\n");
-  std::fflush(stdout);
   return RUN_ALL_TESTS();
 }

@@ -6,7 +6,6 @@
 // sees the same HKEY_CURRENT_USER and the same window list. harness.sh sets:
 //   RETICOR_E2E_APP      Windows path of the Reticor2.exe to start
 //   RETICOR_E2E_CHANNEL  Unix directory where requests to the harness go
-//                        (screenshots, xdotool input, screen pixels)
 #pragma once
 
 #include <windows.h>
@@ -22,198 +21,152 @@
 
 namespace e2e {
 
-// ---------------------------------------------------------------- text
-
 std::string Utf8(std::wstring_view text);
-std::wstring Wide(std::string_view utf8);
 
-// ---------------------------------------------------------------- waiting
+// Calls `done` every 20 ms until it returns true or `timeoutMs` has passed; returns
+// the last result. For waiting on the program, never for timing it.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
-// Calls `done` every `stepMs` until it returns true or `timeoutMs` has passed;
-// returns the last result. For waiting on the program, never for timing it.
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 20);
-
-// ---------------------------------------------------------------- settings store
-
-// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>,
+// ---- settings: HKCU\Software\VB and VBA Program Settings\<application>\<section>,
 // each key a REG_SZ value.
 inline constexpr const wchar_t* kDisplayApp = L"Dizodudoz";
 inline constexpr const wchar_t* kCorrectionApp = L"기계보정";
+using Section = std::map<std::wstring, std::wstring>;  // key -> text
+using Application = std::map<std::wstring, Section>;   // section -> keys
 
-// Registry path below HKCU: the application's key, or one of its sections.
-std::wstring SettingsKeyPath(std::wstring_view application, std::wstring_view section = {});
-
-// The stored text of one key; nullopt when the key or its section is missing.
-// A value that is not REG_SZ reads as "<REG type N>" so that comparisons show it.
+// A REG_SZ value below HKCU; nullopt when it is missing or of another type.
+std::optional<std::wstring> UserText(const std::wstring& key, const wchar_t* name);
 std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstring_view section,
-                                       std::wstring_view key);
-// Writes a REG_SZ value, creating the section as needed.
-testing::AssertionResult SaveSetting(std::wstring_view application, std::wstring_view section,
-                                     std::wstring_view key, std::wstring_view text);
-// Deletes one value; a missing value or section is not an error.
-testing::AssertionResult DeleteSetting(std::wstring_view application, std::wstring_view section,
-                                       std::wstring_view key);
-
-using Section = std::map<std::wstring, std::wstring>;      // key -> text
-using Application = std::map<std::wstring, Section>;       // section -> keys
-
-// Everything stored under one application: every section (also empty ones) with
-// every value. Empty when the application key does not exist.
+                                       const wchar_t* key);
+// Every section (also empty ones) with every value; empty when the application is missing.
 Application ReadApplication(std::wstring_view application);
-// Whether the application's key exists at all.
-bool ApplicationExists(std::wstring_view application);
-// Writes every value of `content` (on top of what is there).
+// Writes every value of `content` on top of what is stored.
 testing::AssertionResult SaveApplication(std::wstring_view application, const Application& content);
-// Deletes the application's whole tree; a missing tree is not an error.
-testing::AssertionResult DeleteApplication(std::wstring_view application);
-// Deletes both application trees: the program's next start is a first start.
+// Deletes both applications: the next start is a first start.
 testing::AssertionResult ResetSettings();
-
-// Readable (UTF-8) rendering of stored settings for failure messages, e.g.
-//   [폼] 0="1" 1="1" ...
+// Readable (UTF-8) settings for failure messages.
 std::string Describe(const Application& content);
-std::string Describe(const Section& content);
-
-// The nineteen part flags "0".."18" all set to `text` (the first-run section "폼").
+// The nineteen part flags "0".."18" all `text`.
 Section PartFlags(std::wstring_view text = L"1");
 
-// ---------------------------------------------------------------- windows
-
+// ---- windows
 struct WindowState {
   HWND hwnd = nullptr;
-  DWORD pid = 0;
-  std::wstring className;
   std::wstring caption;
-  RECT rect{};         // screen pixels, GetWindowRect
+  RECT rect{};  // screen pixels
   bool visible = false;
-  bool topmost = false;  // WS_EX_TOPMOST
-  LONG_PTR style = 0;
-  LONG_PTR exStyle = 0;
+  bool topmost = false;
+  LONG_PTR style = 0, exStyle = 0;
 };
-
 WindowState QueryWindow(HWND hwnd);
-// Top-level windows of class `className` (all when empty) owned by process `pid`,
-// in the system's Z order (topmost first).
-std::vector<HWND> FindWindows(DWORD pid, std::wstring_view className = {});
+// A control of one of the program's dialogs, by its id in the dialog's table.
+HWND Control(HWND dialog, int control);
+// A control's text, asked of the control (GetWindowText does not ask another process's).
+std::wstring TextOf(HWND control);
 std::string Describe(const WindowState& window);
+// Top-level windows of the class in the whole session.
+int WindowsInSession(const wchar_t* className);
 
-// ---------------------------------------------------------------- the program
-
-// Path of the Reticor2.exe under test (RETICOR_E2E_APP, else Reticor2.exe next to
-// the test program).
+// The Reticor2.exe under test (RETICOR_E2E_APP).
 std::wstring AppPath();
+// Runs a program and waits for it: its exit code, nullopt when it did not start or end.
+std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs);
 
-// One run of Reticor2.exe. The destructor ends a process that still runs.
+// One run of Reticor2.exe; the destructor ends a process that still runs.
 class App {
  public:
   App() = default;
-  ~App();
+  ~App() { Terminate(); }
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
-  // Starts the program and waits until its start-up window `frm_Pop` exists and
-  // its user-interface thread waits for input (start-up has run).
-  testing::AssertionResult Start(DWORD timeoutMs = 20000);
-
+  // Starts the program and waits until `frm_Pop` exists and start-up has run.
+  testing::AssertionResult Start();
   DWORD Pid() const { return pid_; }
-  HANDLE Process() const { return process_; }
   bool Running() const;
-  // Exit code once the process has ended.
-  std::optional<DWORD> ExitCode() const;
+  std::optional<DWORD> ExitCode() const;  // once it has ended
   bool WaitForExit(DWORD timeoutMs);
-  // Ends the process at once (nothing of the program runs) and waits for it.
-  void Terminate();
+  void Terminate();  // at once, nothing of the program runs
 
-  std::vector<HWND> Windows(std::wstring_view className = {}) const;
-  // The first window of the class, waiting up to `timeoutMs` for it to appear.
-  HWND Window(std::wstring_view className, DWORD timeoutMs = 0) const;
-  // Waits until exactly `count` windows of the class exist.
-  bool WaitForWindows(std::wstring_view className, size_t count, DWORD timeoutMs) const;
-  // Message boxes and dialogs ("#32770") the program shows.
-  std::vector<WindowState> Dialogs() const;
+  // Its top-level windows of the class, in Z order; the first one, or null.
+  std::vector<HWND> Windows(std::wstring_view className) const;
+  HWND Window(std::wstring_view className) const;
+  // Its visible dialog or message box ("#32770") with the caption, waiting up to `timeoutMs`.
+  HWND Dialog(std::wstring_view caption, DWORD timeoutMs = 0) const;
+  // Every visible "#32770" it shows, described; empty when none.
+  std::string VisibleDialogs() const;
 
  private:
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
 };
 
-// ---------------------------------------------------------------- virtual display
-
-// Whether the harness serves requests (screenshots, input); false when the test
-// program runs on its own.
-bool HarnessAvailable();
-
-// Saves the whole virtual screen as <screenshot dir>/<name>.png
-// (build/win64/e2e-screenshots). Name: letters, digits, '-', '_', '.'.
+// ---- the virtual display, through the harness
+// Saves the whole screen as <screenshot dir>/<name>.png.
 testing::AssertionResult Screenshot(std::string_view name);
-
-// Runs xdotool on the virtual display with these arguments (chains allowed, e.g.
-// {"mousemove","10","10","click","1"}); its standard output goes to `output`.
+// xdotool with these arguments (chains allowed); its output to `output`.
 testing::AssertionResult Xdotool(const std::vector<std::string>& args, std::string* output = nullptr);
-
-// Real input, in screen pixels. Buttons: 1 left, 2 middle, 3 right.
-// MouseMove (and Click, Drag) return once the system reports the pointer there.
+// Returns once the system reports the pointer there.
 testing::AssertionResult MouseMove(int x, int y);
-testing::AssertionResult MouseDown(int button = 1);
-testing::AssertionResult MouseUp(int button = 1);
-testing::AssertionResult Click(int x, int y, int button = 1);
-// Press at `from`, move in `steps` steps (a short pause after each) to `to`, release.
-testing::AssertionResult Drag(POINT from, POINT to, int steps = 10, int button = 1);
-// X key names, pressed one after another when separated by blanks, combinations
-// with '+': "Down", "Down Down Return", "Escape", "alt+F4".
+testing::AssertionResult Click(int x, int y);
+testing::AssertionResult ClickCentre(HWND window);
+// Left press at `from`, motion events of at most `pixels` along either axis 30 ms
+// apart to `to`, release.
+testing::AssertionResult Drag(POINT from, POINT to, int pixels);
+// X key names, blank-separated, 40 ms apart: "Tab", "shift+Tab", "alt+F4".
 testing::AssertionResult Key(std::string_view keys);
-// Opens the program's tray menu as a right-button release over its icon does
-// (the pointer off the cross first, so the menu lies on plain desktop) and
-// clicks item `item`, 1 to 6 from the top (six rows of one height: keys can
-// miss the first menu of a fresh prefix); returns once the menu has closed.
-testing::AssertionResult ChooseFromTrayMenu(const App& app, int item);
-// Types the text as keystrokes into the focused window.
 testing::AssertionResult Type(std::wstring_view text);
-
-// Colour of one screen pixel as 0x00BBGGRR (RGB()).
+// One screen pixel as RGB().
 testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour);
+// Opens the tray menu as a right-button release over the icon does (the pointer
+// off the cross), saves a screenshot of it when named, and clicks the command's
+// row; returns once the menu has closed.
+testing::AssertionResult ChooseFromTrayMenu(const App& app, int command, const char* screenshot = nullptr);
 
-// ---------------------------------------------------------------- serial link
+// ---- the serial link
+// One reading and the program's reply to it with no correction.
+inline constexpr std::string_view kReading = "  12345,  23456   0\r";
+inline constexpr std::string_view kReply = "000123,000234,1\r";
 
-// Points the program's COM2 at nothing (`present` false: opening it fails as for
-// a missing port) or back at the pseudo-terminal pair. Takes effect at the next open.
-testing::AssertionResult SetCom2Present(bool present);
-// Ends the pseudo-terminal pair (`plugged` false: the program's open COM2 fails
-// as when a USB adapter is pulled out) or makes a new one under the same names.
-// Any SerialPeer must be opened again after a new pair is made.
-testing::AssertionResult SetCom2Plugged(bool plugged);
+// "missing": COM2 points at nothing; "present": back at the pty pair; "unplug":
+// the pair ends (an open port fails, as a pulled adapter does); "plug": a new pair.
+testing::AssertionResult SetCom2(const char* state);
 
-// The test's end of the serial link: COM3, the far end of the pseudo-terminal pair
-// whose other end is the program's COM2.
+// Sends the top-level window the device-arrival message for COM2 (nothing
+// broadcasts it under Wine).
+void AnnounceCom2(HWND window);
+
+// COM3, the far end of the pty pair whose other end is the program's COM2.
 class SerialPeer {
  public:
   SerialPeer() = default;
-  ~SerialPeer();
+  ~SerialPeer() { Close(); }
   SerialPeer(const SerialPeer&) = delete;
   SerialPeer& operator=(const SerialPeer&) = delete;
 
-  // Opens the port at 9600 baud, 8 data bits, no parity, 1 stop bit, no flow
-  // control, and discards anything waiting.
-  testing::AssertionResult Open(const wchar_t* port = L"\\\\.\\COM3");
+  // 9600 8N1, nothing waiting.
+  testing::AssertionResult Open();
   void Close();
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-
   testing::AssertionResult Write(std::string_view bytes);
-  // What arrives within `timeoutMs`, at most `maxBytes`; returns early once
-  // `maxBytes` have arrived.
-  std::string Read(size_t maxBytes, DWORD timeoutMs);
-  // Bytes up to and including the first `terminator`, or what arrived before
-  // the timeout.
-  std::string ReadUntil(char terminator, DWORD timeoutMs);
-  // Discards received and unsent bytes.
-  void Purge();
+  // Bytes up to and including a CR, or what arrived within `timeoutMs`.
+  std::string ReadLine(DWORD timeoutMs = 5000);
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-  // What arrives within `timeoutMs`, returning as soon as anything has.
-  std::string ReadSome(size_t maxBytes, DWORD timeoutMs);
+};
 
-  std::string pending_;  // read past a terminator, kept for the next read
+// Each scenario starts from an empty store with COM2 on the pty pair and leaves it so.
+class Scenario : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(ResetSettings()); }
+  void TearDown() override {
+    app.Terminate();
+    peer.Close();
+    EXPECT_TRUE(SetCom2("present"));
+    EXPECT_TRUE(ResetSettings());
+  }
+  App app;
+  SerialPeer peer;
 };
 
 }  // namespace e2e

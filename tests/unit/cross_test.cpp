@@ -18,12 +18,6 @@
 namespace rc::cross {
 namespace {
 
-// Bar `number` (1..18) around a handle whose top-left corner is (left, top).
-BarRect PlaceBar(int number, const CrossSize& s, float handle_left, float handle_top) {
-  const BarPlacement& p = kBarPlacements[static_cast<std::size_t>(number - 1)];
-  return {BarLeft(p, s, handle_left), BarTop(p, s, handle_top), BarWidth(p, s), BarHeight(p, s)};
-}
-
 using Calls = std::vector<std::string>;
 
 std::string PartName(int part) { return part == 0 ? "frm_Center" : "Form" + std::to_string(part); }

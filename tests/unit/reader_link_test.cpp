@@ -113,9 +113,8 @@ TEST(ReaderLink, AFailedOpenIsShownOnceNamingThePortAndNothingIsAnswered) {
 }
 
 // The reader plugged in after start-up, or again after it was pulled: the link
-// opens, without a word, on the arrival of its own port whenever it is switched
-// on and closed.
-TEST(ReaderLink, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOnAndClosed) {
+// opens, without a word, on the arrival of its own port whenever it is switched on.
+TEST(ReaderLink, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOn) {
   struct Case {
     const char* what;
     std::wstring mode;
@@ -130,7 +129,7 @@ TEST(ReaderLink, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOnAndClosed) {
       {"missing at start-up", L"지적통합", true, nothing, L"COM2", true},
       {"lost later, name in another case", L"지적통합", false, lost, L"com2", true},
       {"another port arrived", L"지적통합", true, nothing, L"COM3", false},
-      {"already open", L"지적통합", false, nothing, L"COM2", false},
+      {"still open: pulled and back before its loss was reported", L"지적통합", false, nothing, L"COM2", true},
       {"switched off after the loss", L"지적통합", false,
        [](Link& l) { l.port().Lose(), (void)l.link.SwitchPort(false); }, L"COM2", false},
       {"closed at unload", L"지적통합", false, [](Link& l) { l.link.Close(); }, L"COM2", false},
@@ -148,6 +147,7 @@ TEST(ReaderLink, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOnAndClosed) {
     l.port().Arrive(c.arrived);
     EXPECT_EQ(!l.platform.log.With("port.open").empty(), c.opens) << c.what;
     EXPECT_EQ(l.link.IsOpen(), c.opens || was_open) << c.what;
+    EXPECT_EQ(l.platform.log.With("port.close").size(), was_open && c.opens ? 1u : 0u) << c.what;
     EXPECT_LE(l.shown().size(), 1u) << c.what << ": no second message";
     if (l.link.IsOpen()) {
       l.port().Receive(kLineA);

@@ -30,9 +30,7 @@ std::wstring_view ArrivedPortName(LPARAM lparam) {
   return name.substr(0, name.find(L'\0'));
 }
 
-// The tray icon's notifications arrive as a mouse move, the mouse message in
-// the low word; only these two mean anything.
-constexpr UINT kTrayCallbackMessage = WM_MOUSEMOVE;
+// The mouse messages of the tray icon's notifications that mean anything.
 struct TrayEventRule {
   UINT mouse_message;
   platform::TrayEvent event;

@@ -1,9 +1,10 @@
-// reticor2_window_tool COMMAND ...: small window chores for scripts/screenshots.
+// reticor2_window_tool COMMAND ...: small window chores for scripts/run and scripts/screenshots.
+//   wait CLASS [TIMEOUT_MS]           waits until a top-level window of the class is shown
 //   rect CLASS [CAPTION]              prints "x y width height" of the first visible
 //                                     top-level window of the class (and caption)
 //   post CLASS MESSAGE WPARAM LPARAM  posts a message to the first window of the class
-// Any process's windows. Exit status 0 on success, 1 when no window matches, 2 on
-// bad arguments.
+// Any process's windows. Exit status 0 on success, 1 when no window matches (in
+// time), 2 on bad arguments.
 #include <windows.h>
 
 #include <cstdio>
@@ -40,6 +41,12 @@ HWND Find(const wchar_t* className, const wchar_t* caption, bool mustBeVisible) 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc >= 3 && argc <= 4 && std::wcscmp(argv[1], L"wait") == 0) {
+    const ULONGLONG deadline = GetTickCount64() + (argc == 4 ? std::wcstoul(argv[3], nullptr, 10) : 30000);
+    for (; Find(argv[2], nullptr, true) == nullptr; Sleep(100))
+      if (GetTickCount64() >= deadline) return 1;
+    return 0;
+  }
   if (argc >= 3 && argc <= 4 && std::wcscmp(argv[1], L"rect") == 0) {
     HWND window = Find(argv[2], argc == 4 ? argv[3] : nullptr, true);
     RECT r{};
