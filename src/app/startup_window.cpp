@@ -19,10 +19,10 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
     : platform_(platform),
       store_(platform.settings(), platform.screen(), platform.messages()),
       cross_(platform, store_),
-      reader_link_(platform.serialPort(), platform.messages(), store_.values()),
+      reader_link_(platform.serial_port(), platform.messages(), store_.values()),
       properties_dialog_([this] { return dialogs::PropertiesDialog::Make(cross_); }),
       revision_dialog_([this] { return reader::CorrectionDialog::Make(platform_, store_, reader_link_); }),
-      about_dialog_([this] { return dialogs::AboutDialog::Make(cross_, platform_.machineRegistry(), platform_.processes()); }) {}
+      about_dialog_([this] { return dialogs::AboutDialog::Make(cross_, platform_.machine_registry(), platform_.processes()); }) {}
 
 StartUpWindow::~StartUpWindow() = default;
 

@@ -38,8 +38,8 @@ class Platform {
   virtual Screen& screen() = 0;
   virtual SettingsBackend& settings() = 0;
   virtual MessageBoxes& messages() = 0;
-  virtual SerialPort& serialPort() = 0;
-  virtual MachineRegistry& machineRegistry() = 0;
+  virtual SerialPort& serial_port() = 0;
+  virtual MachineRegistry& machine_registry() = 0;
   virtual Processes& processes() = 0;
 
   // Ends the process at once: no window's unload handling runs.

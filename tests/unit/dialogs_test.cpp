@@ -58,7 +58,7 @@ struct Program {
   fake::FakePlatform platform;
   settings::SettingsStore store{platform.settings(), platform.screen(), platform.messages()};
   cross::Cross cross{platform, store};
-  reader::ReaderLink link{platform.serialPort(), platform.messages(), store.values()};
+  reader::ReaderLink link{platform.serial_port(), platform.messages(), store.values()};
 };
 
 // The list entry by exact text; the scroll positions of the sizes, halves to
@@ -202,10 +202,10 @@ TEST(CorrectionDialog, TheModeButtonSwitchesThePort) {
   EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "Wintab 전환");
   p.platform.fake_serial().open_error = 0;
   w.ClickByUser(reader::kModeButton);
-  EXPECT_TRUE(p.platform.serialPort().IsOpen());
+  EXPECT_TRUE(p.platform.serial_port().IsOpen());
   EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "지적통합");
   w.ClickByUser(reader::kModeButton);
-  EXPECT_FALSE(p.platform.serialPort().IsOpen());
+  EXPECT_FALSE(p.platform.serial_port().IsOpen());
   EXPECT_EQ(p.platform.fake_messages().shown.size(), 1u);
   EXPECT_EQ(ToUtf8(p.values().ReaderMode), "지적통합");
   EXPECT_TRUE(p.platform.log.With("save ").empty());
@@ -214,7 +214,7 @@ TEST(CorrectionDialog, TheModeButtonSwitchesThePort) {
 // Its middle on Form5's top-left corner; OK closes.
 TEST(AboutDialog, PlacedOnForm5AndOkCloses) {
   Program p;
-  auto dialog = AboutDialog::Make(p.cross, p.platform.machineRegistry(), p.platform.processes());
+  auto dialog = AboutDialog::Make(p.cross, p.platform.machine_registry(), p.platform.processes());
   FakeDialog& w = p.Dialog("S/W 정보");
   EXPECT_EQ(w.Left(), p.platform.Find("Form5")->Left() - w.Width() / 2);
   EXPECT_EQ(w.Top(), p.platform.Find("Form5")->Top() - w.Height() / 2);
@@ -244,7 +244,7 @@ TEST(AboutDialog, StartSysInfoLooksUpTheToolOrSaysItIsUnavailable) {
     if (!c.path.empty() && c.path != "?") p.fake_registry().PutText(first_key, "PATH", c.path);
     if (!c.folder.empty()) p.fake_registry().PutText(second_key, "MSINFO", c.folder, false);  // no terminating zero
     p.fake_processes().files = c.files;
-    StartSysInfo(p.machineRegistry(), p.processes(), p.messages());
+    StartSysInfo(p.machine_registry(), p.processes(), p.messages());
     EXPECT_EQ(p.fake_processes().started, c.started);
     EXPECT_EQ(p.fake_messages().shown, c.started.empty() ? Calls{"지금은 시스템 정보를 사용할 수 없습니다."} : Calls{});
     EXPECT_EQ(p.log.With("hklm.read " + second_key).empty(), !c.path.empty());

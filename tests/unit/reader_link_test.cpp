@@ -28,7 +28,7 @@ struct Link {
 
   fake::FakePlatform platform;
   settings::ProgramSettings values;
-  ReaderLink link{platform.serialPort(), platform.messages(), values};
+  ReaderLink link{platform.serial_port(), platform.messages(), values};
 };
 
 TEST(ReaderLink, StartUpConfiguresTheReadersLineAndOpensOnlyInTheReaderMode) {

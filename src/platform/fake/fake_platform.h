@@ -302,8 +302,8 @@ class FakePlatform final : public platform::Platform {
   platform::Screen& screen() override { return screen_; }
   platform::SettingsBackend& settings() override { return settings_; }
   platform::MessageBoxes& messages() override { return messages_; }
-  platform::SerialPort& serialPort() override { return serial_; }
-  platform::MachineRegistry& machineRegistry() override { return registry_; }
+  platform::SerialPort& serial_port() override { return serial_; }
+  platform::MachineRegistry& machine_registry() override { return registry_; }
   platform::Processes& processes() override { return processes_; }
   // Records the end, then throws ProcessEnded.
   [[noreturn]] void EndProcess(int exit_code) override;

@@ -69,8 +69,8 @@ class Win32Platform final : public platform::Platform {
   platform::Screen& screen() override { return screen_; }
   platform::SettingsBackend& settings() override { return settings_; }
   platform::MessageBoxes& messages() override { return messages_; }
-  platform::SerialPort& serialPort() override { return serial_port_; }
-  platform::MachineRegistry& machineRegistry() override { return registry_; }
+  platform::SerialPort& serial_port() override { return serial_port_; }
+  platform::MachineRegistry& machine_registry() override { return registry_; }
   platform::Processes& processes() override { return processes_; }
   [[noreturn]] void EndProcess(int exit_code) override;
 
