@@ -266,23 +266,29 @@ void App::Terminate() {
   pid_ = 0;
 }
 
+namespace {
+struct WindowSearch {
+  DWORD pid;
+  std::wstring_view className;
+  std::vector<HWND> found;
+};
+
+// A named CALLBACK, not a lambda: a lambda's function pointer is not stdcall in a 32-bit build.
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  wchar_t name[256];
+  GetWindowThreadProcessId(hwnd, &owner);
+  const int n = GetClassNameW(hwnd, name, 256);
+  if (owner == search->pid && std::wstring_view(name, static_cast<size_t>(std::max(n, 0))) == search->className)
+    search->found.push_back(hwnd);
+  return TRUE;
+}
+}  // namespace
+
 std::vector<HWND> App::Windows(std::wstring_view className) const {
-  struct Search {
-    DWORD pid;
-    std::wstring_view className;
-    std::vector<HWND> found;
-  } search{pid_, className, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        wchar_t name[256];
-        GetWindowThreadProcessId(hwnd, &owner);
-        const int n = GetClassNameW(hwnd, name, 256);
-        if (owner == s->pid && std::wstring_view(name, std::max(n, 0)) == s->className) s->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{pid_, className, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
