@@ -5,12 +5,12 @@ namespace rc::dialogs {
 using platform::ControlKind;
 
 namespace {
-constexpr platform::FontSpec kCreditFont{L"굴림", 6.75f};
+constexpr platform::DialogFont kCreditFont{L"굴림", 6.75f};
 constexpr std::uint32_t kRed = 0x000000FF;
 }  // namespace
 
 // Twips in the client area (5385 x 2220). Label5 overlaps the bottom edge by 15.
-const std::array<platform::ControlSpec, kAboutControlCount> kAboutControls{{
+const std::array<platform::ControlLayout, kAboutControlCount> kAboutControls{{
     // id, kind, name, parent, left, top, width, height, text, tab order, tooltip, font, colour
     {kLogo, ControlKind::Picture, L"Image1", -1, 150, 180, 1425, 780, L"", -1, {}, {}, platform::kWindowTextColour,
      {}, 1, 10, 1, kLogoResource},
@@ -32,12 +32,12 @@ const std::array<platform::ControlSpec, kAboutControlCount> kAboutControls{{
 }};
 
 // An etched separator across the dialog; both lines run past the right edge.
-const std::array<platform::LineSpec, 2> kAboutLines{{
+const std::array<platform::DrawnLine, 2> kAboutLines{{
     {L"Line1(1)", 90, 1215, 5654, 1215, 0x00808080, 1},  // grey
     {L"Line1(0)", 105, 1230, 5654, 1230, 0x00FFFFFF, 2},  // white
 }};
 
-const platform::DialogSpec kAboutSpec{L"S/W 정보", 5385, 2220, kAboutControls, kAboutLines, kOkButton, kOkButton};
+const platform::DialogLayout kAboutLayout{L"S/W 정보", 5385, 2220, kAboutControls, kAboutLines, kOkButton, kOkButton};
 
 bool GetKeyValue(platform::MachineRegistry& registry, std::wstring_view key_path, std::wstring_view value_name,
                  std::wstring& text_out) {
@@ -86,7 +86,7 @@ void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& proc
 std::unique_ptr<AboutDialog> AboutDialog::Make(cross::Cross& cross, platform::MachineRegistry& registry,
                                                platform::Processes& processes) {
   std::unique_ptr<AboutDialog> dialog(new AboutDialog(cross, registry, processes));
-  dialog->window_ = cross.platform().MakeDialog(kAboutSpec, *dialog);
+  dialog->window_ = cross.platform().MakeDialog(kAboutLayout, *dialog);
   if (!dialog->window_) return nullptr;
   // Its middle on Form5's top-left corner; it may lie partly off the screen.
   const platform::Window& form5 = cross.bars().Bar(5);

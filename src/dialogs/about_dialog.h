@@ -38,9 +38,9 @@ enum AboutControl : int {
 // The logo's bitmap resource: 95 x 52 pixels, 24-bit colour.
 inline constexpr int kLogoResource = 101;
 
-extern const std::array<platform::ControlSpec, kAboutControlCount> kAboutControls;
-extern const std::array<platform::LineSpec, 2> kAboutLines;
-extern const platform::DialogSpec kAboutSpec;
+extern const std::array<platform::ControlLayout, kAboutControlCount> kAboutControls;
+extern const std::array<platform::DrawnLine, 2> kAboutLines;
+extern const platform::DialogLayout kAboutLayout;
 
 // Where the system-information tool's installation records its place.
 inline constexpr std::wstring_view kMsinfoKey = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";

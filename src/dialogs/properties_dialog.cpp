@@ -11,10 +11,10 @@ namespace rc::dialogs {
 namespace {
 
 using platform::ControlKind;
-using platform::ControlSpec;
-using platform::FontSpec;
+using platform::ControlLayout;
+using platform::DialogFont;
 
-constexpr FontSpec kSizeLabelFont{L"굴림", 8.25f};
+constexpr DialogFont kSizeLabelFont{L"굴림", 8.25f};
 // Combo1's list: the entries of kColourChoices.
 constexpr auto kColourEntries = [] {
   std::array<std::wstring_view, kColourChoices.size()> entries{};
@@ -25,14 +25,14 @@ constexpr std::wstring_view kClickOrMore = L"클릭!";
 constexpr std::wstring_view kClick = L"클릭";
 
 // One swatch of the miniature cross, in Frame2.
-constexpr ControlSpec Swatch(int n, float left, float top, std::wstring_view tooltip, std::wstring_view name) {
+constexpr ControlLayout Swatch(int n, float left, float top, std::wstring_view tooltip, std::wstring_view name) {
   return {PartSwatch(n), ControlKind::Swatch, name, kPartsFrame, left, top, 120, 120, L"", -1, tooltip};
 }
 
 }  // namespace
 
 // Positions in twips; frames in the client area, the rest in their frame.
-const std::array<ControlSpec, kPropertiesControlCount> kPropertiesControls{{
+const std::array<ControlLayout, kPropertiesControlCount> kPropertiesControls{{
     // id, kind, name, parent, left, top, width, height, text, tab order, tooltip, font
     {kColourFrame, ControlKind::Frame, L"Frame1", -1, 60, 90, 2055, 705, L"색상"},
     {kColourPreview, ControlKind::ColourBox, L"Picture1", kColourFrame, 390, 270, 315, 285, L""},
@@ -75,11 +75,11 @@ const std::array<ControlSpec, kPropertiesControlCount> kPropertiesControls{{
 }};
 
 // No buttons: every change applies at once.
-const platform::DialogSpec kPropertiesSpec{L"속성", 4695, 2070, kPropertiesControls};
+const platform::DialogLayout kPropertiesLayout{L"속성", 4695, 2070, kPropertiesControls};
 
 std::unique_ptr<PropertiesDialog> PropertiesDialog::Make(cross::Cross& cross) {
   std::unique_ptr<PropertiesDialog> dialog(new PropertiesDialog(cross));
-  dialog->window_ = cross.platform().MakeDialog(kPropertiesSpec, *dialog);
+  dialog->window_ = cross.platform().MakeDialog(kPropertiesLayout, *dialog);
   if (!dialog->window_) return nullptr;
   dialog->Load();
   return dialog;

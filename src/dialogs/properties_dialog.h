@@ -52,8 +52,8 @@ inline constexpr std::array<ColourChoice, 6> kColourChoices{{
 // Twips per scroll position: length, gap, thickness.
 inline constexpr std::array<int, 3> kScrollSteps{70, 70, 10};
 
-extern const std::array<platform::ControlSpec, kPropertiesControlCount> kPropertiesControls;
-extern const platform::DialogSpec kPropertiesSpec;
+extern const std::array<platform::ControlLayout, kPropertiesControlCount> kPropertiesControls;
+extern const platform::DialogLayout kPropertiesLayout;
 
 class PropertiesDialog final : public shell::WindowedDialog {
  public:

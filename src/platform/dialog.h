@@ -27,14 +27,14 @@ enum class ControlKind {
 
 inline constexpr std::uint32_t kWindowTextColour = 0xFFFFFFFF;  // the system's text colour
 
-struct FontSpec {
+struct DialogFont {
   std::wstring_view face;  // empty: the dialog's own font
   float points = 0;
 };
 
 // One control, as a row of a dialog's control table. Positions and sizes are
 // twips within the parent (the client area, or the frame named by `parent`).
-struct ControlSpec {
+struct ControlLayout {
   int id;  // the dialog's own number for it, reported back in events
   ControlKind kind;
   std::wstring_view name;  // e.g. L"cmdOK", L"Picture2(7)"
@@ -43,7 +43,7 @@ struct ControlSpec {
   std::wstring_view text;  // caption, or the initial text of a text box
   int tab_order = -1;      // -1: not a tab stop
   std::wstring_view tooltip{};
-  FontSpec font{};
+  DialogFont font{};
   std::uint32_t text_colour = kWindowTextColour;  // 0x00BBGGRR
   std::span<const std::wstring_view> items{};     // entries of a list
   int minimum = 1, maximum = 10;                  // range of a scroll bar
@@ -52,19 +52,19 @@ struct ControlSpec {
 };
 
 // A straight line drawn on the client area, in twips; may run past its edge.
-struct LineSpec {
+struct DrawnLine {
   std::wstring_view name;
   float x1, y1, x2, y2;
   std::uint32_t colour;  // 0x00BBGGRR
   int width_pixels;
 };
 
-struct DialogSpec {
+struct DialogLayout {
   std::wstring_view caption;
   float client_width = 0;   // twips
   float client_height = 0;  // twips
-  std::span<const ControlSpec> controls{};
-  std::span<const LineSpec> lines{};
+  std::span<const ControlLayout> controls{};
+  std::span<const DrawnLine> lines{};
   int default_button = -1;  // control clicked by Enter
   int cancel_button = -1;   // control clicked by Esc
 };
@@ -79,15 +79,15 @@ constexpr bool TakesFocus(ControlKind kind) {
 
 // The controls that Tab visits, in the order it visits them: those that take
 // the focus and have a tab order, by that order (ties in table order).
-inline std::vector<int> TabStops(const DialogSpec& spec) {
-  std::vector<const ControlSpec*> stops;
-  for (const ControlSpec& c : spec.controls) {
+inline std::vector<int> TabStops(const DialogLayout& layout) {
+  std::vector<const ControlLayout*> stops;
+  for (const ControlLayout& c : layout.controls) {
     if (TakesFocus(c.kind) && c.tab_order >= 0) stops.push_back(&c);
   }
   std::stable_sort(stops.begin(), stops.end(),
-                   [](const ControlSpec* a, const ControlSpec* b) { return a->tab_order < b->tab_order; });
+                   [](const ControlLayout* a, const ControlLayout* b) { return a->tab_order < b->tab_order; });
   std::vector<int> ids;
-  for (const ControlSpec* c : stops) ids.push_back(c->id);
+  for (const ControlLayout* c : stops) ids.push_back(c->id);
   return ids;
 }
 

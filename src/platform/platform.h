@@ -29,7 +29,7 @@ class Platform {
                                              WindowEvents& events) = 0;
   virtual std::unique_ptr<ShellWindow> MakeShellWindow(std::wstring_view name, ShellEvents& events) = 0;
   // Creates a hidden modeless dialog; `events` must outlive it. Null on failure.
-  virtual std::unique_ptr<Dialog> MakeDialog(const DialogSpec& spec, DialogEvents& events) = 0;
+  virtual std::unique_ptr<Dialog> MakeDialog(const DialogLayout& layout, DialogEvents& events) = 0;
 
   // Moves and sizes between Begin and End reach the screen together.
   virtual void BeginWindowBatch() = 0;

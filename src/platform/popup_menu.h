@@ -4,7 +4,7 @@
 
 namespace rc::platform {
 
-struct MenuItemSpec {
+struct MenuItem {
   int command;  // reported back through ShellEvents::OnMenuCommand
   std::wstring_view caption;
 };

@@ -49,7 +49,7 @@ class ShellEvents {
 class ShellWindow : public Window {
  public:
   // Commands chosen from the menu arrive as OnMenuCommand. Null on failure.
-  virtual std::unique_ptr<PopupMenu> MakePopupMenu(std::span<const MenuItemSpec> items) = 0;
+  virtual std::unique_ptr<PopupMenu> MakePopupMenu(std::span<const MenuItem> items) = 0;
   // The icon's notifications arrive as OnTrayEvent.
   virtual Status AddTrayIcon(const TrayIconRecord& record) = 0;
   virtual Status DeleteTrayIcon(const TrayIconRecord& record) = 0;

@@ -8,7 +8,7 @@ namespace rc::reader {
 using platform::ControlKind;
 
 // One row; twips in the client area. Tab order starts at the angle box.
-const std::array<platform::ControlSpec, kCorrectionControlCount> kCorrectionControls{{
+const std::array<platform::ControlLayout, kCorrectionControlCount> kCorrectionControls{{
     // id, kind, name, parent, left, top, width, height, design text, tab order
     {kAngleCaption, ControlKind::Label, L"Label1", -1, 120, 180, 855, 255, L"보정 각도", 1},
     {kAngleBox, ControlKind::TextBox, L"txtRadian", -1, 1080, 120, 855, 375, L"0", 0},
@@ -17,7 +17,7 @@ const std::array<platform::ControlSpec, kCorrectionControlCount> kCorrectionCont
     {kSaveButton, ControlKind::Button, L"cmdSave", -1, 4560, 120, 1215, 375, L"저장", 2},
 }};
 
-const platform::DialogSpec kCorrectionSpec{L"기계보정", 5850, 600, kCorrectionControls};
+const platform::DialogLayout kCorrectionLayout{L"기계보정", 5850, 600, kCorrectionControls};
 
 std::wstring AngleText(double degrees) { return FromUtf8(FormatPlainDecimal(degrees)); }
 
@@ -25,7 +25,7 @@ std::unique_ptr<CorrectionDialog> CorrectionDialog::Make(platform::Platform& pla
                                                          settings::SettingsStore& store,
                                                          ReaderLink& link) {
   std::unique_ptr<CorrectionDialog> dialog(new CorrectionDialog(store, link));
-  dialog->window_ = platform.MakeDialog(kCorrectionSpec, *dialog);
+  dialog->window_ = platform.MakeDialog(kCorrectionLayout, *dialog);
   if (!dialog->window_) return nullptr;
   dialog->Load();
   return dialog;

@@ -25,8 +25,8 @@ enum CorrectionControl : int {
   kCorrectionControlCount,
 };
 
-extern const std::array<platform::ControlSpec, kCorrectionControlCount> kCorrectionControls;
-extern const platform::DialogSpec kCorrectionSpec;
+extern const std::array<platform::ControlLayout, kCorrectionControlCount> kCorrectionControls;
+extern const platform::DialogLayout kCorrectionLayout;
 
 inline constexpr std::wstring_view kPortSwitchFailed = L"COM2 포트가 열려 있거나 닫혀있습니다.";
 

@@ -14,7 +14,7 @@ enum MenuCommand : int {
   kFinish,
 };
 
-inline constexpr platform::MenuItemSpec kDizodudozPop[] = {
+inline constexpr platform::MenuItem kDizodudozPop[] = {
     {kAlwaysOnTop, L"항상위"}, {kHold, L"고정"},    {kColor, L"속성"},
     {kRevision, L"기계보정"},  {kSWinfo, L"S/W정보"}, {kFinish, L"종료"},
 };

@@ -26,17 +26,17 @@ constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 // Tab visits the controls that take the focus, in their tab order; a label
 // never gets it, whatever its row says (the correction dialog's Label1 has 1).
 TEST(Dialogs, TabVisitsTheFocusableControlsInTabOrder) {
-  struct Case { const platform::DialogSpec* spec; std::vector<std::wstring_view> stops; };
+  struct Case { const platform::DialogLayout* layout; std::vector<std::wstring_view> stops; };
   const Case cases[] = {
-      {&reader::kCorrectionSpec, {L"txtRadian", L"cmdSave", L"btnChange", L"txtDist"}},
-      {&kPropertiesSpec, {L"Combo1", L"HScroll1(0)", L"HScroll1(1)", L"HScroll1(2)"}},
-      {&kAboutSpec, {L"cmdOK", L"cmdSysInfo"}},
+      {&reader::kCorrectionLayout, {L"txtRadian", L"cmdSave", L"btnChange", L"txtDist"}},
+      {&kPropertiesLayout, {L"Combo1", L"HScroll1(0)", L"HScroll1(1)", L"HScroll1(2)"}},
+      {&kAboutLayout, {L"cmdOK", L"cmdSysInfo"}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(ToUtf8(c.spec->caption));
+    SCOPED_TRACE(ToUtf8(c.layout->caption));
     std::vector<std::wstring_view> names;
-    for (int id : platform::TabStops(*c.spec))
-      for (const platform::ControlSpec& control : c.spec->controls)
+    for (int id : platform::TabStops(*c.layout))
+      for (const platform::ControlLayout& control : c.layout->controls)
         if (control.id == id) names.push_back(control.name);
     EXPECT_EQ(names, c.stops);
   }

@@ -5,8 +5,8 @@
 
 namespace rc::fake {
 
-void FakeDialog::InitControls(const platform::DialogSpec& spec) {
-  for (const platform::ControlSpec& c : spec.controls) {
+void FakeDialog::InitControls(const platform::DialogLayout& layout) {
+  for (const platform::ControlLayout& c : layout.controls) {
     Control& control = controls_[c.id];
     control.name = ToUtf8(c.name);
     control.text = std::wstring(c.text);

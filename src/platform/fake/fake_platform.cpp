@@ -86,7 +86,7 @@ void FakeWindow::BeginDrag() {
   if (during_drag) during_drag(*this);
   Record("drag", "end");
 }
-std::unique_ptr<platform::PopupMenu> FakeWindow::MakePopupMenu(std::span<const platform::MenuItemSpec> items) {
+std::unique_ptr<platform::PopupMenu> FakeWindow::MakePopupMenu(std::span<const platform::MenuItem> items) {
   log_.Add("menu.create");
   return std::make_unique<FakePopupMenu>(owner_, items);
 }
@@ -179,7 +179,7 @@ platform::Status FakeSerialPort::Write(std::string_view bytes) {
   return bytes.size() <= write_limit ? platform::Status::Ok() : platform::Status::Failed(platform::Error::WriteFailed);
 }
 
-FakePopupMenu::FakePopupMenu(FakePlatform& owner, std::span<const platform::MenuItemSpec> entries)
+FakePopupMenu::FakePopupMenu(FakePlatform& owner, std::span<const platform::MenuItem> entries)
     : owner_(owner) {
   for (const auto& item : entries) items.emplace_back(item.command, std::wstring(item.caption));
   owner_.menu_ = this;
@@ -199,13 +199,13 @@ void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
 
 // --- Dialogs -----------------------------------------------------------------
 
-FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogSpec& spec, platform::DialogEvents& events)
+FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogLayout& layout, platform::DialogEvents& events)
     : owner_(owner),
       events_(events),
-      caption_(ToUtf8(spec.caption)),
-      client_width_(spec.client_width),
-      client_height_(spec.client_height) {
-  InitControls(spec);
+      caption_(ToUtf8(layout.caption)),
+      client_width_(layout.client_width),
+      client_height_(layout.client_height) {
+  InitControls(layout);
   owner_.dialogs_.push_back(this);
 }
 
@@ -250,12 +250,12 @@ std::unique_ptr<platform::ShellWindow> FakePlatform::MakeShellWindow(std::wstrin
   return Make(name, nullptr, &events);
 }
 
-std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogSpec& spec,
+std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogLayout& layout,
                                                            platform::DialogEvents& events) {
-  std::string caption = ToUtf8(spec.caption);
+  std::string caption = ToUtf8(layout.caption);
   log.Add("dialog.create " + caption);
   if (failing_dialogs.contains(caption)) return nullptr;
-  return std::make_unique<FakeDialog>(*this, spec, events);
+  return std::make_unique<FakeDialog>(*this, layout, events);
 }
 
 FakeDialog* FakePlatform::FindDialog(const std::string& caption) const {

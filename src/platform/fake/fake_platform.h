@@ -54,7 +54,7 @@ class FakeWindow final : public platform::ShellWindow {
   void SetTopmost(bool topmost) override;
   void ShowActivated() override;
   void BeginDrag() override;
-  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItemSpec> items) override;
+  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
   platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
   platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
 
@@ -177,7 +177,7 @@ struct ProcessEnded {
 
 class FakePopupMenu final : public platform::PopupMenu {
  public:
-  FakePopupMenu(class FakePlatform& owner, std::span<const platform::MenuItemSpec> items);
+  FakePopupMenu(class FakePlatform& owner, std::span<const platform::MenuItem> items);
   ~FakePopupMenu() override;
   bool IsChecked(int command) const override;
   void SetChecked(int command, bool checked) override;
@@ -221,7 +221,7 @@ class FakeProcesses final : public platform::Processes {
 // when shown, "dialog.close <caption>" when the user closes it.
 class FakeDialog final : public platform::Dialog {
  public:
-  FakeDialog(class FakePlatform& owner, const platform::DialogSpec& spec, platform::DialogEvents& events);
+  FakeDialog(class FakePlatform& owner, const platform::DialogLayout& layout, platform::DialogEvents& events);
   ~FakeDialog() override;
   bool IsOpen() const override { return open_; }
   void ShowActivated() override;
@@ -267,7 +267,7 @@ class FakeDialog final : public platform::Dialog {
     int selection = -1, position = 0;
     std::uint32_t fill = 0x00FFFFFF;
   };
-  void InitControls(const platform::DialogSpec& spec);
+  void InitControls(const platform::DialogLayout& layout);
   const Control* Find(int control) const;
   Control* Find(int control);
   void Record(const Control& control, const std::string& what);
@@ -295,7 +295,7 @@ class FakePlatform final : public platform::Platform {
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::ShellWindow> MakeShellWindow(std::wstring_view name,
                                                          platform::ShellEvents& events) override;
-  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& spec,
+  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override { ++batch_depth; ++batches; }
   void EndWindowBatch() override { --batch_depth; }

@@ -48,15 +48,15 @@ Win32Dialog::~Win32Dialog() {
   hwnd_.reset();
 }
 
-bool Win32Dialog::Create(const platform::DialogSpec& spec) {
-  std::vector<WORD> words = MakeTemplate(spec.caption);
+bool Win32Dialog::Create(const platform::DialogLayout& layout) {
+  std::vector<WORD> words = MakeTemplate(layout.caption);
   HWND hwnd = ::CreateDialogIndirectParamW(platform_.instance(), reinterpret_cast<const DLGTEMPLATE*>(words.data()),
                                            nullptr, &Win32Dialog::Procedure, reinterpret_cast<LPARAM>(this));
   if (hwnd == nullptr) return false;
   hwnd_.reset(hwnd);
   platform_.RememberDialog(hwnd);
-  Place(spec.client_width, spec.client_height);
-  return controls_.Create(hwnd, platform_.instance(), spec);
+  Place(layout.client_width, layout.client_height);
+  return controls_.Create(hwnd, platform_.instance(), layout);
 }
 
 void Win32Dialog::Place(float client_width, float client_height) {

@@ -20,7 +20,7 @@ class Win32Dialog final : public platform::Dialog {
   ~Win32Dialog() override;
   Win32Dialog(const Win32Dialog&) = delete;
   Win32Dialog& operator=(const Win32Dialog&) = delete;
-  bool Create(const platform::DialogSpec& spec);
+  bool Create(const platform::DialogLayout& layout);
 
   bool IsOpen() const override { return static_cast<bool>(hwnd_); }
   void ShowActivated() override;

@@ -15,7 +15,7 @@ using platform::ControlKind;
 
 // The dialog's own font, and the faces tried in turn when one is missing: the
 // Korean system fonts, then the font that Wine setups and Linux desktops carry.
-constexpr platform::FontSpec kDialogFont{L"굴림", 9};
+constexpr platform::DialogFont kDialogFont{L"굴림", 9};
 constexpr const wchar_t* kFallbackFaces[] = {L"Gulim", L"NanumGothic", L"Malgun Gothic", L"Dotum"};
 constexpr int kListLines = 8;  // entries a dropped-down list shows
 
@@ -43,17 +43,17 @@ int DialogControls::PixelsY(float twips) const { return screen_.ScaleY().Pixel(t
 
 // The control's place in the client area: frame contents lie in their frame.
 // Each edge goes to its own pixel, as for every window.
-RECT DialogControls::ClientRect(const platform::ControlSpec& spec) const {
-  float left = spec.left, top = spec.top;
-  for (const platform::ControlSpec& other : spec_.controls) {
-    if (other.id == spec.parent) left += other.left, top += other.top;
+RECT DialogControls::ClientRect(const platform::ControlLayout& layout) const {
+  float left = layout.left, top = layout.top;
+  for (const platform::ControlLayout& other : layout_.controls) {
+    if (other.id == layout.parent) left += other.left, top += other.top;
   }
-  const PixelSpan across = screen_.ScaleX().Span(left, spec.width), down = screen_.ScaleY().Span(top, spec.height);
+  const PixelSpan across = screen_.ScaleX().Span(left, layout.width), down = screen_.ScaleY().Span(top, layout.height);
   return {across.start, down.start, across.start + across.length, down.start + down.length};
 }
 
-HFONT DialogControls::FontFor(const platform::FontSpec& wanted) {
-  const platform::FontSpec& font = wanted.face.empty() ? kDialogFont : wanted;
+HFONT DialogControls::FontFor(const platform::DialogFont& wanted) {
+  const platform::DialogFont& font = wanted.face.empty() ? kDialogFont : wanted;
   std::wstring key = std::wstring(font.face) + L"/" + std::to_wstring(font.points);
   for (auto& [name, handle] : font_cache_) {
     if (name == key) return handle;
@@ -84,18 +84,18 @@ HFONT DialogControls::FontFor(const platform::FontSpec& wanted) {
   return handle;
 }
 
-bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogSpec& spec) {
+bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogLayout& layout) {
   dialog_ = dialog;
-  spec_ = spec;
+  layout_ = layout;
   controls_.clear();
-  for (const platform::ControlSpec& c : spec.controls) controls_.push_back({&c});
+  for (const platform::ControlLayout& c : layout.controls) controls_.push_back({&c});
   // Creation order is the tab order: the tab stops first, in their order, then
   // the rest; frames come last so that what lies in them is drawn above them.
-  const std::vector<int> stops = platform::TabStops(spec);
+  const std::vector<int> stops = platform::TabStops(layout);
   auto rank = [&](const Control* c) {
-    const auto stop = std::find(stops.begin(), stops.end(), c->spec->id);
+    const auto stop = std::find(stops.begin(), stops.end(), c->layout->id);
     if (stop != stops.end()) return static_cast<int>(stop - stops.begin());
-    return c->spec->kind == ControlKind::Frame ? 20000 : 10000;
+    return c->layout->kind == ControlKind::Frame ? 20000 : 10000;
   };
   std::vector<Control*> order;
   for (Control& c : controls_) order.push_back(&c);
@@ -106,7 +106,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
                                    instance, nullptr));
 
   for (Control* control : order) {
-    const platform::ControlSpec& c = *control->spec;
+    const platform::ControlLayout& c = *control->layout;
     const wchar_t* window_class = L"STATIC";
     const bool tab_stop = std::find(stops.begin(), stops.end(), c.id) != stops.end();
     DWORD style = WS_CHILD | WS_VISIBLE | (tab_stop ? WS_TABSTOP : 0);
@@ -123,7 +123,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
         break;
       case ControlKind::Button:
         window_class = L"BUTTON";
-        style |= c.id == spec.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        style |= c.id == layout.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
         break;
       case ControlKind::Frame:
         window_class = L"BUTTON";
@@ -192,7 +192,7 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
     }
     if (!c.tooltip.empty()) AddTooltip(*control);
   }
-  if (spec.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + spec.default_button, 0);
+  if (layout.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + layout.default_button, 0);
   return true;
 }
 
@@ -201,13 +201,13 @@ void DialogControls::AddTooltip(const Control& control) {
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_SUBCLASS;
-  std::wstring text(control.spec->tooltip);
+  std::wstring text(control.layout->tooltip);
   tool.lpszText = text.data();
-  if (control.spec->kind == ControlKind::Frame) {
+  if (control.layout->kind == ControlKind::Frame) {
     // A frame lets the mouse through to the dialog: the tool is its area there.
     tool.hwnd = dialog_;
-    tool.uId = static_cast<UINT_PTR>(kFirstWindowId + control.spec->id);
-    tool.rect = ClientRect(*control.spec);
+    tool.uId = static_cast<UINT_PTR>(kFirstWindowId + control.layout->id);
+    tool.rect = ClientRect(*control.layout);
   } else {
     tool.uFlags |= TTF_IDISHWND;
     tool.hwnd = dialog_;
@@ -225,7 +225,7 @@ void DialogControls::FocusFirst() {
 
 DialogControls::Control* DialogControls::Find(int control) {
   for (Control& c : controls_) {
-    if (c.spec->id == control) return &c;
+    if (c.layout->id == control) return &c;
   }
   return nullptr;
 }
@@ -319,11 +319,11 @@ void DialogControls::Scrolled(Control& control, int code, int thumb) {
   if (position != info.nPos) ::SetScrollPos(control.hwnd, SB_CTL, position, TRUE);
   if (code == SB_THUMBTRACK || position == control.reported) return;
   control.reported = position;
-  events_.OnScrollChange(control.spec->id, position);
+  events_.OnScrollChange(control.layout->id, position);
 }
 
 void DialogControls::PaintLines(HDC dc) const {
-  for (const platform::LineSpec& line : spec_.lines) {
+  for (const platform::DrawnLine& line : layout_.lines) {
     HPEN pen = ::CreatePen(PS_SOLID, line.width_pixels, line.colour);
     HGDIOBJ old = ::SelectObject(dc, pen);
     ::MoveToEx(dc, PixelsX(line.x1), PixelsY(line.y1), nullptr);
@@ -338,18 +338,18 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
     case WM_COMMAND: {
       const int window_id = LOWORD(wparam), code = HIWORD(wparam);
       // Enter with no default button, and Esc, come as IDOK and IDCANCEL.
-      if (window_id == IDCANCEL && spec_.cancel_button >= 0) {
-        events_.OnControlClick(spec_.cancel_button);
+      if (window_id == IDCANCEL && layout_.cancel_button >= 0) {
+        events_.OnControlClick(layout_.cancel_button);
         result = TRUE;
         return true;
       }
       Control* control = FromWindowId(window_id);
       if (control == nullptr) return false;
-      const ControlKind kind = control->spec->kind;
+      const ControlKind kind = control->layout->kind;
       result = TRUE;
-      if (kind == ControlKind::Button && code == BN_CLICKED) events_.OnControlClick(control->spec->id);
-      else if (kind == ControlKind::Swatch && code == STN_CLICKED) events_.OnControlClick(control->spec->id);
-      else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE) events_.OnSelectionChange(control->spec->id);
+      if (kind == ControlKind::Button && code == BN_CLICKED) events_.OnControlClick(control->layout->id);
+      else if (kind == ControlKind::Swatch && code == STN_CLICKED) events_.OnControlClick(control->layout->id);
+      else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE) events_.OnSelectionChange(control->layout->id);
       return true;
     }
     case WM_HSCROLL: {
@@ -376,9 +376,9 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
     case WM_CTLCOLORSTATIC: {
       HWND window = reinterpret_cast<HWND>(lparam);
       for (const Control& control : controls_) {
-        if (control.hwnd == window && control.spec->text_colour != platform::kWindowTextColour) {
+        if (control.hwnd == window && control.layout->text_colour != platform::kWindowTextColour) {
           HDC dc = reinterpret_cast<HDC>(wparam);
-          ::SetTextColor(dc, control.spec->text_colour);
+          ::SetTextColor(dc, control.layout->text_colour);
           ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
           result = reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
           return true;
@@ -387,7 +387,7 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
       return false;
     }
     case WM_PAINT: {
-      if (spec_.lines.empty()) return false;
+      if (layout_.lines.empty()) return false;
       PAINTSTRUCT paint;
       HDC dc = ::BeginPaint(dialog_, &paint);
       PaintLines(dc);

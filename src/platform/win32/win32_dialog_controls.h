@@ -24,8 +24,8 @@ class DialogControls {
   DialogControls(const DialogControls&) = delete;
   DialogControls& operator=(const DialogControls&) = delete;
 
-  // Makes every control of `spec` on `dialog`. False when one cannot be made.
-  bool Create(HWND dialog, HINSTANCE instance, const platform::DialogSpec& spec);
+  // Makes every control of `layout` on `dialog`. False when one cannot be made.
+  bool Create(HWND dialog, HINSTANCE instance, const platform::DialogLayout& layout);
   // Focuses the first tab stop unless the focus is already inside the dialog.
   void FocusFirst();
 
@@ -48,7 +48,7 @@ class DialogControls {
 
  private:
   struct Control {
-    const platform::ControlSpec* spec = nullptr;
+    const platform::ControlLayout* layout = nullptr;
     HWND hwnd = nullptr;
     std::uint32_t fill = 0x00FFFFFF;
     int reported = 0;  // scroll position last reported or set
@@ -57,8 +57,8 @@ class DialogControls {
   Control* Find(int control);
   const Control* Find(int control) const;
   Control* FromWindowId(int window_id);
-  HFONT FontFor(const platform::FontSpec& font);
-  RECT ClientRect(const platform::ControlSpec& spec) const;
+  HFONT FontFor(const platform::DialogFont& font);
+  RECT ClientRect(const platform::ControlLayout& layout) const;
   int PixelsX(float twips) const;
   int PixelsY(float twips) const;
   void Scrolled(Control& control, int code, int thumb);
@@ -68,7 +68,7 @@ class DialogControls {
   platform::DialogEvents& events_;
   const platform::Screen& screen_;
   HWND dialog_ = nullptr;
-  platform::DialogSpec spec_;  // its tables are the program's static ones
+  platform::DialogLayout layout_;  // its tables are the program's static ones
   std::vector<Control> controls_;
   std::vector<std::unique_ptr<OwnedGdiObject>> fonts_;
   std::vector<std::pair<std::wstring, HFONT>> font_cache_;  // face + points -> font

@@ -20,7 +20,7 @@ constexpr WORD kProgramIcon = 1;
 constexpr WORD kMoveCursor = 1;
 constexpr std::wstring_view kSettingsRoot = L"Software\\VB and VBA Program Settings\\";
 
-struct ClassSpec {
+struct ClassStyle {
   const wchar_t* name;
   DWORD style;
   DWORD ex_style;
@@ -29,14 +29,14 @@ struct ClassSpec {
 
 // None has a taskbar button. Bars never take the focus and let the mouse
 // through to the window below; the handle only keeps the mouse.
-constexpr ClassSpec kStartUpSpec{kStartUpClass, WS_POPUP, WS_EX_TOOLWINDOW, false};
-constexpr ClassSpec kCentreHandleSpec{kCentreHandleClass, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, true};
-constexpr ClassSpec kBarSpec{kBarClass, WS_POPUP,
+constexpr ClassStyle kStartUpClassStyle{kStartUpClass, WS_POPUP, WS_EX_TOOLWINDOW, false};
+constexpr ClassStyle kCentreHandleClassStyle{kCentreHandleClass, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, true};
+constexpr ClassStyle kBarClassStyle{kBarClass, WS_POPUP,
                              WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT, false};
-constexpr const ClassSpec* kClasses[] = {&kStartUpSpec, &kCentreHandleSpec, &kBarSpec};
+constexpr const ClassStyle* kClasses[] = {&kStartUpClassStyle, &kCentreHandleClassStyle, &kBarClassStyle};
 
-const ClassSpec& SpecOf(platform::WindowClass window_class) {
-  return window_class == platform::WindowClass::CentreHandle ? kCentreHandleSpec : kBarSpec;
+const ClassStyle& StyleOf(platform::WindowClass window_class) {
+  return window_class == platform::WindowClass::CentreHandle ? kCentreHandleClassStyle : kBarClassStyle;
 }
 
 std::wstring SectionPath(std::wstring_view application, std::wstring_view section) {
@@ -162,14 +162,14 @@ platform::Status Win32Platform::Initialise() {
   if (icon == nullptr) icon = ::LoadIconW(nullptr, IDI_APPLICATION);
   HCURSOR move = ::LoadCursorW(instance_, MAKEINTRESOURCEW(kMoveCursor));
   if (move == nullptr) move = ::LoadCursorW(nullptr, IDC_SIZEALL);
-  for (const ClassSpec* spec : kClasses) {
+  for (const ClassStyle* class_style : kClasses) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = &Win32Window::Procedure;
     window_class.hInstance = instance_;
-    window_class.lpszClassName = spec->name;
+    window_class.lpszClassName = class_style->name;
     window_class.hIcon = icon;
-    window_class.hCursor = spec->move_cursor ? move : ::LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hCursor = class_style->move_cursor ? move : ::LoadCursorW(nullptr, IDC_ARROW);
     if (::RegisterClassExW(&window_class) == 0) return LastSystemFailure();
   }
   return platform::Status::Ok();
@@ -200,10 +200,10 @@ int Win32Platform::Run() {
 std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClass window_class,
                                                             std::wstring_view name,
                                                             platform::WindowEvents& events) {
-  const ClassSpec& spec = SpecOf(window_class);
+  const ClassStyle& class_style = StyleOf(window_class);
   auto window = std::make_unique<Win32Window>(*this, &events, nullptr);
   std::wstring title(name);
-  if (!window->Create(spec.name, title.c_str(), spec.style, spec.ex_style)) return nullptr;
+  if (!window->Create(class_style.name, title.c_str(), class_style.style, class_style.ex_style)) return nullptr;
   return window;
 }
 
@@ -211,17 +211,17 @@ std::unique_ptr<platform::ShellWindow> Win32Platform::MakeShellWindow(std::wstri
                                                                       platform::ShellEvents& events) {
   auto window = std::make_unique<Win32Window>(*this, nullptr, &events);
   std::wstring title(name);
-  if (!window->Create(kStartUpSpec.name, title.c_str(), kStartUpSpec.style, kStartUpSpec.ex_style)) return nullptr;
+  if (!window->Create(kStartUpClassStyle.name, title.c_str(), kStartUpClassStyle.style, kStartUpClassStyle.ex_style)) return nullptr;
   // The shell's "TaskbarCreated" comes from a less privileged process when the
   // program runs elevated; without this the icon would not come back.
   if (taskbar_created_ != 0) ::ChangeWindowMessageFilterEx(window->hwnd(), taskbar_created_, MSGFLT_ALLOW, nullptr);
   return window;
 }
 
-std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogSpec& spec,
+std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogLayout& layout,
                                                             platform::DialogEvents& events) {
   auto dialog = std::make_unique<Win32Dialog>(*this, events);
-  if (!dialog->Create(spec)) return nullptr;
+  if (!dialog->Create(layout)) return nullptr;
   return dialog;
 }
 

@@ -62,7 +62,7 @@ class Win32Platform final : public platform::Platform {
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::ShellWindow> MakeShellWindow(std::wstring_view name,
                                                          platform::ShellEvents& events) override;
-  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogSpec& spec,
+  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override;
   void EndWindowBatch() override;

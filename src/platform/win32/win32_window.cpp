@@ -183,7 +183,7 @@ void Win32Window::ShowActivated() {
   ::BringWindowToTop(hwnd());
 }
 
-std::unique_ptr<platform::PopupMenu> Win32Window::MakePopupMenu(std::span<const platform::MenuItemSpec> items) {
+std::unique_ptr<platform::PopupMenu> Win32Window::MakePopupMenu(std::span<const platform::MenuItem> items) {
   OwnedMenu menu(::CreatePopupMenu());
   if (!menu) return nullptr;
   for (const auto& item : items) {

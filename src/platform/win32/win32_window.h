@@ -39,7 +39,7 @@ class Win32Window final : public platform::ShellWindow {
   void SetTopmost(bool topmost) override;
   void ShowActivated() override;
   void BeginDrag() override;
-  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItemSpec> items) override;
+  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
   platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
   platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
 
