@@ -15,7 +15,7 @@ namespace {
 
 using Reply = std::optional<std::string>;
 const Reply kNone = std::nullopt;
-const std::string kLine = "  12345,  23456   0\r";  // worked example 1
+const std::string kLine = "  12345,  23456   0\r";  // a plain reading
 const std::string kLine3 = "  30000,  40000   0\r";
 
 std::vector<std::string> Bytes(const std::string& text) {
@@ -57,13 +57,13 @@ TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
 TEST(ConvertReading, RepliesOrDrops) {
   struct Case { const char* name; double angle; const wchar_t* ratio; std::string line; Reply reply; };
   const Case cases[] = {
-      // The worked examples.
-      {"1 plain", 0, L"0,0", kLine, "000123,000234,1\r"},
-      {"2 ratio, status 3", 0, L"2,0.5", "  50000,  12346   3\r", "001000,000061,8\r"},
-      {"3 angle 30", 30, L"0,0", kLine3, "000459,000400,1\r"},
-      {"4 angle -60 clamped", -60, L"", kLine3, "000000,000400,1\r"},
-      {"6 status 5", 0, L"0,0", "  12345,  23456   5\r", kNone},
-      {"7 short", 0, L"0,0", "12345,234560\r", kNone},
+      // Readings and their replies.
+      {"plain", 0, L"0,0", kLine, "000123,000234,1\r"},
+      {"ratio, status 3", 0, L"2,0.5", "  50000,  12346   3\r", "001000,000061,8\r"},
+      {"angle 30", 30, L"0,0", kLine3, "000459,000400,1\r"},
+      {"angle -60 clamped", -60, L"", kLine3, "000000,000400,1\r"},
+      {"status 5", 0, L"0,0", "  12345,  23456   5\r", kNone},
+      {"short", 0, L"0,0", "12345,234560\r", kNone},
       // Line forms.
       {"space as status is not 0", 0, L"", "  12345,  23456    \r", kNone},
       {"16 characters", 0, L"", "12345,12345   0\r", "012345,012345,1\r"},
@@ -103,7 +103,7 @@ TEST(ConvertReading, RepliesOrDrops) {
   }
 }
 
-// Worked example 5 and its rule: A, A, B, A is answered A, B, A; a dropped line
+// A, A, B, A is answered A, B, A; a dropped line
 // does not become the last one, so A after it is still a repeat.
 TEST(ConvertReading, TheSameReadingTwiceInARowIsAnsweredOnce) {
   const std::string b = "  45678,  23456   0\r", dropped = "  45678,  23456   5\r";
@@ -118,7 +118,7 @@ TEST(ConvertReading, TheSameReadingTwiceInARowIsAnsweredOnce) {
   EXPECT_EQ(last_line, "0012345,00234560000\r");  // as edited, CR included
 }
 
-TEST(MachineCorrection, WorkedValues) {
+TEST(MachineCorrection, TurnsXByTheAngle) {
   struct Case { double x, y, angle, result, tolerance, x_after, y_after; };
   const Case cases[] = {
       {3, 4, 0, 3, 0, 3, 4},  // 0: returned unchanged
