@@ -63,11 +63,10 @@ TEST(TrayIconRecord, TheTipIsTheTextElseTheCaptionCutToFitAndTerminated) {
   }
 }
 
-TEST_F(StartUpTest, TheIconsDoubleClickAndASecondStartShowTheHandleAndTheRightButtonTheMenu) {
+TEST_F(StartUpTest, TheIconsDoubleClickShowsTheHandleAndTheRightButtonTheMenu) {
   ASSERT_TRUE(startup.Load());
   const std::pair<void (*)(StartUpWindow&), Calls> cases[] = {
       {[](StartUpWindow& s) { s.OnTrayEvent(platform::TrayEvent::LeftDoubleClick); }, {"frm_Center.activate "}},
-      {[](StartUpWindow& s) { s.OnAnotherCopyStarted(); }, {"frm_Center.activate "}},
       {[](StartUpWindow& s) { s.OnTrayEvent(platform::TrayEvent::RightButtonUp); }, {"menu.show"}},
   };
   for (const auto& [act, calls] : cases) {
@@ -138,27 +137,14 @@ TEST_F(StartUpTest, FinishSavesTheEightDisplaySettingsThenDeletesTheIconThenEnds
   EXPECT_FALSE(platform.fake_tray().icon_present);
 }
 
-TEST_F(StartUpTest, SessionEndSavesTheDisplaySettingsButAnOrdinaryCloseSavesNothing) {
+// An ordinary close saving nothing and releasing the port is checked end to end.
+TEST_F(StartUpTest, SessionEndSavesTheDisplaySettings) {
   ASSERT_TRUE(startup.Load());
   startup.store().values().HoldPosition = true;
   platform.log.Clear();
-  startup.OnClose();
-  EXPECT_TRUE(platform.log.With("save").empty());
-  EXPECT_FALSE(platform.fake_serial().IsOpen());
   startup.OnSessionEnding();
   EXPECT_EQ(platform.log.With("save").size(), 8u);
   EXPECT_EQ(platform.fake_settings().Value("Dizodudoz/위치/고정"), "True");
-}
-
-TEST_F(StartUpTest, ARecreatedNotificationAreaGetsTheSameIconAgain) {
-  ASSERT_TRUE(startup.Load());
-  platform.fake_tray().icon_present = false;  // the shell restarted: its icons are gone
-  startup.OnTaskbarCreated();
-  const auto& added = platform.fake_tray().added;
-  ASSERT_EQ(added.size(), 2u);
-  EXPECT_EQ(added[1].id, added[0].id);
-  EXPECT_EQ(added[1].tip, added[0].tip);
-  EXPECT_TRUE(platform.fake_tray().icon_present);
 }
 
 TEST_F(StartUpTest, AStartUpWindowThatCannotBeMadeIsReportedAndStartUpStops) {

@@ -86,9 +86,9 @@ void FakeWindow::BeginDrag() {
   if (during_drag) during_drag(*this);
   Record("drag", "end");
 }
-std::unique_ptr<platform::PopupMenu> FakeWindow::MakePopupMenu(std::span<const platform::MenuItem> items) {
+std::unique_ptr<platform::PopupMenu> FakeWindow::MakePopupMenu(std::span<const platform::MenuItem>) {
   log_.Add("menu.create");
-  return std::make_unique<FakePopupMenu>(owner_, items);
+  return std::make_unique<FakePopupMenu>(owner_);
 }
 platform::Status FakeWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
   log_.Add("tray.add");
@@ -179,11 +179,7 @@ platform::Status FakeSerialPort::Write(std::string_view bytes) {
   return bytes.size() <= write_limit ? platform::Status::Ok() : platform::Status::Failed(platform::Error::WriteFailed);
 }
 
-FakePopupMenu::FakePopupMenu(FakePlatform& owner, std::span<const platform::MenuItem> entries)
-    : owner_(owner) {
-  for (const auto& item : entries) items.emplace_back(item.command, std::wstring(item.caption));
-  owner_.menu_ = this;
-}
+FakePopupMenu::FakePopupMenu(FakePlatform& owner) : owner_(owner) { owner_.menu_ = this; }
 FakePopupMenu::~FakePopupMenu() {
   if (owner_.menu_ == this) owner_.menu_ = nullptr;
 }
@@ -267,7 +263,6 @@ FakeDialog* FakePlatform::FindDialog(const std::string& caption) const {
 
 void FakePlatform::EndProcess(int code) {
   log.Add("end " + std::to_string(code));
-  ended = true;
   exit_code = code;
   throw ProcessEnded{code};
 }

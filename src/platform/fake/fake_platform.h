@@ -61,7 +61,6 @@ class FakeWindow final : public platform::ShellWindow {
   // Test side.
   platform::WindowEvents& events() { return *events_; }
   bool topmost() const { return topmost_; }
-  bool plain() const { return border_none_ && flat_; }
   const std::wstring& caption() const { return caption_; }
   // Where the user drops the window when a drag runs; the move calls
   // `during_drag` (if set) at the moment the window has moved, before it ends.
@@ -177,12 +176,11 @@ struct ProcessEnded {
 
 class FakePopupMenu final : public platform::PopupMenu {
  public:
-  FakePopupMenu(class FakePlatform& owner, std::span<const platform::MenuItem> items);
+  explicit FakePopupMenu(class FakePlatform& owner);
   ~FakePopupMenu() override;
   bool IsChecked(int command) const override;
   void SetChecked(int command, bool checked) override;
   void ShowAtPointer() override;
-  std::vector<std::pair<int, std::wstring>> items;
 
  private:
   FakePlatform& owner_;
@@ -324,7 +322,6 @@ class FakePlatform final : public platform::Platform {
   CallLog log;
   int batch_depth = 0;
   int batches = 0;
-  bool ended = false;
   int exit_code = -1;
   // Names of windows whose creation fails.
   std::set<std::string> failing_windows;
