@@ -61,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(assembler.held() == 0);
 
     const std::string received = *line, previous = last_line;
-    const std::optional<std::string> reply = ConvertReading(*line, last_line, angle, ratio);
+    const rc::reader::Conversion conversion = ConvertReading(*line, last_line, angle, ratio);
+    const std::optional<std::string>& reply = conversion.reply;
+    FUZZ_CHECK(reply.has_value() == (conversion.reason == rc::reader::DropReason::None));
     if (!reply) {
       FUZZ_CHECK(last_line == previous);
       continue;
@@ -70,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(last_line == *line && last_line.size() >= rc::reader::kMinReadingLine);
     FUZZ_CHECK(last_line.find(' ') == std::string::npos);
     std::string again = received;
-    FUZZ_CHECK(!ConvertReading(again, last_line, angle, ratio));
+    FUZZ_CHECK(ConvertReading(again, last_line, angle, ratio).reason == rc::reader::DropReason::Repeat);
   }
   return 0;
 }

@@ -11,7 +11,6 @@ namespace rc::app {
 
 namespace {
 constexpr std::wstring_view kStartUpWindowName = L"frm_Pop";
-// Empty: with no tip text of its own the tray icon shows the caption, so no tooltip.
 constexpr std::wstring_view kStartUpCaption = L"";
 }  // namespace
 
@@ -19,12 +18,12 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
     : platform_(platform),
       store_(platform.settings(), platform.screen(), platform.messages()),
       cross_(platform, store_),
-      reader_link_(platform.serial_port(), platform.messages(), store_.values()),
+      reader_link_(platform.serial_port(), platform.clock(), platform.messages(), store_.values()),
       properties_dialog_([this] { return dialogs::PropertiesDialog::Make(cross_); }),
       revision_dialog_([this] { return reader::CorrectionDialog::Make(platform_, store_, reader_link_); }),
       about_dialog_([this] { return dialogs::AboutDialog::Make(cross_, platform_.machine_registry(), platform_.processes()); }) {}
 
-StartUpWindow::~StartUpWindow() = default;
+StartUpWindow::~StartUpWindow() { reader_link_.RemoveObserver(*this); }
 
 bool StartUpWindow::Load() {
   window_ = platform_.MakeShellWindow(kStartUpWindowName, *this);
@@ -39,7 +38,9 @@ bool StartUpWindow::Load() {
     return false;
   }
 
+  tray_tip_ = shell::TrayTip({});
   AddTrayIcon();
+  reader_link_.AddObserver(*this);
   store_.LoadSettings();
   store_.ApplyFirstRunDefaults();
   CreateCrossWindows();  // the handle's load lays them out
@@ -107,8 +108,21 @@ void StartUpWindow::OnTaskbarCreated() { AddTrayIcon(); }
 
 void StartUpWindow::OnAnotherCopyStarted() { ShowCentreHandleActivated(); }
 
+void StartUpWindow::OnSerialPortArrived(std::wstring_view port_name) { reader_link_.OnPortArrived(port_name); }
+
+void StartUpWindow::OnSerialPortRemoved(std::wstring_view port_name) { reader_link_.OnPortRemoved(port_name); }
+
+void StartUpWindow::OnSystemResumed() { reader_link_.OnSystemResumed(); }
+
+void StartUpWindow::OnLinkChanged() {
+  std::wstring tip = shell::TrayTip(reader_link_.StatusLine());
+  if (tip == tray_tip_) return;
+  tray_tip_ = std::move(tip);
+  if (window_) (void)shell::ModifyTrayTip(*window_, tray_icon_, tray_tip_);
+}
+
 void StartUpWindow::AddTrayIcon() {
-  (void)shell::AddTrayIcon(*window_, tray_icon_, kStartUpCaption, L"");
+  (void)shell::AddTrayIcon(*window_, tray_icon_, kStartUpCaption, tray_tip_);
 }
 
 void StartUpWindow::CreateCrossWindows() { cross_.CreateWindows(); }

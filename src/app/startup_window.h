@@ -14,7 +14,7 @@
 
 namespace rc::app {
 
-class StartUpWindow final : public platform::ShellEvents {
+class StartUpWindow final : public platform::ShellEvents, public reader::LinkObserver {
  public:
   explicit StartUpWindow(platform::Platform& platform);
   ~StartUpWindow();
@@ -46,6 +46,12 @@ class StartUpWindow final : public platform::ShellEvents {
   void OnTaskbarCreated() override;
   // A second start shows this copy's centre handle, as the icon's double-click does.
   void OnAnotherCopyStarted() override;
+  // Serial ports coming and going, and the system waking up, concern the reader link.
+  void OnSerialPortArrived(std::wstring_view port_name) override;
+  void OnSerialPortRemoved(std::wstring_view port_name) override;
+  void OnSystemResumed() override;
+  // The icon's tip follows the link's state.
+  void OnLinkChanged() override;
 
  private:
   // The steps of the start-up sequence, in their order.
@@ -71,6 +77,7 @@ class StartUpWindow final : public platform::ShellEvents {
   std::unique_ptr<platform::ShellWindow> window_;
   std::unique_ptr<platform::PopupMenu> menu_;  // DizodudozPop
   platform::TrayIconRecord tray_icon_;  // TrayIconData
+  std::wstring tray_tip_;
   // The dialogs of the menu: Frm_속성, frmRevision, frmAbout.
   shell::DialogHost properties_dialog_;
   shell::DialogHost revision_dialog_;

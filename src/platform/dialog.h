@@ -16,6 +16,7 @@ namespace rc::platform {
 enum class ControlKind {
   Label,         // static text
   TextBox,       // one-line edit box
+  ReadOnlyText,  // text the user can select and copy but not change; wraps
   Button,        // push button
   Frame,         // captioned group frame; controls name it as their parent
   DropDownList,  // choose-only list (no typing)
@@ -73,8 +74,8 @@ struct DialogLayout {
 // frames, colour boxes, swatches and pictures never take it, whatever tab
 // order their table row carries.
 constexpr bool TakesFocus(ControlKind kind) {
-  return kind == ControlKind::TextBox || kind == ControlKind::Button || kind == ControlKind::DropDownList ||
-         kind == ControlKind::ScrollBar;
+  return kind == ControlKind::TextBox || kind == ControlKind::ReadOnlyText || kind == ControlKind::Button ||
+         kind == ControlKind::DropDownList || kind == ControlKind::ScrollBar;
 }
 
 // The controls that Tab visits, in the order it visits them: those that take
@@ -127,6 +128,8 @@ class Dialog {
   // Controls, by their id. Setting a value never raises an event.
   virtual void SetText(int control, std::wstring_view text) = 0;
   virtual std::wstring Text(int control) const = 0;
+  // Replaces the entries of a list.
+  virtual void SetItems(int control, std::span<const std::wstring> items) = 0;
   virtual void SetSelection(int control, int index) = 0;  // -1: none
   virtual int Selection(int control) const = 0;
   virtual void SetScrollPosition(int control, int position) = 0;

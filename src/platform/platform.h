@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/dialog.h"
 #include "platform/machine_registry.h"
 #include "platform/message_box.h"
@@ -39,6 +40,8 @@ class Platform {
   virtual SettingsBackend& settings() = 0;
   virtual MessageBoxes& messages() = 0;
   virtual SerialPort& serial_port() = 0;
+  virtual SerialPortList& serial_ports() = 0;
+  virtual Clock& clock() = 0;
   virtual MachineRegistry& machine_registry() = 0;
   virtual Processes& processes() = 0;
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -18,14 +20,19 @@ struct SerialLineSettings {
   std::uint32_t transmit_buffer = 512;
 };
 
-// What a serial port reports, on the user-interface thread.
+// Which open of the port an event belongs to: each successful Open gets the
+// next number. An event queued by an earlier open (its bytes, its loss) still
+// arrives after the port was closed and opened again, and must not act on the
+// later one.
+using SerialOpen = std::uint32_t;
+
+// What an open serial port reports, on the user-interface thread.
 class SerialEvents {
  public:
-  virtual void OnSerialReceived(std::string_view /*bytes*/) {}
-  // The open port went away (device removed); it is still open until closed.
-  virtual void OnSerialLost() {}
-  // A serial port of that name ("COM2") arrived (plugged in).
-  virtual void OnSerialPortArrived(std::wstring_view /*port_name*/) {}
+  // Bytes that arrived, read at `received_ms` on the platform clock.
+  virtual void OnSerialReceived(SerialOpen open, std::string_view bytes, std::int64_t received_ms) = 0;
+  // The port went away (device removed, or dead); it is still open until closed.
+  virtual void OnSerialLost(SerialOpen open) = 0;
 
  protected:
   ~SerialEvents() = default;
@@ -38,14 +45,34 @@ class SerialPort {
   // Takes effect now when open, else at the next Open.
   virtual Status Configure(const SerialLineSettings& settings) = 0;
   // Opens the port of that name ("COM2", "COM12"); exclusive. From then on
-  // `events` hears what the port receives, its loss, and the arrival of serial
-  // ports (also after a failed open, so that the port can be tried again).
+  // `events` hears what the port receives and its loss, tagged with `current()`.
   virtual Status Open(std::wstring_view port_name, SerialEvents& events) = 0;
+  // Never blocks for long: a driver that does not give up a pending read is
+  // left behind after a short wait, and the port counts as closed.
   virtual Status Close() = 0;
   virtual bool IsOpen() const = 0;
+  // The number of the last successful open (0: none yet).
+  virtual SerialOpen current() const = 0;
+  // Whether the open port still answers (a USB adapter may die across sleep
+  // without being removed). False when closed.
+  virtual bool Responds() = 0;
   // Sends the bytes as one write. Succeeds only when every byte has left;
   // a failed, short or timed-out write is a failure.
   virtual Status Write(std::string_view bytes) = 0;
+};
+
+// A serial port the system has now, as it names it.
+struct SerialPortInfo {
+  std::wstring name;           // "COM5"
+  std::wstring friendly_name;  // "USB-SERIAL CH340 (COM5)", or empty
+};
+
+class SerialPortList {
+ public:
+  virtual ~SerialPortList() = default;
+  // Every port the system knows, from each of its sources in turn; the same
+  // port may come more than once (merged by the caller).
+  virtual std::vector<SerialPortInfo> Present() = 0;
 };
 
 }  // namespace rc::platform

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string_view>
 
 #include "platform/popup_menu.h"
 #include "platform/status.h"
@@ -38,6 +39,11 @@ class ShellEvents {
   virtual void OnSessionEnding() {}
   // The program was started again in the same session; that copy has ended.
   virtual void OnAnotherCopyStarted() {}
+  // A serial port of that name ("COM5") arrived (plugged in) or was removed.
+  virtual void OnSerialPortArrived(std::wstring_view /*port_name*/) {}
+  virtual void OnSerialPortRemoved(std::wstring_view /*port_name*/) {}
+  // The system woke from sleep or hibernation.
+  virtual void OnSystemResumed() {}
   // The platform closes the window (other than by the program's own exit); the
   // program ends after this returns.
   virtual void OnClose() {}
@@ -52,6 +58,8 @@ class ShellWindow : public Window {
   virtual std::unique_ptr<PopupMenu> MakePopupMenu(std::span<const MenuItem> items) = 0;
   // The icon's notifications arrive as OnTrayEvent.
   virtual Status AddTrayIcon(const TrayIconRecord& record) = 0;
+  // Changes the tip of the icon added with this record's id.
+  virtual Status ModifyTrayIcon(const TrayIconRecord& record) = 0;
   virtual Status DeleteTrayIcon(const TrayIconRecord& record) = 0;
 };
 

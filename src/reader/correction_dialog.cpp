@@ -7,7 +7,8 @@ namespace rc::reader {
 
 using platform::ControlKind;
 
-// One row; twips in the client area. Tab order starts at the angle box.
+// Twips in the client area. The first row as it always was (tab order from
+// the angle box); below it the port, the link's state and the last line.
 const std::array<platform::ControlLayout, kCorrectionControlCount> kCorrectionControls{{
     // id, kind, name, parent, left, top, width, height, design text, tab order
     {kAngleCaption, ControlKind::Label, L"Label1", -1, 120, 180, 855, 255, L"보정 각도", 1},
@@ -15,21 +16,33 @@ const std::array<platform::ControlLayout, kCorrectionControlCount> kCorrectionCo
     {kRatioBox, ControlKind::TextBox, L"txtDist", -1, 2040, 120, 1095, 375, L"0,0", 4},
     {kModeButton, ControlKind::Button, L"btnChange", -1, 3240, 120, 1215, 375, L"지적통합", 3},
     {kSaveButton, ControlKind::Button, L"cmdSave", -1, 4560, 120, 1215, 375, L"저장", 2},
+    {kPortCaption, ControlKind::Label, L"lblPort", -1, 120, 675, 855, 255, L"포트"},
+    {kPortList, ControlKind::DropDownList, L"cboPort", -1, 1080, 615, 4695, 375, L"", 5},
+    {kStatusLine, ControlKind::Label, L"lblStatus", -1, 1080, 1095, 4695, 255, L""},
+    {kReceivedCaption, ControlKind::Label, L"lblReceived", -1, 120, 1500, 855, 255, L"수신"},
+    {kReceivedBox, ControlKind::ReadOnlyText, L"txtReceived", -1, 1080, 1440, 4695, 615, L"", 6},
 }};
 
-const platform::DialogLayout kCorrectionLayout{L"기계보정", 5850, 600, kCorrectionControls};
+const platform::DialogLayout kCorrectionLayout{L"기계보정", 5850, 2175, kCorrectionControls};
+
+std::wstring PortSwitchFailedText(std::wstring_view port_name) {
+  return std::wstring(port_name) + L" 포트가 열려 있거나 닫혀있습니다.";
+}
 
 std::wstring AngleText(double degrees) { return FromUtf8(FormatPlainDecimal(degrees)); }
 
 std::unique_ptr<CorrectionDialog> CorrectionDialog::Make(platform::Platform& platform,
                                                          settings::SettingsStore& store,
                                                          ReaderLink& link) {
-  std::unique_ptr<CorrectionDialog> dialog(new CorrectionDialog(store, link));
+  std::unique_ptr<CorrectionDialog> dialog(new CorrectionDialog(platform.serial_ports(), store, link));
   dialog->window_ = platform.MakeDialog(kCorrectionLayout, *dialog);
   if (!dialog->window_) return nullptr;
   dialog->Load();
+  link.AddObserver(*dialog);
   return dialog;
 }
+
+CorrectionDialog::~CorrectionDialog() { link_.RemoveObserver(*this); }
 
 void CorrectionDialog::Load() {
   settings::ProgramSettings& s = store_.values();
@@ -37,6 +50,8 @@ void CorrectionDialog::Load() {
   if (s.LengthRatio.empty()) s.LengthRatio = L"0,0";  // in memory only; scales nothing, as empty does
   window_->SetText(kRatioBox, s.LengthRatio);
   window_->SetText(kAngleBox, AngleText(s.CorrectionAngle));
+  ShowPorts();
+  ShowLink();
 }
 
 void CorrectionDialog::OnControlClick(int control) {
@@ -44,13 +59,25 @@ void CorrectionDialog::OnControlClick(int control) {
   if (control == kSaveButton) Save();
 }
 
-// The button shows the mode, not the port's real state; a failed open or close
-// leaves both as they were and says so.
+void CorrectionDialog::OnSelectionChange(int control) {
+  if (control == kPortList) ChoosePort();
+}
+
+void CorrectionDialog::OnLinkChanged() {
+  if (IsOpen()) ShowLink();
+}
+
+void CorrectionDialog::OnPortsChanged() {
+  if (IsOpen()) ShowPorts();
+}
+
+// The button shows the mode, not the port's real state (the state line does);
+// a failed open or close leaves both as they were and says so.
 void CorrectionDialog::SwitchMode() {
   const bool to_reader_link = window_->Text(kModeButton) == settings::kModeWintab;
   const platform::Status status = link_.SwitchPort(to_reader_link);
   if (!status.ok()) {
-    window_->ShowMessage(kPortSwitchFailed);
+    window_->ShowMessage(PortSwitchFailedText(link_.PortName()));
     return;
   }
   window_->SetText(kModeButton, to_reader_link ? settings::kModeReaderLink : settings::kModeWintab);
@@ -63,6 +90,37 @@ void CorrectionDialog::Save() {
   s.ReaderMode = window_->Text(kModeButton);
   s.LengthRatio = window_->Text(kRatioBox);  // as typed, unchecked
   store_.SaveCorrectionSettings(window_.get());
+}
+
+// A choice applies at once and is kept for the next start; the state line
+// tells whether the port opened.
+void CorrectionDialog::ChoosePort() {
+  const int index = window_->Selection(kPortList);
+  if (index < 0 || static_cast<std::size_t>(index) >= port_names_.size()) return;
+  const std::wstring& chosen = port_names_[static_cast<std::size_t>(index)];
+  if (chosen == link_.PortName()) return;
+  store_.values().ReaderPort = chosen;
+  store_.SaveReaderPort(window_.get());
+  link_.PortChanged();
+  if (IsOpen()) ShowPorts();  // the old port's "(없음)" entry goes
+}
+
+void CorrectionDialog::ShowPorts() {
+  const std::vector<platform::SerialPortInfo> present = ports_.Present();
+  PortChoices choices = MakePortChoices(present, link_.PortName());
+  std::vector<std::wstring> entries;
+  port_names_.clear();
+  for (PortChoice& choice : choices.choices) {
+    entries.push_back(std::move(choice.entry));
+    port_names_.push_back(std::move(choice.name));
+  }
+  window_->SetItems(kPortList, entries);
+  window_->SetSelection(kPortList, choices.selected);
+}
+
+void CorrectionDialog::ShowLink() {
+  window_->SetText(kStatusLine, link_.StatusLine());
+  window_->SetText(kReceivedBox, link_.LastReceivedText());
 }
 
 }  // namespace rc::reader

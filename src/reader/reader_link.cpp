@@ -1,20 +1,12 @@
 #include "reader/reader_link.h"
 
+#include <algorithm>
+
+#include "base/ascii.h"
 #include "reader/reading_conversion.h"
 #include "settings/setting_text.h"
 
 namespace rc::reader {
-
-namespace {
-// Port names compare without regard to letter case, as the system does ("com2").
-bool SamePortName(std::wstring_view a, std::wstring_view b) {
-  auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (upper(a[i]) != upper(b[i])) return false;
-  return true;
-}
-}  // namespace
 
 std::wstring PortOpenFailedText(std::wstring_view port_name) {
   return std::wstring(port_name) + L" 포트를 열수가 없습니다.";
@@ -34,14 +26,32 @@ platform::SerialLineSettings ReaderLineSettings() {
   return line;
 }
 
-ReaderLink::ReaderLink(platform::SerialPort& port, platform::MessageBoxes& messages,
+namespace {
+LinkStatus FailureStatus(const platform::Status& status) {
+  switch (status.error) {
+    case platform::Error::PortMissing:
+    case platform::Error::DeviceLost:
+      return {LinkState::Missing, status.system_code, {}};
+    case platform::Error::PortBusy:
+      return {LinkState::Busy, status.system_code, {}};
+    default:
+      return {LinkState::Failed, status.system_code, {}};
+  }
+}
+}  // namespace
+
+ReaderLink::ReaderLink(platform::SerialPort& port, platform::Clock& clock, platform::MessageBoxes& messages,
                        const settings::ProgramSettings& settings)
-    : port_(port), messages_(messages), settings_(settings) {}
+    : port_(port), clock_(clock), messages_(messages), settings_(settings) {}
+
+ReaderLink::~ReaderLink() { StopRetries(); }
 
 void ReaderLink::ConfigureReaderPort() {
   switched_on_ = settings_.ReaderMode == settings::kModeReaderLink;
   platform::Status status = port_.Configure(ReaderLineSettings());
+  if (!status.ok()) status_ = FailureStatus(status);
   if (status.ok() && switched_on_) status = OpenPort();
+  Changed();
   // One message, and no retry: the link opens by itself when the port
   // arrives, or the user switches it on in the correction dialog.
   if (!status.ok()) messages_.ShowMessage(PortOpenFailedText(PortName()));
@@ -51,55 +61,193 @@ platform::Status ReaderLink::SwitchPort(bool open) {
   if (open) {
     const platform::Status status = OpenPort();
     if (status.ok()) switched_on_ = true;
+    Changed();
     return status;
   }
   if (port_.IsOpen()) {
     const platform::Status status = port_.Close();
     if (!status.ok()) return status;
   }
+  StopRetries();
   switched_on_ = false;  // no open on arrival either
+  Changed();
   return platform::Status::Ok();
 }
 
+void ReaderLink::PortChanged() {
+  StopRetries();
+  ClosePort();
+  if (switched_on_) (void)OpenPort();
+  Changed();
+}
+
 void ReaderLink::Close() {
+  StopRetries();
   switched_on_ = false;
-  if (port_.IsOpen()) (void)port_.Close();
+  ClosePort();
 }
 
 platform::Status ReaderLink::OpenPort() {
   // Whatever a previous session left half-received is not part of a new line.
   rx_buffer_.Clear();
-  return port_.Open(PortName(), *this);
+  const platform::Status status = port_.Open(PortName(), *this);
+  if (!status.ok()) {
+    status_ = FailureStatus(status);
+    return status;
+  }
+  StopRetries();
+  open_ = port_.current();
+  opened_ms_ = clock_.NowMs();
+  first_bytes_pending_ = true;
+  dropping_tail_ = false;
+  status_ = {LinkState::Open, 0, {}};
+  return status;
 }
 
-void ReaderLink::OnSerialReceived(std::string_view bytes) {
-  // Bytes read just before a close may still be queued; they are not answered.
-  if (!port_.IsOpen()) return;
-  std::optional<std::string> line = rx_buffer_.Append(bytes);
-  if (!line) return;
-  // The line counts as answered only once its whole reply has left: after a
-  // failed or short write the reader's resend of the same line is answered.
-  std::string answered = last_line_;
-  std::optional<std::string> reply =
-      ConvertReading(*line, answered, settings_.CorrectionAngle, settings_.LengthRatio);
-  if (reply && port_.Write(*reply).ok()) last_line_ = std::move(answered);
-}
-
-void ReaderLink::OnSerialLost() {
-  if (!port_.IsOpen()) return;
-  (void)port_.Close();
+void ReaderLink::ClosePort() {
+  if (port_.IsOpen()) (void)port_.Close();
   rx_buffer_.Clear();
 }
 
-void ReaderLink::OnSerialPortArrived(std::wstring_view port_name) {
-  if (!switched_on_ || !SamePortName(port_name, PortName())) return;
+void ReaderLink::OpenWithRetries(std::size_t retry) {
+  next_retry_.reset();
+  if (!switched_on_) return;
+  if (OpenPort().ok()) return;
+  if (retry < kReopenRetryMs.size()) {
+    next_retry_ = retry;
+    clock_.StartTimer(platform::kReaderRetryTimer, kReopenRetryMs[retry], *this);
+  }
+}
+
+void ReaderLink::StopRetries() {
+  if (!next_retry_) return;
+  next_retry_.reset();
+  clock_.StopTimer(platform::kReaderRetryTimer);
+}
+
+void ReaderLink::OnTimer(int timer) {
+  if (timer != platform::kReaderRetryTimer || !next_retry_) return;
+  const std::size_t retry = *next_retry_ + 1;
+  next_retry_.reset();
+  if (port_.IsOpen()) return;
+  OpenWithRetries(retry);
+  Changed();
+}
+
+void ReaderLink::OnSerialReceived(platform::SerialOpen open, std::string_view bytes, std::int64_t received_ms) {
+  // Bytes of an earlier open, or read just before a close, are not answered.
+  if (!port_.IsOpen() || open != open_) return;
+  if (first_bytes_pending_) {
+    // A line feed alone ends a line that was complete before the open.
+    if (bytes.find_first_not_of('\n') == std::string_view::npos) return;
+    first_bytes_pending_ = false;
+    dropping_tail_ = received_ms - opened_ms_ < kTailGuardMs;
+  }
+  if (dropping_tail_) {
+    const std::size_t cr = bytes.find('\r');
+    if (cr == std::string_view::npos) return;
+    dropping_tail_ = false;
+    bytes.remove_prefix(cr + 1);
+    if (bytes.empty()) return;
+  }
+  std::optional<std::string> line = rx_buffer_.Append(bytes);
+  if (line) Answer(std::move(*line));
+}
+
+void ReaderLink::Answer(std::string line) {
+  ReceivedLine received;
+  received.line = line;
+  // The line counts as answered only once its whole reply has left: after a
+  // failed or short write the reader's resend of the same line is answered.
+  std::string answered = last_line_;
+  Conversion conversion = ConvertReading(line, answered, settings_.CorrectionAngle, settings_.LengthRatio);
+  if (conversion.reply) {
+    received.reply = *conversion.reply;
+    const platform::Status written = port_.Write(*conversion.reply);
+    if (written.ok()) {
+      last_line_ = std::move(answered);
+      received.fate = ReceivedLine::Fate::Answered;
+    } else {
+      received.fate = ReceivedLine::Fate::NotSent;
+      received.system_code = written.system_code;
+    }
+  } else {
+    received.fate = ReceivedLine::Fate::Dropped;
+    received.reason = conversion.reason;
+  }
+  last_received_ = std::move(received);
+  status_.last_line_time = clock_.Local();
+  Changed();
+}
+
+void ReaderLink::OnSerialLost(platform::SerialOpen open) {
+  if (!port_.IsOpen() || open != open_) return;
+  ClosePort();
+  status_ = {LinkState::Missing, 0, {}};
+  Changed();
+}
+
+void ReaderLink::OnPortArrived(std::wstring_view port_name) {
+  PortsChanged();
+  if (!switched_on_ || !EqualIgnoringAsciiCase(port_name, PortName())) return;
   // A port that arrives was not there before: one still held open is the
   // device that went away, its loss not yet reported. It is closed first.
-  if (port_.IsOpen()) (void)port_.Close();
-  // Quietly: if the port is not usable yet, a later arrival tries again.
-  (void)OpenPort();
+  ClosePort();
+  // Quietly: a port that is not usable yet is tried again for a few seconds.
+  OpenWithRetries(0);
+  Changed();
+}
+
+void ReaderLink::OnPortRemoved(std::wstring_view port_name) {
+  PortsChanged();
+  if (!switched_on_ || !EqualIgnoringAsciiCase(port_name, PortName())) return;
+  StopRetries();
+  ClosePort();
+  status_ = {LinkState::Missing, 0, {}};
+  Changed();
+}
+
+void ReaderLink::OnSystemResumed() {
+  if (!switched_on_) return;
+  if (port_.IsOpen() && port_.Responds()) return;
+  ClosePort();
+  OpenWithRetries(0);
+  Changed();
 }
 
 std::wstring ReaderLink::PortName() const { return settings::ReaderPortName(settings_.ReaderPort); }
 
+LinkStatus ReaderLink::status() const { return switched_on_ ? status_ : LinkStatus{}; }
+
+std::wstring ReaderLink::StatusLine() const {
+  const LinkStatus current = status();
+  const std::wstring system_text =
+      current.state == LinkState::Failed ? messages_.ErrorText(current.system_code) : std::wstring();
+  return StatusText(PortName(), current, system_text);
+}
+
+std::wstring ReaderLink::LastReceivedText() const {
+  if (!last_received_) return {};
+  const std::wstring system_text = last_received_->fate == ReceivedLine::Fate::NotSent
+                                       ? messages_.ErrorText(last_received_->system_code)
+                                       : std::wstring();
+  return ReceivedText(*last_received_, system_text);
+}
+
+void ReaderLink::AddObserver(LinkObserver& observer) { observers_.push_back(&observer); }
+
+void ReaderLink::RemoveObserver(LinkObserver& observer) { std::erase(observers_, &observer); }
+
+void ReaderLink::Changed() {
+  // A copy: an observer may remove itself.
+  const std::vector<LinkObserver*> observers = observers_;
+  for (LinkObserver* observer : observers) observer->OnLinkChanged();
+}
+
+void ReaderLink::PortsChanged() {
+  const std::vector<LinkObserver*> observers = observers_;
+  for (LinkObserver* observer : observers) observer->OnPortsChanged();
+}
+
 }  // namespace rc::reader
+

@@ -2,15 +2,24 @@
 // The answering link to the coordinate reader (`MSComm2`), on COM2 unless the
 // store names another port: configures and opens the port, assembles the
 // received bytes into lines (`RxBuffer`), converts each line (`ConvertReading`,
-// `LastLine`) and writes the reply. Runs on the user-interface thread only; it
-// hears the port's events itself.
+// `LastLine`) and writes the reply. It keeps itself connected: a port that
+// arrives is opened (tried again for a few seconds while its driver gets
+// ready), a port that is removed is closed, and after the system resumes a
+// port that died in its sleep is opened afresh. Runs on the user-interface
+// thread only.
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/serial_port.h"
 #include "reader/line_assembly.h"
+#include "reader/link_status.h"
 #include "settings/program_settings.h"
 
 namespace rc::reader {
@@ -22,12 +31,36 @@ std::wstring PortOpenFailedText(std::wstring_view port_name);
 // no flow control, RTS and DTR raised while open.
 platform::SerialLineSettings ReaderLineSettings();
 
-class ReaderLink final : public platform::SerialEvents {
+// After an arrival (or a resume) a port that cannot be opened yet is tried
+// again after each of these waits, about three seconds in all, then left until
+// it arrives again.
+inline constexpr std::array<std::uint32_t, 4> kReopenRetryMs = {250, 500, 750, 1500};
+
+// Bytes that arrive this soon after an open, up to the next CR, are the rest of
+// a reading whose beginning came while the port was closed: a reading answered
+// from its tail would be a wrong coordinate taken as good. They are dropped; the
+// reader resends a reading that got no reply. A reading at the wire's pace (9600
+// baud) takes about 20 ms, so a tail always comes well within this time.
+inline constexpr std::int64_t kTailGuardMs = 500;
+
+// Hears what changes in the link: its state, the last line, the port in use;
+// and the arrival or removal of any serial port.
+class LinkObserver {
+ public:
+  virtual void OnLinkChanged() = 0;
+  virtual void OnPortsChanged() {}
+
+ protected:
+  ~LinkObserver() = default;
+};
+
+class ReaderLink final : public platform::SerialEvents, public platform::TimerEvents {
  public:
   // `settings` are read at each event, so changes made by the correction
   // dialog apply to the next reading.
-  ReaderLink(platform::SerialPort& port, platform::MessageBoxes& messages,
+  ReaderLink(platform::SerialPort& port, platform::Clock& clock, platform::MessageBoxes& messages,
              const settings::ProgramSettings& settings);
+  ~ReaderLink();
 
   // The last start-up step: sets the line and, in the mode "지적통합" only,
   // opens the port. Any failure is shown once and the program runs on without
@@ -41,25 +74,53 @@ class ReaderLink final : public platform::SerialEvents {
   // Shows nothing: the caller owns the message.
   platform::Status SwitchPort(bool open);
 
+  // The port in use (the settings' ReaderPort) was changed: the port held is
+  // closed and, when the link is switched on, the new one opened. A failure
+  // shows in the state only.
+  void PortChanged();
+
   // The start-up window unloads: close, ignoring any error.
   void Close();
 
-  // The port's events.
-  void OnSerialReceived(std::string_view bytes) override;
-  // The open port went away (device removed): it is closed quietly.
-  void OnSerialLost() override;
-  // A serial port of that name arrived (plugged in): when it is the reader's
-  // and the link is switched on, it is opened without a word, whether the open
-  // failed at start-up, the port was lost, or its loss is still unreported.
-  void OnSerialPortArrived(std::wstring_view port_name) override;
+  // The system's notices about serial ports and power.
+  // A port of that name arrived (plugged in): when it is the reader's and the
+  // link is switched on, it is opened without a word, whether the open failed
+  // at start-up, the port was lost, or its loss is still unreported.
+  void OnPortArrived(std::wstring_view port_name);
+  // The reader's port was removed: closed at once.
+  void OnPortRemoved(std::wstring_view port_name);
+  // The system woke up: a port that is gone or no longer answers is opened afresh.
+  void OnSystemResumed();
+
+  // The port's and the clock's events.
+  void OnSerialReceived(platform::SerialOpen open, std::string_view bytes, std::int64_t received_ms) override;
+  void OnSerialLost(platform::SerialOpen open) override;
+  void OnTimer(int timer) override;
 
   bool IsOpen() const { return port_.IsOpen(); }
+  std::wstring PortName() const;
+  // What the user sees: the state line, and the last line received (empty
+  // before the first).
+  LinkStatus status() const;
+  std::wstring StatusLine() const;
+  std::wstring LastReceivedText() const;
+
+  // Observers are told of every change until removed.
+  void AddObserver(LinkObserver& observer);
+  void RemoveObserver(LinkObserver& observer);
 
  private:
   platform::Status OpenPort();
-  std::wstring PortName() const;
+  void ClosePort();
+  // Opens now; on failure tries again after the next wait of kReopenRetryMs.
+  void OpenWithRetries(std::size_t retry);
+  void StopRetries();
+  void Answer(std::string line);
+  void Changed();
+  void PortsChanged();
 
   platform::SerialPort& port_;
+  platform::Clock& clock_;
   platform::MessageBoxes& messages_;
   const settings::ProgramSettings& settings_;
   LineAssembler rx_buffer_;  // RxBuffer
@@ -67,6 +128,14 @@ class ReaderLink final : public platform::SerialEvents {
   // The link is switched on: in the mode "지적통합" at start-up, then as the
   // correction dialog's switch last set it. Off once the program unloads.
   bool switched_on_ = false;
+  platform::SerialOpen open_ = 0;  // the open whose events count
+  std::int64_t opened_ms_ = 0;
+  bool first_bytes_pending_ = false;  // nothing has arrived since the open
+  bool dropping_tail_ = false;        // skipping a reading's tail up to its CR
+  std::optional<std::size_t> next_retry_;  // the pending retry's index in kReopenRetryMs
+  LinkStatus status_;
+  std::optional<ReceivedLine> last_received_;
+  std::vector<LinkObserver*> observers_;
 };
 
 }  // namespace rc::reader

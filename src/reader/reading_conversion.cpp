@@ -38,26 +38,29 @@ bool CanBeginNumber(std::string_view field) {
   return true;
 }
 
-std::optional<std::string> Convert(std::string& line, std::string& last_line,
-                                   double correction_angle, std::wstring_view length_ratio) {
+Conversion Drop(DropReason reason) { return {std::nullopt, reason}; }
+
+Conversion Convert(std::string& line, std::string& last_line, double correction_angle,
+                   std::wstring_view length_ratio) {
   // Cut after the first CR. A line without any CR is not a reading: left alone.
   std::size_t cr = line.find('\r');
-  if (cr == std::string::npos) return std::nullopt;
+  if (cr == std::string::npos) return Drop(DropReason::Malformed);
   line.resize(cr + 1);
 
   // The status character stands just before the CR and is taken before spaces
   // become "0", so a space there drops the line. A bare CR (nothing before it)
   // has no status character and is dropped the same way.
-  if (line.size() < 2) return std::nullopt;
+  if (line.size() < 2) return Drop(DropReason::Malformed);
   const char status = line[line.size() - 2];
-  if (status != '0' && status != '3') return std::nullopt;
+  if (status != '0' && status != '3') return Drop(DropReason::WrongStatus);
 
   for (char& c : line)
     if (c == ' ') c = '0';
 
   if (line.size() < kMinReadingLine || line == last_line) {
+    const DropReason reason = line.size() < kMinReadingLine ? DropReason::TooShort : DropReason::Repeat;
     line.clear();
-    return std::nullopt;
+    return Drop(reason);
   }
 
   // n = length with the CR, c = 1-based position of the first comma. The second
@@ -69,7 +72,7 @@ std::optional<std::string> Convert(std::string& line, std::string& last_line,
   const std::size_t comma = line.find(',');  // 0-based: c - 1
   if (comma == std::string::npos || comma + 1 > n - 5) {
     line.clear();
-    return std::nullopt;
+    return Drop(DropReason::Malformed);
   }
   const std::string_view text(line);
   const std::string_view field_a = text.substr(0, comma);
@@ -77,7 +80,7 @@ std::optional<std::string> Convert(std::string& line, std::string& last_line,
 
   if (!CanBeginNumber(field_a) || !CanBeginNumber(field_b)) {
     line.clear();
-    return std::nullopt;
+    return Drop(DropReason::Malformed);
   }
 
   double x = ReadNumber(WithImpliedPoint(field_a));
@@ -99,7 +102,7 @@ std::optional<std::string> Convert(std::string& line, std::string& last_line,
   // the line is dropped rather than answered with a made-up field.
   if (!std::isfinite(x) || !std::isfinite(y)) {
     line.clear();
-    return std::nullopt;
+    return Drop(DropReason::Malformed);
   }
 
   if (x < 0) x = 0;
@@ -117,7 +120,7 @@ std::optional<std::string> Convert(std::string& line, std::string& last_line,
   reply += '\r';
 
   last_line = line;
-  return reply;
+  return {std::move(reply), DropReason::None};
 }
 
 }  // namespace
@@ -144,15 +147,14 @@ LengthFactors ParseLengthRatio(std::wstring_view length_ratio) noexcept {
   return f;
 }
 
-std::optional<std::string> ConvertReading(std::string& line, std::string& last_line,
-                                          double correction_angle,
-                                          std::wstring_view length_ratio) noexcept {
+Conversion ConvertReading(std::string& line, std::string& last_line, double correction_angle,
+                          std::wstring_view length_ratio) noexcept {
   try {
     return Convert(line, last_line, correction_angle, length_ratio);
   } catch (...) {
     // Only allocation can fail here; without memory the line is simply dropped.
     line.clear();
-    return std::nullopt;
+    return Drop(DropReason::Malformed);
   }
 }
 

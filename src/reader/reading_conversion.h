@@ -19,9 +19,23 @@ namespace rc::reader {
 inline constexpr std::size_t kReplyBytes = 16;
 inline constexpr std::size_t kMinReadingLine = 16;  // CR included
 
+// Why a line got no reply.
+enum class DropReason {
+  None,         // answered
+  WrongStatus,  // the character before the CR is not "0" or "3"
+  TooShort,     // fewer than 16 characters, CR included
+  Repeat,       // the same as the last line answered
+  Malformed,    // no comma, a comma too late, nothing before the CR, noise in a field
+};
+
+struct Conversion {
+  std::optional<std::string> reply;  // to write in one write; empty when dropped
+  DropReason reason = DropReason::None;
+};
+
 // Converts `line` (the assembled receive buffer; it holds at least one CR) and
-// returns the reply to write to the port in one write, or nothing when the line
-// is dropped. `line` is edited in place: it is cut after its first CR and its
+// returns the reply to write to the port in one write, or why the line is
+// dropped. `line` is edited in place: it is cut after its first CR and its
 // spaces become "0"; on most drops it is emptied. `last_line` is the last answered
 // line (as edited, CR included); it is replaced only when a reply is returned, so
 // the same reading twice in a row is answered once.
@@ -30,12 +44,9 @@ inline constexpr std::size_t kMinReadingLine = 16;  // CR included
 // `length_ratio` is the text "a,b": X is multiplied by a and Y by b, a factor of
 // 0 meaning no scaling on that side. Empty text means no scaling.
 //
-// Dropped without a reply: a status character other than "0" or "3", a line
-// shorter than 16 characters, a repeat of `last_line`, and the malformed lines
-// listed in the implementation. Never throws.
-std::optional<std::string> ConvertReading(std::string& line, std::string& last_line,
-                                          double correction_angle,
-                                          std::wstring_view length_ratio) noexcept;
+// Never throws.
+Conversion ConvertReading(std::string& line, std::string& last_line, double correction_angle,
+                          std::wstring_view length_ratio) noexcept;
 
 // The five-digit reply field of a value v >= 0: hundreds, tens and units of the
 // integer part, then the first two decimals, truncated (1234.5 -> "23450",

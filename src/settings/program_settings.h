@@ -28,7 +28,8 @@ struct ProgramSettings {
   double CorrectionAngle = 0;  // degrees
   std::wstring ReaderMode;
   std::wstring LengthRatio;  // "a,b"
-  // The reader's port, "COM2" unless the store names another; read, never written.
+  // The reader's port, "COM2" unless the store names another; written when the
+  // user chooses one.
   std::wstring ReaderPort;
 };
 

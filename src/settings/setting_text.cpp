@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/ascii.h"
 #include "base/number_text.h"
 #include "base/rounding.h"
 
@@ -95,23 +96,22 @@ std::wstring AngleStoreText(double degrees) {
   return text;
 }
 
-std::wstring ReaderPortName(std::wstring_view stored) {
-  constexpr std::wstring_view kDefault = L"COM2";
-  const auto first = stored.find_first_not_of(L" \t");
-  if (first == std::wstring_view::npos) return std::wstring(kDefault);
-  stored = stored.substr(first, stored.find_last_not_of(L" \t") - first + 1);
-  auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
-  if (stored.size() < 4 || stored.size() > 6 || upper(stored[0]) != L'C' || upper(stored[1]) != L'O' ||
-      upper(stored[2]) != L'M' || stored[3] == L'0') {
-    return std::wstring(kDefault);
+std::optional<std::wstring> PortName(std::wstring_view text) {
+  const auto first = text.find_first_not_of(L" \t");
+  if (first == std::wstring_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+  if (text.size() < 4 || text.size() > 6 || !EqualIgnoringAsciiCase(text.substr(0, 3), L"COM") || text[3] == L'0') {
+    return std::nullopt;
   }
   int number = 0;
-  for (wchar_t c : stored.substr(3)) {
-    if (c < L'0' || c > L'9') return std::wstring(kDefault);
+  for (wchar_t c : text.substr(3)) {
+    if (c < L'0' || c > L'9') return std::nullopt;
     number = number * 10 + (c - L'0');
   }
-  if (number < 1 || number > 256) return std::wstring(kDefault);
+  if (number < 1 || number > 256) return std::nullopt;
   return L"COM" + std::to_wstring(number);
 }
+
+std::wstring ReaderPortName(std::wstring_view stored) { return PortName(stored).value_or(L"COM2"); }
 
 }  // namespace rc::settings

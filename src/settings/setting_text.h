@@ -31,9 +31,12 @@ std::wstring PartFlagText(bool visible);
 // back (TextToDouble) for every finite value, exactly so once written and read.
 std::wstring AngleStoreText(double degrees);
 
-// The reader's port as stored: "COM" and a number from 1 to 256 without
-// leading zeros, in any letter case, blanks around it allowed; given back as
-// "COMn". Anything else, empty text included, is "COM2".
+// A serial port's name: "COM" and a number from 1 to 256 without leading
+// zeros, in any letter case, blanks around it allowed; given back as "COMn".
+// Nothing for anything else.
+std::optional<std::wstring> PortName(std::wstring_view text);
+// The reader's port as stored: its PortName, or "COM2" for anything else,
+// empty text included.
 std::wstring ReaderPortName(std::wstring_view stored);
 
 }  // namespace rc::settings

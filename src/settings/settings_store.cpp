@@ -171,4 +171,9 @@ void SettingsStore::SaveCorrectionSettings(platform::Dialog* owner) {
   batch.Save(keys::kLengthRatio, v.LengthRatio);
 }
 
+void SettingsStore::SaveReaderPort(platform::Dialog* owner) {
+  WriteBatch batch(*this, owner);
+  batch.Save(keys::kReaderPort, values_.ReaderPort);
+}
+
 }  // namespace rc::settings

@@ -36,6 +36,8 @@ class SettingsStore {
   // Re-reads part flags 1 to 18 (not 0), each with its current value as default.
   void ReloadPartVisible();
   void SaveCorrectionSettings(platform::Dialog* owner = nullptr);
+  // The port chooser's choice, at once.
+  void SaveReaderPort(platform::Dialog* owner = nullptr);
 
   // First-run position: the centre handle's top-left corner at the middle of
   // the primary screen.

@@ -1,5 +1,7 @@
 #include "shell/tray_icon.h"
 
+#include "platform/message_box.h"
+
 #include <algorithm>
 
 namespace rc::shell {
@@ -24,6 +26,18 @@ platform::Status AddTrayIcon(platform::ShellWindow& window, platform::TrayIconRe
 platform::Status DeleteTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record) {
   record.id = kTrayIconId;
   return window.DeleteTrayIcon(record);
+}
+
+std::wstring TrayTip(std::wstring_view status_line) {
+  std::wstring tip(platform::kApplicationTitle);
+  if (!status_line.empty()) tip += L"\n" + std::wstring(status_line);
+  return tip;
+}
+
+platform::Status ModifyTrayTip(platform::ShellWindow& window, platform::TrayIconRecord& record,
+                               std::wstring_view tip) {
+  record = MakeTrayIconRecord(L"", tip);
+  return window.ModifyTrayIcon(record);
 }
 
 }  // namespace rc::shell

@@ -40,7 +40,7 @@ struct Program {
   fake::FakePlatform platform;
   settings::SettingsStore store{platform.settings(), platform.screen(), platform.messages()};
   cross::Cross cross{platform, store};
-  reader::ReaderLink link{platform.serial_port(), platform.messages(), store.values()};
+  reader::ReaderLink link{platform.serial_port(), platform.clock(), platform.messages(), store.values()};
 };
 
 // The list entry by exact text; the scroll positions of the sizes, halves to
@@ -168,29 +168,88 @@ TEST(CorrectionDialog, LoadSaveAndClose) {
 }
 
 // The mode button closes and opens the reader's port and shows the mode it
-// switches to; when the port will not open, a message over the dialog and the
-// caption stays. Only 저장 stores the mode.
+// switches to; when the port will not open, a message naming the port over the
+// dialog and the caption stays. Only 저장 stores the mode.
 TEST(CorrectionDialog, TheModeButtonSwitchesThePort) {
+  for (const auto& [port, message] : {std::pair{L"", "COM2 포트가 열려 있거나 닫혀있습니다."},
+                                      std::pair{L"COM5", "COM5 포트가 열려 있거나 닫혀있습니다."}}) {
+    Program p;
+    p.values().ReaderPort = port;
+    p.platform.fake_serial().open_error = 2;
+    auto dialog = p.Correction();
+    FakeDialog& w = p.Dialog("기계보정");
+    w.ClickByUser(reader::kModeButton);
+    EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "Wintab 전환");
+    EXPECT_TRUE(p.platform.fake_messages().shown.empty());
+    w.ClickByUser(reader::kModeButton);
+    EXPECT_EQ(p.platform.fake_messages().shown, Calls{message});
+    EXPECT_EQ(p.platform.fake_messages().owners, Calls{"기계보정"});
+    EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "Wintab 전환");
+    p.platform.fake_serial().open_error = 0;
+    w.ClickByUser(reader::kModeButton);
+    EXPECT_TRUE(p.platform.serial_port().IsOpen());
+    EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "지적통합");
+    w.ClickByUser(reader::kModeButton);
+    EXPECT_FALSE(p.platform.serial_port().IsOpen());
+    EXPECT_EQ(p.platform.fake_messages().shown.size(), 1u);
+    EXPECT_EQ(ToUtf8(p.values().ReaderMode), "지적통합");
+    EXPECT_TRUE(p.platform.log.With("save ").empty());
+  }
+}
+
+// The port row lists what the system has, the port in use selected (absent:
+// marked); a choice closes the old port, opens the new one and is stored at
+// once; the list, the state line and the last line follow what happens while
+// the dialog is open.
+TEST(CorrectionDialog, ThePortChooserStateLineAndLastLineFollowTheLink) {
   Program p;
+  p.values().ReaderMode = settings::kModeReaderLink;
+  p.platform.fake_ports().ports = {{L"COM7", L""}, {L"COM5", L"USB-SERIAL CH340 (COM5)"}};
   p.platform.fake_serial().open_error = 2;
+  p.link.ConfigureReaderPort();    // COM2 is not there
+  p.platform.fake_messages().shown.clear();
+  p.platform.fake_serial().open_error = 0;
+  (void)p.link.SwitchPort(true);  // ... and then it is (a cable)
+  p.platform.fake_clock().Advance(1000);
+  p.platform.fake_serial().Receive("  12345,  23456   0\r");
   auto dialog = p.Correction();
   FakeDialog& w = p.Dialog("기계보정");
+  EXPECT_EQ(w.Items(reader::kPortList), (Calls{"COM2 (없음)", "COM5 — USB-SERIAL CH340", "COM7"}));
+  EXPECT_EQ(w.Selection(reader::kPortList), 0);
+  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM2: 열림, 마지막 수신 14:03:21");
+  EXPECT_EQ(ToUtf8(w.Text(reader::kReceivedBox)), "  12345,  23456   0 → 000123,000234,1");
+
+  p.platform.log.Clear();
+  w.PickByUser(reader::kPortList, 1);
+  EXPECT_EQ(p.platform.log.With("port."), (Calls{"port.close", "port.open"}));
+  EXPECT_EQ(p.platform.fake_serial().opened_name, L"COM5");
+  EXPECT_EQ(p.platform.log.With("save "), Calls{"save 기계보정/포트/포트=COM5"});
+  EXPECT_EQ(w.Items(reader::kPortList), (Calls{"COM5 — USB-SERIAL CH340", "COM7"}));
+  EXPECT_EQ(w.Selection(reader::kPortList), 0);
+  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 열림, 수신 대기 중");
+
+  p.platform.fake_clock().Advance(1000);
+  p.platform.fake_serial().Receive("  12345,  23456   5\r");
+  EXPECT_EQ(ToUtf8(w.Text(reader::kReceivedBox)), "  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님");
+  p.platform.fake_ports().ports.erase(p.platform.fake_ports().ports.begin());
+  p.link.OnPortRemoved(L"COM7");
+  EXPECT_EQ(w.Items(reader::kPortList), Calls{"COM5 — USB-SERIAL CH340"});
+  p.platform.fake_ports().ports.clear();
+  p.link.OnPortRemoved(L"COM5");
+  EXPECT_EQ(w.Items(reader::kPortList), Calls{"COM5 (없음)"});
+  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 없음 (꽂으면 자동으로 엽니다)");
   w.ClickByUser(reader::kModeButton);
-  EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "Wintab 전환");
-  EXPECT_TRUE(p.platform.fake_messages().shown.empty());
-  w.ClickByUser(reader::kModeButton);
-  EXPECT_EQ(p.platform.fake_messages().shown, Calls{"COM2 포트가 열려 있거나 닫혀있습니다."});
-  EXPECT_EQ(p.platform.fake_messages().owners, Calls{"기계보정"});
-  EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "Wintab 전환");
-  p.platform.fake_serial().open_error = 0;
-  w.ClickByUser(reader::kModeButton);
-  EXPECT_TRUE(p.platform.serial_port().IsOpen());
-  EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "지적통합");
-  w.ClickByUser(reader::kModeButton);
-  EXPECT_FALSE(p.platform.serial_port().IsOpen());
-  EXPECT_EQ(p.platform.fake_messages().shown.size(), 1u);
-  EXPECT_EQ(ToUtf8(p.values().ReaderMode), "지적통합");
-  EXPECT_TRUE(p.platform.log.With("save ").empty());
+  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 닫힘 (Wintab 전환)");
+  EXPECT_TRUE(p.platform.fake_messages().shown.empty()) << "the state line says it, no message";
+
+  // A closed dialog hears nothing more; the next one loads the link as it is.
+  w.CloseByUser();
+  p.platform.log.Clear();
+  p.link.OnPortArrived(L"COM5");
+  EXPECT_TRUE(p.platform.log.With("기계보정.").empty());
+  dialog = p.Correction();
+  EXPECT_EQ(ToUtf8(p.Dialog("기계보정").Text(reader::kReceivedBox)),
+            "  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님");
 }
 
 // Its middle on Form5's top-left corner; OK closes.

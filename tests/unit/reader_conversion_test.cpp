@@ -1,12 +1,15 @@
 // The reader's rules without a port: bytes into lines, a line into its reply,
-// and the machine correction that turns X.
+// the machine correction that turns X, and what the user is shown of them.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/utf8.h"
 #include "reader/line_assembly.h"
+#include "reader/link_status.h"
+#include "reader/port_choice.h"
 #include "reader/machine_correction.h"
 #include "reader/reading_conversion.h"
 
@@ -55,19 +58,20 @@ TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
 
 // One line converted with nothing answered before.
 TEST(ConvertReading, RepliesOrDrops) {
-  struct Case { const char* name; double angle; const wchar_t* ratio; std::string line; Reply reply; };
+  struct Case { const char* name; double angle; const wchar_t* ratio; std::string line; Reply reply;
+                DropReason why = DropReason::None; };
   const Case cases[] = {
       // Readings and their replies.
       {"plain", 0, L"0,0", kLine, "000123,000234,1\r"},
       {"ratio, status 3", 0, L"2,0.5", "  50000,  12346   3\r", "001000,000061,8\r"},
       {"angle 30", 30, L"0,0", kLine3, "000459,000400,1\r"},
       {"angle -60 clamped", -60, L"", kLine3, "000000,000400,1\r"},
-      {"status 5", 0, L"0,0", "  12345,  23456   5\r", kNone},
-      {"short", 0, L"0,0", "12345,234560\r", kNone},
+      {"status 5", 0, L"0,0", "  12345,  23456   5\r", kNone, DropReason::WrongStatus},
+      {"short", 0, L"0,0", "12345,234560\r", kNone, DropReason::TooShort},
       // Line forms.
-      {"space as status is not 0", 0, L"", "  12345,  23456    \r", kNone},
+      {"space as status is not 0", 0, L"", "  12345,  23456    \r", kNone, DropReason::WrongStatus},
       {"16 characters", 0, L"", "12345,12345   0\r", "012345,012345,1\r"},
-      {"15 characters", 0, L"", "1234,12345   0\r", kNone},
+      {"15 characters", 0, L"", "1234,12345   0\r", kNone, DropReason::TooShort},
       {"field shorter than three", 0, L"", "12,0012345678   0\r", "001200,000123,1\r"},
       {"LF at the start counts for the point", 0, L"", "\n0012345,0012345   0\r", "000012,000123,1\r"},
       {"second comma ends Y", 0, L"", "  12345,  23,56   0\r", "000123,000230,1\r"},
@@ -84,21 +88,23 @@ TEST(ConvertReading, RepliesOrDrops) {
       {"without a comma scales X", 0, L"2", kLine, "000246,000234,1\r"},
       {"not a number", 0, L"abc", kLine, "000123,000234,1\r"},
       // Lines with no defined conversion.
-      {"bare CR", 0, L"", "\r", kNone},
-      {"nothing before the CR", 0, L"", "\r" + kLine, kNone},
-      {"no comma", 0, L"", "  12345   23456   0\r", kNone},
-      {"noise before the reading", 0, L"", "#*?  12345,  23456   0\r", kNone},
-      {"noise in the second field", 0, L"", "  12345,x  23456   0\r", kNone},
-      {"comma among the skipped", 0, L"", "1234567890123456,00\r", kNone},
-      {"comma just before the status", 0, L"", "123456789012345600,0\r", kNone},
-      {"no CR", 0, L"", "  12345,  23456   0", kNone},
-      {"exponent overflow", 0, L"", "001E99999,0012345   0\r", kNone},
-      {"ratio overflow", 0, L"1e308,1", kLine, kNone},
+      {"bare CR", 0, L"", "\r", kNone, DropReason::Malformed},
+      {"nothing before the CR", 0, L"", "\r" + kLine, kNone, DropReason::Malformed},
+      {"no comma", 0, L"", "  12345   23456   0\r", kNone, DropReason::Malformed},
+      {"noise before the reading", 0, L"", "#*?  12345,  23456   0\r", kNone, DropReason::Malformed},
+      {"noise in the second field", 0, L"", "  12345,x  23456   0\r", kNone, DropReason::Malformed},
+      {"comma among the skipped", 0, L"", "1234567890123456,00\r", kNone, DropReason::Malformed},
+      {"comma just before the status", 0, L"", "123456789012345600,0\r", kNone, DropReason::Malformed},
+      {"no CR", 0, L"", "  12345,  23456   0", kNone, DropReason::Malformed},
+      {"exponent overflow", 0, L"", "001E99999,0012345   0\r", kNone, DropReason::Malformed},
+      {"ratio overflow", 0, L"1e308,1", kLine, kNone, DropReason::Malformed},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::string line = c.line, last_line;
-    EXPECT_EQ(ConvertReading(line, last_line, c.angle, c.ratio), c.reply);
+    const Conversion conversion = ConvertReading(line, last_line, c.angle, c.ratio);
+    EXPECT_EQ(conversion.reply, c.reply);
+    EXPECT_EQ(conversion.reason, c.why);
     EXPECT_EQ(last_line, c.reply ? line : "");
   }
 }
@@ -111,7 +117,7 @@ TEST(ConvertReading, TheSameReadingTwiceInARowIsAnsweredOnce) {
   std::vector<Reply> replies;
   for (const std::string& sent : {kLine, kLine, b, kLine, dropped, kLine}) {
     std::string line = sent;
-    replies.push_back(ConvertReading(line, last_line, 0, L"0,0"));
+    replies.push_back(ConvertReading(line, last_line, 0, L"0,0").reply);
   }
   const Reply a = "000123,000234,1\r";
   EXPECT_EQ(replies, (std::vector<Reply>{a, kNone, "000456,000234,1\r", a, kNone, kNone}));
@@ -139,6 +145,62 @@ TEST(MachineCorrection, TurnsXByTheAngle) {
     EXPECT_NEAR(MachineCorrection(x, y, c.angle), c.result, c.tolerance);
     EXPECT_EQ(x, c.x_after);
     EXPECT_EQ(y, c.y_after);
+  }
+}
+
+// The 수신 row: the line as received, then its reply or why there is none.
+TEST(ReceivedText, ShowsTheLineAndWhatBecameOfIt) {
+  using Fate = ReceivedLine::Fate;
+  struct Case { ReceivedLine received; const char* text; };
+  const Case cases[] = {
+      {{kLine, Fate::Answered, "000123,000234,1\r"}, "  12345,  23456   0 → 000123,000234,1"},
+      {{"  12345,  23456   5\r", Fate::Dropped, "", DropReason::WrongStatus},
+       "  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님"},
+      {{"12345,234560\r", Fate::Dropped, "", DropReason::TooShort}, "12345,234560 → 응답 없음: 16자보다 짧음"},
+      {{kLine, Fate::Dropped, "", DropReason::Repeat}, "  12345,  23456   0 → 응답 없음: 바로 앞 읽기와 같음"},
+      {{"\r", Fate::Dropped, "", DropReason::Malformed}, " → 응답 없음: 형식이 맞지 않음"},
+      {{"\x1b#\x7f\xff,\t  3\r", Fate::Dropped, "", DropReason::Malformed},
+       "<1B>#<7F><FF>,<09>  3 → 응답 없음: 형식이 맞지 않음"},
+      {{kLine, Fate::NotSent, "000123,000234,1\r", DropReason::None, 1117},
+       "  12345,  23456   0 → 000123,000234,1 보내지 못함 (the device said no)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ToUtf8(ReceivedText(c.received, L"the device said no")), c.text);
+}
+
+// The chooser's entries: every source merged by name in any case, the first
+// friendly name kept without its own "(COMn)", sorted by number, names that
+// cannot be stored left out, and the port in use always there and selected.
+TEST(PortChoices, MergeSortAndMarkThePortInUse) {
+  using Entries = std::vector<std::string>;
+  struct Case {
+    const char* what;
+    std::vector<platform::SerialPortInfo> present;
+    std::wstring in_use;
+    Entries entries;
+    int selected;
+  };
+  const Case cases[] = {
+      {"nothing there", {}, L"", {"COM2 (없음)"}, 0},
+      {"sorted by number, not by text",
+       {{L"COM10", L""}, {L"COM2", L""}, {L"COM9", L"Virtual (COM9)"}}, L"COM9",
+       {"COM2", "COM9 — Virtual", "COM10"}, 1},
+      {"merged without regard to case, first friendly name wins",
+       {{L"COM5", L"USB-SERIAL CH340 (COM5)"}, {L"com5", L"Other"}, {L"COM5", L""}}, L"com5",
+       {"COM5 — USB-SERIAL CH340"}, 0},
+      {"a friendly name found later", {{L"COM3", L""}, {L"COM3", L"Prolific (com3)"}}, L"COM2",
+       {"COM2 (없음)", "COM3 — Prolific"}, 0},
+      {"the port in use is missing among others", {{L"COM1", L""}, {L"COM7", L""}}, L"COM5",
+       {"COM1", "COM5 (없음)", "COM7"}, 1},
+      {"names that are not COM1 to COM256",
+       {{L"CNCA0", L""}, {L"COM0", L""}, {L"COM257", L""}, {L" COM4 ", L""}}, L"",
+       {"COM2 (없음)", "COM4"}, 0},
+  };
+  for (const Case& c : cases) {
+    const PortChoices choices = MakePortChoices(c.present, c.in_use);
+    Entries entries;
+    for (const PortChoice& choice : choices.choices) entries.push_back(ToUtf8(choice.entry));
+    EXPECT_EQ(entries, c.entries) << c.what;
+    EXPECT_EQ(choices.selected, c.selected) << c.what;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/startup_window.h"
+#include "base/utf8.h"
 #include "platform/fake/fake_platform.h"
 #include "reader/reader_link.h"
 
@@ -24,11 +25,18 @@ constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
 struct Link {
   explicit Link(std::wstring_view mode = settings::kModeReaderLink) { values.ReaderMode = mode; }
   fake::FakeSerialPort& port() { return platform.fake_serial(); }
+  fake::FakeClock& clock() { return platform.fake_clock(); }
   const Lines& shown() { return platform.fake_messages().shown; }
+  // Starts the link and lets the reader be idle past the open's guard.
+  void Start() {
+    link.ConfigureReaderPort();
+    clock().Advance(kTailGuardMs);
+  }
+  std::string Status() { return ToUtf8(link.StatusLine()); }
 
   fake::FakePlatform platform;
   settings::ProgramSettings values;
-  ReaderLink link{platform.serial_port(), platform.messages(), values};
+  ReaderLink link{platform.serial_port(), platform.clock(), platform.messages(), values};
 };
 
 TEST(ReaderLink, StartUpConfiguresTheReadersLineAndOpensOnlyInTheReaderMode) {
@@ -62,7 +70,7 @@ TEST(ReaderLink, ReadingsAsTheReaderSendsThemAreAnsweredOnceEach) {
   };
   for (const Case& c : cases) {
     Link l;
-    l.link.ConfigureReaderPort();
+    l.Start();
     for (const std::string& chunk : c.chunks) l.port().Receive(chunk);
     EXPECT_EQ(l.port().written, c.replies) << c.what;
   }
@@ -70,7 +78,7 @@ TEST(ReaderLink, ReadingsAsTheReaderSendsThemAreAnsweredOnceEach) {
 
 TEST(ReaderLink, ALineByteByByteIsAnsweredAtItsCrWithTheSettingsOfThatMoment) {
   Link l;
-  l.link.ConfigureReaderPort();
+  l.Start();
   l.values.CorrectionAngle = 30;  // changed after start, as the dialog does
   for (char byte : kLineB) {
     EXPECT_TRUE(l.port().written.empty());
@@ -84,16 +92,20 @@ TEST(ReaderLink, AFailedOrShortWriteLeavesTheLineUnansweredSoTheResendIsAnswered
   const std::pair<std::uint32_t, std::size_t> failures[] = {{1117, kNoLimit}, {0, 9}};
   for (const auto& [error, limit] : failures) {
     Link l;
-    l.link.ConfigureReaderPort();
+    l.Start();
     l.port().write_error = error;
     l.port().write_limit = limit;
     l.port().Receive(kLineA);
     l.port().write_error = 0;
     l.port().write_limit = kNoLimit;
     l.port().written.clear();
+    EXPECT_EQ(l.Status(), "COM2: 열림, 마지막 수신 14:03:21");
+    EXPECT_EQ(ToUtf8(l.link.LastReceivedText()),
+              "  12345,  23456   0 → 000123,000234,1 보내지 못함 (error " + std::to_string(error) + ")");
     l.port().Receive(kLineA);  // the resend
     l.port().Receive(kLineA);  // now a repeat
     EXPECT_EQ(l.port().written, Lines{kReplyA}) << "limit " << limit;
+    EXPECT_EQ(ToUtf8(l.link.LastReceivedText()), "  12345,  23456   0 → 응답 없음: 바로 앞 읽기와 같음");
   }
 }
 
@@ -144,37 +156,203 @@ TEST(ReaderLink, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOn) {
     c.before(l);
     const bool was_open = l.link.IsOpen();
     l.platform.log.Clear();
-    l.port().Arrive(c.arrived);
+    l.link.OnPortArrived(c.arrived);
     EXPECT_EQ(!l.platform.log.With("port.open").empty(), c.opens) << c.what;
     EXPECT_EQ(l.link.IsOpen(), c.opens || was_open) << c.what;
     EXPECT_EQ(l.platform.log.With("port.close").size(), was_open && c.opens ? 1u : 0u) << c.what;
     EXPECT_LE(l.shown().size(), 1u) << c.what << ": no second message";
     if (l.link.IsOpen()) {
+      l.clock().Advance(kTailGuardMs);
       l.port().Receive(kLineA);
       EXPECT_EQ(l.port().written.back(), kReplyA) << c.what;
     }
   }
 }
 
-TEST(ReaderLink, ALostPortIsClosedOnceAndAFailedRetryStaysQuiet) {
+TEST(ReaderLink, ALostPortIsClosedOnceAndAFailedReopenStaysQuiet) {
   Link l;
-  l.link.ConfigureReaderPort();
+  l.Start();
   l.port().Receive("  12345,");  // half a line when the adapter is pulled
   l.port().Lose();
   l.port().Lose();
   EXPECT_EQ(l.platform.log.With("port.close").size(), 1u);
-  l.port().open_error = 2;  // not ready yet: a later arrival retries
-  l.port().Arrive(L"COM2");
+  EXPECT_EQ(l.Status(), "COM2: 없음 (꽂으면 자동으로 엽니다)");
+  l.port().open_error = 2;  // not ready yet: retried, then a later arrival tries again
+  l.link.OnPortArrived(L"COM2");
+  l.clock().Advance(10'000);
   l.port().open_error = 0;
-  l.port().Arrive(L"COM2");
+  l.link.OnPortArrived(L"COM2");
+  l.clock().Advance(kTailGuardMs);
   l.port().Receive(kLineA);  // the half line is gone
   EXPECT_EQ(l.port().written, Lines{kReplyA});
   EXPECT_TRUE(l.shown().empty());
 }
 
+// A port that arrives before its driver is ready is tried again on a fixed
+// schedule of about three seconds; no timer is left once it opens or the
+// schedule ends. A resume reopens a port that died in the sleep the same way.
+TEST(ReaderLink, AnArrivalOrAResumeRetriesTheOpenForAboutThreeSeconds) {
+  struct Case {
+    const char* what;
+    void (*event)(Link&);
+    int failing_opens;  // before the port opens
+    std::size_t opens;  // attempts after the event
+    bool open;
+  };
+  auto arrive = [](Link& l) { l.link.OnPortArrived(L"COM2"); };
+  auto resume = [](Link& l) { l.link.OnSystemResumed(); };
+  const Case cases[] = {
+      {"ready at once", arrive, 0, 1, true},
+      {"ready after the second retry", arrive, 2, 3, true},
+      {"never ready: every retry, then quiet", arrive, 100, 1 + kReopenRetryMs.size(), false},
+      {"resume, the open port died in the sleep", resume, 1, 2, true},
+  };
+  std::uint32_t schedule = 0;
+  for (std::uint32_t wait : kReopenRetryMs) schedule += wait;
+  EXPECT_GE(schedule, 2500u);
+  EXPECT_LE(schedule, 4000u);
+  for (const Case& c : cases) {
+    Link l;
+    l.Start();
+    l.port().responds = false;
+    if (c.event == arrive) l.port().Lose();
+    int failing = c.failing_opens;
+    l.port().open_error = failing > 0 ? 2 : 0;
+    l.platform.log.Clear();
+    c.event(l);
+    for (std::uint32_t wait : kReopenRetryMs) {
+      if (--failing == 0) l.port().open_error = 0;
+      l.clock().Advance(wait);
+    }
+    l.clock().Advance(60'000);
+    EXPECT_EQ(l.platform.log.With("port.open").size(), c.opens) << c.what;
+    EXPECT_EQ(l.link.IsOpen(), c.open) << c.what;
+    EXPECT_FALSE(l.clock().TimerPending(platform::kReaderRetryTimer)) << c.what;
+    EXPECT_TRUE(l.shown().empty()) << c.what;
+  }
+  // A resume with the port healthy, or switched off, touches nothing.
+  for (std::wstring_view mode : {settings::kModeReaderLink, settings::kModeWintab}) {
+    Link l(mode);
+    l.Start();
+    l.platform.log.Clear();
+    l.link.OnSystemResumed();
+    EXPECT_TRUE(l.platform.log.With("port.").empty());
+  }
+}
+
+// Events queued by an earlier open still arrive after a close and a reopen;
+// they must not touch the new open.
+TEST(ReaderLink, EventsOfAnEarlierOpenAreDropped) {
+  Link l;
+  l.Start();
+  const platform::SerialOpen first = l.port().current();
+  l.link.OnPortArrived(L"COM2");  // pulled and back before the loss was reported
+  l.clock().Advance(kTailGuardMs);
+  l.port().LoseFor(first);             // the old open's loss, delivered late
+  EXPECT_TRUE(l.link.IsOpen());
+  l.port().ReceiveFor(first, "  123");  // the old open's bytes
+  l.port().Receive(kLineA);
+  EXPECT_EQ(l.port().written, Lines{kReplyA});
+  EXPECT_EQ(l.Status(), "COM2: 열림, 마지막 수신 14:03:21");
+}
+
+// The rest of a reading whose beginning came while the port was closed is not
+// answered as a reading: "005000,2005000   0" would read 000500 for 010050.
+TEST(ReaderLink, TheTailOfAReadingCutByTheOpenIsDroppedAnIdleReaderLosesNothing) {
+  const std::string tail = "005000,2005000   0\r";
+  const std::int64_t idle = kTailGuardMs;  // the reader sent nothing for this long after the open
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::int64_t, std::string>> chunks;  // ms after the open, bytes
+    Lines replies;
+  };
+  const Case cases[] = {
+      {"a tail at the wire's pace", {{3, "005000,"}, {10, "2005000   0\r"}, {idle, kLineA}}, {kReplyA}},
+      {"a tail and the next reading in one read", {{5, tail + kLineA}}, {kReplyA}},
+      {"the LF of a CR LF line ended before the open", {{1, "\n"}, {idle, kLineA}}, {kReplyA}},
+      {"a reading after the reader was idle", {{idle, tail}, {idle, kLineA}}, {"000500,020050,1\r", kReplyA}},
+  };
+  for (const Case& c : cases) {
+    for (const std::string how : {"mode switch", "port choice", "arrival"}) {
+      Link l(settings::kModeWintab);
+      l.link.ConfigureReaderPort();
+      (void)l.link.SwitchPort(true);
+      if (how == "port choice") {
+        l.values.ReaderPort = L"COM5";
+        l.link.PortChanged();
+      } else if (how == "arrival") {
+        l.link.OnPortArrived(L"COM2");
+      }
+      const std::int64_t opened = l.clock().now_ms;
+      for (const auto& [at, bytes] : c.chunks) {
+        l.clock().Advance(opened + at - l.clock().now_ms);
+        l.port().Receive(bytes);
+      }
+      EXPECT_EQ(l.port().written, c.replies) << c.what << ", " << how;
+    }
+  }
+}
+
+// The state line, as the dialog and the icon's tip show it, for every state.
+TEST(ReaderLink, TheStateLineSaysWhatTheLinkIsDoing) {
+  struct Case {
+    const char* what;
+    std::wstring mode;
+    platform::Error open_failure;
+    std::uint32_t code;
+    void (*after)(Link&);
+    std::string status;
+  };
+  auto nothing = [](Link&) {};
+  const Case cases[] = {
+      {"open", L"지적통합", platform::Error::None, 0, nothing, "COM2: 열림, 수신 대기 중"},
+      {"a line arrived", L"지적통합", platform::Error::None, 0,
+       [](Link& l) { l.clock().Advance(kTailGuardMs), l.port().Receive("garbage\r"); },
+       "COM2: 열림, 마지막 수신 14:03:21"},
+      {"missing", L"지적통합", platform::Error::PortMissing, 2, nothing, "COM2: 없음 (꽂으면 자동으로 엽니다)"},
+      {"held by another program", L"지적통합", platform::Error::PortBusy, 5, nothing, "COM2: 다른 프로그램이 사용 중"},
+      {"any other failure", L"지적통합", platform::Error::Other, 31, nothing, "COM2: 열 수 없음 (error 31)"},
+      {"lost", L"지적통합", platform::Error::None, 0, [](Link& l) { l.port().Lose(); },
+       "COM2: 없음 (꽂으면 자동으로 엽니다)"},
+      {"removed", L"지적통합", platform::Error::None, 0, [](Link& l) { l.link.OnPortRemoved(L"com2"); },
+       "COM2: 없음 (꽂으면 자동으로 엽니다)"},
+      {"switched off", L"Wintab 전환", platform::Error::None, 0, nothing, "COM2: 닫힘 (Wintab 전환)"},
+      {"switched off after a failure", L"지적통합", platform::Error::PortBusy, 5,
+       [](Link& l) { (void)l.link.SwitchPort(false); }, "COM2: 닫힘 (Wintab 전환)"},
+      {"another port in use", L"지적통합", platform::Error::None, 0,
+       [](Link& l) { l.values.ReaderPort = L"COM12", l.link.PortChanged(); }, "COM12: 열림, 수신 대기 중"},
+  };
+  for (const Case& c : cases) {
+    Link l(c.mode);
+    l.port().open_error = c.code;
+    l.port().open_failure = c.open_failure;
+    l.link.ConfigureReaderPort();
+    l.port().open_error = 0;
+    c.after(l);
+    EXPECT_EQ(l.Status(), c.status) << c.what;
+  }
+}
+
+// A removal of the port in use closes it at once and stops any retry; another
+// port's removal leaves the link alone.
+TEST(ReaderLink, TheRemovalOfThePortInUseClosesIt) {
+  Link l;
+  l.Start();
+  l.link.OnPortRemoved(L"COM3");
+  EXPECT_TRUE(l.link.IsOpen());
+  l.port().open_error = 2;
+  l.link.OnPortArrived(L"COM2");  // held open: closed, reopen fails, retries
+  EXPECT_TRUE(l.clock().TimerPending(platform::kReaderRetryTimer));
+  l.link.OnPortRemoved(L"COM2");
+  EXPECT_FALSE(l.link.IsOpen());
+  EXPECT_FALSE(l.clock().TimerPending(platform::kReaderRetryTimer));
+  l.port().Receive(kLineA);
+  EXPECT_TRUE(l.port().written.empty());
+}
+
 TEST(ReaderLink, TheModeSwitchOpensAndClosesAndClosingAClosedPortSucceeds) {
   Link l(settings::kModeWintab);
-  l.link.ConfigureReaderPort();
+  l.Start();
   EXPECT_TRUE(l.link.SwitchPort(false).ok());  // nothing to close
   EXPECT_TRUE(l.link.SwitchPort(true).ok());
   EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::PortBusy);
@@ -199,7 +377,8 @@ TEST(ReaderLinkStartUp, TheFailureMessageComesLastAndTheUnloadReleasesThePort) {
   EXPECT_EQ(platform.log.all().back(), "message COM2 포트를 열수가 없습니다.");
   EXPECT_TRUE(platform.Find("frm_Center")->Visible());
   platform.fake_serial().open_error = 0;
-  platform.fake_serial().Arrive(L"COM2");
+  startup.OnSerialPortArrived(L"COM2");
+  platform.fake_clock().Advance(kTailGuardMs);
   platform.fake_serial().Receive(kLineB);
   EXPECT_EQ(platform.fake_serial().written, Lines{kReplyB});
   startup.OnClose();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/startup_window.h"
+#include "base/utf8.h"
 #include "platform/fake/fake_platform.h"
 #include "shell/popup_menu_items.h"
 #include "shell/tray_icon.h"
@@ -42,7 +43,13 @@ TEST_F(StartUpTest, FirstStartAddsTheIconBeforeReadingAndWritesOnlyThePartFlags)
   EXPECT_LT(add, first_get);
   ASSERT_EQ(platform.fake_tray().added.size(), 1u);
   EXPECT_EQ(platform.fake_tray().added[0].id, shell::kTrayIconId);
-  EXPECT_EQ(TipText(platform.fake_tray().added[0]), L"");
+  EXPECT_EQ(TipText(platform.fake_tray().added[0]), L"Reticor2");
+  // Once the reader port is set up, the tip says how it went (the shell re-adds it so).
+  EXPECT_EQ(ToUtf8(platform.fake_tray().tip), "Reticor2\nCOM2: 열림, 수신 대기 중");
+  startup.OnTaskbarCreated();
+  EXPECT_EQ(ToUtf8(TipText(platform.fake_tray().added.back())), "Reticor2\nCOM2: 열림, 수신 대기 중");
+  startup.OnSerialPortRemoved(L"COM2");
+  EXPECT_EQ(platform.log.With("tray.tip").back(), "tray.tip Reticor2\nCOM2: 없음 (꽂으면 자동으로 엽니다)");
   EXPECT_EQ(platform.fake_settings().Dump().size(), 19u);
   EXPECT_FALSE(platform.Find("frm_Pop")->Visible());
   EXPECT_TRUE(platform.Find("frm_Center")->Visible());

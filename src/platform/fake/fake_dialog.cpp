@@ -51,6 +51,16 @@ void FakeDialog::SetText(int id, std::wstring_view text) {
   Set(id, &Control::text, std::wstring(text), "text", "\"" + ToUtf8(text) + "\"");
 }
 std::wstring FakeDialog::Text(int id) const { return Get(id, &Control::text, std::wstring()); }
+void FakeDialog::SetItems(int id, std::span<const std::wstring> items) {
+  std::string text;
+  for (const std::wstring& item : items) text += (text.empty() ? "" : "|") + ToUtf8(item);
+  Set(id, &Control::items, std::vector<std::wstring>(items.begin(), items.end()), "items", text);
+}
+std::vector<std::string> FakeDialog::Items(int id) const {
+  std::vector<std::string> items;
+  for (const std::wstring& item : Get(id, &Control::items, std::vector<std::wstring>())) items.push_back(ToUtf8(item));
+  return items;
+}
 void FakeDialog::SetSelection(int id, int index) {
   Set(id, &Control::selection, index, "selection", std::to_string(index));
 }

@@ -93,7 +93,13 @@ std::unique_ptr<platform::PopupMenu> FakeWindow::MakePopupMenu(std::span<const p
 platform::Status FakeWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
   log_.Add("tray.add");
   owner_.tray_.added.push_back(record);
+  owner_.tray_.tip = record.tip.data();
   owner_.tray_.icon_present = true;
+  return platform::Status::Ok();
+}
+platform::Status FakeWindow::ModifyTrayIcon(const platform::TrayIconRecord& record) {
+  owner_.tray_.tip = record.tip.data();
+  log_.Add("tray.tip " + ToUtf8(owner_.tray_.tip));
   return platform::Status::Ok();
 }
 platform::Status FakeWindow::DeleteTrayIcon(const platform::TrayIconRecord& record) {
@@ -159,9 +165,10 @@ platform::Status FakeSerialPort::Open(std::wstring_view port_name, platform::Ser
   log_.Add("port.open");
   opened_name = port_name;
   events_ = &events;
-  if (open_error != 0) return platform::Status::Failed(platform::Error::PortMissing, open_error);
+  if (open_error != 0) return platform::Status::Failed(open_failure, open_error);
   if (open_) return platform::Status::Failed(platform::Error::PortBusy);
   open_ = true;
+  ++opens_;
   return platform::Status::Ok();
 }
 platform::Status FakeSerialPort::Close() {
@@ -177,6 +184,26 @@ platform::Status FakeSerialPort::Write(std::string_view bytes) {
   if (write_error != 0) return platform::Status::Failed(platform::Error::WriteFailed, write_error);
   written.emplace_back(bytes.substr(0, write_limit));
   return bytes.size() <= write_limit ? platform::Status::Ok() : platform::Status::Failed(platform::Error::WriteFailed);
+}
+
+void FakeClock::StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) {
+  timers_[timer] = {now_ms + delay_ms, &events};
+}
+
+void FakeClock::Advance(std::int64_t ms) {
+  const std::int64_t end = now_ms + ms;
+  for (;;) {
+    auto next = timers_.end();
+    for (auto it = timers_.begin(); it != timers_.end(); ++it)
+      if (it->second.due <= end && (next == timers_.end() || it->second.due < next->second.due)) next = it;
+    if (next == timers_.end()) break;
+    const int timer = next->first;
+    platform::TimerEvents* events = next->second.events;
+    now_ms = next->second.due;
+    timers_.erase(next);
+    events->OnTimer(timer);
+  }
+  now_ms = end;
 }
 
 FakePopupMenu::FakePopupMenu(FakePlatform& owner) : owner_(owner) { owner_.menu_ = this; }

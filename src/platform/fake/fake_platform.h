@@ -57,6 +57,7 @@ class FakeWindow final : public platform::ShellWindow {
   std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
   platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
   platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override;
 
   // Test side.
   platform::WindowEvents& events() { return *events_; }
@@ -133,38 +134,80 @@ class FakeMessages final : public platform::MessageBoxes {
   CallLog& log_;
 };
 
+class FakeClock final : public platform::Clock {
+ public:
+  std::int64_t NowMs() const override { return now_ms; }
+  platform::LocalTime Local() const override { return local; }
+  void StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override;
+  void StopTimer(int timer) override { timers_.erase(timer); }
+
+  // Test side: time passes, and each timer that falls due on the way runs, in order.
+  void Advance(std::int64_t ms);
+  bool TimerPending(int timer) const { return timers_.contains(timer); }
+  std::int64_t now_ms = 1'000'000;
+  platform::LocalTime local{14, 3, 21};
+
+ private:
+  struct Pending {
+    std::int64_t due;
+    platform::TimerEvents* events;
+  };
+  std::map<int, Pending> timers_;
+};
+
 class FakeSerialPort final : public platform::SerialPort {
  public:
-  explicit FakeSerialPort(CallLog& log) : log_(log) {}
+  FakeSerialPort(CallLog& log, const FakeClock& clock) : log_(log), clock_(clock) {}
   platform::Status Configure(const platform::SerialLineSettings& settings) override;
   platform::Status Open(std::wstring_view port_name, platform::SerialEvents& events) override;
   platform::Status Close() override;
   bool IsOpen() const override { return open_; }
+  platform::SerialOpen current() const override { return opens_; }
+  bool Responds() override { return open_ && responds; }
   platform::Status Write(std::string_view bytes) override;
 
-  // The port's events, as the device and the system raise them (after an Open).
-  void Receive(std::string_view bytes) { if (events_) events_->OnSerialReceived(bytes); }
-  void Lose() { if (events_) events_->OnSerialLost(); }
-  void Arrive(std::wstring_view port_name) { if (events_) events_->OnSerialPortArrived(port_name); }
+  // The port's events, as the device raises them, for the current open; the
+  // bytes are read now on the clock.
+  void Receive(std::string_view bytes) { ReceiveFor(opens_, bytes); }
+  void Lose() { LoseFor(opens_); }
+  // The same, queued by an earlier open and delivered late.
+  void ReceiveFor(platform::SerialOpen open, std::string_view bytes) {
+    if (events_) events_->OnSerialReceived(open, bytes, clock_.NowMs());
+  }
+  void LoseFor(platform::SerialOpen open) {
+    if (events_) events_->OnSerialLost(open);
+  }
 
-  std::uint32_t open_error = 0;  // non-zero: Open fails as a missing port, with this code
+  // Open fails with this code: as a missing port, or as `open_failure` says.
+  std::uint32_t open_error = 0;
+  platform::Error open_failure = platform::Error::PortMissing;
   std::uint32_t close_error = 0;
   std::uint32_t write_error = 0;  // non-zero: Write sends nothing and fails with it
   // Write sends at most this many bytes; fewer than asked is a failure.
   std::size_t write_limit = static_cast<std::size_t>(-1);
+  bool responds = true;  // false: the open device died (Responds)
   platform::SerialLineSettings settings;
   std::wstring opened_name;  // the name of the last Open
   std::vector<std::string> written;  // what left the port, one entry a write
 
  private:
   CallLog& log_;
+  const FakeClock& clock_;
   bool open_ = false;
+  platform::SerialOpen opens_ = 0;
   platform::SerialEvents* events_ = nullptr;
+};
+
+class FakeSerialPortList final : public platform::SerialPortList {
+ public:
+  std::vector<platform::SerialPortInfo> Present() override { return ports; }
+  std::vector<platform::SerialPortInfo> ports;
 };
 
 // The notification area: the records the start-up window added and deleted.
 struct FakeTray {
   std::vector<platform::TrayIconRecord> added, deleted;
+  std::wstring tip;  // as the icon shows it now
   bool icon_present = false;
 };
 
@@ -233,6 +276,7 @@ class FakeDialog final : public platform::Dialog {
   void SetPosition(float left, float top) override;
   void SetText(int control, std::wstring_view text) override;
   std::wstring Text(int control) const override;
+  void SetItems(int control, std::span<const std::wstring> items) override;
   void SetSelection(int control, int index) override;
   int Selection(int control) const override;
   void SetScrollPosition(int control, int position) override;
@@ -245,6 +289,7 @@ class FakeDialog final : public platform::Dialog {
 
   // Test side.
   const std::string& caption() const { return caption_; }
+  std::vector<std::string> Items(int control) const;
   bool visible() const { return visible_; }
   // The user closes the dialog (its close box): the window goes, the owner hears of it.
   void CloseByUser();
@@ -262,6 +307,7 @@ class FakeDialog final : public platform::Dialog {
   struct Control {
     std::string name;
     std::wstring text;
+    std::vector<std::wstring> items;
     int selection = -1, position = 0;
     std::uint32_t fill = 0x00FFFFFF;
   };
@@ -286,7 +332,7 @@ class FakeDialog final : public platform::Dialog {
 class FakePlatform final : public platform::Platform {
  public:
   FakePlatform()
-      : settings_(log), messages_(log), serial_(log), registry_(log), processes_(log) {}
+      : settings_(log), messages_(log), serial_(log, clock_), registry_(log), processes_(log) {}
 
   std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class,
                                                std::wstring_view name,
@@ -301,6 +347,8 @@ class FakePlatform final : public platform::Platform {
   platform::SettingsBackend& settings() override { return settings_; }
   platform::MessageBoxes& messages() override { return messages_; }
   platform::SerialPort& serial_port() override { return serial_; }
+  platform::SerialPortList& serial_ports() override { return ports_; }
+  platform::Clock& clock() override { return clock_; }
   platform::MachineRegistry& machine_registry() override { return registry_; }
   platform::Processes& processes() override { return processes_; }
   // Records the end, then throws ProcessEnded.
@@ -312,6 +360,8 @@ class FakePlatform final : public platform::Platform {
   FakeSettings& fake_settings() { return settings_; }
   FakeMessages& fake_messages() { return messages_; }
   FakeSerialPort& fake_serial() { return serial_; }
+  FakeSerialPortList& fake_ports() { return ports_; }
+  FakeClock& fake_clock() { return clock_; }
   FakeTray& fake_tray() { return tray_; }
   FakeMachineRegistry& fake_registry() { return registry_; }
   FakeProcesses& fake_processes() { return processes_; }
@@ -337,7 +387,9 @@ class FakePlatform final : public platform::Platform {
   FakeScreen screen_;
   FakeSettings settings_;
   FakeMessages messages_;
+  FakeClock clock_;
   FakeSerialPort serial_;
+  FakeSerialPortList ports_;
   FakeTray tray_;
   FakeMachineRegistry registry_;
   FakeProcesses processes_;

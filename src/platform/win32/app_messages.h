@@ -3,14 +3,19 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace rc::win32 {
 
-// To the serial port's window from its I/O thread. lParam: a std::string*
-// with the bytes received; the receiver deletes it.
+// To the serial port's window from its I/O thread. wParam: the number of the
+// open; lParam: a ReceivedBytes*, which the receiver deletes.
 inline constexpr UINT kSerialReceived = WM_APP + 1;
-// The open port was lost (device removed); no parameters.
+struct ReceivedBytes {
+  std::string bytes;
+  std::int64_t read_ms;  // GetTickCount64 when read
+};
+// The open port was lost (device removed); wParam: the number of the open.
 inline constexpr UINT kSerialLost = WM_APP + 2;
 // To the centre handle while it is dragged: Esc was pressed; no parameters.
 inline constexpr UINT kDragCancelled = WM_APP + 3;

@@ -32,6 +32,7 @@ class Win32Dialog final : public platform::Dialog {
   void SetPosition(float left, float top) override;
   void SetText(int control, std::wstring_view text) override { controls_.SetText(control, text); }
   std::wstring Text(int control) const override { return controls_.Text(control); }
+  void SetItems(int control, std::span<const std::wstring> items) override { controls_.SetItems(control, items); }
   void SetSelection(int control, int index) override { controls_.SetSelection(control, index); }
   int Selection(int control) const override { return controls_.Selection(control); }
   void SetScrollPosition(int control, int position) override { controls_.SetScrollPosition(control, position); }

@@ -121,6 +121,11 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
         style |= ES_AUTOHSCROLL;
         ex_style |= WS_EX_CLIENTEDGE;
         break;
+      case ControlKind::ReadOnlyText:
+        window_class = L"EDIT";
+        style |= ES_MULTILINE | ES_READONLY;
+        ex_style |= WS_EX_CLIENTEDGE;
+        break;
       case ControlKind::Button:
         window_class = L"BUTTON";
         style |= c.id == layout.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
@@ -235,9 +240,18 @@ const DialogControls::Control* DialogControls::Find(int control) const {
 DialogControls::Control* DialogControls::FromWindowId(int window_id) { return Find(window_id - kFirstWindowId); }
 
 void DialogControls::SetText(int control, std::wstring_view text) {
-  if (Control* c = Find(control); c != nullptr && c->hwnd != nullptr) {
-    std::wstring value(text);
-    ::SetWindowTextW(c->hwnd, value.c_str());
+  Control* c = Find(control);
+  if (c == nullptr || c->hwnd == nullptr || Text(control) == text) return;  // no repaint, selection kept
+  std::wstring value(text);
+  ::SetWindowTextW(c->hwnd, value.c_str());
+}
+
+void DialogControls::SetItems(int control, std::span<const std::wstring> items) {
+  Control* c = Find(control);
+  if (c == nullptr || c->hwnd == nullptr) return;
+  ::SendMessageW(c->hwnd, CB_RESETCONTENT, 0, 0);
+  for (const std::wstring& item : items) {
+    ::SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   }
 }
 

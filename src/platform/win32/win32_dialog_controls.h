@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ class DialogControls {
 
   void SetText(int control, std::wstring_view text);
   std::wstring Text(int control) const;
+  void SetItems(int control, std::span<const std::wstring> items);
   void SetSelection(int control, int index);
   int Selection(int control) const;
   void SetScrollPosition(int control, int position);

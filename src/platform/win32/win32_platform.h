@@ -8,8 +8,10 @@
 
 #include "platform/platform.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_serial_port.h"
+#include "platform/win32/win32_serial_ports.h"
 
 namespace rc::win32 {
 
@@ -70,6 +72,8 @@ class Win32Platform final : public platform::Platform {
   platform::SettingsBackend& settings() override { return settings_; }
   platform::MessageBoxes& messages() override { return messages_; }
   platform::SerialPort& serial_port() override { return serial_port_; }
+  platform::SerialPortList& serial_ports() override { return serial_ports_; }
+  platform::Clock& clock() override { return clock_; }
   platform::MachineRegistry& machine_registry() override { return registry_; }
   platform::Processes& processes() override { return processes_; }
   [[noreturn]] void EndProcess(int exit_code) override;
@@ -80,7 +84,6 @@ class Win32Platform final : public platform::Platform {
   void Queue(Win32Window& window) { queued_.push_back(&window); }
   void Forget(Win32Window& window);
   UINT taskbar_created_message() const { return taskbar_created_; }
-  Win32SerialPort& reader_port() { return serial_port_; }
   // Open modeless dialogs, which take their keyboard input through the message loop.
   void RememberDialog(HWND dialog) { dialogs_.push_back(dialog); }
   void ForgetDialog(HWND dialog);
@@ -92,7 +95,9 @@ class Win32Platform final : public platform::Platform {
   Win32Messages messages_;
   Win32MachineRegistry registry_;
   Win32Processes processes_;
+  Win32Clock clock_;
   Win32SerialPort serial_port_;
+  Win32SerialPortList serial_ports_;
   UINT taskbar_created_ = 0;
   int batch_depth_ = 0;
   std::vector<Win32Window*> queued_;

@@ -72,15 +72,19 @@ platform::Status ApplyLine(HANDLE port, const platform::SerialLineSettings& line
   return platform::Status::Ok();
 }
 
-// Hands the bytes to the port's window; the window deletes them. If the window
-// is gone the bytes go with it.
-void Post(HWND window, const char* bytes, DWORD count) noexcept {
+// Hands the bytes, with the time they were read, to the port's window; the
+// window deletes them. If the window is gone the bytes go with it.
+void Post(HWND window, platform::SerialOpen open, const char* bytes, DWORD count) noexcept {
   try {
-    auto* text = new std::string(bytes, count);
-    if (!::PostMessageW(window, kSerialReceived, 0, reinterpret_cast<LPARAM>(text))) delete text;
+    auto* received = new ReceivedBytes{std::string(bytes, count), static_cast<std::int64_t>(::GetTickCount64())};
+    if (!::PostMessageW(window, kSerialReceived, open, reinterpret_cast<LPARAM>(received))) delete received;
   } catch (...) {
   }
 }
+
+// A close waits this long for the I/O thread to give up its read; a driver
+// that never completes a cancelled read is left behind with the thread.
+constexpr DWORD kCloseWaitMs = 2000;
 
 }  // namespace
 
@@ -88,9 +92,21 @@ void Post(HWND window, const char* bytes, DWORD count) noexcept {
 // posting kSerialLost once when the port fails (device removed).
 class SerialReader {
  public:
-  SerialReader(HANDLE port, HANDLE stop, HWND window) : port_(port), stop_(stop), window_(window) {}
+  SerialReader(HANDLE port, HWND window, platform::SerialOpen open, OwnedEvent stop, OwnedEvent finished)
+      : port_(port), window_(window), open_(open), stop_(std::move(stop)), finished_(std::move(finished)) {}
 
   void Run() noexcept {
+    RunUntilDone();
+    ::SetEvent(finished_.get());
+  }
+  void Stop() noexcept { ::SetEvent(stop_.get()); }
+  // True once Run has returned; waits up to `ms` for it.
+  bool WaitFinished(DWORD ms) noexcept { return ::WaitForSingleObject(finished_.get(), ms) == WAIT_OBJECT_0; }
+
+ private:
+  enum class Outcome { Ok, Stopped, Failed };
+
+  void RunUntilDone() noexcept {
     OwnedEvent done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done) return Lost();
     done_ = done.get();
@@ -103,12 +119,9 @@ class SerialReader {
     }
   }
 
- private:
-  enum class Outcome { Ok, Stopped, Failed };
-
   void Lost() noexcept {
-    if (::WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return;  // our own close
-    ::PostMessageW(window_, kSerialLost, 0, 0);
+    if (::WaitForSingleObject(stop_.get(), 0) == WAIT_OBJECT_0) return;  // our own close
+    ::PostMessageW(window_, kSerialLost, open_, 0);
   }
 
   // Waits for the overlapped operation on `ov`, or for the stop event, which
@@ -116,7 +129,7 @@ class SerialReader {
   Outcome Complete(BOOL started, OVERLAPPED& ov, DWORD& count) noexcept {
     if (!started) {
       if (::GetLastError() != ERROR_IO_PENDING) return Outcome::Failed;
-      const HANDLE handles[2] = {stop_, ov.hEvent};
+      const HANDLE handles[2] = {stop_.get(), ov.hEvent};
       const DWORD which = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
       if (which != WAIT_OBJECT_0 + 1) {
         // A new mask ends a pending WaitCommEvent at once, also on drivers
@@ -156,19 +169,21 @@ class SerialReader {
   // pending until a byte arrives; the wait in Complete covers both.)
   Outcome Drain() noexcept {
     for (;;) {
-      if (::WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return Outcome::Stopped;
+      if (::WaitForSingleObject(stop_.get(), 0) == WAIT_OBJECT_0) return Outcome::Stopped;
       DWORD count = 0;
       OVERLAPPED ov = Fresh();
       const Outcome outcome = Complete(::ReadFile(port_, buffer_, kReadChunk, nullptr, &ov), ov, count);
       if (outcome != Outcome::Ok) return outcome;
       if (count == 0) return Outcome::Ok;
-      Post(window_, buffer_, count);
+      Post(window_, open_, buffer_, count);
     }
   }
 
   HANDLE port_;
-  HANDLE stop_;
   HWND window_;
+  platform::SerialOpen open_;
+  OwnedEvent stop_;
+  OwnedEvent finished_;
   HANDLE done_ = nullptr;
   char buffer_[kReadChunk];
 };
@@ -187,8 +202,8 @@ platform::Status Win32SerialPort::Configure(const platform::SerialLineSettings& 
 }
 
 platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::SerialEvents& events) {
-  events_ = &events;  // arrivals are reported from now on, even if this open fails
   if (port_) return platform::Status::Failed(platform::Error::PortBusy);  // already open
+  events_ = &events;
   if (platform::Status status = MakeEventsWindow(); !status.ok()) return status;
   // Exclusive: no other program may hold the reader while we do.
   OwnedFile port(::CreateFileW(DevicePath(port_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -208,29 +223,39 @@ platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::Se
   ::PurgeComm(port.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
 
   OwnedEvent stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  OwnedEvent finished(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   OwnedEvent written(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!stop || !written) return LastError();
+  if (!stop || !finished || !written) return LastError();
+  const platform::SerialOpen open = opens_ + 1;
   try {
-    auto reader = std::make_unique<SerialReader>(port.get(), stop.get(), events_window_.get());
-    thread_ = std::thread([r = reader.get()] { r->Run(); });
+    auto reader = std::make_shared<SerialReader>(port.get(), events_window_.get(), open, std::move(stop),
+                                                 std::move(finished));
+    thread_ = std::thread([reader] { reader->Run(); });
     reader_ = std::move(reader);
   } catch (...) {
     return SystemFailure(ERROR_NOT_ENOUGH_MEMORY);
   }
+  opens_ = open;
   port_ = std::move(port);
-  stop_ = std::move(stop);
   written_ = std::move(written);
   return platform::Status::Ok();
 }
 
 platform::Status Win32SerialPort::Close() {
   if (!port_) return platform::Status::Failed(platform::Error::Other);
-  ::SetEvent(stop_.get());
-  if (thread_.joinable()) thread_.join();
-  reader_.reset();
-  // Closing the handle drops RTS and DTR.
+  if (reader_) {
+    reader_->Stop();
+    // The user-interface thread never waits long on a driver: one that keeps
+    // a cancelled read is left to the thread, which ends whenever it returns.
+    if (reader_->WaitFinished(kCloseWaitMs)) {
+      thread_.join();
+    } else {
+      thread_.detach();
+    }
+    reader_.reset();
+  }
+  // Closing the handle drops RTS and DTR (and cancels what a stuck driver still holds).
   const BOOL closed = ::CloseHandle(port_.release());
-  stop_.reset();
   written_.reset();
   return closed ? platform::Status::Ok() : LastError();
 }
@@ -254,8 +279,12 @@ platform::Status Win32SerialPort::Write(std::string_view bytes) {
   return count == bytes.size() ? platform::Status::Ok() : SystemFailure(ERROR_WRITE_FAULT, platform::Error::WriteFailed);
 }
 
-void Win32SerialPort::Arrived(std::wstring_view port_name) {
-  if (events_ != nullptr) events_->OnSerialPortArrived(port_name);
+bool Win32SerialPort::Responds() {
+  if (!port_) return false;
+  DWORD errors = 0;
+  COMSTAT status{};
+  DWORD modem = 0;
+  return ::ClearCommError(port_.get(), &errors, &status) && ::GetCommModemStatus(port_.get(), &modem);
 }
 
 // A message-only window: it hears the I/O thread's posts on the
@@ -281,12 +310,17 @@ LRESULT CALLBACK Win32SerialPort::Procedure(HWND hwnd, UINT message, WPARAM wpar
   // An exception must never unwind into the system's dispatch.
   try {
     if (message == kSerialReceived) {
-      std::unique_ptr<std::string> bytes(reinterpret_cast<std::string*>(lparam));
-      if (self != nullptr && self->events_ != nullptr && bytes) self->events_->OnSerialReceived(*bytes);
+      std::unique_ptr<ReceivedBytes> received(reinterpret_cast<ReceivedBytes*>(lparam));
+      if (self != nullptr && self->events_ != nullptr && received) {
+        self->events_->OnSerialReceived(static_cast<platform::SerialOpen>(wparam), received->bytes,
+                                        received->read_ms);
+      }
       return 0;
     }
     if (message == kSerialLost) {
-      if (self != nullptr && self->events_ != nullptr) self->events_->OnSerialLost();
+      if (self != nullptr && self->events_ != nullptr) {
+        self->events_->OnSerialLost(static_cast<platform::SerialOpen>(wparam));
+      }
       return 0;
     }
   } catch (...) {

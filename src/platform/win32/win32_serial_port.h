@@ -2,8 +2,9 @@
 // The reader's port, \\.\COMn, opened exclusively with overlapped I/O. While it
 // is open one I/O thread waits for received bytes and posts them to the port's
 // own message-only window (kSerialReceived); when the device goes away it posts
-// kSerialLost once and ends. The window hands both to the port's events on the
-// user-interface thread. Writes run on the calling (user-interface) thread.
+// kSerialLost once and ends. Both carry the number of their open. The window
+// hands both to the port's events on the user-interface thread. Writes run on
+// the calling (user-interface) thread.
 
 #include <windows.h>
 
@@ -28,11 +29,9 @@ class Win32SerialPort final : public platform::SerialPort {
   platform::Status Open(std::wstring_view port_name, platform::SerialEvents& events) override;
   platform::Status Close() override;
   bool IsOpen() const override { return static_cast<bool>(port_); }
+  platform::SerialOpen current() const override { return opens_; }
+  bool Responds() override;
   platform::Status Write(std::string_view bytes) override;
-
-  // The system announced a serial port's arrival (a broadcast to top-level
-  // windows, which the start-up window hears).
-  void Arrived(std::wstring_view port_name);
 
  private:
   platform::Status MakeEventsWindow();
@@ -42,9 +41,11 @@ class Win32SerialPort final : public platform::SerialPort {
   platform::SerialEvents* events_ = nullptr;
   OwnedWindow events_window_;
   OwnedFile port_;
-  OwnedEvent stop_;
   OwnedEvent written_;
-  std::unique_ptr<SerialReader> reader_;
+  platform::SerialOpen opens_ = 0;
+  // Shared with the I/O thread, which a driver that never gives up a read may
+  // keep past the close: whichever of the two ends last frees it.
+  std::shared_ptr<SerialReader> reader_;
   std::thread thread_;
 };
 

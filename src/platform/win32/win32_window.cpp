@@ -18,8 +18,8 @@ namespace {
 constexpr DWORD kEdgeStyles = WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME;
 constexpr DWORD kFrameStyles = WS_CAPTION | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME | WS_SYSMENU;
 
-// The name of the serial port whose arrival the broadcast announces, else empty.
-std::wstring_view ArrivedPortName(LPARAM lparam) {
+// The name of the serial port whose arrival or removal the broadcast announces, else empty.
+std::wstring_view BroadcastPortName(LPARAM lparam) {
   const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
   if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_PORT) return {};
   const auto* port = reinterpret_cast<const DEV_BROADCAST_PORT_W*>(lparam);
@@ -214,6 +214,12 @@ platform::Status Win32Window::AddTrayIcon(const platform::TrayIconRecord& record
   return ::Shell_NotifyIconW(NIM_ADD, &data) ? platform::Status::Ok() : LastSystemFailure();
 }
 
+platform::Status Win32Window::ModifyTrayIcon(const platform::TrayIconRecord& record) {
+  NOTIFYICONDATAW data = ToShellRecord(hwnd(), record);
+  data.uFlags = NIF_TIP;
+  return ::Shell_NotifyIconW(NIM_MODIFY, &data) ? platform::Status::Ok() : LastSystemFailure();
+}
+
 platform::Status Win32Window::DeleteTrayIcon(const platform::TrayIconRecord& record) {
   NOTIFYICONDATAW data = ToShellRecord(hwnd(), record);
   return ::Shell_NotifyIconW(NIM_DELETE, &data) ? platform::Status::Ok() : LastSystemFailure();
@@ -264,10 +270,20 @@ bool Win32Window::HandleShell(UINT message, WPARAM wparam, LPARAM lparam, LRESUL
       shell_events_->OnAnotherCopyStarted();
       return true;
     case WM_DEVICECHANGE:
-      // Broadcast to top-level windows only, so the port hears it from here.
-      if (wparam == DBT_DEVICEARRIVAL) {
-        if (std::wstring_view name = ArrivedPortName(lparam); !name.empty()) platform_.reader_port().Arrived(name);
+      // Serial ports come and go as broadcasts to top-level windows.
+      if (wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) {
+        if (std::wstring_view name = BroadcastPortName(lparam); !name.empty()) {
+          if (wparam == DBT_DEVICEARRIVAL) {
+            shell_events_->OnSerialPortArrived(name);
+          } else {
+            shell_events_->OnSerialPortRemoved(name);
+          }
+        }
       }
+      result = TRUE;
+      return true;
+    case WM_POWERBROADCAST:
+      if (wparam == PBT_APMRESUMEAUTOMATIC) shell_events_->OnSystemResumed();
       result = TRUE;
       return true;
     case WM_CLOSE:

@@ -41,6 +41,7 @@ class Win32Window final : public platform::ShellWindow {
   void BeginDrag() override;
   std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
   platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override;
   platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
 
   HWND hwnd() const { return hwnd_.get(); }

@@ -1,0 +1,61 @@
+#include "platform/win32/win32_clock.h"
+
+namespace rc::win32 {
+
+namespace {
+constexpr wchar_t kTimerWindowClass[] = L"Reticor2Timers";
+}  // namespace
+
+platform::LocalTime Win32Clock::Local() const {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return {now.wHour, now.wMinute, now.wSecond};
+}
+
+void Win32Clock::StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) {
+  if (!MakeWindow()) return;
+  pending_[timer] = &events;
+  ::SetTimer(window_.get(), static_cast<UINT_PTR>(timer), delay_ms, nullptr);
+}
+
+void Win32Clock::StopTimer(int timer) {
+  if (pending_.erase(timer) == 0) return;
+  ::KillTimer(window_.get(), static_cast<UINT_PTR>(timer));
+}
+
+bool Win32Clock::MakeWindow() {
+  if (window_) return true;
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = &Win32Clock::Procedure;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = kTimerWindowClass;
+  if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  HWND window = ::CreateWindowExW(0, kTimerWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+  if (window == nullptr) return false;
+  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  window_.reset(window);
+  return true;
+}
+
+LRESULT CALLBACK Win32Clock::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != WM_TIMER) return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  auto* self = reinterpret_cast<Win32Clock*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  // One-shot: the system's timer repeats until killed.
+  ::KillTimer(hwnd, wparam);
+  if (self == nullptr) return 0;
+  const int timer = static_cast<int>(wparam);
+  const auto found = self->pending_.find(timer);
+  if (found == self->pending_.end()) return 0;
+  platform::TimerEvents* events = found->second;
+  self->pending_.erase(found);
+  // An exception must never unwind into the system's dispatch.
+  try {
+    events->OnTimer(timer);
+  } catch (...) {
+  }
+  return 0;
+}
+
+}  // namespace rc::win32

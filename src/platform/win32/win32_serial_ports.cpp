@@ -1,0 +1,113 @@
+#include "platform/win32/win32_serial_ports.h"
+
+#include <windows.h>
+// clang-format off
+#include <initguid.h>
+#include <devguid.h>
+#include <setupapi.h>
+// clang-format on
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+namespace rc::win32 {
+
+namespace {
+
+struct DeviceInfoSetTraits {
+  static HDEVINFO Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HDEVINFO h) { ::SetupDiDestroyDeviceInfoList(h); }
+};
+using OwnedDeviceInfoSet = Owned<HDEVINFO, DeviceInfoSetTraits>;
+
+// A REG_SZ value, or empty.
+std::wstring TextValue(HKEY key, const wchar_t* name) {
+  DWORD type = 0, bytes = 0;
+  if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS || type != REG_SZ) return {};
+  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+  bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) != ERROR_SUCCESS) {
+    return {};
+  }
+  text.resize(bytes / sizeof(wchar_t));
+  while (!text.empty() && text.back() == L'\0') text.pop_back();
+  return text;
+}
+
+// Present devices of the Ports class: each one's "PortName" and friendly name.
+void AddDeviceManagerPorts(std::vector<platform::SerialPortInfo>& ports) {
+  OwnedDeviceInfoSet devices(::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT));
+  if (!devices) return;
+  SP_DEVINFO_DATA device{};
+  device.cbSize = sizeof device;
+  for (DWORD index = 0; ::SetupDiEnumDeviceInfo(devices.get(), index, &device); ++index) {
+    HKEY raw = ::SetupDiOpenDevRegKey(devices.get(), &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_QUERY_VALUE);
+    if (raw == INVALID_HANDLE_VALUE) continue;
+    OwnedKey key(raw);
+    std::wstring name = TextValue(key.get(), L"PortName");
+    if (name.empty()) continue;
+    wchar_t friendly[256] = {};
+    DWORD type = 0;
+    if (!::SetupDiGetDeviceRegistryPropertyW(devices.get(), &device, SPDRP_FRIENDLYNAME, &type,
+                                             reinterpret_cast<BYTE*>(friendly), sizeof friendly - sizeof(wchar_t),
+                                             nullptr) ||
+        type != REG_SZ) {
+      friendly[0] = L'\0';
+    }
+    ports.push_back({std::move(name), friendly});
+  }
+}
+
+// HKLM\HARDWARE\DEVICEMAP\SERIALCOMM: device -> "COMn".
+void AddSerialCommPorts(std::vector<platform::SerialPortInfo>& ports) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &raw) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  OwnedKey key(raw);
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[256];
+    DWORD name_length = static_cast<DWORD>(std::size(name));
+    wchar_t value[64] = {};
+    DWORD value_bytes = sizeof value - sizeof(wchar_t);
+    DWORD type = 0;
+    const LSTATUS status = ::RegEnumValueW(key.get(), index, name, &name_length, nullptr, &type,
+                                           reinterpret_cast<BYTE*>(value), &value_bytes);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS || type != REG_SZ) continue;
+    ports.push_back({value, {}});
+  }
+}
+
+// Every "COMn" the system defines as a device name now.
+void AddDefinedPortNames(std::vector<platform::SerialPortInfo>& ports) {
+  std::vector<wchar_t> names(16384);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD length = ::QueryDosDeviceW(nullptr, names.data(), static_cast<DWORD>(names.size()));
+    if (length != 0) break;
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
+    names.assign(names.size() * 4, L'\0');
+  }
+  for (const wchar_t* name = names.data(); *name != L'\0'; name += std::wcslen(name) + 1) {
+    if ((name[0] | 0x20) != L'c' || (name[1] | 0x20) != L'o' || (name[2] | 0x20) != L'm') continue;
+    // A name whose target is gone (a link to nothing) is no port.
+    wchar_t target[1024];
+    if (::QueryDosDeviceW(name, target, static_cast<DWORD>(std::size(target))) == 0) continue;
+    ports.push_back({name, {}});
+  }
+}
+
+}  // namespace
+
+std::vector<platform::SerialPortInfo> Win32SerialPortList::Present() {
+  std::vector<platform::SerialPortInfo> ports;
+  AddDeviceManagerPorts(ports);
+  AddSerialCommPorts(ports);
+  AddDefinedPortNames(ports);
+  return ports;
+}
+
+}  // namespace rc::win32
