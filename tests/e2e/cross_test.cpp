@@ -234,6 +234,7 @@ TEST_F(CrossTest, Com2MissingAtStartIsReportedOnceTheProgramWaitsBehindItAndTheA
   ASSERT_TRUE(e2e::SetCom2("present"));
   ASSERT_TRUE(peer.Open());
   e2e::AnnounceCom2(app.Window(L"frm_Pop"));
+  e2e::ReaderIdleAfterOpen();
   ASSERT_TRUE(peer.Write(e2e::kReading));
   EXPECT_EQ(peer.ReadLine(), e2e::kReply) << "not opened on the port's arrival";
   EXPECT_EQ(app.VisibleDialogs(), "");

@@ -15,7 +15,8 @@
 namespace {
 
 using namespace rc::dialogs;
-using rc::reader::kModeButton, rc::reader::kSaveButton, rc::reader::kRatioBox, rc::reader::kAngleBox;
+using rc::reader::kModeButton, rc::reader::kSaveButton, rc::reader::kRatioBox, rc::reader::kAngleBox,
+    rc::reader::kPortList, rc::reader::kReceivedBox;
 using rc::shell::kColor, rc::shell::kRevision, rc::shell::kSWinfo;
 
 const wchar_t kWineX11[] = L"Software\\Wine\\X11 Driver";
@@ -173,7 +174,8 @@ TEST_F(DialogsTest, EachDialogOpensFromTheTrayAndTakesRealInput) {
   dialog = Open(kRevision, L"기계보정");
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(e2e::Screenshot("dialog-correction"));
-  ExpectTabCycle(dialog, {kAngleBox, kSaveButton, kModeButton, kRatioBox}, "dialog-tab-correction");
+  ExpectTabCycle(dialog, {kAngleBox, kSaveButton, kModeButton, kRatioBox, kPortList, kReceivedBox},
+                 "dialog-tab-correction");
   const HWND angle = e2e::Control(dialog, kAngleBox);
   ASSERT_TRUE(e2e::ClickCentre(angle));
   ASSERT_TRUE(e2e::Key("End BackSpace BackSpace BackSpace"));

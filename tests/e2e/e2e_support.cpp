@@ -193,6 +193,21 @@ std::wstring TextOf(HWND control) {
   return text;
 }
 
+std::vector<std::wstring> ListItems(HWND combo) {
+  std::vector<std::wstring> items;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    const LRESULT got = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
+    items.push_back(text);
+  }
+  return items;
+}
+
+int ListSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
 std::string Describe(const WindowState& w) {
   char text[200];
   std::snprintf(text, sizeof text, "\" at (%ld,%ld)-(%ld,%ld)%s%s style=0x%llx exstyle=0x%llx", w.rect.left,
@@ -385,19 +400,33 @@ testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour) {
   return r;
 }
 
-testing::AssertionResult ChooseFromTrayMenu(const App& app, int command, const char* screenshot) {
-  auto open_menu = [&]() -> HWND {
-    for (HWND m : app.Windows(L"#32768"))
-      if (IsWindowVisible(m)) return m;
-    return nullptr;
-  };
+namespace {
+HWND VisibleMenu(const App& app) {
+  for (HWND m : app.Windows(L"#32768"))
+    if (IsWindowVisible(m)) return m;
+  return nullptr;
+}
+
+testing::AssertionResult OpenTrayMenu(const App& app, HWND* menu) {
   if (testing::AssertionResult moved = MouseMove(300, 200); !moved) return moved;
   if (!PostMessageW(app.Window(L"frm_Pop"), rc::win32::kTrayCallbackMessage, rc::shell::kTrayIconId, WM_RBUTTONUP))
     return testing::AssertionFailure() << "no frm_Pop to notify";
-  HWND menu = nullptr;
-  if (!WaitUntil([&] { return (menu = open_menu()) != nullptr; }, 5000))
+  if (!WaitUntil([&] { return (*menu = VisibleMenu(app)) != nullptr; }, 5000))
     return testing::AssertionFailure() << "the tray menu did not open";
   Sleep(300);  // the menu has drawn its items
+  return testing::AssertionSuccess();
+}
+
+testing::AssertionResult WaitMenuClosed(HWND menu) {
+  if (!WaitUntil([&] { return !IsWindowVisible(menu); }, 5000))
+    return testing::AssertionFailure() << "the tray menu did not close";
+  return testing::AssertionSuccess();
+}
+}  // namespace
+
+testing::AssertionResult ChooseFromTrayMenu(const App& app, int command, const char* screenshot) {
+  HWND menu = nullptr;
+  if (testing::AssertionResult opened = OpenTrayMenu(app, &menu); !opened) return opened;
   if (testing::AssertionResult shot = screenshot ? Screenshot(screenshot) : testing::AssertionSuccess(); !shot)
     return shot;
   // Rows of one height, command 1 at the top: keys can miss the first menu of a fresh prefix.
@@ -405,31 +434,39 @@ testing::AssertionResult ChooseFromTrayMenu(const App& app, int command, const c
   const int row = (r.bottom - r.top) / static_cast<int>(std::size(rc::shell::kDizodudozPop));
   if (testing::AssertionResult clicked = Click((r.left + r.right) / 2, r.top + (command - 1) * row + row / 2); !clicked)
     return clicked;
-  if (!WaitUntil([&] { return !IsWindowVisible(menu); }, 5000))
-    return testing::AssertionFailure() << "the tray menu did not close";
-  return testing::AssertionSuccess();
+  return WaitMenuClosed(menu);
+}
+
+testing::AssertionResult ChooseFromTrayMenuByKeys(const App& app, int command) {
+  HWND menu = nullptr;
+  if (testing::AssertionResult opened = OpenTrayMenu(app, &menu); !opened) return opened;
+  std::string keys;
+  for (int i = 0; i < command; ++i) keys += "Down ";
+  if (testing::AssertionResult typed = Key(keys + "Return"); !typed) return typed;
+  return WaitMenuClosed(menu);
 }
 
 // ---- the serial link
 
-testing::AssertionResult SetCom2(const char* state) { return Request({"com2", state}); }
+testing::AssertionResult SetPort(const char* port, const char* state) { return Request({"port", port, state}); }
 
-void AnnounceCom2(HWND window) {
+void AnnouncePort(HWND window, const wchar_t* port, bool arrived) {
   // The record ends in the name, longer than the one character the struct declares.
   alignas(DEV_BROADCAST_PORT_W) BYTE record[sizeof(DEV_BROADCAST_PORT_W) + 16 * sizeof(WCHAR)] = {};
-  auto* port = reinterpret_cast<DEV_BROADCAST_PORT_W*>(record);
-  port->dbcp_size = sizeof record;
-  port->dbcp_devicetype = DBT_DEVTYP_PORT;
-  lstrcpyW(port->dbcp_name, L"COM2");
+  auto* header = reinterpret_cast<DEV_BROADCAST_PORT_W*>(record);
+  header->dbcp_size = sizeof record;
+  header->dbcp_devicetype = DBT_DEVTYP_PORT;
+  lstrcpyW(header->dbcp_name, port);
   DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record), SMTO_ABORTIFHUNG,
-                      5000, &result);
+  SendMessageTimeoutW(window, WM_DEVICECHANGE, arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
+                      reinterpret_cast<LPARAM>(record), SMTO_ABORTIFHUNG, 5000, &result);
 }
 
-testing::AssertionResult SerialPeer::Open() {
+testing::AssertionResult SerialPeer::Open(const wchar_t* port) {
   Close();
-  handle_ = CreateFileW(L"\\\\.\\COM3", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) return Failed("cannot open COM3", GetLastError());
+  handle_ = CreateFileW((std::wstring(L"\\\\.\\") + port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                        OPEN_EXISTING, 0, nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) return Failed(("cannot open " + Utf8(port)).c_str(), GetLastError());
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   dcb.BaudRate = CBR_9600;

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "reader/reader_link.h"
+
 namespace e2e {
 
 std::string Utf8(std::wstring_view text);
@@ -63,6 +65,9 @@ WindowState QueryWindow(HWND hwnd);
 HWND Control(HWND dialog, int control);
 // A control's text, asked of the control (GetWindowText does not ask another process's).
 std::wstring TextOf(HWND control);
+// The entries of a drop-down list, and the one selected (-1: none).
+std::vector<std::wstring> ListItems(HWND combo);
+int ListSelection(HWND combo);
 std::string Describe(const WindowState& window);
 // Top-level windows of the class in the whole session.
 int WindowsInSession(const wchar_t* className);
@@ -122,21 +127,30 @@ testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour);
 // off the cross), saves a screenshot of it when named, and clicks the command's
 // row; returns once the menu has closed.
 testing::AssertionResult ChooseFromTrayMenu(const App& app, int command, const char* screenshot = nullptr);
+// The same with the keyboard: Down to the command's row, Return.
+testing::AssertionResult ChooseFromTrayMenuByKeys(const App& app, int command);
 
 // ---- the serial link
 // One reading and the program's reply to it with no correction.
 inline constexpr std::string_view kReading = "  12345,  23456   0\r";
 inline constexpr std::string_view kReply = "000123,000234,1\r";
 
-// "missing": COM2 points at nothing; "present": back at the pty pair; "unplug":
-// the pair ends (an open port fails, as a pulled adapter does); "plug": a new pair.
-testing::AssertionResult SetCom2(const char* state);
+// A port of the harness, "com2" or "com5": "missing" points it at nothing;
+// "present" back at its pty pair; "unplug": the pair ends (an open port fails, as
+// a pulled adapter does); "plug": a new pair.
+testing::AssertionResult SetPort(const char* port, const char* state);
+inline testing::AssertionResult SetCom2(const char* state) { return SetPort("com2", state); }
 
-// Sends the top-level window the device-arrival message for COM2 (nothing
-// broadcasts it under Wine).
-void AnnounceCom2(HWND window);
+// Sends the top-level window the system's message for a serial port's arrival
+// or removal (nothing broadcasts them under Wine).
+void AnnouncePort(HWND window, const wchar_t* port, bool arrived = true);
+inline void AnnounceCom2(HWND window) { AnnouncePort(window, L"COM2"); }
 
-// COM3, the far end of the pty pair whose other end is the program's COM2.
+// Lets the reader be idle after the program opened its port: bytes that come
+// sooner are taken for the tail of a reading the open cut, and dropped.
+inline void ReaderIdleAfterOpen() { Sleep(static_cast<DWORD>(rc::reader::kTailGuardMs) + 300); }
+
+// The far end of a pty pair: COM3 (the program's COM2), COM6 (its COM5).
 class SerialPeer {
  public:
   SerialPeer() = default;
@@ -145,7 +159,7 @@ class SerialPeer {
   SerialPeer& operator=(const SerialPeer&) = delete;
 
   // 9600 8N1, nothing waiting.
-  testing::AssertionResult Open();
+  testing::AssertionResult Open(const wchar_t* port = L"COM3");
   void Close();
   testing::AssertionResult Write(std::string_view bytes);
   // Bytes up to and including a CR, or what arrived within `timeoutMs`.

@@ -3,9 +3,11 @@
 #
 #   harness.sh --app Reticor2.exe --tests reticor2_e2e.exe [--screenshots DIR] [-- gtest args...]
 #
-# Per run: a fresh Wine prefix, a virtual display (Xvfb 1920x1080x24), a socat
-# pseudo-terminal pair with COM2 (the program's port) on one end and COM3 (the
-# test's end) on the other, Reticor2.exe copied to C:\reticor\Reticor2.exe, and a
+# Per run: a fresh Wine prefix, a virtual display (Xvfb 1920x1080x24), socat
+# pseudo-terminal pairs with COM2 (the program's port) on one end and COM3 (the
+# test's end) on the other, and likewise COM5 <-> COM6; COM5 and COM7 (whose
+# other end is not used) are ports the system announces, as a USB adapter's are;
+# Reticor2.exe copied to C:\reticor\Reticor2.exe, and a
 # request server that takes screenshots, drives xdotool and reads screen pixels
 # for the test program (see "Requests" below). Everything is torn down on every
 # way out. Exit status: the test program's.
@@ -16,9 +18,11 @@
 #   screenshot NAME        import -window root -> SCREENSHOTS/NAME.png; answers the path
 #   xdotool ARG...         xdotool on the virtual display; answers its output
 #   pixel X Y              answers "R G B" of that screen pixel
-#   com2 missing|present   points COM2 at nothing (no such port) or back at the pair
-#   com2 unplug|plug       ends the pty pair (the open port fails, as a pulled USB
-#                          adapter does) or makes a new one under the same names
+#   port com2|com5 missing|present
+#                          points the port at nothing (no such port) or back at its pair
+#   port com2|com5 unplug|plug
+#                          ends the port's pty pair (the open port fails, as a pulled
+#                          USB adapter does) or makes a new one under the same names
 #
 # Environment: RETICOR_E2E_TIMEOUT (seconds for the test program, default 240),
 # RETICOR_E2E_KEEP=1 keeps the run directory (prefix, logs) for a post-mortem.
@@ -76,7 +80,7 @@ cleanup() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
   fi
-  [ -s "$run/socat.pid" ] && kill "$(cat "$run/socat.pid")" 2>/dev/null
+  for pid in "$run"/*.pid; do [ -s "$pid" ] && kill "$(cat "$pid")" 2>/dev/null; done
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null || true
   if [ "${RETICOR_E2E_KEEP:-0}" = 1 ]; then
@@ -112,17 +116,33 @@ wine_env=(env LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8 LANGUAGE=ko)
 wine_started=1
 "${wine_env[@]}" wine wineboot -i >"$run/wineboot.log" 2>&1 || { log "wineboot failed"; cat "$run/wineboot.log" >&2; exit 1; }
 
-# ---- serial link: COM2 <-> COM3
+# ---- serial links: COM2 <-> COM3, COM5 <-> COM6, COM7 <-> COM8
+# make_pair NAME: the pty pair $run/NAME-a (the program's end) <-> $run/NAME-b.
 make_pair() {
-  socat pty,raw,echo=0,link="$run/ttyA" pty,raw,echo=0,link="$run/ttyB" 2>>"$run/socat.log" &
-  echo $! >"$run/socat.pid"
-  wait_for 50 test -e "$run/ttyA" -a -e "$run/ttyB"
+  socat pty,raw,echo=0,link="$run/$1-a" pty,raw,echo=0,link="$run/$1-b" 2>>"$run/socat.log" &
+  echo $! >"$run/$1.pid"
+  wait_for 50 test -e "$run/$1-a" -a -e "$run/$1-b"
 }
-make_pair || { log "socat did not make the pty pair"; exit 1; }
-ln -sfn "$run/ttyA" "$WINEPREFIX/dosdevices/com2"
-ln -sfn "$run/ttyB" "$WINEPREFIX/dosdevices/com3"
-# The same end of the pair under a name above COM9, for a port named in the store.
-ln -sfn "$run/ttyA" "$WINEPREFIX/dosdevices/com12"
+for pair in com2 com5 com7; do
+  make_pair $pair || { log "socat did not make the pty pair $pair"; exit 1; }
+done
+ln -sfn "$run/com2-a" "$WINEPREFIX/dosdevices/com2"
+ln -sfn "$run/com2-b" "$WINEPREFIX/dosdevices/com3"
+ln -sfn "$run/com5-b" "$WINEPREFIX/dosdevices/com6"
+ln -sfn "$run/com7-b" "$WINEPREFIX/dosdevices/com8"
+# The same end as COM2 under a name above COM9, for a port named in the store.
+ln -sfn "$run/com2-a" "$WINEPREFIX/dosdevices/com12"
+# COM5 and COM7 as the system's own serial ports: Wine's device manager lists
+# the ports of this key (SERIALCOMM, the device names) from its next start.
+for port in com5 com7; do
+  "${wine_env[@]}" wine reg add 'HKLM\Software\Wine\Ports' /v "${port^^}" /d "$run/$port-a" /f >/dev/null 2>&1 ||
+    { log "cannot register ${port^^}"; exit 1; }
+done
+wineserver -w
+# The next server starts here, so that its own output goes to a log and not
+# among the tests' (it stays up for the run, as the first one did).
+"${wine_env[@]}" wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' >"$run/wineserver.log" 2>&1 ||
+  { log "no serial ports map"; cat "$run/wineserver.log" >&2; exit 1; }
 
 # ---- the program under test
 mkdir -p "$WINEPREFIX/drive_c/reticor"
@@ -164,17 +184,22 @@ serve_one() {
         status=2 out="bad pixel position"
       fi
       ;;
-    com2)
-      case "${a[1]-}" in
-        missing) ln -sfn "$run/no-such-port" "$WINEPREFIX/dosdevices/com2" ;;
-        present) ln -sfn "$run/ttyA" "$WINEPREFIX/dosdevices/com2" ;;
+    port)
+      local name=${a[1]-} target
+      case "$name" in
+        com2|com5) ;;
+        *) status=2 out="bad port '$name'" name="" ;;
+      esac
+      [ -n "$name" ] && case "${a[2]-}" in
+        missing) ln -sfn "$run/no-such-port" "$WINEPREFIX/dosdevices/$name" ;;
+        present) ln -sfn "$run/$name-a" "$WINEPREFIX/dosdevices/$name" ;;
         unplug)
-          kill "$(cat "$run/socat.pid")" 2>/dev/null
-          : >"$run/socat.pid"
-          wait_for 50 test ! -e "$run/ttyA" || status=1
+          kill "$(cat "$run/$name.pid")" 2>/dev/null
+          : >"$run/$name.pid"
+          wait_for 50 test ! -e "$run/$name-a" || status=1
           ;;
-        plug) make_pair || status=1 ;;
-        *) status=2 out="bad com2 state '${a[1]-}'" ;;
+        plug) make_pair "$name" || status=1 ;;
+        *) status=2 out="bad port state '${a[2]-}'" ;;
       esac
       ;;
     *)

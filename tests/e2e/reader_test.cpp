@@ -27,6 +27,7 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   ASSERT_TRUE(peer.Open());
   ASSERT_TRUE(app.Start());
   const HWND pop = app.Window(L"frm_Pop");
+  e2e::ReaderIdleAfterOpen();
 
   // A reader that ends its lines in CR LF, a byte at a time at the wire's pace
   // (about a millisecond a byte at 9600 baud), then a line a write: each reading is
@@ -63,6 +64,7 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   ASSERT_TRUE(e2e::SetCom2("plug"));
   ASSERT_TRUE(peer.Open());
   e2e::AnnounceCom2(pop);
+  e2e::ReaderIdleAfterOpen();
   EXPECT_EQ(Exchange(kOtherReading), kOtherReply) << "not reopened";
   EXPECT_EQ(app.VisibleDialogs(), "");
 
@@ -78,6 +80,7 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr);
   ASSERT_TRUE(e2e::ClickCentre(mode));
   ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(mode) == L"지적통합"; }, 3000));
+  e2e::ReaderIdleAfterOpen();
   EXPECT_EQ(Exchange(kReading), kReply);
   PostMessageW(dialog, WM_CLOSE, 0, 0);
 
@@ -91,6 +94,106 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   EXPECT_TRUE(app.WaitForExit(5000)) << "the process outlives its start-up window";
   EXPECT_EQ(e2e::ReadApplication(e2e::kDisplayApp), e2e::Application({{L"폼", e2e::PartFlags()}}));
   EXPECT_TRUE(e2e::ReadApplication(e2e::kCorrectionApp).empty());
+}
+
+}  // namespace
+
+namespace {
+
+using rc::reader::kModeButton, rc::reader::kPortList, rc::reader::kReceivedBox, rc::reader::kStatusLine;
+
+// A surveyor whose reader hangs on a USB adapter (COM5; COM2 is not there) sets
+// it up from the dialog with the keyboard alone, sees the link's state and the
+// last line, pulls and replugs the adapter, and finds it all again after a restart.
+TEST_F(ReaderTest, APortChosenInTheDialogIsUsedWatchedAndKept) {
+  ASSERT_TRUE(e2e::SetCom2("missing"));
+  ASSERT_TRUE(app.Start());
+  const HWND pop = app.Window(L"frm_Pop");
+  HWND box = app.Dialog(L"Reticor2", 10000);
+  ASSERT_NE(box, nullptr) << "no message about COM2";
+  EXPECT_EQ(e2e::TextOf(GetDlgItem(box, 0xFFFF)), L"COM2 포트를 열수가 없습니다.");
+  ASSERT_TRUE(e2e::ClickCentre(GetDlgItem(box, IDOK)));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(box); }, 5000));
+
+  ASSERT_TRUE(e2e::ChooseFromTrayMenuByKeys(app, rc::shell::kRevision));
+  const HWND dialog = app.Dialog(L"기계보정", 5000);
+  ASSERT_NE(dialog, nullptr) << "the menu keys did not open 기계보정";
+  const HWND list = e2e::Control(dialog, kPortList), status = e2e::Control(dialog, kStatusLine),
+             received = e2e::Control(dialog, kReceivedBox);
+  auto status_is = [&](const std::wstring& text) {
+    return e2e::WaitUntil([&] { return e2e::TextOf(status) == text; }, 5000);
+  };
+  const std::vector<std::wstring> ports = e2e::ListItems(list);
+  auto listed = [&](const wchar_t* entry) { return std::find(ports.begin(), ports.end(), entry) != ports.end(); };
+  std::wstring all;
+  for (const std::wstring& port : ports) all += port + L"|";
+  EXPECT_TRUE(listed(L"COM2 (없음)") && listed(L"COM5") && listed(L"COM7")) << e2e::Utf8(all);
+  ASSERT_GE(e2e::ListSelection(list), 0);
+  ASSERT_LT(static_cast<std::size_t>(e2e::ListSelection(list)), ports.size());
+  EXPECT_EQ(ports[static_cast<std::size_t>(e2e::ListSelection(list))], L"COM2 (없음)");
+  EXPECT_TRUE(status_is(L"COM2: 없음 (꽂으면 자동으로 엽니다)"));
+  EXPECT_TRUE(e2e::Screenshot("dialog-correction-ports"));
+
+  // Tab to the list (the fifth stop), Down to the next entry, COM5: used at once.
+  POINT corner{3, 3};
+  ClientToScreen(dialog, &corner);
+  ASSERT_TRUE(e2e::Click(corner.x, corner.y));
+  ASSERT_TRUE(e2e::Key("Tab Tab Tab Tab Down"));
+  EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중")) << e2e::Utf8(e2e::TextOf(status));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(e2e::kCorrectionApp, L"포트", L"포트") == L"COM5"; }, 3000));
+  ASSERT_TRUE(peer.Open(L"COM6"));
+  e2e::ReaderIdleAfterOpen();
+  EXPECT_EQ(Exchange(kReading), kReply);
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(status).starts_with(L"COM5: 열림, 마지막 수신 "); }, 3000));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(received) == L"  12345,  23456   0 → 000123,000234,1"; }, 3000));
+  EXPECT_EQ(Exchange("  12345,  23456   5\r", kQuietMs), "");
+  EXPECT_TRUE(e2e::WaitUntil(
+      [&] { return e2e::TextOf(received) == L"  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님"; }, 3000));
+  EXPECT_TRUE(e2e::Screenshot("dialog-correction-received"));
+
+  // The adapter pulled: the removal closes the port at once. Plugged back, the
+  // arrival comes before the port can be opened; half a second later it can.
+  peer.Close();
+  ASSERT_TRUE(e2e::SetPort("com5", "unplug"));
+  e2e::AnnouncePort(pop, L"COM5", false);
+  EXPECT_TRUE(status_is(L"COM5: 없음 (꽂으면 자동으로 엽니다)"));
+  e2e::AnnouncePort(pop, L"COM5", true);
+  Sleep(500);
+  ASSERT_TRUE(e2e::SetPort("com5", "plug"));
+  EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중")) << "not reopened by the retries";
+  ASSERT_TRUE(peer.Open(L"COM6"));
+  e2e::ReaderIdleAfterOpen();
+  EXPECT_EQ(Exchange(kOtherReading), kOtherReply);
+
+  // A reading cut by the mode button: its first byte goes while the port is
+  // closed, its rest at the wire's pace right after the reopen. The rest is no
+  // reading; the reader's resend is answered.
+  const std::string cut = "1005000,2005000   0\r";
+  const HWND mode = e2e::Control(dialog, kModeButton);
+  ASSERT_TRUE(e2e::ClickCentre(mode));
+  EXPECT_TRUE(status_is(L"COM5: 닫힘 (Wintab 전환)"));
+  ASSERT_TRUE(peer.Write(cut.substr(0, 1)));
+  Sleep(100);
+  ASSERT_TRUE(e2e::ClickCentre(mode));
+  ASSERT_TRUE(status_is(L"COM5: 열림, 수신 대기 중"));
+  for (char byte : cut.substr(1)) {
+    ASSERT_TRUE(peer.Write(std::string(1, byte)));
+    Sleep(1);
+  }
+  EXPECT_EQ(peer.ReadLine(kQuietMs), "") << "the tail of a reading was answered";
+  EXPECT_EQ(Exchange(cut), "010050,020050,1\r");
+  ASSERT_TRUE(e2e::ClickCentre(mode));
+  EXPECT_TRUE(status_is(L"COM5: 닫힘 (Wintab 전환)"));
+
+  // 종료, and a new start: no message, COM5 in use, a reading answered.
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, rc::shell::kFinish));
+  ASSERT_TRUE(app.WaitForExit(5000));
+  app.Terminate();
+  ASSERT_TRUE(app.Start());
+  Sleep(1000);
+  EXPECT_EQ(app.VisibleDialogs(), "");
+  e2e::ReaderIdleAfterOpen();
+  EXPECT_EQ(Exchange(kReading), kReply) << "COM5 not in use after the restart";
 }
 
 }  // namespace
