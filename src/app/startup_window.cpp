@@ -10,7 +10,7 @@
 namespace rc::app {
 
 namespace {
-constexpr std::wstring_view kStartUpWindowName = L"frm_Pop";
+using platform::kStartUpWindowName;
 constexpr std::wstring_view kStartUpCaption = L"";
 }  // namespace
 

@@ -102,5 +102,7 @@ constexpr BarRect PlaceBar(int number, const CrossSize& s, float handle_left, fl
 // cross stays visible instead of the program stopping.
 inline constexpr std::uint32_t kFallbackColour = 255;
 std::uint32_t CrossColourValue(std::wstring_view text);
+// Whether the text names a colour at all (else the fallback stands in).
+bool IsColourText(std::wstring_view text);
 
 }  // namespace rc::cross

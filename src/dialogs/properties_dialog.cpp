@@ -99,8 +99,7 @@ void PropertiesDialog::Load() {
 
   // The colour list selects the entry whose value text equals CrossColor exactly. A text that is not
   // a colour at all is shown as the cross shows it, red "255".
-  const std::wstring shown = settings::TextToInteger(s.CrossColor, 0, 0x00FFFFFF) ? s.CrossColor
-                                                                                   : std::to_wstring(cross::kFallbackColour);
+  const std::wstring shown = cross::IsColourText(s.CrossColor) ? s.CrossColor : std::to_wstring(cross::kFallbackColour);
   int selection = -1;
   for (std::size_t i = 0; i < kColourChoices.size(); ++i) {
     if (shown == std::to_wstring(kColourChoices[i].value)) {

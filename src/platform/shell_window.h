@@ -14,6 +14,10 @@
 
 namespace rc::platform {
 
+// The start-up window's name, also its window class, by which a second start
+// of the program finds the running one.
+inline constexpr wchar_t kStartUpWindowName[] = L"frm_Pop";
+
 // The notification-area icon; the icon shown is the window's own.
 struct TrayIconRecord {
   std::uint32_t id = 0;

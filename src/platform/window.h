@@ -9,7 +9,7 @@ namespace rc::platform {
 
 // The classes of the cross windows, registered under the names of the windows
 // they make so that tools outside the program can find them. (The start-up
-// window is a ShellWindow, of class "frm_Pop".)
+// window is a ShellWindow, of class kStartUpWindowName.)
 enum class WindowClass {
   CentreHandle,  // "frm_Center": the draggable square in the middle of the cross
   Bar,           // "BarWindow": one segment of the cross

@@ -1,7 +1,7 @@
 #include "reader/correction_dialog.h"
 
 #include "base/number_text.h"
-#include "base/utf8.h"
+#include "settings/setting_text.h"
 
 namespace rc::reader {
 
@@ -29,8 +29,6 @@ std::wstring PortSwitchFailedText(std::wstring_view port_name) {
   return std::wstring(port_name) + L" 포트가 열려 있거나 닫혀있습니다.";
 }
 
-std::wstring AngleText(double degrees) { return FromUtf8(FormatPlainDecimal(degrees)); }
-
 std::unique_ptr<CorrectionDialog> CorrectionDialog::Make(platform::Platform& platform,
                                                          settings::SettingsStore& store,
                                                          ReaderLink& link) {
@@ -49,7 +47,7 @@ void CorrectionDialog::Load() {
   window_->SetText(kModeButton, s.ReaderMode);
   if (s.LengthRatio.empty()) s.LengthRatio = L"0,0";  // in memory only; scales nothing, as empty does
   window_->SetText(kRatioBox, s.LengthRatio);
-  window_->SetText(kAngleBox, AngleText(s.CorrectionAngle));
+  window_->SetText(kAngleBox, settings::AngleText(s.CorrectionAngle));
   ShowPorts();
   ShowLink();
 }
@@ -86,7 +84,7 @@ void CorrectionDialog::SwitchMode() {
 void CorrectionDialog::Save() {
   settings::ProgramSettings& s = store_.values();
   s.CorrectionAngle = ReadNumber(window_->Text(kAngleBox));  // "12abc" -> 12, not a number -> 0
-  window_->SetText(kAngleBox, AngleText(s.CorrectionAngle));  // shows what was understood
+  window_->SetText(kAngleBox, settings::AngleText(s.CorrectionAngle));  // shows what was understood
   s.ReaderMode = window_->Text(kModeButton);
   s.LengthRatio = window_->Text(kRatioBox);  // as typed, unchecked
   store_.SaveCorrectionSettings(window_.get());

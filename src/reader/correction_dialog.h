@@ -41,10 +41,6 @@ extern const platform::DialogLayout kCorrectionLayout;
 // "COM2 포트가 열려 있거나 닫혀있습니다." for the port in use.
 std::wstring PortSwitchFailedText(std::wstring_view port_name);
 
-// The angle as the dialog shows it: "." always, up to 15 significant digits,
-// no exponent, no trailing zeros, no point for a whole number (30, 1.5, -2.25).
-std::wstring AngleText(double degrees);
-
 class CorrectionDialog final : public shell::WindowedDialog, public LinkObserver {
  public:
   // Makes the window (hidden) and runs the load step; null when the window

@@ -85,16 +85,16 @@ std::wstring BooleanWord(bool value) { return value ? L"True" : L"False"; }
 
 std::wstring PartFlagText(bool visible) { return visible ? L"1" : L"0"; }
 
-std::wstring AngleStoreText(double degrees) {
+std::wstring AngleText(double degrees) {
   // Fifteen digits round the largest doubles up past the largest one; such a
   // text would not read back, so they are written as the largest that does.
   constexpr double kLargestReadable = 1.79769313486231e308;
   if (std::fabs(degrees) > kLargestReadable) degrees = std::copysign(kLargestReadable, degrees);
-  std::string plain = FormatPlainDecimal(degrees);
-  std::wstring text = degrees >= 0 ? L" " : L"";
-  text.append(plain.begin(), plain.end());
-  return text;
+  const std::string plain = FormatPlainDecimal(degrees);
+  return std::wstring(plain.begin(), plain.end());
 }
+
+std::wstring AngleStoreText(double degrees) { return (degrees >= 0 ? L" " : L"") + AngleText(degrees); }
 
 std::optional<std::wstring> PortName(std::wstring_view text) {
   const auto first = text.find_first_not_of(L" \t");

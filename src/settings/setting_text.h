@@ -26,6 +26,10 @@ std::optional<bool> TextToBoolean(std::wstring_view text);
 std::wstring BooleanWord(bool value);
 // "1" / "0", as the part flags are written.
 std::wstring PartFlagText(bool visible);
+// The correction angle as the user reads it: "." always, up to 15 significant
+// digits, no exponent, no trailing zeros, no point for a whole number (30, 1.5,
+// -2.25).
+std::wstring AngleText(double degrees);
 // The correction angle as stored: a blank before a value of 0 or more, a minus
 // sign before a negative one, up to 15 significant digits, "." always. Reads
 // back (TextToDouble) for every finite value, exactly so once written and read.

@@ -1,5 +1,6 @@
 #include "platform/win32/single_instance.h"
 
+#include "platform/shell_window.h"
 #include "platform/win32/app_messages.h"
 
 namespace rc::win32 {
@@ -7,7 +8,6 @@ namespace rc::win32 {
 namespace {
 // Local\: per session, so that each signed-in user has a copy of their own.
 constexpr wchar_t kInstanceName[] = L"Local\\Reticor2.SessionInstance";
-constexpr wchar_t kStartUpClass[] = L"frm_Pop";
 constexpr int kFindAttempts = 100;  // 10 s in steps of 100 ms
 constexpr DWORD kFindStepMs = 100;
 }  // namespace
@@ -18,7 +18,7 @@ SessionInstance::SessionInstance() : mutex_(::CreateMutexW(nullptr, FALSE, kInst
 
 bool ShowRunningCopy() {
   for (int attempt = 0; attempt < kFindAttempts; ++attempt) {
-    if (HWND running = ::FindWindowW(kStartUpClass, nullptr); running != nullptr) {
+    if (HWND running = ::FindWindowW(platform::kStartUpWindowName, nullptr); running != nullptr) {
       // The user started this copy, so it may hand the foreground on.
       DWORD pid = 0;
       ::GetWindowThreadProcessId(running, &pid);

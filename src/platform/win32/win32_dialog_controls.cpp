@@ -101,9 +101,8 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
   for (Control& c : controls_) order.push_back(&c);
   std::stable_sort(order.begin(), order.end(), [&](const Control* a, const Control* b) { return rank(a) < rank(b); });
 
-  tooltip_.reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
-                                   instance, nullptr));
+  tooltip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, instance, nullptr);
 
   for (Control* control : order) {
     const platform::ControlLayout& c = *control->layout;
@@ -218,7 +217,7 @@ void DialogControls::AddTooltip(const Control& control) {
     tool.hwnd = dialog_;
     tool.uId = reinterpret_cast<UINT_PTR>(control.hwnd);
   }
-  ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void DialogControls::FocusFirst() {

@@ -74,7 +74,7 @@ class DialogControls {
   std::vector<Control> controls_;
   std::vector<std::unique_ptr<OwnedGdiObject>> fonts_;
   std::vector<std::pair<std::wstring, HFONT>> font_cache_;  // face + points -> font
-  OwnedWindow tooltip_;
+  HWND tooltip_ = nullptr;  // owned by the dialog window, destroyed with it
   OwnedGdiObject bitmap_;
 };
 

@@ -13,7 +13,6 @@ namespace rc::win32 {
 
 namespace {
 
-constexpr wchar_t kStartUpClass[] = L"frm_Pop";
 constexpr wchar_t kCentreHandleClass[] = L"frm_Center";
 constexpr wchar_t kBarClass[] = L"BarWindow";
 constexpr WORD kProgramIcon = 1;
@@ -29,7 +28,7 @@ struct ClassStyle {
 
 // None has a taskbar button. Bars never take the focus and let the mouse
 // through to the window below; the handle only keeps the mouse.
-constexpr ClassStyle kStartUpClassStyle{kStartUpClass, WS_POPUP, WS_EX_TOOLWINDOW, false};
+constexpr ClassStyle kStartUpClassStyle{platform::kStartUpWindowName, WS_POPUP, WS_EX_TOOLWINDOW, false};
 constexpr ClassStyle kCentreHandleClassStyle{kCentreHandleClass, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, true};
 constexpr ClassStyle kBarClassStyle{kBarClass, WS_POPUP,
                              WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT, false};

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ascii.h"
 #include "platform/win32/handles.h"
 
 namespace rc::win32 {
@@ -92,7 +93,7 @@ void AddDefinedPortNames(std::vector<platform::SerialPortInfo>& ports) {
     names.assign(names.size() * 4, L'\0');
   }
   for (const wchar_t* name = names.data(); *name != L'\0'; name += std::wcslen(name) + 1) {
-    if ((name[0] | 0x20) != L'c' || (name[1] | 0x20) != L'o' || (name[2] | 0x20) != L'm') continue;
+    if (!EqualIgnoringAsciiCase(std::wstring_view(name).substr(0, 3), L"COM")) continue;
     // A name whose target is gone (a link to nothing) is no port.
     wchar_t target[1024];
     if (::QueryDosDeviceW(name, target, static_cast<DWORD>(std::size(target))) == 0) continue;
