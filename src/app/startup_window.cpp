@@ -107,6 +107,8 @@ void StartUpWindow::OnTaskbarCreated() { AddTrayIcon(); }
 
 void StartUpWindow::OnAnotherCopyStarted() { ShowCentreHandleActivated(); }
 
+void StartUpWindow::OnDisplayChanged() { cross_.handle().OnDisplayChanged(); }
+
 void StartUpWindow::AddTrayIcon() {
   (void)shell::AddTrayIcon(*window_, tray_icon_, kStartUpCaption, L"");
 }

@@ -46,6 +46,8 @@ class StartUpWindow final : public platform::ShellEvents {
   void OnTaskbarCreated() override;
   // A second start shows this copy's centre handle, as the icon's double-click does.
   void OnAnotherCopyStarted() override;
+  // A cross left on no monitor by the change comes back.
+  void OnDisplayChanged() override;
 
  private:
   // The steps of the start-up sequence, in their order.

@@ -38,6 +38,9 @@ class ShellEvents {
   virtual void OnSessionEnding() {}
   // The program was started again in the same session; that copy has ended.
   virtual void OnAnotherCopyStarted() {}
+  // The screen changed: its size, the monitors attached, or the work area.
+  // The screen reports the new state by the time this arrives.
+  virtual void OnDisplayChanged() {}
   // The platform closes the window (other than by the program's own exit); the
   // program ends after this returns.
   virtual void OnClose() {}

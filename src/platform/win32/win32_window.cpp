@@ -263,6 +263,13 @@ bool Win32Window::HandleShell(UINT message, WPARAM wparam, LPARAM lparam, LRESUL
     case kAnotherCopyStarted:
       shell_events_->OnAnotherCopyStarted();
       return true;
+    case WM_DISPLAYCHANGE:
+      // Sent to every top-level window, hidden ones too, after the change.
+      shell_events_->OnDisplayChanged();
+      return true;
+    case WM_SETTINGCHANGE:
+      if (wparam == SPI_SETWORKAREA) shell_events_->OnDisplayChanged();
+      return false;
     case WM_DEVICECHANGE:
       // Broadcast to top-level windows only, so the port hears it from here.
       if (wparam == DBT_DEVICEARRIVAL) {
