@@ -103,6 +103,7 @@ class FakeSettings final : public platform::SettingsBackend {
   explicit FakeSettings(CallLog& log) : log_(log) {}
   std::wstring Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                    std::wstring_view fallback) override;
+  bool Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) override;
   platform::Status Save(std::wstring_view application, std::wstring_view section,
                         std::wstring_view key, std::wstring_view value) override;
 
