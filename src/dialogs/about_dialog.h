@@ -72,8 +72,6 @@ struct SysInfoFindings {
 struct SysInfoProgram {
   std::wstring path;
   bool must_exist = false;
-
-  bool operator==(const SysInfoProgram&) const = default;
 };
 
 // The program files to try, in order, each once: each view's PATH as it
