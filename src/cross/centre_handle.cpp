@@ -54,10 +54,13 @@ void CentreHandle::Load() {
 void CentreHandle::OnDisplayChanged() {
   if (!window_) return;
   const settings::ProgramSettings& s = cross_.store().values();
-  if (OnSomeMonitor(cross_.platform().screen(), window_->Left(), window_->Top(), s.Thickness)) return;
-  MoveToFirstRunPlace();
-  window_->SetTop(static_cast<float>(s.YPosition));
-  window_->SetLeft(static_cast<float>(s.XPosition));
+  if (!OnSomeMonitor(cross_.platform().screen(), window_->Left(), window_->Top(), s.Thickness)) {
+    MoveToFirstRunPlace();
+    window_->SetTop(static_cast<float>(s.YPosition));
+    window_->SetLeft(static_cast<float>(s.XPosition));
+  }
+  // Also when the system itself moved the handle off a monitor it removed:
+  // the bars follow. With nothing moved this changes nothing.
   CrossLayout(cross_);
 }
 

@@ -38,8 +38,8 @@ class CentreHandle final : public platform::WindowEvents {
   void OnMouseButtonDown() override;
 
   // The screen changed: a handle that lies on no attached monitor any more
-  // comes back as at start-up (where a first run puts it) and the cross is laid
-  // out around it; a handle still on a monitor stays where it is.
+  // comes back as at start-up (where a first run puts it); a handle still on a
+  // monitor stays where it is. The cross is laid out around it.
   void OnDisplayChanged();
 
  private:

@@ -197,7 +197,8 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
 
 // After a change of the screen a handle on no monitor comes back where a first
 // run puts it, with the cross around it, held or not; one still on a monitor
-// stays and nothing is touched. The exit save writes where it is.
+// stays and nothing is touched, unless the system moved it: then the bars
+// follow. The exit save writes where it is.
 TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
   Start();
   const platform::TwipsRect right{28800, 0, 28800, 16200};
@@ -212,6 +213,11 @@ TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
        40000, 3000},
       {"the handle's monitor unplugged", 40000, 3000, {right}, {}, 1920, 1080, false, 14400, 8100},
   };
+  // The system moved the handle off a monitor it removed: the bars follow.
+  Part(0).MoveByUser(5000, 3000);
+  startup.OnDisplayChanged();
+  EXPECT_EQ(Part(0).Left(), 5000);
+  EXPECT_EQ(Part(14).Left(), 5400);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fake::FakeScreen& screen = platform.fake_screen();
