@@ -120,6 +120,7 @@ void StartUpWindow::OnLinkChanged() {
   tray_tip_ = std::move(tip);
   if (window_) (void)shell::ModifyTrayTip(*window_, tray_icon_, tray_tip_);
 }
+void StartUpWindow::OnDisplayChanged() { cross_.handle().OnDisplayChanged(); }
 
 void StartUpWindow::AddTrayIcon() {
   (void)shell::AddTrayIcon(*window_, tray_icon_, kStartUpCaption, tray_tip_);

@@ -52,6 +52,8 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   void OnSystemResumed() override;
   // The icon's tip follows the link's state.
   void OnLinkChanged() override;
+  // A cross left on no monitor by the change comes back.
+  void OnDisplayChanged() override;
 
  private:
   // The steps of the start-up sequence, in their order.

@@ -45,13 +45,29 @@ void CentreHandle::Load() {
   settings::ProgramSettings& s = cross_.store().values();
   // A monitor removed since the last run must not take the crosshair with it:
   // a handle that lies on no attached monitor goes where a first run puts it.
-  if (!OnSomeMonitor(cross_.platform().screen(), s.XPosition, s.YPosition, s.Thickness)) {
-    s.XPosition = cross_.store().DefaultXPosition();
-    s.YPosition = cross_.store().DefaultYPosition();
-  }
+  if (!OnSomeMonitor(cross_.platform().screen(), s.XPosition, s.YPosition, s.Thickness)) MoveToFirstRunPlace();
   window_->SetTop(static_cast<float>(s.YPosition));
   window_->SetLeft(static_cast<float>(s.XPosition));
   CrossLayout(cross_);
+}
+
+void CentreHandle::OnDisplayChanged() {
+  if (!window_) return;
+  const settings::ProgramSettings& s = cross_.store().values();
+  if (!OnSomeMonitor(cross_.platform().screen(), window_->Left(), window_->Top(), s.Thickness)) {
+    MoveToFirstRunPlace();
+    window_->SetTop(static_cast<float>(s.YPosition));
+    window_->SetLeft(static_cast<float>(s.XPosition));
+  }
+  // Also when the system itself moved the handle off a monitor it removed:
+  // the bars follow. With nothing moved this changes nothing.
+  CrossLayout(cross_);
+}
+
+void CentreHandle::MoveToFirstRunPlace() {
+  settings::ProgramSettings& s = cross_.store().values();
+  s.XPosition = cross_.store().DefaultXPosition();
+  s.YPosition = cross_.store().DefaultYPosition();
 }
 
 void CentreHandle::OnRepaint() {

@@ -37,7 +37,15 @@ class CentreHandle final : public platform::WindowEvents {
   // user move the handle, then repaints.
   void OnMouseButtonDown() override;
 
+  // The screen changed: a handle that lies on no attached monitor any more
+  // comes back as at start-up (where a first run puts it); a handle still on a
+  // monitor stays where it is. The cross is laid out around it.
+  void OnDisplayChanged();
+
  private:
+  // XPosition and YPosition: the first run's place, the middle of the primary screen.
+  void MoveToFirstRunPlace();
+
   Cross& cross_;
   std::unique_ptr<platform::Window> window_;
 };

@@ -1,5 +1,7 @@
 #include "dialogs/about_dialog.h"
 
+#include <algorithm>
+
 namespace rc::dialogs {
 
 using platform::ControlKind;
@@ -39,10 +41,10 @@ const std::array<platform::DrawnLine, 2> kAboutLines{{
 
 const platform::DialogLayout kAboutLayout{L"S/W 정보", 5385, 2220, kAboutControls, kAboutLines, kOkButton, kOkButton};
 
-bool GetKeyValue(platform::MachineRegistry& registry, std::wstring_view key_path, std::wstring_view value_name,
-                 std::wstring& text_out) {
+bool GetKeyValue(platform::MachineRegistry& registry, platform::RegistryView view, std::wstring_view key_path,
+                 std::wstring_view value_name, std::wstring& text_out) {
   platform::RegistryValue value;
-  if (!registry.ReadValue(key_path, value_name, value).ok()) {
+  if (!registry.ReadValue(view, key_path, value_name, value).ok()) {
     text_out.clear();
     return false;
   }
@@ -64,18 +66,57 @@ bool GetKeyValue(platform::MachineRegistry& registry, std::wstring_view key_path
   return true;
 }
 
+namespace {
+
+constexpr std::array<platform::RegistryView, 2> kViews{platform::RegistryView::Bits64,
+                                                       platform::RegistryView::Bits32};
+
+// File names compare without regard to ASCII case, as the system's do.
+bool SamePath(std::wstring_view a, std::wstring_view b) {
+  auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) {
+           return lower(x) == lower(y);
+         });
+}
+
+}  // namespace
+
+std::vector<SysInfoProgram> SysInfoPrograms(const SysInfoFindings& found) {
+  std::vector<SysInfoProgram> programs;
+  auto add = [&](std::wstring path, bool must_exist) {
+    for (const SysInfoProgram& p : programs) {
+      if (SamePath(p.path, path)) return;
+    }
+    programs.push_back({std::move(path), must_exist});
+  };
+  // A PATH is used as it stands, unchecked; even an empty one (a value of
+  // another type) is tried, and fails to start.
+  for (const auto& path : found.path) {
+    if (path) add(*path, false);
+  }
+  for (const auto& folder : found.folder) {
+    if (folder) add(*folder + std::wstring(kMsinfoFile), true);
+  }
+  if (!found.system_folder.empty()) add(found.system_folder + std::wstring(kSystemMsinfoFile), true);
+  return programs;
+}
+
 void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
                   platform::MessageBoxes& messages, platform::Dialog* owner) {
-  std::wstring path;
-  bool found = GetKeyValue(registry, kMsinfoKey, kMsinfoPathValue, path);  // used as it is, unchecked
-  if (!found && GetKeyValue(registry, kMsinfoLocationKey, kMsinfoLocationValue, path)) {
-    std::wstring program = path + std::wstring(kMsinfoFile);
-    if (processes.FileExists(program)) {
-      path = program;
-      found = true;
-    }
+  auto read = [&](platform::RegistryView view, std::wstring_view key, std::wstring_view name) {
+    std::wstring text;  // a value of another type leaves it empty
+    return GetKeyValue(registry, view, key, name, text) ? std::optional<std::wstring>(text) : std::nullopt;
+  };
+  SysInfoFindings found;
+  for (std::size_t i = 0; i < kViews.size(); ++i) {
+    found.path[i] = read(kViews[i], kMsinfoKey, kMsinfoPathValue);
+    found.folder[i] = read(kViews[i], kMsinfoLocationKey, kMsinfoLocationValue);
   }
-  if (found && processes.Start(path).ok()) return;
+  found.system_folder = processes.SystemFolder();
+  for (const SysInfoProgram& program : SysInfoPrograms(found)) {
+    if (program.must_exist && !processes.FileExists(program.path)) continue;
+    if (processes.Start(program.path).ok()) return;
+  }
   if (owner != nullptr) {
     owner->ShowMessage(kSysInfoUnavailable);
   } else {

@@ -4,8 +4,10 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cross/cross.h"
 #include "platform/dialog.h"
@@ -48,16 +50,38 @@ inline constexpr std::wstring_view kMsinfoPathValue = L"PATH";  // the program f
 inline constexpr std::wstring_view kMsinfoLocationKey = L"SOFTWARE\\Microsoft\\Shared Tools Location";
 inline constexpr std::wstring_view kMsinfoLocationValue = L"MSINFO";  // its folder
 inline constexpr std::wstring_view kMsinfoFile = L"\\MSINFO32.EXE";
+// Where the system keeps it when neither key says: its own folder of programs.
+inline constexpr std::wstring_view kSystemMsinfoFile = L"\\msinfo32.exe";
 inline constexpr std::wstring_view kSysInfoUnavailable = L"지금은 시스템 정보를 사용할 수 없습니다.";
 
 // Reads one machine-wide value as text into `text_out`; true when it was read. Text
 // values lose one terminating zero; a DWORD gives its decimal text; a value of
 // any other type leaves `text_out` as it was and still counts as read.
-bool GetKeyValue(platform::MachineRegistry& registry, std::wstring_view key_path, std::wstring_view value_name,
-                 std::wstring& text_out);
+bool GetKeyValue(platform::MachineRegistry& registry, platform::RegistryView view, std::wstring_view key_path,
+                 std::wstring_view value_name, std::wstring& text_out);
 
-// Looks up the system-information tool and starts it, or tells the user it
-// cannot be used now, in a message modal to `owner` (the dialog asking).
+// What the machine says about the system-information tool: per registry view
+// (64-bit first), the first key's PATH and the second key's folder where they
+// were read, and the system's folder of programs (empty when unknown).
+struct SysInfoFindings {
+  std::array<std::optional<std::wstring>, 2> path, folder;
+  std::wstring system_folder;
+};
+
+// A program file to try; one that must exist is skipped when it does not.
+struct SysInfoProgram {
+  std::wstring path;
+  bool must_exist = false;
+};
+
+// The program files to try, in order, each once: each view's PATH as it
+// stands, each view's folder with MSINFO32.EXE in it, then msinfo32.exe in the
+// system folder.
+std::vector<SysInfoProgram> SysInfoPrograms(const SysInfoFindings& found);
+
+// Looks up the system-information tool and starts the first of its places
+// that starts, or tells the user it cannot be used now, in a message modal to
+// `owner` (the dialog asking).
 void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
                   platform::MessageBoxes& messages, platform::Dialog* owner = nullptr);
 

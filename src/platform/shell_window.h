@@ -48,6 +48,9 @@ class ShellEvents {
   virtual void OnSerialPortRemoved(std::wstring_view /*port_name*/) {}
   // The system woke from sleep or hibernation.
   virtual void OnSystemResumed() {}
+  // The screen changed: its size, the monitors attached, or the work area.
+  // The screen reports the new state by the time this arrives.
+  virtual void OnDisplayChanged() {}
   // The platform closes the window (other than by the program's own exit); the
   // program ends after this returns.
   virtual void OnClose() {}

@@ -118,11 +118,28 @@ void SettingsStore::LoadSettings() {
     v.PartVisible[static_cast<std::size_t>(i)] =
         ReadBoolean(key, v.PartVisible[static_cast<std::size_t>(i)], true);
   }
+  // Is any flag there at all? The handle's is, unless the store was damaged.
+  auto stored = [&](int i) { return backend_.Contains(keys::kDisplay, keys::kPartSection, PartKey(i)); };
+  handle_flag_stored_ = stored(0);
+  any_part_flag_stored_ = handle_flag_stored_;
+  for (int i = 1; i < kPartCount && !any_part_flag_stored_; ++i) any_part_flag_stored_ = stored(i);
 }
 
 void SettingsStore::ApplyFirstRunDefaults() {
   ProgramSettings& v = values_;
-  if (!v.CrossColor.empty() && v.Length != 0) return;
+  if (!v.CrossColor.empty() && v.Length != 0) {
+    // Not a first run, but a store whose "폼" section went (deleted by hand or
+    // by a cleaner, then the exit save wrote the rest back) would hide the
+    // whole cross for good; and without its own flag the handle, the one part
+    // that cannot be switched back on.
+    if (!any_part_flag_stored_) {
+      v.PartVisible.fill(true);
+      SaveFirstRunPartFlags();
+    } else if (!handle_flag_stored_) {
+      v.PartVisible[0] = true;
+    }
+    return;
+  }
   v.CrossColor = kDefaultColor;
   v.OnTop = true;
   v.Length = kDefaultLength;
@@ -132,6 +149,10 @@ void SettingsStore::ApplyFirstRunDefaults() {
   v.YPosition = DefaultYPosition();
   v.HoldPosition = false;
   v.PartVisible.fill(true);
+  SaveFirstRunPartFlags();
+}
+
+void SettingsStore::SaveFirstRunPartFlags() {
   WriteBatch batch(*this);
   for (int i = 0; i < kPartCount; ++i) batch.Save(keys::kDisplay, keys::kPartSection, PartKey(i), L"1");
 }

@@ -26,7 +26,9 @@ class SettingsStore {
   // convert is replaced by that value's first-run default alone.
   void LoadSettings();
   // On a first run (no colour stored, or a length of 0): the defaults, and the
-  // nineteen part flags written as "1".
+  // nineteen part flags written as "1". Otherwise a store that lost every part
+  // flag gets the first run's flags, written the same way; one that lost only
+  // the centre handle's (never written after a first run) shows the handle.
   void ApplyFirstRunDefaults();
   // The exit save; the position is the centre handle window's own edges.
   void SaveExitSettings(float handle_left, float handle_top);
@@ -55,10 +57,16 @@ class SettingsStore {
   T ReadInteger(const SettingKey& key, T current, T fallback, T lowest = std::numeric_limits<T>::min());
   bool ReadBoolean(const SettingKey& key, bool current, bool fallback);
 
+  // Writes the nineteen part flags as "1", as a first run does.
+  void SaveFirstRunPartFlags();
+
   platform::SettingsBackend& backend_;
   const platform::Screen& screen_;
   platform::MessageBoxes& messages_;
   ProgramSettings values_;
+  // What the last load found of the part flags.
+  bool handle_flag_stored_ = false;
+  bool any_part_flag_stored_ = false;
 };
 
 }  // namespace rc::settings

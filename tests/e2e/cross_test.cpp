@@ -1,7 +1,8 @@
 // The crosshair on a real screen: nineteen windows exactly where the layout puts
 // them, in the cross colour, topmost; drags of the centre handle with real pointer
 // motion at a person's pace and faster; Esc in a drag; hold; a start-up message
-// that the whole program waits behind; the exit save; another system DPI.
+// that the whole program waits behind; the exit save; another system DPI; a
+// display change that would leave the cross off the screen.
 #include "e2e_support.h"  // <windows.h> first
 
 #include <shellapi.h>
@@ -290,6 +291,99 @@ TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
   ASSERT_TRUE(app.WaitForExit(10000));
   EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"XPosition"), L"9600");
   EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"YPosition"), L"5400");
+}
+
+// A Wine virtual desktop of 1920 x 1080 for this thread and the programs it
+// starts on it: the one place where Wine lets a program change the display's
+// size (Xvfb's own cannot change). Its size is global to the session, so it is
+// put back, and this thread back on its own desktop, at the end.
+class VirtualDesktop {
+ public:
+  static constexpr const wchar_t* kName = L"reticor2-display";
+  VirtualDesktop()
+      : size_set_(RegSetKeyValueW(HKEY_CURRENT_USER, kDesktops, kName, REG_SZ, L"1920x1080", sizeof L"1920x1080") ==
+                  ERROR_SUCCESS),
+        own_(GetThreadDesktop(GetCurrentThreadId())),
+        desktop_(CreateDesktopW(kName, nullptr, nullptr, 0, GENERIC_ALL, nullptr)),
+        on_it_(desktop_ != nullptr && SetThreadDesktop(desktop_)) {}
+  ~VirtualDesktop() {
+    if (on_it_) Resize(1920, 1080);
+    if (on_it_) SetThreadDesktop(own_);
+    if (desktop_ != nullptr) CloseDesktop(desktop_);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktops, kName);
+  }
+  bool ready() const { return size_set_ && on_it_; }
+  // As a program (or the system, for a monitor unplugged) changes it.
+  static testing::AssertionResult Resize(DWORD width, DWORD height) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    const LONG result = ChangeDisplaySettingsW(&mode, 0);
+    if (result != DISP_CHANGE_SUCCESSFUL) return testing::AssertionFailure() << "ChangeDisplaySettings: " << result;
+    if (GetSystemMetrics(SM_CXSCREEN) != static_cast<int>(width))
+      return testing::AssertionFailure() << "the screen is " << GetSystemMetrics(SM_CXSCREEN) << " wide";
+    return testing::AssertionSuccess();
+  }
+
+ private:
+  static constexpr const wchar_t* kDesktops = L"Software\\Wine\\Explorer\\Desktops";
+  const bool size_set_;
+  const HDESK own_;
+  const HDESK desktop_;
+  const bool on_it_;
+};
+
+// The cross at (1800, 540) px; the screen shrinks to 1280 x 800: the cross
+// comes back to the new screen's middle, and a later change that leaves it on
+// the screen does not move it; the exit save stores where it is. Its settings
+// deleted while it runs (a registry cleaner), the exit save writes them back
+// without the part flags, and the next start still draws the whole cross.
+TEST_F(CrossTest, ADisplayChangeBringsTheCrossBackAndLostPartFlagsDoNotHideIt) {
+  ASSERT_TRUE(e2e::SaveApplication(
+      kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
+                    {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
+                    {L"위치", {{L"XPosition", L"27000"}, {L"YPosition", L"8100"}, {L"고정", L"False"}}},
+                    {L"폼", e2e::PartFlags()}}));
+  VirtualDesktop desktop;
+  ASSERT_TRUE(desktop.ready());
+  ASSERT_TRUE(app.Start(VirtualDesktop::kName));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Shown().size() == 18 && Handle().visible; }, 10000));
+  ExpectCrossAround(27000, 8100);
+  EXPECT_TRUE(e2e::Screenshot("display-before-change"));
+
+  ASSERT_TRUE(VirtualDesktop::Resize(1280, 800));
+  ExpectCrossAround(9600, 6000);
+  const RECT screen{0, 0, 1280, 800};
+  for (const e2e::WindowState& w : CrossWindows()) {
+    RECT inside{};
+    EXPECT_TRUE(w.visible && IntersectRect(&inside, &w.rect, &screen) && EqualRect(&inside, &w.rect))
+        << e2e::Describe(w);
+  }
+  EXPECT_TRUE(e2e::Screenshot("display-after-change"));
+
+  ASSERT_TRUE(VirtualDesktop::Resize(1920, 1080));
+  Sleep(500);
+  ExpectCrossAround(9600, 6000);
+
+  ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Dizodudoz"), ERROR_SUCCESS);
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kFinish));
+  ASSERT_TRUE(app.WaitForExit(10000));
+  const e2e::Application saved{
+      {L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
+      {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
+      {L"위치", {{L"XPosition", L"9600"}, {L"YPosition", L"6000"}, {L"고정", L"False"}}}};
+  EXPECT_EQ(e2e::ReadApplication(kDisplayApp), saved) << e2e::Describe(e2e::ReadApplication(kDisplayApp));
+
+  app.Terminate();
+  ASSERT_TRUE(app.Start(VirtualDesktop::kName));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Shown().size() == 18 && Handle().visible; }, 10000))
+      << Shown().size() << " bars shown";
+  ExpectCrossAround(9600, 6000);
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ReadApplication(kDisplayApp)[L"폼"] == e2e::PartFlags(); }, 5000))
+      << e2e::Describe(e2e::ReadApplication(kDisplayApp));
+  EXPECT_TRUE(e2e::Screenshot("display-restart-without-part-flags"));
 }
 
 // The handle's class cursor belongs to another process; the resource it loads is checked.

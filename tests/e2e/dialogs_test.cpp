@@ -2,8 +2,11 @@
 // pointer and keys: the focus walks the controls that take it, the properties
 // dialog's colour list, part swatch and length bar change the cross on the
 // screen, the correction dialog's save reaches the registry, and the about
-// dialog starts the system-information tool or says, in a box it owns, that it cannot.
+// dialog starts the system-information tool (from the 64-bit registry view, else
+// the system folder) or says, in a box it owns, that it cannot.
 #include "e2e_support.h"  // <windows.h> first
+
+#include <tlhelp32.h>
 
 #include <algorithm>
 
@@ -21,11 +24,39 @@ using rc::shell::kColor, rc::shell::kRevision, rc::shell::kSWinfo;
 
 const wchar_t kWineX11[] = L"Software\\Wine\\X11 Driver";
 
+// Both registry views: a 32-bit test program sees the 32-bit one unless it asks.
 void DeleteMachineKeys() {
-  for (std::wstring_view key : {kMsinfoKey, kMsinfoLocationKey}) {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.data());
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.data());
+  for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    for (std::wstring_view key : {kMsinfoKey, kMsinfoLocationKey}) {
+      HKEY opened = nullptr;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.data(), 0, KEY_ALL_ACCESS | view, &opened) == ERROR_SUCCESS) {
+        RegDeleteTreeW(opened, nullptr);
+        RegCloseKey(opened);
+      }
+      RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.data(), view, 0);
+    }
   }
+}
+
+// The system's own msinfo32.exe, in the native system folder whatever this program's bitness.
+std::wstring SystemMsinfo() {
+  wchar_t windows[MAX_PATH];
+  const UINT n = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  return std::wstring(windows, n) + (wow64 ? L"\\Sysnative" : L"\\system32") + L"\\msinfo32.exe";
+}
+
+// Processes of that program file name in the session.
+std::vector<DWORD> ProcessesNamed(const wchar_t* name) {
+  std::vector<DWORD> found;
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (lstrcmpiW(entry.szExeFile, name) == 0) found.push_back(entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return found;
 }
 
 class DialogsTest : public e2e::Scenario {
@@ -188,11 +219,17 @@ TEST_F(DialogsTest, EachDialogOpensFromTheTrayAndTakesRealInput) {
   EXPECT_EQ(e2e::GetSetting(e2e::kCorrectionApp, L"길이비율", L"길이비율"), L"0,0");
   Close(dialog, "alt+F4");
 
-  // ---- about: the tool named by the first key's PATH, here Wine's notepad
+  // ---- about: the tool named by the first key's PATH, here Wine's notepad, in
+  // the 64-bit registry view only (where 64-bit Windows keeps it)
   const auto started = [] { return e2e::WindowsInSession(L"Notepad") > 0; };
   const wchar_t tool[] = L"C:\\windows\\notepad.exe";
-  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kMsinfoKey.data(), kMsinfoPathValue.data(), REG_SZ, tool, sizeof tool),
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMsinfoKey.data(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                            nullptr, &key, nullptr),
             ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, kMsinfoPathValue.data(), 0, REG_SZ, reinterpret_cast<const BYTE*>(tool), sizeof tool),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
   dialog = Open(kSWinfo, L"S/W 정보");
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(e2e::Screenshot("dialog-about"));
@@ -203,8 +240,25 @@ TEST_F(DialogsTest, EachDialogOpensFromTheTrayAndTakesRealInput) {
   PostMessageW(FindWindowW(L"Notepad", nullptr), WM_CLOSE, 0, 0);
   ASSERT_TRUE(e2e::WaitUntil([&] { return !started(); }, 5000));
 
-  // Neither key: the message, modal to the dialog, so a second click raises none.
+  // Neither key: the system's own msinfo32.exe.
   DeleteMachineKeys();
+  ASSERT_TRUE(ProcessesNamed(L"msinfo32.exe").empty());
+  ASSERT_TRUE(e2e::ClickCentre(sysinfo));
+  EXPECT_TRUE(e2e::WaitUntil([] { return !ProcessesNamed(L"msinfo32.exe").empty(); }, 10000))
+      << "msinfo32.exe was not started from the system folder";
+  Sleep(1000);
+  EXPECT_TRUE(e2e::Screenshot("dialog-about-system-tool"));
+  EXPECT_EQ(app.VisibleDialogs().find("Reticor2"), std::string::npos) << app.VisibleDialogs();
+  for (DWORD pid : ProcessesNamed(L"msinfo32.exe")) {
+    const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+
+  // No tool anywhere: the message, modal to the dialog, so a second click raises none.
+  const std::wstring system_tool = SystemMsinfo(), aside = system_tool + L".aside";
+  ASSERT_TRUE(MoveFileW(system_tool.c_str(), aside.c_str())) << "error " << GetLastError();
   ASSERT_TRUE(e2e::ClickCentre(sysinfo));
   const HWND box = app.Dialog(L"Reticor2", 5000);
   ASSERT_NE(box, nullptr) << "no message";
@@ -221,6 +275,8 @@ TEST_F(DialogsTest, EachDialogOpensFromTheTrayAndTakesRealInput) {
   ASSERT_TRUE(e2e::Key("Return"));
   EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(box); }, 3000));
   EXPECT_FALSE(started());
+  EXPECT_TRUE(ProcessesNamed(L"msinfo32.exe").empty());
+  EXPECT_TRUE(MoveFileW(aside.c_str(), system_tool.c_str())) << "error " << GetLastError();
   // A click on the logo makes the dialog the window the keys go to; Esc closes it as OK does.
   const RECT about = e2e::QueryWindow(dialog).rect;
   ASSERT_TRUE(e2e::Click(about.left + 40, about.top + 60));

@@ -227,11 +227,14 @@ std::wstring AppPath() { return Environment(L"RETICOR_E2E_APP"); }
 
 namespace {
 
-// Starts a program with arguments; its process handle, or null with the error kept.
-HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid = nullptr) {
+// Starts a program with arguments, on the named desktop if one is given; its
+// process handle, or null with the error kept.
+HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid = nullptr,
+             std::wstring desktop = L"") {
   std::wstring command_line = L"\"" + program + L"\" " + arguments;
   STARTUPINFOW si{};
   si.cb = sizeof si;
+  if (!desktop.empty()) si.lpDesktop = desktop.data();
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return nullptr;
@@ -254,8 +257,8 @@ std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring&
 
 // ---- the program
 
-testing::AssertionResult App::Start() {
-  if (process_ != nullptr || (process_ = Spawn(AppPath(), L"", &pid_)) == nullptr)
+testing::AssertionResult App::Start(const std::wstring& desktop) {
+  if (process_ != nullptr || (process_ = Spawn(AppPath(), L"", &pid_, desktop)) == nullptr)
     return Failed("cannot start '" + Utf8(AppPath()) + "'", GetLastError());
   const bool up = WaitUntil([&] { return !Running() || Window(L"frm_Pop") != nullptr; }, 20000);
   if (!Running()) return testing::AssertionFailure() << "ended during start-up with exit code " << *ExitCode();

@@ -85,8 +85,10 @@ class App {
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
-  // Starts the program and waits until `frm_Pop` exists and start-up has run.
-  testing::AssertionResult Start();
+  // Starts the program and waits until `frm_Pop` exists and start-up has run;
+  // on the named desktop when one is given (the calling thread must be on it
+  // too, to see its windows).
+  testing::AssertionResult Start(const std::wstring& desktop = L"");
   DWORD Pid() const { return pid_; }
   bool Running() const;
   std::optional<DWORD> ExitCode() const;  // once it has ended

@@ -195,6 +195,55 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
   }
 }
 
+// After a change of the screen a handle on no monitor comes back where a first
+// run puts it, with the cross around it, held or not; one still on a monitor
+// stays and nothing is touched, unless the system moved it: then the bars
+// follow. The exit save writes where it is.
+TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
+  Start();
+  const platform::TwipsRect right{28800, 0, 28800, 16200};
+  struct Case { const char* name; float left, top; std::vector<platform::TwipsRect> before, after;
+                int width_px, height_px; bool held; float expect_left, expect_top; };
+  const Case cases[] = {
+      {"smaller, the handle still on it", 6000, 4000, {}, {}, 1280, 800, false, 6000, 4000},
+      {"smaller, the handle beyond its right edge", 27000, 8100, {}, {}, 1280, 800, false, 9600, 6000},
+      {"smaller, held, the handle below its bottom", 3000, 12000, {}, {}, 1280, 800, true, 9600, 6000},
+      {"a monitor added", 6000, 4000, {}, {right}, 1920, 1080, false, 6000, 4000},
+      {"another monitor unplugged", 40000, 3000, {right, {-28800, 0, 28800, 16200}}, {right}, 1920, 1080, false,
+       40000, 3000},
+      {"the handle's monitor unplugged", 40000, 3000, {right}, {}, 1920, 1080, false, 14400, 8100},
+  };
+  // The system moved the handle off a monitor it removed: the bars follow.
+  Part(0).MoveByUser(5000, 3000);
+  startup.OnDisplayChanged();
+  EXPECT_EQ(Part(0).Left(), 5000);
+  EXPECT_EQ(Part(14).Left(), 5400);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::FakeScreen& screen = platform.fake_screen();
+    screen.width_px = 1920, screen.height_px = 1080, screen.extra_monitors = c.before;
+    values().HoldPosition = c.held;
+    Part(0).MoveByUser(c.left, c.top);
+    Part(0).events().OnRepaint();
+    screen.width_px = c.width_px, screen.height_px = c.height_px, screen.extra_monitors = c.after;
+    platform.log.Clear();
+    startup.OnDisplayChanged();
+    EXPECT_EQ(Part(0).Left(), c.expect_left);
+    EXPECT_EQ(Part(0).Top(), c.expect_top);
+    EXPECT_EQ(Part(14).Left(), c.expect_left + 400);
+    EXPECT_EQ(Part(4).Top(), c.expect_top - 700);
+    EXPECT_TRUE(Part(18).Visible());
+    if (c.expect_left == c.left && c.expect_top == c.top) {
+      EXPECT_EQ(platform.log.all(), Calls{});
+    }
+    EXPECT_EQ(values().XPosition, static_cast<std::int32_t>(c.expect_left));
+    EXPECT_EQ(values().YPosition, static_cast<std::int32_t>(c.expect_top));
+  }
+  EXPECT_THROW(startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
+  EXPECT_EQ(platform.fake_settings().Value("Dizodudoz/위치/XPosition"), "14400");
+  EXPECT_EQ(platform.fake_settings().Value("Dizodudoz/위치/YPosition"), "8100");
+}
+
 // Every window is made, hidden, in stacking order; then the handle's load
 // styles them (ending with the handle), places the handle (top first) and lays
 // out, the only step to show anything; then each window is stacked.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -263,32 +264,79 @@ TEST(AboutDialog, PlacedOnForm5AndOkCloses) {
   EXPECT_FALSE(dialog->IsOpen());
 }
 
-// The first key's PATH is used as it stands; only without it the second key's
-// folder, when the tool is there. Else the message.
-TEST(AboutDialog, StartSysInfoLooksUpTheToolOrSaysItIsUnavailable) {
+// Both registry views, 64-bit first; each PATH as it stands, each folder with
+// the tool's file in it, then the system folder's msinfo32.exe; nothing twice.
+TEST(AboutDialog, SysInfoProgramsInTheOrderToTry) {
+  using P = SysInfoProgram;
+  struct Case { const char* name; SysInfoFindings found; std::vector<P> programs; };
+  const Case cases[] = {
+      {"nothing at all", {}, {}},
+      {"the system folder only", {{}, {}, L"C:\\W\\system32"}, {{L"C:\\W\\system32\\msinfo32.exe", true}}},
+      {"everything, in order",
+       {{L"C:\\A\\m.exe", L"C:\\B\\m.exe"}, {L"C:\\F64", L"C:\\F32"}, L"C:\\W\\Sysnative"},
+       {{L"C:\\A\\m.exe", false}, {L"C:\\B\\m.exe", false}, {L"C:\\F64\\MSINFO32.EXE", true},
+        {L"C:\\F32\\MSINFO32.EXE", true}, {L"C:\\W\\Sysnative\\msinfo32.exe", true}}},
+      {"one registry (32-bit Windows): each place once",
+       {{L"C:\\A\\m.exe", L"C:\\A\\m.exe"}, {L"C:\\F", L"C:\\F"}, L"C:\\W\\system32"},
+       {{L"C:\\A\\m.exe", false}, {L"C:\\F\\MSINFO32.EXE", true}, {L"C:\\W\\system32\\msinfo32.exe", true}}},
+      {"the 64-bit view's PATH names the system folder's tool",
+       {{L"C:\\W\\System32\\MSINFO32.EXE", {}}, {}, L"C:\\W\\system32"},
+       {{L"C:\\W\\System32\\MSINFO32.EXE", false}}},
+      {"a PATH not text: tried empty", {{L"", {}}, {}, L""}, {{L"", false}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<P> programs = SysInfoPrograms(c.found);
+    ASSERT_EQ(programs.size(), c.programs.size());
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+      EXPECT_EQ(ToUtf8(programs[i].path), ToUtf8(c.programs[i].path)) << i;
+      EXPECT_EQ(programs[i].must_exist, c.programs[i].must_exist) << i;
+    }
+  }
+}
+
+// What starts for what the machine holds: the first program that starts; a
+// missing file or a failed start goes on to the next; the message only when
+// none starts.
+TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable) {
   const std::string first_key = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
   const std::string second_key = "SOFTWARE\\Microsoft\\Shared Tools Location";
+  const std::string system_tool = "C:\\Windows\\system32\\msinfo32.exe";
+  constexpr auto k64 = platform::RegistryView::Bits64;
+  constexpr auto k32 = platform::RegistryView::Bits32;
   // path: the first key's PATH ("" none, "?" a binary value); folder: the second key's MSINFO.
-  struct Case { const char* name; std::string path, folder; std::set<std::string> files; Calls started; };
+  struct Case { const char* name; std::string path, folder; std::optional<platform::RegistryView> view;
+                std::set<std::string> files; Calls started; };
   const Case cases[] = {
-      {"first key", "C:\\Tools\\msinfo32.exe", "C:\\Other", {"C:\\Tools\\msinfo32.exe", "C:\\Other\\MSINFO32.EXE"},
+      {"first key", "C:\\Tools\\msinfo32.exe", "C:\\Other", {},
+       {"C:\\Tools\\msinfo32.exe", "C:\\Other\\MSINFO32.EXE", system_tool}, {"C:\\Tools\\msinfo32.exe"}},
+      {"first key in the 64-bit view only", "C:\\Tools\\msinfo32.exe", "", k64, {"C:\\Tools\\msinfo32.exe"},
        {"C:\\Tools\\msinfo32.exe"}},
-      {"first key naming a missing file", "C:\\Gone\\msinfo32.exe", "", {}, {}},
-      {"second key with the file", "", "C:\\Shared", {"C:\\Shared\\MSINFO32.EXE"}, {"C:\\Shared\\MSINFO32.EXE"}},
-      {"second key without the file", "", "C:\\Shared", {}, {}},
-      {"first key not text: found, empty path", "?", "C:\\Shared", {"C:\\Shared\\MSINFO32.EXE"}, {}},
+      {"first key in the 32-bit view only", "C:\\Tools\\msinfo32.exe", "", k32, {"C:\\Tools\\msinfo32.exe"},
+       {"C:\\Tools\\msinfo32.exe"}},
+      {"first key naming a missing file", "C:\\Gone\\msinfo32.exe", "", {}, {system_tool}, {system_tool}},
+      {"second key with the file", "", "C:\\Shared", k64, {"C:\\Shared\\MSINFO32.EXE", system_tool},
+       {"C:\\Shared\\MSINFO32.EXE"}},
+      {"second key without the file", "", "C:\\Shared", {}, {system_tool}, {system_tool}},
+      {"first key not text", "?", "", {}, {system_tool}, {system_tool}},
+      {"neither key", "", "", {}, {system_tool}, {system_tool}},
+      {"nothing anywhere", "C:\\Gone\\msinfo32.exe", "C:\\Shared", {}, {}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fake::FakePlatform p;
-    if (c.path == "?") p.fake_registry().Put(first_key, "PATH", {platform::RegistryType::Other, {1, 2, 3}});  // REG_BINARY
-    if (!c.path.empty() && c.path != "?") p.fake_registry().PutText(first_key, "PATH", c.path);
-    if (!c.folder.empty()) p.fake_registry().PutText(second_key, "MSINFO", c.folder, false);  // no terminating zero
+    if (c.path == "?") p.fake_registry().Put(first_key, "PATH", {platform::RegistryType::Other, {1, 2, 3}}, c.view);
+    if (!c.path.empty() && c.path != "?") p.fake_registry().PutText(first_key, "PATH", c.path, true, c.view);
+    if (!c.folder.empty()) p.fake_registry().PutText(second_key, "MSINFO", c.folder, false, c.view);  // no zero
     p.fake_processes().files = c.files;
     StartSysInfo(p.machine_registry(), p.processes(), p.messages());
     EXPECT_EQ(p.fake_processes().started, c.started);
     EXPECT_EQ(p.fake_messages().shown, c.started.empty() ? Calls{"지금은 시스템 정보를 사용할 수 없습니다."} : Calls{});
-    EXPECT_EQ(p.log.With("hklm.read " + second_key).empty(), !c.path.empty());
+    for (const std::string& start : p.log.With("start ")) {
+      const std::string path = start.substr(6);
+      EXPECT_TRUE(path == c.path || (c.path == "?" && path.empty()) || c.files.contains(path))
+          << "tried a file that is not there: " << path;
+    }
   }
 }
 

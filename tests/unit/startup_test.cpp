@@ -28,6 +28,7 @@ class StartUpTest : public ::testing::Test {
     s.Put("Dizodudoz/선택사항/항상위", on_top);
     s.Put("Dizodudoz/크기/Length", "350");
     s.Put("Dizodudoz/위치/고정", hold);
+    for (int i = 0; i < 19; ++i) s.Put("Dizodudoz/폼/" + std::to_string(i), "1");
   }
 
   fake::FakePlatform platform;

@@ -100,28 +100,32 @@ void FakeDialog::TypeByUser(int id, std::wstring_view text) {
 
 namespace rc::fake {
 
-platform::Status FakeMachineRegistry::ReadValue(std::wstring_view key, std::wstring_view name,
-                                                platform::RegistryValue& value) {
-  log_.Add("hklm.read " + ToUtf8(key) + " " + ToUtf8(name));
-  auto it = values.find({ToUtf8(key), ToUtf8(name)});
+platform::Status FakeMachineRegistry::ReadValue(platform::RegistryView view, std::wstring_view key,
+                                                std::wstring_view name, platform::RegistryValue& value) {
+  log_.Add(std::string(view == platform::RegistryView::Bits64 ? "hklm64" : "hklm32") + ".read " + ToUtf8(key) + " " +
+           ToUtf8(name));
+  auto it = values.find({view, ToUtf8(key), ToUtf8(name)});
   if (it == values.end()) return platform::Status::Failed(platform::Error::Other, 2);  // not found
   value = it->second;
   return platform::Status::Ok();
 }
 
 void FakeMachineRegistry::PutText(const std::string& key, const std::string& name, const std::string& text,
-                                  bool terminated) {
+                                  bool terminated, std::optional<platform::RegistryView> view) {
   platform::RegistryValue value{platform::RegistryType::String, {}};
   for (wchar_t c : FromUtf8(text)) {
     value.bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
     value.bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
   }
   if (terminated) value.bytes.insert(value.bytes.end(), {0, 0});
-  Put(key, name, std::move(value));
+  Put(key, name, std::move(value), view);
 }
 
-void FakeMachineRegistry::Put(const std::string& key, const std::string& name, platform::RegistryValue value) {
-  values[{key, name}] = std::move(value);
+void FakeMachineRegistry::Put(const std::string& key, const std::string& name, platform::RegistryValue value,
+                              std::optional<platform::RegistryView> view) {
+  for (platform::RegistryView v : {platform::RegistryView::Bits64, platform::RegistryView::Bits32}) {
+    if (!view || *view == v) values[{v, key, name}] = value;
+  }
 }
 
 bool FakeProcesses::FileExists(std::wstring_view path) {

@@ -127,6 +127,12 @@ std::wstring FakeSettings::Get(std::wstring_view application, std::wstring_view 
   return found == values_.end() ? std::wstring(fallback) : FromUtf8(found->second);
 }
 
+bool FakeSettings::Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) {
+  std::string path = Path(application, section, key);
+  log_.Add("has " + path);
+  return values_.contains(path);
+}
+
 platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_view section,
                                     std::wstring_view key, std::wstring_view value) {
   std::string path = Path(application, section, key);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -104,6 +105,7 @@ class FakeSettings final : public platform::SettingsBackend {
   explicit FakeSettings(CallLog& log) : log_(log) {}
   std::wstring Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                    std::wstring_view fallback) override;
+  bool Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) override;
   platform::Status Save(std::wstring_view application, std::wstring_view section,
                         std::wstring_view key, std::wstring_view value) override;
 
@@ -230,15 +232,20 @@ class FakePopupMenu final : public platform::PopupMenu {
   std::set<int> checked_;
 };
 
-// Machine-wide registry values, set by the test: "HKLM key" + "name".
+// Machine-wide registry values, set by the test: "HKLM key" + "name", in one
+// view (a 64-bit Windows: the two views differ) or in both (a 32-bit one).
 class FakeMachineRegistry final : public platform::MachineRegistry {
  public:
   explicit FakeMachineRegistry(CallLog& log) : log_(log) {}
-  platform::Status ReadValue(std::wstring_view key, std::wstring_view name, platform::RegistryValue& value) override;
+  platform::Status ReadValue(platform::RegistryView view, std::wstring_view key, std::wstring_view name,
+                             platform::RegistryValue& value) override;
   // Test side: a text value as UTF-16LE bytes, with or without its terminating zero.
-  void PutText(const std::string& key, const std::string& name, const std::string& text, bool terminated = true);
-  void Put(const std::string& key, const std::string& name, platform::RegistryValue value);
-  std::map<std::pair<std::string, std::string>, platform::RegistryValue> values;
+  void PutText(const std::string& key, const std::string& name, const std::string& text, bool terminated = true,
+               std::optional<platform::RegistryView> view = std::nullopt);
+  // In `view` only; without one, in both.
+  void Put(const std::string& key, const std::string& name, platform::RegistryValue value,
+           std::optional<platform::RegistryView> view = std::nullopt);
+  std::map<std::tuple<platform::RegistryView, std::string, std::string>, platform::RegistryValue> values;
 
  private:
   CallLog& log_;
@@ -249,8 +256,10 @@ class FakeProcesses final : public platform::Processes {
  public:
   explicit FakeProcesses(CallLog& log) : log_(log) {}
   bool FileExists(std::wstring_view path) override;
+  std::wstring SystemFolder() override { return system_folder; }
   // Starting a file that does not exist fails, as on the real system.
   platform::Status Start(std::wstring_view path) override;
+  std::wstring system_folder = L"C:\\Windows\\system32";
   std::set<std::string> files;
   std::vector<std::string> started;
 

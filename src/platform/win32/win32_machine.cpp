@@ -13,12 +13,14 @@ namespace {
 constexpr DWORD kValueBufferBytes = 1024;
 }
 
-platform::Status Win32MachineRegistry::ReadValue(std::wstring_view key, std::wstring_view name,
-                                                 platform::RegistryValue& value) {
+platform::Status Win32MachineRegistry::ReadValue(platform::RegistryView view, std::wstring_view key,
+                                                 std::wstring_view name, platform::RegistryValue& value) {
   // Read access only: a standard user is refused anything more on this root.
+  // The view flags are ignored where there is one view only.
+  const REGSAM access = KEY_READ | (view == platform::RegistryView::Bits64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
   HKEY raw = nullptr;
   const std::wstring key_path(key), value_name(name);
-  LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, KEY_READ, &raw);
+  LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, access, &raw);
   if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
   OwnedKey opened(raw);  // closed on every path from here
   std::vector<std::uint8_t> buffer(kValueBufferBytes, 0);
@@ -37,6 +39,20 @@ bool Win32Processes::FileExists(std::wstring_view path) {
   const std::wstring file(path);
   const DWORD attributes = ::GetFileAttributesW(file.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring Win32Processes::SystemFolder() {
+  // A 32-bit program on 64-bit Windows reaches the native folder as
+  // "Sysnative"; its "System32" is redirected to the 32-bit one.
+  BOOL wow64 = FALSE;
+  if (::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64) {
+    wchar_t windows[MAX_PATH];
+    const UINT n = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) return std::wstring(windows, n) + L"\\Sysnative";
+  }
+  wchar_t system[MAX_PATH];
+  const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::wstring(system, n) : std::wstring();
 }
 
 platform::Status Win32Processes::Start(std::wstring_view path) {

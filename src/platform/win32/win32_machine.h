@@ -8,12 +8,14 @@ namespace rc::win32 {
 
 class Win32MachineRegistry final : public platform::MachineRegistry {
  public:
-  platform::Status ReadValue(std::wstring_view key, std::wstring_view name, platform::RegistryValue& value) override;
+  platform::Status ReadValue(platform::RegistryView view, std::wstring_view key, std::wstring_view name,
+                             platform::RegistryValue& value) override;
 };
 
 class Win32Processes final : public platform::Processes {
  public:
   bool FileExists(std::wstring_view path) override;
+  std::wstring SystemFolder() override;
   platform::Status Start(std::wstring_view path) override;
 };
 

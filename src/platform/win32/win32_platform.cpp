@@ -107,6 +107,19 @@ std::wstring RegistrySettings::Get(std::wstring_view application, std::wstring_v
   return value;
 }
 
+bool RegistrySettings::Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  OwnedKey section_key(raw);
+  const std::wstring name(key);
+  DWORD type = 0;
+  return ::RegQueryValueExW(section_key.get(), name.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+         (type == REG_SZ || type == REG_EXPAND_SZ);
+}
+
 platform::Status RegistrySettings::Save(std::wstring_view application, std::wstring_view section,
                                         std::wstring_view key, std::wstring_view value) {
   HKEY raw = nullptr;

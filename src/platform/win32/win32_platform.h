@@ -36,6 +36,7 @@ class RegistrySettings final : public platform::SettingsBackend {
  public:
   std::wstring Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                    std::wstring_view fallback) override;
+  bool Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) override;
   platform::Status Save(std::wstring_view application, std::wstring_view section,
                         std::wstring_view key, std::wstring_view value) override;
 };

@@ -269,6 +269,13 @@ bool Win32Window::HandleShell(UINT message, WPARAM wparam, LPARAM lparam, LRESUL
     case kAnotherCopyStarted:
       shell_events_->OnAnotherCopyStarted();
       return true;
+    case WM_DISPLAYCHANGE:
+      // Sent to every top-level window, hidden ones too, after the change.
+      shell_events_->OnDisplayChanged();
+      return true;
+    case WM_SETTINGCHANGE:
+      if (wparam == SPI_SETWORKAREA) shell_events_->OnDisplayChanged();
+      return false;
     case WM_DEVICECHANGE:
       // Serial ports come and go as broadcasts to top-level windows.
       if (wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) {
