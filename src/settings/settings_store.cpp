@@ -120,9 +120,11 @@ void SettingsStore::LoadSettings() {
   }
 }
 
+bool SettingsStore::FirstRunDefaultsApply() const { return values_.CrossColor.empty() || values_.Length == 0; }
+
 void SettingsStore::ApplyFirstRunDefaults() {
   ProgramSettings& v = values_;
-  if (!v.CrossColor.empty() && v.Length != 0) return;
+  if (!FirstRunDefaultsApply()) return;
   v.CrossColor = kDefaultColor;
   v.OnTop = true;
   v.Length = kDefaultLength;

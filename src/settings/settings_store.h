@@ -25,8 +25,10 @@ class SettingsStore {
   // Reads every setting in its fixed order. A stored value that does not
   // convert is replaced by that value's first-run default alone.
   void LoadSettings();
-  // On a first run (no colour stored, or a length of 0): the defaults, and the
-  // nineteen part flags written as "1".
+  // Whether this is a first run, as the loaded values say: no colour stored,
+  // or a length of 0.
+  bool FirstRunDefaultsApply() const;
+  // On a first run: the defaults, and the nineteen part flags written as "1".
   void ApplyFirstRunDefaults();
   // The exit save; the position is the centre handle window's own edges.
   void SaveExitSettings(float handle_left, float handle_top);

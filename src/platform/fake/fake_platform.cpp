@@ -96,6 +96,14 @@ platform::Status FakeWindow::AddTrayIcon(const platform::TrayIconRecord& record)
   owner_.tray_.icon_present = true;
   return platform::Status::Ok();
 }
+platform::Status FakeWindow::ShowTrayNotification(const platform::TrayIconRecord&,
+                                                  const platform::TrayNotification& notification) {
+  log_.Add("tray.notify " + ToUtf8(notification.title) + ": " + ToUtf8(notification.text));
+  return platform::Status::Ok();
+}
+std::optional<platform::PixelPoint> FakeWindow::TrayIconCorner(const platform::TrayIconRecord&) {
+  return owner_.tray_.icon_corner;
+}
 platform::Status FakeWindow::DeleteTrayIcon(const platform::TrayIconRecord& record) {
   log_.Add("tray.delete");
   owner_.tray_.deleted.push_back(record);
@@ -192,6 +200,9 @@ void FakePopupMenu::SetChecked(int command, bool checked) {
   }
 }
 void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
+void FakePopupMenu::ShowAt(platform::PixelPoint point) {
+  owner_.log.Add("menu.show at " + std::to_string(point.x) + "," + std::to_string(point.y));
+}
 
 // --- Dialogs -----------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -57,6 +58,10 @@ class FakeWindow final : public platform::ShellWindow {
   std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
   platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
   platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
+  // "tray.notify <title>: <text>"
+  platform::Status ShowTrayNotification(const platform::TrayIconRecord& record,
+                                        const platform::TrayNotification& notification) override;
+  std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
 
   // Test side.
   platform::WindowEvents& events() { return *events_; }
@@ -162,10 +167,12 @@ class FakeSerialPort final : public platform::SerialPort {
   platform::SerialEvents* events_ = nullptr;
 };
 
-// The notification area: the records the start-up window added and deleted.
+// The notification area: the records the start-up window added and deleted,
+// and where it says the icon is.
 struct FakeTray {
   std::vector<platform::TrayIconRecord> added, deleted;
   bool icon_present = false;
+  std::optional<platform::PixelPoint> icon_corner;
 };
 
 // What EndProcess throws, so that the code after it never runs, as on the
@@ -180,7 +187,8 @@ class FakePopupMenu final : public platform::PopupMenu {
   ~FakePopupMenu() override;
   bool IsChecked(int command) const override;
   void SetChecked(int command, bool checked) override;
-  void ShowAtPointer() override;
+  void ShowAtPointer() override;  // "menu.show"
+  void ShowAt(platform::PixelPoint point) override;  // "menu.show at x,y"
 
  private:
   FakePlatform& owner_;
