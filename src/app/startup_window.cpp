@@ -42,11 +42,13 @@ bool StartUpWindow::Load() {
   AddTrayIcon();
   reader_link_.AddObserver(*this);
   store_.LoadSettings();
+  const bool first_run = store_.FirstRunDefaultsApply();
   store_.ApplyFirstRunDefaults();
   CreateCrossWindows();  // the handle's load lays them out
   Ini_OnTop();
   ShowCentreHandle();
   window_->SetVisible(false);  // hidden for the rest of the run
+  if (first_run) ShowFirstRunNotification();
   ConfigureReaderPort();       // a failure here is reported and the program runs on
   return true;
 }
@@ -67,14 +69,32 @@ void StartUpWindow::OnSessionEnding() {
 }
 
 void StartUpWindow::OnTrayEvent(platform::TrayEvent event) {
-  switch (event) {
-    case platform::TrayEvent::LeftDoubleClick:
+  switch (tray_callback_.Decide(event.code)) {
+    case shell::TrayAction::None:
+      break;
+    case shell::TrayAction::ShowHandle:
       ShowCentreHandleActivated();
       break;
-    case platform::TrayEvent::RightButtonUp:
-      shell::RefreshHoldCheck(*menu_, store_.values());
-      menu_->ShowAtPointer();
+    case shell::TrayAction::MenuAtPointer:
+      ShowMenu(std::nullopt);
       break;
+    case shell::TrayAction::MenuAtAnchor:
+      ShowMenu(event.anchor);
+      break;
+    case shell::TrayAction::MenuAtIcon:
+      // Where the shell does not say where the icon is: at the pointer, which
+      // has just clicked the notification.
+      ShowMenu(window_->TrayIconCorner(tray_icon_));
+      break;
+  }
+}
+
+void StartUpWindow::ShowMenu(std::optional<platform::PixelPoint> at) {
+  shell::RefreshHoldCheck(*menu_, store_.values());
+  if (at) {
+    menu_->ShowAt(*at);
+  } else {
+    menu_->ShowAtPointer();
   }
 }
 
@@ -137,6 +157,8 @@ void StartUpWindow::ShowCentreHandle() { cross_.handle().window().SetVisible(tru
 void StartUpWindow::ShowCentreHandleActivated() { cross_.handle().window().ShowActivated(); }
 
 void StartUpWindow::ConfigureReaderPort() { reader_link_.ConfigureReaderPort(); }
+
+void StartUpWindow::ShowFirstRunNotification() { (void)shell::ShowFirstRunNotification(*window_, tray_icon_); }
 
 void StartUpWindow::DeleteTrayIcon() {
   if (window_) (void)shell::DeleteTrayIcon(*window_, tray_icon_);

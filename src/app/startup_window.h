@@ -4,6 +4,7 @@
 // reader link, dialogs). After start-up the program only reacts to events.
 
 #include <memory>
+#include <optional>
 
 #include "cross/cross.h"
 #include "platform/platform.h"
@@ -37,8 +38,8 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   // Events of the start-up window.
   void OnClose() override;
   void OnSessionEnding() override;
-  // The icon's double-click shows the centre handle; its right button the menu,
-  // with the Hold check mark refreshed first.
+  // What the icon's notification does (shell::TrayCallback): show the centre
+  // handle, or open the menu with the Hold check mark refreshed first.
   void OnTrayEvent(platform::TrayEvent event) override;
   void OnMenuCommand(int command) override;
   // The notification area was re-created (the shell restarted): the icon is
@@ -64,7 +65,11 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   // Shown, activated and in front, wherever the program was asked for it.
   void ShowCentreHandleActivated();
   void ConfigureReaderPort();
+  // On a first run, where the menu is: a notification from the icon.
+  void ShowFirstRunNotification();
 
+  // The popup menu with the Hold check mark refreshed, at `at` or at the pointer.
+  void ShowMenu(std::optional<platform::PixelPoint> at);
   void DeleteTrayIcon();
   // Closes the reader port; an error here is of no consequence.
   void CloseReaderPort();
@@ -80,6 +85,7 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   std::unique_ptr<platform::PopupMenu> menu_;  // DizodudozPop
   platform::TrayIconRecord tray_icon_;  // TrayIconData
   std::wstring tray_tip_;
+  shell::TrayCallback tray_callback_;
   // The dialogs of the menu: Frm_속성, frmRevision, frmAbout.
   shell::DialogHost properties_dialog_;
   shell::DialogHost revision_dialog_;

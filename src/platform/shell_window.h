@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -24,11 +25,20 @@ struct TrayIconRecord {
   std::array<wchar_t, 128> tip{};  // always ends in a terminator
 };
 
-// What the user did to the icon. Everything else (moves, presses, the left
-// release, other double-clicks) is not reported.
-enum class TrayEvent {
-  LeftDoubleClick,
-  RightButtonUp,
+// A notification shown from the icon: a balloon, on Windows 10 and later a
+// toast, which shows even when the icon sits in the overflow. It carries the
+// information icon and waits while the user's quiet time lasts.
+struct TrayNotification {
+  std::wstring_view title;
+  std::wstring_view text;
+};
+
+// One notification of the icon, as the notification area sends it: its code
+// (a mouse message's number, or a keyboard or notification event's) and the
+// anchor point in screen pixels, where the code carries one.
+struct TrayEvent {
+  std::uint32_t code = 0;
+  PixelPoint anchor;
 };
 
 // What the shell window reports to its owner, on the user-interface thread.
@@ -63,11 +73,16 @@ class ShellWindow : public Window {
  public:
   // Commands chosen from the menu arrive as OnMenuCommand. Null on failure.
   virtual std::unique_ptr<PopupMenu> MakePopupMenu(std::span<const MenuItem> items) = 0;
-  // The icon's notifications arrive as OnTrayEvent.
+  // The icon's notifications arrive as OnTrayEvent. The add also asks for the
+  // notification area's version 4, in which the keyboard reaches the icon; a
+  // shell without it goes on with the mouse alone.
   virtual Status AddTrayIcon(const TrayIconRecord& record) = 0;
   // Changes the tip of the icon added with this record's id.
   virtual Status ModifyTrayIcon(const TrayIconRecord& record) = 0;
+  virtual Status ShowTrayNotification(const TrayIconRecord& record, const TrayNotification& notification) = 0;
   virtual Status DeleteTrayIcon(const TrayIconRecord& record) = 0;
+  // The icon's top-left corner on the screen, where the notification area tells it.
+  virtual std::optional<PixelPoint> TrayIconCorner(const TrayIconRecord& record) = 0;
 };
 
 }  // namespace rc::platform

@@ -125,9 +125,11 @@ void SettingsStore::LoadSettings() {
   for (int i = 1; i < kPartCount && !any_part_flag_stored_; ++i) any_part_flag_stored_ = stored(i);
 }
 
+bool SettingsStore::FirstRunDefaultsApply() const { return values_.CrossColor.empty() || values_.Length == 0; }
+
 void SettingsStore::ApplyFirstRunDefaults() {
   ProgramSettings& v = values_;
-  if (!v.CrossColor.empty() && v.Length != 0) {
+  if (!FirstRunDefaultsApply()) {
     // Not a first run, but a store whose "폼" section went (deleted by hand or
     // by a cleaner, then the exit save wrote the rest back) would hide the
     // whole cross for good; and without its own flag the handle, the one part

@@ -25,6 +25,9 @@ class SettingsStore {
   // Reads every setting in its fixed order. A stored value that does not
   // convert is replaced by that value's first-run default alone.
   void LoadSettings();
+  // Whether this is a first run, as the loaded values say: no colour stored,
+  // or a length of 0.
+  bool FirstRunDefaultsApply() const;
   // On a first run (no colour stored, or a length of 0): the defaults, and the
   // nineteen part flags written as "1". Otherwise a store that lost every part
   // flag gets the first run's flags, written the same way; one that lost only

@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace rc::shell {
 
@@ -21,6 +22,27 @@ platform::Status AddTrayIcon(platform::ShellWindow& window, platform::TrayIconRe
                              std::wstring_view window_caption, std::wstring_view tip) {
   record = MakeTrayIconRecord(window_caption, tip);
   return window.AddTrayIcon(record);
+}
+
+platform::Status ShowFirstRunNotification(platform::ShellWindow& window, const platform::TrayIconRecord& record) {
+  return window.ShowTrayNotification(record, {kFirstRunTitle, kFirstRunText});
+}
+
+TrayAction TrayCallback::Decide(std::uint32_t code) {
+  const bool after_right_release = std::exchange(after_right_release_, code == tray_code::kRightButtonUp);
+  switch (code) {
+    case tray_code::kRightButtonUp:
+      return TrayAction::MenuAtPointer;
+    case tray_code::kContextMenu:
+      return after_right_release ? TrayAction::None : TrayAction::MenuAtAnchor;
+    case tray_code::kLeftDoubleClick:
+    case tray_code::kKeySelect:
+      return TrayAction::ShowHandle;
+    case tray_code::kNotificationClicked:
+      return TrayAction::MenuAtIcon;
+    default:
+      return TrayAction::None;
+  }
 }
 
 platform::Status DeleteTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record) {

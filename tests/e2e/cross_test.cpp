@@ -5,10 +5,13 @@
 // display change that would leave the cross off the screen.
 #include "e2e_support.h"  // <windows.h> first
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <map>
 
 #include "cross/cross_geometry.h"
 #include "dialogs/properties_dialog.h"
@@ -68,8 +71,55 @@ bool IconPresent(HWND window) {
   return Notify(NIM_MODIFY, window);
 }
 
+// The program's icon in Wine's own tray window, the only icon of a fresh prefix
+// (the tray and its icons are windows of the X11 driver in Wine 8, of explorer later).
+HWND TrayIcon() {
+  const std::pair<const wchar_t*, const wchar_t*> kinds[] = {{L"__winex11_standalone_tray", L"__winex11_tray_icon"},
+                                                             {L"Shell_TrayWnd", L"__wine_tray_icon"}};
+  for (const auto& [tray_class, icon_class] : kinds) {
+    for (HWND tray = nullptr; (tray = FindWindowExW(nullptr, tray, tray_class, nullptr)) != nullptr;)
+      if (const HWND icon = FindWindowExW(tray, nullptr, icon_class, nullptr); icon && IsWindowVisible(icon)) return icon;
+  }
+  return nullptr;
+}
+// A notification from an icon on the screen with this text (Wine shows it as a balloon tooltip).
+HWND Notification(std::wstring_view text) {
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
+    if (IsWindowVisible(w) && e2e::TextOf(w) == text) return w;
+  return nullptr;
+}
+POINT TopLeft(HWND window) {
+  const RECT r = e2e::QueryWindow(window).rect;
+  return {r.left, r.top};
+}
+bool operator==(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+std::string Describe(POINT p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
+
 class CrossTest : public e2e::Scenario {
  protected:
+  // The program's popup menu while it is open, else null.
+  HWND OpenMenu() const {
+    for (HWND m : app.Windows(L"#32768"))
+      if (IsWindowVisible(m)) return m;
+    return nullptr;
+  }
+  HWND WaitForMenu() const {
+    HWND menu = nullptr;
+    e2e::WaitUntil([&] { return (menu = OpenMenu()) != nullptr; }, 5000);
+    return menu;
+  }
+  // Escape closes the open menu, and no other opens after it.
+  void CloseMenuWithEscape() {
+    ASSERT_TRUE(e2e::Key("Escape"));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return OpenMenu() == nullptr; }, 3000)) << "the menu stays open";
+    Sleep(500);
+    EXPECT_EQ(OpenMenu(), nullptr) << "a second menu opened";
+  }
+  void HideHandle() {
+    ShowWindow(Handle().hwnd, SW_HIDE);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !Handle().visible; }, 3000));
+  }
+
   void StartAndWaitForTheCross() {
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(e2e::WaitUntil([&] { return Shown().size() == 18 && Handle().visible; }, 5000));
@@ -158,10 +208,58 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
       << e2e::Describe(Handle());
   ExpectCrossAroundTheHandle();
   EXPECT_FALSE(Captured());
-  // The tray menu works at once; hold keeps the cross where it is until hold again.
-  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kHold, "tray-menu"));
+
+  // A first run says where the menu is, in a notification from the icon.
+  EXPECT_TRUE(e2e::WaitUntil([] { return Notification(kFirstRunText) != nullptr; }, 10000)) << "no notification";
+  EXPECT_TRUE(e2e::Screenshot("tray-first-run-notification"));
+
+  // The mouse on the icon, as ever. The right button: one menu, at the pointer
+  // (the context-menu code after the release opens no second one).
+  const HWND icon = TrayIcon();
+  ASSERT_NE(icon, nullptr) << "no icon in Wine's tray";
+  const POINT corner = TopLeft(icon);
+  const POINT on_icon{corner.x + 10, corner.y + 3};  // its top edge, clear of the notification's stem
+  ASSERT_TRUE(e2e::MouseMove(on_icon.x, on_icon.y));
+  ASSERT_TRUE(e2e::Xdotool({"click", "3"}));
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "the right button on the icon at " << Describe(corner) << " opened no menu";
+  EXPECT_TRUE(TopLeft(menu) == on_icon) << Describe(TopLeft(menu));
+  EXPECT_TRUE(e2e::Screenshot("tray-menu-right-button"));
+  CloseMenuWithEscape();
+  // A single left click does nothing; a double-click shows the handle.
+  HideHandle();
+  ASSERT_TRUE(e2e::Xdotool({"click", "1"}));
+  Sleep(700);
+  EXPECT_FALSE(Handle().visible) << "a single click showed the handle";
+  ASSERT_TRUE(e2e::Xdotool({"click", "--repeat", "2", "--delay", "80", "1"}));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Handle().visible; }, 3000)) << "the double-click did not show the handle";
+
+  // The keyboard on the selected icon, as the notification area reports it
+  // (Wine's tray cannot be reached from the keyboard): Enter or Space shows the
+  // handle; the menu key opens the menu at the icon, where the arrows and Enter
+  // choose hold, which keeps the cross where it is until hold again.
+  ASSERT_TRUE(e2e::PostTrayNotice(app, WM_CONTEXTMENU, corner));
+  menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "the menu key opened no menu";
+  EXPECT_TRUE(TopLeft(menu) == corner) << Describe(TopLeft(menu));
+  Sleep(300);
+  EXPECT_TRUE(e2e::Screenshot("tray-menu-keyboard"));
+  ASSERT_TRUE(e2e::Key("Down Down Return"));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return OpenMenu() == nullptr; }, 3000));
   ExpectDragRefused();
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kHold));
+  HideHandle();
+  ASSERT_TRUE(e2e::PostTrayNotice(app, NIN_KEYSELECT, corner));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Handle().visible; }, 3000)) << "Enter did not show the handle";
+
+  // A click on the notification opens the menu; Wine's shell does not say
+  // where the icon is, so it opens at the pointer that clicked.
+  ASSERT_TRUE(e2e::MouseMove(200, 70));
+  ASSERT_TRUE(e2e::PostTrayNotice(app, NIN_BALLOONUSERCLICK, {0, 0}));
+  menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "the notification's click opened no menu";
+  EXPECT_TRUE(TopLeft(menu) == (POINT{200, 70})) << Describe(TopLeft(menu));
+  CloseMenuWithEscape();
 
   struct Move {
     long dx, dy;
@@ -219,7 +317,8 @@ TEST_F(CrossTest, Com2MissingAtStartIsReportedOnceTheProgramWaitsBehindItAndTheA
   EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
   EXPECT_FALSE(IsWindowEnabled(Handle().hwnd));
   ExpectDragRefused();
-  ASSERT_TRUE(PostMessageW(app.Window(L"frm_Pop"), rc::win32::kTrayCallbackMessage, kTrayIconId, WM_RBUTTONUP));
+  ASSERT_TRUE(e2e::PostTrayNotice(app, WM_RBUTTONUP, {300, 200}));
+  ASSERT_TRUE(e2e::PostTrayNotice(app, WM_CONTEXTMENU, {300, 200}));
   Sleep(500);
   for (HWND menu : app.Windows(L"#32768")) EXPECT_FALSE(IsWindowVisible(menu)) << "the tray menu opened";
   EXPECT_TRUE(IsWindowVisible(box));
@@ -285,6 +384,10 @@ TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
   EXPECT_EQ(Box(bar), Box(66, 114, 176, 130));  // right 175.5, bottom 130.5
   Sleep(300);
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-144dpi"));
+
+  // A later start says nothing (Wine shows a notification two seconds after it is asked for).
+  Sleep(2500);
+  EXPECT_EQ(Notification(kFirstRunText), nullptr) << "a notification on a later start";
 
   // The exit save stores the handle's edges in twips, 10 to the pixel.
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kFinish));
@@ -384,6 +487,22 @@ TEST_F(CrossTest, ADisplayChangeBringsTheCrossBackAndLostPartFlagsDoNotHideIt) {
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ReadApplication(kDisplayApp)[L"폼"] == e2e::PartFlags(); }, 5000))
       << e2e::Describe(e2e::ReadApplication(kDisplayApp));
   EXPECT_TRUE(e2e::Screenshot("display-restart-without-part-flags"));
+}
+
+// The program icon has an image for every size Windows asks for (the tray's at
+// each DPI among them), so the shell never shrinks one; the 32-pixel one is 24-bit.
+TEST(ProgramIcon, HasAnImageForEverySizeWindowsAsksFor) {
+  const std::map<int, std::string> images = e2e::IconImages(e2e::AppPath());
+  std::vector<int> sizes;
+  for (const auto& [size, bytes] : images) {
+    sizes.push_back(size);
+    EXPECT_GT(bytes.size(), 40u) << size;
+  }
+  EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 256}));
+  ASSERT_TRUE(images.contains(32));
+  BITMAPINFOHEADER header{};
+  std::memcpy(&header, images.at(32).data(), sizeof header);
+  EXPECT_EQ(header.biBitCount, 24);
 }
 
 // The handle's class cursor belongs to another process; the resource it loads is checked.

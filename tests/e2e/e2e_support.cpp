@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 #include "platform/win32/app_messages.h"
@@ -223,6 +224,41 @@ int WindowsInSession(const wchar_t* className) {
   return count;
 }
 
+namespace {
+// A named CALLBACK: the first icon group's name (an id, or a string resource name).
+BOOL CALLBACK FirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+  auto* first = reinterpret_cast<std::wstring*>(found);
+  *first = IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name)) : std::wstring(name);
+  return FALSE;
+}
+std::string_view ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
+  HRSRC resource = FindResourceW(module, name, type);
+  const void* bytes = resource ? LockResource(LoadResource(module, resource)) : nullptr;
+  return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)) : "";
+}
+}  // namespace
+
+std::map<int, std::string> IconImages(const std::wstring& file) {
+  std::map<int, std::string> images;
+  HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) return images;
+  std::wstring group_name;
+  EnumResourceNamesW(module, RT_GROUP_ICON, FirstName, reinterpret_cast<LONG_PTR>(&group_name));
+  // The group: a 6-byte header with the count, then 14 bytes an image: width
+  // (0 for 256), height, colours, reserved, planes, bits, size, image id.
+  const std::string_view group = group_name.empty() ? "" : ResourceBytes(module, group_name.c_str(), RT_GROUP_ICON);
+  const size_t count = group.size() >= 6 ? static_cast<unsigned char>(group[4]) : 0;
+  for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i) {
+    const char* entry = group.data() + 6 + 14 * i;
+    WORD id = 0;
+    std::memcpy(&id, entry + 12, sizeof id);
+    const int width = static_cast<unsigned char>(entry[0]);
+    images[width == 0 ? 256 : width] = std::string(ResourceBytes(module, MAKEINTRESOURCEW(id), RT_ICON));
+  }
+  FreeLibrary(module);
+  return images;
+}
+
 std::wstring AppPath() { return Environment(L"RETICOR_E2E_APP"); }
 
 namespace {
@@ -403,6 +439,12 @@ testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour) {
   return r;
 }
 
+bool PostTrayNotice(const App& app, UINT code, POINT anchor) {
+  return PostMessageW(app.Window(L"frm_Pop"), rc::win32::kTrayCallbackMessage,
+                      MAKEWPARAM(static_cast<WORD>(anchor.x), static_cast<WORD>(anchor.y)),
+                      MAKELPARAM(code, rc::shell::kTrayIconId)) != FALSE;
+}
+
 namespace {
 HWND VisibleMenu(const App& app) {
   for (HWND m : app.Windows(L"#32768"))
@@ -412,7 +454,9 @@ HWND VisibleMenu(const App& app) {
 
 testing::AssertionResult OpenTrayMenu(const App& app, HWND* menu) {
   if (testing::AssertionResult moved = MouseMove(300, 200); !moved) return moved;
-  if (!PostMessageW(app.Window(L"frm_Pop"), rc::win32::kTrayCallbackMessage, rc::shell::kTrayIconId, WM_RBUTTONUP))
+  // As the notification area (version 4) reports the right button's release:
+  // the release, then the context-menu code, each with the pointer as anchor.
+  if (!PostTrayNotice(app, WM_RBUTTONUP, {300, 200}) || !PostTrayNotice(app, WM_CONTEXTMENU, {300, 200}))
     return testing::AssertionFailure() << "no frm_Pop to notify";
   if (!WaitUntil([&] { return (*menu = VisibleMenu(app)) != nullptr; }, 5000))
     return testing::AssertionFailure() << "the tray menu did not open";

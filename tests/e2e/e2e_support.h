@@ -72,6 +72,10 @@ std::string Describe(const WindowState& window);
 // Top-level windows of the class in the whole session.
 int WindowsInSession(const wchar_t* className);
 
+// The images of a program file's first icon (its main one), by width in pixels:
+// the bytes of each image resource. Empty when the file has no icon.
+std::map<int, std::string> IconImages(const std::wstring& file);
+
 // The Reticor2.exe under test (RETICOR_E2E_APP).
 std::wstring AppPath();
 // Runs a program and waits for it: its exit code, nullopt when it did not start or end.
@@ -125,6 +129,10 @@ testing::AssertionResult Key(std::string_view keys);
 testing::AssertionResult Type(std::wstring_view text);
 // One screen pixel as RGB().
 testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour);
+// Posts the start-up window one notification of its tray icon as the notification
+// area's version 4 sends it: the code (a mouse message, WM_CONTEXTMENU, NIN_...)
+// and its anchor point.
+bool PostTrayNotice(const App& app, UINT code, POINT anchor);
 // Opens the tray menu as a right-button release over the icon does (the pointer
 // off the cross), saves a screenshot of it when named, and clicks the command's
 // row; returns once the menu has closed.

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs the end-to-end test program against Reticor2.exe under Wine.
 #
-#   harness.sh --app Reticor2.exe --tests reticor2_e2e.exe [--screenshots DIR] [-- gtest args...]
+#   harness.sh --app Reticor2.exe --tests reticor2_e2e.exe [--screenshots DIR] [--arch win32] [-- gtest args...]
+#
+# --arch win32 makes the prefix a 32-bit Windows (WINEARCH=win32), which runs
+# 32-bit programs only; the default is a 64-bit one (win64).
 #
 # Per run: a fresh Wine prefix, a virtual display (Xvfb 1920x1080x24), socat
 # pseudo-terminal pairs with COM2 (the program's port) on one end and COM3 (the
@@ -29,21 +32,23 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 --app Reticor2.exe --tests reticor2_e2e.exe [--screenshots DIR] [-- gtest args]" >&2
+  echo "usage: $0 --app Reticor2.exe --tests reticor2_e2e.exe [--screenshots DIR] [--arch win32|win64] [-- gtest args]" >&2
   exit 2
 }
 
-app="" tests="" shots=""
+app="" tests="" shots="" arch=win64
 while [ $# -gt 0 ]; do
   case "$1" in
     --app) app=$2; shift 2 ;;
     --tests) tests=$2; shift 2 ;;
     --screenshots) shots=$2; shift 2 ;;
+    --arch) arch=$2; shift 2 ;;
     --) shift; break ;;
     *) usage ;;
   esac
 done
 [ -n "$app" ] && [ -n "$tests" ] || usage
+case "$arch" in win32|win64) ;; *) usage ;; esac
 [ -f "$app" ] || { echo "harness: no program at $app" >&2; exit 2; }
 [ -f "$tests" ] || { echo "harness: no test program at $tests" >&2; exit 2; }
 app=$(realpath "$app")
@@ -63,7 +68,7 @@ export WINEPREFIX="$run/prefix"
 export WINEDEBUG=-all
 # winemenubuilder off: shortcuts the tests make stay in the prefix, out of the desktop menu.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEARCH=win64
+export WINEARCH=$arch
 unset WINELOADER WINESERVER
 
 xvfb_pid="" server_pid="" wine_started=""
@@ -222,7 +227,7 @@ serve &
 server_pid=$!
 
 # ---- the tests
-log "display $DISPLAY, prefix $WINEPREFIX, screenshots in $shots"
+log "display $DISPLAY, prefix $WINEPREFIX ($arch), screenshots in $shots"
 status=0
 RETICOR_E2E_APP='C:\reticor\Reticor2.exe' RETICOR_E2E_CHANNEL="$chan" \
   timeout --kill-after=10 "${RETICOR_E2E_TIMEOUT:-240}" \

@@ -1,14 +1,19 @@
 // The installer on a fresh Wine prefix, as a user's machine meets it: a silent
 // install, the installed program drawing its cross, a second start, an upgrade
 // over the running program after a drag, and a silent uninstall that keeps the
-// settings. Run by tests/install/run.sh through the end-to-end harness.
+// settings; and the release installer itself, on 64- and 32-bit Windows. Run by
+// tests/install/run.sh through the end-to-end harness.
 //   RETICOR_INSTALL_SETUP    Windows path of the installer under test
+//   RETICOR_RELEASE_SETUP    Windows path of the release installer (dist/)
+//   RETICOR_INSTALL_MACHINE  x64 or x86: the program the installer should install here
 //   RETICOR_INSTALL_VERSION  the version it should register
 #include "e2e_support.h"  // <windows.h> first
 
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -29,10 +34,11 @@ bool UninstallKeyExists() {
 }
 // The centre handle of whichever copy runs in the session.
 HWND AnyHandle() { return FindWindowW(L"frm_Center", nullptr); }
+std::wstring Setting(const wchar_t* name) { return _wgetenv(name) ? _wgetenv(name) : L""; }
 
 TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSettings) {
-  const std::wstring setup = _wgetenv(L"RETICOR_INSTALL_SETUP") ? _wgetenv(L"RETICOR_INSTALL_SETUP") : L"";
-  const std::wstring version = _wgetenv(L"RETICOR_INSTALL_VERSION") ? _wgetenv(L"RETICOR_INSTALL_VERSION") : L"";
+  const std::wstring setup = Setting(L"RETICOR_INSTALL_SETUP");
+  const std::wstring version = Setting(L"RETICOR_INSTALL_VERSION");
   const std::wstring dir = Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Reticor2";
   const std::wstring program = dir + L"\\Reticor2.exe", uninstaller = dir + L"\\Uninstall.exe";
   const std::wstring shortcut = Folder(CSIDL_PROGRAMS) + L"\\Reticor2.lnk";
@@ -54,6 +60,11 @@ TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSe
   DWORD kib = 0, bytes = sizeof kib;
   RegGetValueW(HKEY_CURRENT_USER, kUninstallKey.c_str(), L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &kib, &bytes);
   EXPECT_GT(kib, 100u) << "EstimatedSize in KiB";
+  // The installers show the program's own icon, every size of it.
+  const std::map<int, std::string> icon = e2e::IconImages(program);
+  EXPECT_EQ(icon.size(), 7u);
+  EXPECT_TRUE(e2e::IconImages(setup) == icon) << "the installer's icon is not the program's";
+  EXPECT_TRUE(e2e::IconImages(Setting(L"RETICOR_RELEASE_SETUP")) == icon) << "the release installer's icon";
 
   // ---- the installed program draws its cross; a second start leaves one copy
   e2e::App app;
@@ -98,6 +109,49 @@ TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSe
   EXPECT_FALSE(Exists(shortcut));
   EXPECT_EQ(e2e::UserText(kRunKey, L"Reticor2"), std::nullopt);
   EXPECT_TRUE(e2e::ReadApplication(e2e::kDisplayApp) == settings) << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp));
+}
+
+// The release installer (x86 code) on the Windows it meets: it installs the
+// program of that Windows' width, which draws its cross and answers a reading;
+// the silent uninstall asks it to exit and removes it.
+TEST(ReleaseInstaller, InstallsTheProgramOfThisWindowsThatDrawsAndAnswersAndUninstallsCleanly) {
+  const std::wstring setup = Setting(L"RETICOR_INSTALL_SETUP");
+  const std::wstring machine = Setting(L"RETICOR_INSTALL_MACHINE");
+  const std::wstring dir = Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Reticor2";
+  const std::wstring program = dir + L"\\Reticor2.exe", uninstaller = dir + L"\\Uninstall.exe";
+  const std::wstring shortcut = Folder(CSIDL_PROGRAMS) + L"\\Reticor2.lnk";
+  SetEnvironmentVariableW(L"RETICOR_E2E_APP", program.c_str());
+  ASSERT_TRUE(machine == L"x64" || machine == L"x86") << "RETICOR_INSTALL_MACHINE";
+  ASSERT_FALSE(UninstallKeyExists()) << "not a fresh prefix";
+
+  ASSERT_EQ(e2e::RunAndWait(setup, L"/S", 120000), 0u) << e2e::Utf8(setup);
+  ASSERT_TRUE(Exists(program));
+  DWORD kind = 0;
+  ASSERT_TRUE(GetBinaryTypeW(program.c_str(), &kind));
+  EXPECT_EQ(kind, machine == L"x64" ? DWORD{SCS_64BIT_BINARY} : DWORD{SCS_32BIT_BINARY}) << "the program installed";
+  EXPECT_TRUE(Exists(shortcut));
+
+  e2e::App app;
+  ASSERT_TRUE(app.Start());
+  const HWND handle = app.Window(L"frm_Center");
+  ASSERT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(handle) && app.Windows(L"BarWindow").size() == 18; }, 5000));
+  const RECT place = e2e::QueryWindow(handle).rect;
+  COLORREF colour = 0;
+  ASSERT_TRUE(e2e::ScreenPixel((place.left + place.right) / 2, (place.top + place.bottom) / 2, &colour));
+  EXPECT_EQ(colour, RGB(255, 0, 0)) << "the centre handle";
+  e2e::SerialPeer peer;
+  ASSERT_TRUE(peer.Open());
+  ASSERT_TRUE(peer.Write(e2e::kReading));
+  EXPECT_EQ(peer.ReadLine(), e2e::kReply);
+  EXPECT_TRUE(e2e::Screenshot("release-install-" + e2e::Utf8(machine)));
+
+  EXPECT_TRUE(e2e::RunAndWait(uninstaller, L"/S", 60000).has_value());
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !UninstallKeyExists() && !Exists(dir); }, 60000))
+      << "the uninstall key or " << e2e::Utf8(dir) << " is still there";
+  EXPECT_TRUE(app.WaitForExit(5000)) << "the program still runs";
+  EXPECT_EQ(app.ExitCode(), 0u);
+  EXPECT_FALSE(Exists(shortcut));
+  EXPECT_FALSE(e2e::UserText(kUninstallKey, L"DisplayName").has_value());
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,17 +73,111 @@ TEST(TrayIconRecord, TheTipIsTheTextElseTheCaptionCutToFitAndTerminated) {
   }
 }
 
-TEST_F(StartUpTest, TheIconsDoubleClickShowsTheHandleAndTheRightButtonTheMenu) {
-  ASSERT_TRUE(startup.Load());
-  const std::pair<void (*)(StartUpWindow&), Calls> cases[] = {
-      {[](StartUpWindow& s) { s.OnTrayEvent(platform::TrayEvent::LeftDoubleClick); }, {"frm_Center.activate "}},
-      {[](StartUpWindow& s) { s.OnTrayEvent(platform::TrayEvent::RightButtonUp); }, {"menu.show"}},
+// The notification area's codes, as it sends them for each gesture (version 4
+// unless named older); the ones the rule leaves alone by their system numbers.
+namespace code = shell::tray_code;
+constexpr std::uint32_t kMove = 0x200, kLeftDown = 0x201, kLeftUp = 0x202, kRightDown = 0x204, kRightDouble = 0x206,
+                        kMiddleDown = 0x207, kMiddleUp = 0x208, kBalloonShow = 0x402, kBalloonHide = 0x403,
+                        kBalloonTimeout = 0x404, kPopupOpen = 0x406, kPopupClose = 0x407;
+
+TEST(TrayCallback, EachGestureOnTheIconDoesItsOneThing) {
+  using enum shell::TrayAction;
+  struct Case {
+    const char* gesture;
+    std::vector<std::uint32_t> codes;
+    std::vector<shell::TrayAction> actions;  // what is not None, in order
   };
-  for (const auto& [act, calls] : cases) {
+  const Case cases[] = {
+      {"right click", {kRightDown, code::kRightButtonUp, code::kContextMenu}, {MenuAtPointer}},
+      {"right click, older shell", {kRightDown, code::kRightButtonUp}, {MenuAtPointer}},
+      {"two right clicks",
+       {kRightDown, code::kRightButtonUp, code::kContextMenu, kRightDown, code::kRightButtonUp, code::kContextMenu},
+       {MenuAtPointer, MenuAtPointer}},
+      {"left click", {kLeftDown, kLeftUp, code::kSelect}, {}},
+      {"left double-click",
+       {kLeftDown, kLeftUp, code::kSelect, code::kLeftDoubleClick, kLeftUp, code::kSelect},
+       {ShowHandle}},
+      {"left double-click, older shell", {kLeftDown, kLeftUp, code::kLeftDoubleClick, kLeftUp}, {ShowHandle}},
+      {"menu key or Shift+F10", {code::kContextMenu}, {MenuAtAnchor}},
+      {"menu key after a right click", {kRightDown, code::kRightButtonUp, code::kContextMenu, code::kContextMenu},
+       {MenuAtPointer, MenuAtAnchor}},
+      {"menu key after a right release that had no context code", {code::kRightButtonUp, kMove, code::kContextMenu},
+       {MenuAtPointer, MenuAtAnchor}},
+      {"Enter or Space", {code::kKeySelect}, {ShowHandle}},
+      {"notification clicked", {kBalloonShow, code::kNotificationClicked}, {MenuAtIcon}},
+      {"notification closed or timed out", {kBalloonShow, kBalloonTimeout, kBalloonHide}, {}},
+      {"hover, middle click, right double-click",
+       {kPopupOpen, kMove, kPopupClose, kMiddleDown, kMiddleUp, kRightDown, code::kRightButtonUp, code::kContextMenu,
+        kRightDouble},
+       {MenuAtPointer}},
+  };
+  for (const Case& c : cases) {
+    shell::TrayCallback callback;
+    std::vector<shell::TrayAction> actions;
+    for (std::uint32_t tray_code : c.codes) {
+      if (shell::TrayAction action = callback.Decide(tray_code); action != None) actions.push_back(action);
+    }
+    EXPECT_EQ(actions, c.actions) << c.gesture;
+  }
+}
+
+TEST_F(StartUpTest, EachTrayActionReachesTheHandleOrTheMenuWhereItBelongs) {
+  ASSERT_TRUE(startup.Load());
+  struct Case {
+    platform::TrayEvent event;
+    std::optional<platform::PixelPoint> icon_corner;  // where the shell says the icon is
+    Calls calls;
+  };
+  const Case cases[] = {
+      {{code::kLeftDoubleClick, {}}, {}, {"frm_Center.activate "}},
+      {{code::kKeySelect, {1880, 1040}}, {}, {"frm_Center.activate "}},
+      {{code::kSelect, {1880, 1040}}, {}, {}},
+      {{code::kContextMenu, {1880, 1040}}, {}, {"menu.show at 1880,1040"}},
+      {{code::kRightButtonUp, {1870, 1045}}, {}, {"menu.show"}},
+      {{code::kNotificationClicked, {}}, platform::PixelPoint{1850, 1044}, {"menu.show at 1850,1044"}},
+      {{code::kNotificationClicked, {}}, std::nullopt, {"menu.show"}},
+  };
+  for (const Case& c : cases) {
     platform.Find("frm_Center")->SetVisible(false);
+    platform.fake_tray().icon_corner = c.icon_corner;
     platform.log.Clear();
-    act(startup);
-    EXPECT_EQ(platform.log.all(), calls);  // no save, no icon, no port
+    startup.OnTrayEvent(c.event);
+    EXPECT_EQ(platform.log.all(), c.calls) << "code " << c.event.code;  // no save, no icon, no port
+  }
+}
+
+TEST_F(StartUpTest, OnlyAStartWithTheFirstRunDefaultsShowsWhereTheMenuIs) {
+  struct Case {
+    const char* store;
+    std::vector<std::pair<std::string, std::string>> values;
+    bool notified;
+  };
+  const Case cases[] = {
+      {"empty", {}, true},
+      {"length 0", {{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "0"}}, true},
+      {"colour and length", {{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "350"}}, false},
+  };
+  for (const Case& c : cases) {
+    fake::FakePlatform fresh;
+    for (const auto& [path, value] : c.values) fresh.fake_settings().Put(path, value);
+    StartUpWindow start(fresh);
+    ASSERT_TRUE(start.Load());
+    const Calls& calls = fresh.log.all();
+    const Calls notes = fresh.log.With("tray.notify");
+    if (!c.notified) {
+      EXPECT_TRUE(notes.empty()) << c.store;
+      continue;
+    }
+    EXPECT_EQ(notes, Calls{"tray.notify Reticor2: 십자선이 실행 중입니다. 메뉴는 알림 영역의 Reticor2 아이콘에서 엽니다."})
+        << c.store;
+    // Once the cross is on the screen, before the port (whose failure would be a message).
+    auto note = std::find(calls.begin(), calls.end(), notes.front());
+    EXPECT_LT(std::find(calls.begin(), calls.end(), "frm_Center.visible 1"), note) << c.store;
+    EXPECT_LT(note, std::find(calls.begin(), calls.end(), "port.configure")) << c.store;
+    // The icon added again after a restart of the shell says nothing more.
+    fresh.log.Clear();
+    start.OnTaskbarCreated();
+    EXPECT_EQ(fresh.log.all(), Calls{"tray.add"}) << c.store;
   }
 }
 
@@ -90,14 +186,14 @@ TEST_F(StartUpTest, TheHoldCheckIsRefreshedFromHoldPositionWhenTheMenuOpens) {
   ASSERT_TRUE(startup.Load());
   auto& menu = *platform.menu();
   EXPECT_FALSE(menu.IsChecked(shell::kHold));  // refreshed when the menu opens, not before
-  startup.OnTrayEvent(platform::TrayEvent::RightButtonUp);
+  startup.OnTrayEvent({code::kContextMenu, {}});  // the menu opened from the keyboard
   EXPECT_TRUE(menu.IsChecked(shell::kHold));
   startup.OnMenuCommand(shell::kHold);
   EXPECT_FALSE(menu.IsChecked(shell::kHold) || startup.store().values().HoldPosition);
   startup.OnMenuCommand(shell::kHold);
   EXPECT_TRUE(menu.IsChecked(shell::kHold) && startup.store().values().HoldPosition);
   startup.store().values().HoldPosition = false;  // the centre handle's rule reads only this
-  startup.OnTrayEvent(platform::TrayEvent::RightButtonUp);
+  startup.OnTrayEvent({code::kRightButtonUp, {}});
   EXPECT_FALSE(menu.IsChecked(shell::kHold));
   EXPECT_TRUE(platform.log.With("save").empty());
 }

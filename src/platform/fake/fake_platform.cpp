@@ -102,6 +102,14 @@ platform::Status FakeWindow::ModifyTrayIcon(const platform::TrayIconRecord& reco
   log_.Add("tray.tip " + ToUtf8(owner_.tray_.tip));
   return platform::Status::Ok();
 }
+platform::Status FakeWindow::ShowTrayNotification(const platform::TrayIconRecord&,
+                                                  const platform::TrayNotification& notification) {
+  log_.Add("tray.notify " + ToUtf8(notification.title) + ": " + ToUtf8(notification.text));
+  return platform::Status::Ok();
+}
+std::optional<platform::PixelPoint> FakeWindow::TrayIconCorner(const platform::TrayIconRecord&) {
+  return owner_.tray_.icon_corner;
+}
 platform::Status FakeWindow::DeleteTrayIcon(const platform::TrayIconRecord& record) {
   log_.Add("tray.delete");
   owner_.tray_.deleted.push_back(record);
@@ -225,6 +233,9 @@ void FakePopupMenu::SetChecked(int command, bool checked) {
   }
 }
 void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
+void FakePopupMenu::ShowAt(platform::PixelPoint point) {
+  owner_.log.Add("menu.show at " + std::to_string(point.x) + "," + std::to_string(point.y));
+}
 
 // --- Dialogs -----------------------------------------------------------------
 

@@ -59,6 +59,10 @@ class FakeWindow final : public platform::ShellWindow {
   platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
   platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
   platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override;
+  // "tray.notify <title>: <text>"
+  platform::Status ShowTrayNotification(const platform::TrayIconRecord& record,
+                                        const platform::TrayNotification& notification) override;
+  std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
 
   // Test side.
   platform::WindowEvents& events() { return *events_; }
@@ -206,11 +210,13 @@ class FakeSerialPortList final : public platform::SerialPortList {
   std::vector<platform::SerialPortInfo> ports;
 };
 
-// The notification area: the records the start-up window added and deleted.
+// The notification area: the records the start-up window added and deleted,
+// and where it says the icon is.
 struct FakeTray {
   std::vector<platform::TrayIconRecord> added, deleted;
   std::wstring tip;  // as the icon shows it now
   bool icon_present = false;
+  std::optional<platform::PixelPoint> icon_corner;
 };
 
 // What EndProcess throws, so that the code after it never runs, as on the
@@ -225,7 +231,8 @@ class FakePopupMenu final : public platform::PopupMenu {
   ~FakePopupMenu() override;
   bool IsChecked(int command) const override;
   void SetChecked(int command, bool checked) override;
-  void ShowAtPointer() override;
+  void ShowAtPointer() override;  // "menu.show"
+  void ShowAt(platform::PixelPoint point) override;  // "menu.show at x,y"
 
  private:
   FakePlatform& owner_;

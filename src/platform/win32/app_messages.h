@@ -20,7 +20,8 @@ inline constexpr UINT kSerialLost = WM_APP + 2;
 // To the centre handle while it is dragged: Esc was pressed; no parameters.
 inline constexpr UINT kDragCancelled = WM_APP + 3;
 // The tray icon's notifications to the start-up window: a mouse move's number,
-// with the mouse message in lParam's low word.
+// with the notification's code (a mouse message, or a keyboard or notification
+// event) in lParam's low word.
 inline constexpr UINT kTrayCallbackMessage = WM_MOUSEMOVE;
 // To the start-up window from a second start in the same session; no parameters.
 inline constexpr UINT kAnotherCopyStarted = WM_APP + 4;

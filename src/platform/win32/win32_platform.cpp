@@ -15,7 +15,6 @@ namespace {
 
 constexpr wchar_t kCentreHandleClass[] = L"frm_Center";
 constexpr wchar_t kBarClass[] = L"BarWindow";
-constexpr WORD kProgramIcon = 1;
 constexpr WORD kMoveCursor = 1;
 constexpr std::wstring_view kSettingsRoot = L"Software\\VB and VBA Program Settings\\";
 

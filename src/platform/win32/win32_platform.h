@@ -17,6 +17,9 @@ namespace rc::win32 {
 
 class Win32Window;
 
+// The program icon's resource: every size Windows asks for, 16 to 256 pixels.
+inline constexpr WORD kProgramIcon = 1;
+
 class Win32Screen final : public platform::Screen {
  public:
   Win32Screen();

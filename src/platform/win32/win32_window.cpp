@@ -1,8 +1,11 @@
 #include "platform/win32/win32_window.h"
 
+#include <commctrl.h>
 #include <dbt.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -11,6 +14,7 @@
 #include "platform/win32/app_messages.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/win32_platform.h"
+#include "shell/tray_icon.h"
 
 namespace rc::win32 {
 
@@ -30,15 +34,11 @@ std::wstring_view BroadcastPortName(LPARAM lparam) {
   return name.substr(0, name.find(L'\0'));
 }
 
-// The mouse messages of the tray icon's notifications that mean anything.
-struct TrayEventRule {
-  UINT mouse_message;
-  platform::TrayEvent event;
-};
-constexpr TrayEventRule kTrayEvents[] = {
-    {WM_LBUTTONDBLCLK, platform::TrayEvent::LeftDoubleClick},
-    {WM_RBUTTONUP, platform::TrayEvent::RightButtonUp},
-};
+// The codes the program's tray rule decides on are the system's.
+namespace tray_code = shell::tray_code;
+static_assert(tray_code::kContextMenu == WM_CONTEXTMENU && tray_code::kLeftDoubleClick == WM_LBUTTONDBLCLK &&
+              tray_code::kRightButtonUp == WM_RBUTTONUP && tray_code::kSelect == NIN_SELECT &&
+              tray_code::kKeySelect == NIN_KEYSELECT && tray_code::kNotificationClicked == NIN_BALLOONUSERCLICK);
 
 class Win32PopupMenu final : public platform::PopupMenu {
  public:
@@ -52,10 +52,14 @@ class Win32PopupMenu final : public platform::PopupMenu {
   void ShowAtPointer() override {
     POINT pointer{};
     ::GetCursorPos(&pointer);
+    ShowAt({pointer.x, pointer.y});
+  }
+  void ShowAt(platform::PixelPoint point) override {
     // A notification-area menu only closes on a click elsewhere when its owner
-    // is in the foreground, and needs a message after it returns.
+    // is in the foreground (which also gives it the keyboard), and needs a
+    // message after it returns.
     ::SetForegroundWindow(owner_);
-    ::TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON, pointer.x, pointer.y, 0, owner_, nullptr);
+    ::TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON, point.x, point.y, 0, owner_, nullptr);
     ::PostMessageW(owner_, WM_NULL, 0, 0);
   }
 
@@ -194,34 +198,81 @@ std::unique_ptr<platform::PopupMenu> Win32Window::MakePopupMenu(std::span<const 
 }
 
 namespace {
-NOTIFYICONDATAW ToShellRecord(HWND window, const platform::TrayIconRecord& record) {
+// Every add and modify carries the tip; with version 4 the standard tooltip
+// shows only with NIF_SHOWTIP.
+NOTIFYICONDATAW ToShellRecord(HWND window, HICON icon, const platform::TrayIconRecord& record) {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof data;
   data.hWnd = window;
   data.uID = record.id;
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
   data.uCallbackMessage = kTrayCallbackMessage;
-  data.hIcon = reinterpret_cast<HICON>(::GetClassLongPtrW(window, GCLP_HICON));
+  data.hIcon = icon;
   static_assert(sizeof data.szTip / sizeof data.szTip[0] == std::tuple_size_v<decltype(record.tip)>);
   std::copy(record.tip.begin(), record.tip.end(), data.szTip);
   data.szTip[std::size(data.szTip) - 1] = L'\0';
   return data;
 }
+
+// Copies as much of `text` as fits, always terminated.
+template <std::size_t N>
+void CopyText(wchar_t (&field)[N], std::wstring_view text) {
+  const std::size_t length = std::min(text.size(), N - 1);
+  std::copy_n(text.begin(), length, field);
+  field[length] = L'\0';
+}
 }  // namespace
 
+HICON Win32Window::TrayIconImage() {
+  if (!tray_icon_image_) {
+    HICON icon = nullptr;
+    if (FAILED(::LoadIconMetric(platform_.instance(), MAKEINTRESOURCEW(kProgramIcon), LIM_SMALL, &icon))) {
+      icon = static_cast<HICON>(::LoadImageW(platform_.instance(), MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
+                                             ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    }
+    tray_icon_image_.reset(icon);
+  }
+  if (tray_icon_image_) return tray_icon_image_.get();
+  return reinterpret_cast<HICON>(::GetClassLongPtrW(hwnd(), GCLP_HICON));
+}
+
 platform::Status Win32Window::AddTrayIcon(const platform::TrayIconRecord& record) {
-  NOTIFYICONDATAW data = ToShellRecord(hwnd(), record);
-  return ::Shell_NotifyIconW(NIM_ADD, &data) ? platform::Status::Ok() : LastSystemFailure();
+  NOTIFYICONDATAW data = ToShellRecord(hwnd(), TrayIconImage(), record);
+  if (!::Shell_NotifyIconW(NIM_ADD, &data)) return LastSystemFailure();
+  // Asked again after every add: the version belongs to the icon.
+  data.uVersion = NOTIFYICON_VERSION_4;
+  (void)::Shell_NotifyIconW(NIM_SETVERSION, &data);
+  return platform::Status::Ok();
+}
+
+platform::Status Win32Window::ShowTrayNotification(const platform::TrayIconRecord& record,
+                                                   const platform::TrayNotification& notification) {
+  NOTIFYICONDATAW data = ToShellRecord(hwnd(), TrayIconImage(), record);
+  data.uFlags |= NIF_INFO;
+  CopyText(data.szInfoTitle, notification.title);
+  CopyText(data.szInfo, notification.text);
+  data.dwInfoFlags = NIIF_INFO | NIIF_RESPECT_QUIET_TIME;
+  return ::Shell_NotifyIconW(NIM_MODIFY, &data) ? platform::Status::Ok() : LastSystemFailure();
+}
+
+std::optional<platform::PixelPoint> Win32Window::TrayIconCorner(const platform::TrayIconRecord& record) {
+  NOTIFYICONIDENTIFIER icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = hwnd();
+  icon.uID = record.id;
+  RECT place{};
+  if (FAILED(::Shell_NotifyIconGetRect(&icon, &place)) || ::IsRectEmpty(&place)) return std::nullopt;
+  return platform::PixelPoint{place.left, place.top};
 }
 
 platform::Status Win32Window::ModifyTrayIcon(const platform::TrayIconRecord& record) {
-  NOTIFYICONDATAW data = ToShellRecord(hwnd(), record);
-  data.uFlags = NIF_TIP;
+  NOTIFYICONDATAW data = ToShellRecord(hwnd(), TrayIconImage(), record);
+  data.uFlags = NIF_TIP | NIF_SHOWTIP;
   return ::Shell_NotifyIconW(NIM_MODIFY, &data) ? platform::Status::Ok() : LastSystemFailure();
 }
 
 platform::Status Win32Window::DeleteTrayIcon(const platform::TrayIconRecord& record) {
-  NOTIFYICONDATAW data = ToShellRecord(hwnd(), record);
+  NOTIFYICONDATAW data = ToShellRecord(hwnd(), TrayIconImage(), record);
   return ::Shell_NotifyIconW(NIM_DELETE, &data) ? platform::Status::Ok() : LastSystemFailure();
 }
 
@@ -253,9 +304,9 @@ bool Win32Window::HandleShell(UINT message, WPARAM wparam, LPARAM lparam, LRESUL
       // A message box for the whole program has disabled this window: the
       // tray takes no commands until it is dismissed.
       if (!::IsWindowEnabled(hwnd())) return true;
-      for (const TrayEventRule& rule : kTrayEvents) {
-        if (rule.mouse_message == LOWORD(lparam)) shell_events_->OnTrayEvent(rule.event);
-      }
+      // Version 4: the code in lParam's low word (the icon's id in the high
+      // word), the anchor in wParam; the older protocol has the id in wParam.
+      shell_events_->OnTrayEvent({LOWORD(lparam), {GET_X_LPARAM(wparam), GET_Y_LPARAM(wparam)}});
       return true;
     case WM_COMMAND:
       if (HIWORD(wparam) == 0) shell_events_->OnMenuCommand(LOWORD(wparam));

@@ -43,6 +43,9 @@ class Win32Window final : public platform::ShellWindow {
   platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
   platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override;
   platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status ShowTrayNotification(const platform::TrayIconRecord& record,
+                                        const platform::TrayNotification& notification) override;
+  std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
 
   HWND hwnd() const { return hwnd_.get(); }
 
@@ -55,6 +58,9 @@ class Win32Window final : public platform::ShellWindow {
  private:
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   bool HandleShell(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  // The program icon at the size the notification area shows for the system
+  // DPI, loaded once; the window's own icon if it cannot be.
+  HICON TrayIconImage();
   void GeometryChanged();
   void VisibilityChanged();
   void Apply();
@@ -78,6 +84,7 @@ class Win32Window final : public platform::ShellWindow {
   platform::ShellEvents* shell_events_;
   OwnedWindow hwnd_;
   OwnedGdiObject brush_;
+  OwnedIcon tray_icon_image_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::uint32_t back_colour_ = 0x00FFFFFF;
   bool visible_ = false;
