@@ -12,13 +12,13 @@ using rc::cross::Cross;
 
 struct Fixture {
   Fixture() {
-    store.ApplyFirstRunDefaults();
+    (void)store.ApplyFirstRunDefaults();
     (void)cross.handle().window();
     handle = platform.Find("frm_Center");
     platform.log.Clear();
   }
   rc::fake::FakePlatform platform;
-  rc::settings::SettingsStore store{platform.settings(), platform.screen(), platform.messages()};
+  rc::settings::SettingsStore store{platform.settings(), platform.screen()};
   Cross cross{platform, store};
   rc::fake::FakeWindow* handle = nullptr;
 };

@@ -16,7 +16,7 @@ constexpr std::wstring_view kStartUpCaption = L"";
 
 StartUpWindow::StartUpWindow(platform::Platform& platform)
     : platform_(platform),
-      store_(platform.settings(), platform.screen(), platform.messages()),
+      store_(platform.settings(), platform.screen()),
       cross_(platform, store_),
       reader_link_(platform.serial_port(), platform.clock(), platform.messages(), store_.values()),
       properties_dialog_([this] { return dialogs::PropertiesDialog::Make(cross_); }),
@@ -43,28 +43,34 @@ bool StartUpWindow::Load() {
   reader_link_.AddObserver(*this);
   store_.LoadSettings();
   const bool first_run = store_.FirstRunDefaultsApply();
-  store_.ApplyFirstRunDefaults();
+  const settings::WriteResult first_run_written = store_.ApplyFirstRunDefaults();
   CreateCrossWindows();  // the handle's load lays them out
   Ini_OnTop();
   ShowCentreHandle();
   window_->SetVisible(false);  // hidden for the rest of the run
   if (first_run) ShowFirstRunNotification();
+  ReportWriteFailure(first_run_written);
   ConfigureReaderPort();       // a failure here is reported and the program runs on
   return true;
 }
 
 void StartUpWindow::Finish() {
-  store_.SaveExitSettings(HandleLeft(), HandleTop());
+  ReportWriteFailure(store_.SaveExitSettings(HandleLeft(), HandleTop()));
   DeleteTrayIcon();
   platform_.EndProcess(0);
+}
+
+void StartUpWindow::ReportWriteFailure(const settings::WriteResult& written) {
+  if (written) platform_.messages().ShowMessage(settings::WriteFailedText(*written, platform_.messages()));
 }
 
 void StartUpWindow::OnClose() { CloseReaderPort(); }
 
 void StartUpWindow::OnSessionEnding() {
   // The session is really ending: keep what the user changed since start, as
-  // the exit command would, before the port is released.
-  store_.SaveExitSettings(HandleLeft(), HandleTop());
+  // the exit command would, before the port is released. A failure goes
+  // unreported: a message now would hold up the log-off.
+  (void)store_.SaveExitSettings(HandleLeft(), HandleTop());
   CloseReaderPort();
 }
 

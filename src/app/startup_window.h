@@ -71,6 +71,8 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   // The popup menu with the Hold check mark refreshed, at `at` or at the pointer.
   void ShowMenu(std::optional<platform::PixelPoint> at);
   void DeleteTrayIcon();
+  // A save that failed, told in a message to the whole program.
+  void ReportWriteFailure(const settings::WriteResult& written);
   // Closes the reader port; an error here is of no consequence.
   void CloseReaderPort();
   // The centre handle's current edges, as the exit save writes them.

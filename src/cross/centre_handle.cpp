@@ -6,18 +6,11 @@
 
 #include "base/rounding.h"
 #include "cross/cross.h"
+#include "settings/setting_text.h"
 
 namespace rc::cross {
 
 namespace {
-
-// A window edge in twips as a 32-bit position, nearest with halves to even. An
-// edge that is not representable (never seen on a real screen) keeps `current`.
-std::int32_t EdgeToPosition(float edge, std::int32_t current) {
-  auto rounded = RoundToRange(static_cast<double>(edge), std::numeric_limits<std::int32_t>::min(),
-                              std::numeric_limits<std::int32_t>::max());
-  return rounded ? static_cast<std::int32_t>(*rounded) : current;
-}
 
 // Whether the square at (left, top) with side `side` overlaps an attached
 // monitor. A zero side (no stored thickness) is taken as one twip, so that the
@@ -73,8 +66,8 @@ void CentreHandle::MoveToFirstRunPlace() {
 void CentreHandle::OnRepaint() {
   CrossLayout(cross_);
   settings::ProgramSettings& s = cross_.store().values();
-  s.XPosition = EdgeToPosition(window().Left(), s.XPosition);
-  s.YPosition = EdgeToPosition(window().Top(), s.YPosition);
+  s.XPosition = settings::PositionFromEdge(window().Left(), s.XPosition);
+  s.YPosition = settings::PositionFromEdge(window().Top(), s.YPosition);
 }
 
 void CentreHandle::OnMouseButtonDown() {

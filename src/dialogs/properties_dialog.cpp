@@ -180,10 +180,10 @@ void PropertiesDialog::SwatchClick(int n) {
     // The swatch's own colour says whether its part is shown, not PartVisible.
     if (w.FillColour(PartSwatch(n)) == w.ButtonFaceColour()) {
       w.SetFillColour(PartSwatch(n), CrossColour());
-      cross_.store().SavePartVisible(n, true, window_.get());
+      ReportWriteFailure(cross_.store().SavePartVisible(n, true), cross_.platform().messages());
     } else {
       w.SetFillColour(PartSwatch(n), w.ButtonFaceColour());
-      cross_.store().SavePartVisible(n, false, window_.get());
+      ReportWriteFailure(cross_.store().SavePartVisible(n, false), cross_.platform().messages());
     }
   }
   cross_.store().ReloadPartVisible();

@@ -32,7 +32,7 @@ std::wstring PortSwitchFailedText(std::wstring_view port_name) {
 std::unique_ptr<CorrectionDialog> CorrectionDialog::Make(platform::Platform& platform,
                                                          settings::SettingsStore& store,
                                                          ReaderLink& link) {
-  std::unique_ptr<CorrectionDialog> dialog(new CorrectionDialog(platform.serial_ports(), store, link));
+  std::unique_ptr<CorrectionDialog> dialog(new CorrectionDialog(platform.serial_ports(), platform.messages(), store, link));
   dialog->window_ = platform.MakeDialog(kCorrectionLayout, *dialog);
   if (!dialog->window_) return nullptr;
   dialog->Load();
@@ -87,7 +87,7 @@ void CorrectionDialog::Save() {
   window_->SetText(kAngleBox, settings::AngleText(s.CorrectionAngle));  // shows what was understood
   s.ReaderMode = window_->Text(kModeButton);
   s.LengthRatio = window_->Text(kRatioBox);  // as typed, unchecked
-  store_.SaveCorrectionSettings(window_.get());
+  ReportWriteFailure(store_.SaveCorrectionSettings(), messages_);
 }
 
 // A choice applies at once and is kept for the next start; the state line
@@ -98,7 +98,7 @@ void CorrectionDialog::ChoosePort() {
   const std::wstring& chosen = port_names_[static_cast<std::size_t>(index)];
   if (chosen == link_.PortName()) return;
   store_.values().ReaderPort = chosen;
-  store_.SaveReaderPort(window_.get());
+  ReportWriteFailure(store_.SaveReaderPort(), messages_);
   link_.PortChanged();
   if (IsOpen()) ShowPorts();  // the old port's "(없음)" entry goes
 }

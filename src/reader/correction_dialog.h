@@ -55,8 +55,9 @@ class CorrectionDialog final : public shell::WindowedDialog, public LinkObserver
   void OnPortsChanged() override;
 
  private:
-  CorrectionDialog(platform::SerialPortList& ports, settings::SettingsStore& store, ReaderLink& link)
-      : ports_(ports), store_(store), link_(link) {}
+  CorrectionDialog(platform::SerialPortList& ports, platform::MessageBoxes& messages, settings::SettingsStore& store,
+                   ReaderLink& link)
+      : ports_(ports), messages_(messages), store_(store), link_(link) {}
   void Load();
   void SwitchMode();
   void Save();
@@ -65,6 +66,7 @@ class CorrectionDialog final : public shell::WindowedDialog, public LinkObserver
   void ShowLink();
 
   platform::SerialPortList& ports_;
+  platform::MessageBoxes& messages_;
   settings::SettingsStore& store_;
   ReaderLink& link_;
   std::vector<std::wstring> port_names_;  // beside each entry of the list

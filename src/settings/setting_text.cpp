@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "base/ascii.h"
 #include "base/number_text.h"
@@ -95,6 +96,12 @@ std::wstring AngleText(double degrees) {
 }
 
 std::wstring AngleStoreText(double degrees) { return (degrees >= 0 ? L" " : L"") + AngleText(degrees); }
+
+std::int32_t PositionFromEdge(float edge, std::int32_t current) {
+  const auto rounded = RoundToRange(static_cast<double>(edge), std::numeric_limits<std::int32_t>::min(),
+                                    std::numeric_limits<std::int32_t>::max());
+  return rounded ? static_cast<std::int32_t>(*rounded) : current;
+}
 
 std::optional<std::wstring> PortName(std::wstring_view text) {
   const auto first = text.find_first_not_of(L" \t");

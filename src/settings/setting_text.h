@@ -35,6 +35,11 @@ std::wstring AngleText(double degrees);
 // back (TextToDouble) for every finite value, exactly so once written and read.
 std::wstring AngleStoreText(double degrees);
 
+// A window edge in twips as a stored position: the nearest whole twip, halves
+// to even, in 32 bits. An edge that is not such a number (never seen on a real
+// screen) keeps `current`.
+std::int32_t PositionFromEdge(float edge, std::int32_t current);
+
 // A serial port's name: "COM" and a number from 1 to 256 without leading
 // zeros, in any letter case, blanks around it allowed; given back as "COMn".
 // Nothing for anything else.

@@ -22,52 +22,36 @@ std::wstring IntegerText(T value) {
   return std::to_wstring(value);
 }
 
-// Handle edges are single-precision twips; they are stored as whole numbers.
-std::wstring EdgeText(float twips) {
-  double rounded = RoundHalfEven(static_cast<double>(twips));
-  if (!std::isfinite(rounded)) rounded = 0;
-  return std::to_wstring(static_cast<long long>(rounded));
-}
 
 }  // namespace
 
+std::wstring WriteFailedText(const WriteFailure& failure, platform::MessageBoxes& messages) {
+  return L"설정을 저장하지 못했습니다: " + failure.path + L"\n" + messages.ErrorText(failure.system_code);
+}
+
+// The writes of one operation; the first that fails is the one reported.
 class SettingsStore::WriteBatch {
  public:
-  explicit WriteBatch(SettingsStore& store, platform::Dialog* owner = nullptr)
-      : store_(store), owner_(owner) {}
-  ~WriteBatch() {
-    if (failed_path_.empty()) return;
-    const std::wstring text =
-        L"설정을 저장하지 못했습니다: " + failed_path_ + L"\n" + store_.messages_.ErrorText(failed_code_);
-    if (owner_ != nullptr) {
-      owner_->ShowMessage(text);
-    } else {
-      store_.messages_.ShowMessage(text);
-    }
-  }
-  WriteBatch(const WriteBatch&) = delete;
-  WriteBatch& operator=(const WriteBatch&) = delete;
+  explicit WriteBatch(SettingsStore& store) : store_(store) {}
 
   void Save(const SettingKey& key, std::wstring_view value) { Save(key.application, key.section, key.key, value); }
   void Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
             std::wstring_view value) {
-    platform::Status status = store_.backend_.Save(application, section, key, value);
-    if (!status.ok() && failed_path_.empty()) {
-      failed_path_ = std::wstring(application) + L"\\" + std::wstring(section) + L"\\" + std::wstring(key);
-      failed_code_ = status.system_code;
+    const platform::Status status = store_.backend_.Save(application, section, key, value);
+    if (!status.ok() && !failure_) {
+      failure_ = WriteFailure{std::wstring(application) + L"\\" + std::wstring(section) + L"\\" + std::wstring(key),
+                              status.system_code};
     }
   }
+  WriteResult result() const { return failure_; }
 
  private:
   SettingsStore& store_;
-  platform::Dialog* owner_;
-  std::wstring failed_path_;
-  std::uint32_t failed_code_ = 0;
+  WriteResult failure_;
 };
 
-SettingsStore::SettingsStore(platform::SettingsBackend& backend, const platform::Screen& screen,
-                             platform::MessageBoxes& messages)
-    : backend_(backend), screen_(screen), messages_(messages) {}
+SettingsStore::SettingsStore(platform::SettingsBackend& backend, const platform::Screen& screen)
+    : backend_(backend), screen_(screen) {}
 
 std::int32_t SettingsStore::DefaultXPosition() const {
   return static_cast<std::int32_t>(RoundHalfEven(static_cast<double>(screen_.WidthTwips()) / 2));
@@ -127,7 +111,7 @@ void SettingsStore::LoadSettings() {
 
 bool SettingsStore::FirstRunDefaultsApply() const { return values_.CrossColor.empty() || values_.Length == 0; }
 
-void SettingsStore::ApplyFirstRunDefaults() {
+WriteResult SettingsStore::ApplyFirstRunDefaults() {
   ProgramSettings& v = values_;
   if (!FirstRunDefaultsApply()) {
     // Not a first run, but a store whose "폼" section went (deleted by hand or
@@ -136,11 +120,10 @@ void SettingsStore::ApplyFirstRunDefaults() {
     // that cannot be switched back on.
     if (!any_part_flag_stored_) {
       v.PartVisible.fill(true);
-      SaveFirstRunPartFlags();
-    } else if (!handle_flag_stored_) {
-      v.PartVisible[0] = true;
+      return SaveFirstRunPartFlags();
     }
-    return;
+    if (!handle_flag_stored_) v.PartVisible[0] = true;
+    return {};
   }
   v.CrossColor = kDefaultColor;
   v.OnTop = true;
@@ -151,30 +134,33 @@ void SettingsStore::ApplyFirstRunDefaults() {
   v.YPosition = DefaultYPosition();
   v.HoldPosition = false;
   v.PartVisible.fill(true);
-  SaveFirstRunPartFlags();
+  return SaveFirstRunPartFlags();
 }
 
-void SettingsStore::SaveFirstRunPartFlags() {
+WriteResult SettingsStore::SaveFirstRunPartFlags() {
   WriteBatch batch(*this);
   for (int i = 0; i < kPartCount; ++i) batch.Save(keys::kDisplay, keys::kPartSection, PartKey(i), L"1");
+  return batch.result();
 }
 
-void SettingsStore::SaveExitSettings(float handle_left, float handle_top) {
+WriteResult SettingsStore::SaveExitSettings(float handle_left, float handle_top) {
   const ProgramSettings& v = values_;
   WriteBatch batch(*this);
   batch.Save(keys::kCrossColor, v.CrossColor);
   batch.Save(keys::kOnTop, BooleanWord(v.OnTop));
   batch.Save(keys::kHoldPosition, BooleanWord(v.HoldPosition));
-  batch.Save(keys::kXPosition, EdgeText(handle_left));
-  batch.Save(keys::kYPosition, EdgeText(handle_top));
+  batch.Save(keys::kXPosition, IntegerText(PositionFromEdge(handle_left, v.XPosition)));
+  batch.Save(keys::kYPosition, IntegerText(PositionFromEdge(handle_top, v.YPosition)));
   batch.Save(keys::kGap, IntegerText(v.Gap));
   batch.Save(keys::kLength, IntegerText(v.Length));
   batch.Save(keys::kThickness, IntegerText(v.Thickness));
+  return batch.result();
 }
 
-void SettingsStore::SavePartVisible(int index, bool visible, platform::Dialog* owner) {
-  WriteBatch batch(*this, owner);
+WriteResult SettingsStore::SavePartVisible(int index, bool visible) {
+  WriteBatch batch(*this);
   batch.Save(keys::kDisplay, keys::kPartSection, PartKey(index), PartFlagText(visible));
+  return batch.result();
 }
 
 void SettingsStore::ReloadPartVisible() {
@@ -186,17 +172,19 @@ void SettingsStore::ReloadPartVisible() {
   }
 }
 
-void SettingsStore::SaveCorrectionSettings(platform::Dialog* owner) {
+WriteResult SettingsStore::SaveCorrectionSettings() {
   const ProgramSettings& v = values_;
-  WriteBatch batch(*this, owner);
+  WriteBatch batch(*this);
   batch.Save(keys::kCorrectionAngle, AngleStoreText(v.CorrectionAngle));
   batch.Save(keys::kReaderMode, v.ReaderMode);
   batch.Save(keys::kLengthRatio, v.LengthRatio);
+  return batch.result();
 }
 
-void SettingsStore::SaveReaderPort(platform::Dialog* owner) {
-  WriteBatch batch(*this, owner);
+WriteResult SettingsStore::SaveReaderPort() {
+  WriteBatch batch(*this);
   batch.Save(keys::kReaderPort, values_.ReaderPort);
+  return batch.result();
 }
 
 }  // namespace rc::settings

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 
-#include "platform/dialog.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
 #include "platform/settings_backend.h"
@@ -14,10 +14,22 @@
 
 namespace rc::settings {
 
+// The first value of one save that could not be written.
+struct WriteFailure {
+  std::wstring path;  // application\section\key
+  std::uint32_t system_code = 0;
+};
+// Nothing when every value of the save was written. The code that asked for the
+// save tells the user, where it can: not while the session ends, when a message
+// would hold up the log-off.
+using WriteResult = std::optional<WriteFailure>;
+
+// "설정을 저장하지 못했습니다: <path>" and the system's reason on a second line.
+std::wstring WriteFailedText(const WriteFailure& failure, platform::MessageBoxes& messages);
+
 class SettingsStore {
  public:
-  SettingsStore(platform::SettingsBackend& backend, const platform::Screen& screen,
-                platform::MessageBoxes& messages);
+  SettingsStore(platform::SettingsBackend& backend, const platform::Screen& screen);
 
   ProgramSettings& values() { return values_; }
   const ProgramSettings& values() const { return values_; }
@@ -32,17 +44,15 @@ class SettingsStore {
   // nineteen part flags written as "1". Otherwise a store that lost every part
   // flag gets the first run's flags, written the same way; one that lost only
   // the centre handle's (never written after a first run) shows the handle.
-  void ApplyFirstRunDefaults();
+  [[nodiscard]] WriteResult ApplyFirstRunDefaults();
   // The exit save; the position is the centre handle window's own edges.
-  void SaveExitSettings(float handle_left, float handle_top);
-  // A write that fails is reported in a message modal to `owner`, the dialog
-  // that saves (none: to the whole program).
-  void SavePartVisible(int index, bool visible, platform::Dialog* owner = nullptr);
+  [[nodiscard]] WriteResult SaveExitSettings(float handle_left, float handle_top);
+  [[nodiscard]] WriteResult SavePartVisible(int index, bool visible);
   // Re-reads part flags 1 to 18 (not 0), each with its current value as default.
   void ReloadPartVisible();
-  void SaveCorrectionSettings(platform::Dialog* owner = nullptr);
+  [[nodiscard]] WriteResult SaveCorrectionSettings();
   // The port chooser's choice, at once.
-  void SaveReaderPort(platform::Dialog* owner = nullptr);
+  [[nodiscard]] WriteResult SaveReaderPort();
 
   // First-run position: the centre handle's top-left corner at the middle of
   // the primary screen.
@@ -50,8 +60,6 @@ class SettingsStore {
   std::int32_t DefaultYPosition() const;
 
  private:
-  // Collects the failed writes of one operation so that the user hears of them
-  // once, naming the first value that could not be written.
   class WriteBatch;
 
   std::wstring Read(const SettingKey& key, const std::wstring& current);
@@ -61,11 +69,10 @@ class SettingsStore {
   bool ReadBoolean(const SettingKey& key, bool current, bool fallback);
 
   // Writes the nineteen part flags as "1", as a first run does.
-  void SaveFirstRunPartFlags();
+  WriteResult SaveFirstRunPartFlags();
 
   platform::SettingsBackend& backend_;
   const platform::Screen& screen_;
-  platform::MessageBoxes& messages_;
   ProgramSettings values_;
   // What the last load found of the part flags.
   bool handle_flag_stored_ = false;

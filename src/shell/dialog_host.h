@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "platform/dialog.h"
+#include "platform/message_box.h"
+#include "settings/settings_store.h"
 
 namespace rc::shell {
 
@@ -24,6 +26,11 @@ class WindowedDialog : public platform::DialogEvents {
   }
 
  protected:
+  // A save that failed, told in a message over this dialog.
+  void ReportWriteFailure(const settings::WriteResult& written, platform::MessageBoxes& messages) {
+    if (written && window_) window_->ShowMessage(settings::WriteFailedText(*written, messages));
+  }
+
   std::unique_ptr<platform::Dialog> window_;
 };
 

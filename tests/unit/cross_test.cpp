@@ -177,8 +177,8 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
     fake::FakePlatform p;
     p.fake_screen().extra_monitors = c.extra;
     if (c.form3_fails) p.failing_windows = {"Form3"};
-    settings::SettingsStore s{p.settings(), p.screen(), p.messages()};
-    s.ApplyFirstRunDefaults();
+    settings::SettingsStore s{p.settings(), p.screen()};
+    (void)s.ApplyFirstRunDefaults();
     s.values().XPosition = c.x;
     s.values().YPosition = c.y;
     Cross x{p, s};

@@ -30,7 +30,7 @@ constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 struct Program {
   Program() {
     store.LoadSettings();
-    store.ApplyFirstRunDefaults();
+    (void)store.ApplyFirstRunDefaults();
     cross.CreateWindows();
     platform.log.Clear();
   }
@@ -39,7 +39,7 @@ struct Program {
   std::unique_ptr<CorrectionDialog> Correction() { return CorrectionDialog::Make(platform, store, link); }
 
   fake::FakePlatform platform;
-  settings::SettingsStore store{platform.settings(), platform.screen(), platform.messages()};
+  settings::SettingsStore store{platform.settings(), platform.screen()};
   cross::Cross cross{platform, store};
   reader::ReaderLink link{platform.serial_port(), platform.clock(), platform.messages(), store.values()};
 };

@@ -92,10 +92,10 @@ struct Store {
   explicit Store(const Stored& stored) {
     for (const auto& [path, text] : stored) platform.fake_settings().Put(path, text);
     store.LoadSettings();
-    store.ApplyFirstRunDefaults();
+    (void)store.ApplyFirstRunDefaults();
   }
   fake::FakePlatform platform;
-  SettingsStore store{platform.settings(), platform.screen(), platform.messages()};
+  SettingsStore store{platform.settings(), platform.screen()};
 };
 
 Calls PartCalls(const std::string& verb, int first, const std::string& suffix = "") {
@@ -244,7 +244,7 @@ TEST(SettingsStore, ExitSaveWritesEightValuesInOrder) {
   ProgramSettings& v = s.store.values();
   v.OnTop = false, v.HoldPosition = true, v.Gap = 140;
   s.platform.log.Clear();
-  s.store.SaveExitSettings(40000.5f, -1501.5f);
+  EXPECT_FALSE(s.store.SaveExitSettings(40000.5f, -1501.5f));
   EXPECT_EQ(s.platform.log.all(), (Calls{
                                       "save Dizodudoz/선택사항/색상=255",
                                       "save Dizodudoz/선택사항/항상위=False",
@@ -256,7 +256,7 @@ TEST(SettingsStore, ExitSaveWritesEightValuesInOrder) {
                                       "save Dizodudoz/크기/Thickness=50",
                                   }));
   v.OnTop = true, v.HoldPosition = false;
-  s.store.SaveExitSettings(0, 0);
+  (void)s.store.SaveExitSettings(0, 0);
   EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/선택사항/항상위"), "True");
   EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/위치/고정"), "False");
 }
@@ -265,7 +265,7 @@ TEST(SettingsStore, PartFlagsAndCorrectionValuesAreWrittenWhenChanged) {
   Store s({});
   ProgramSettings& v = s.store.values();
   s.platform.log.Clear();
-  s.store.SavePartVisible(7, false);
+  (void)s.store.SavePartVisible(7, false);
   EXPECT_TRUE(v.PartVisible[7]) << "memory follows only after the reload";
   s.store.ReloadPartVisible();
   EXPECT_FALSE(v.PartVisible[7]);
@@ -275,21 +275,34 @@ TEST(SettingsStore, PartFlagsAndCorrectionValuesAreWrittenWhenChanged) {
 
   v.CorrectionAngle = -2.25, v.ReaderMode = kModeWintab, v.LengthRatio = L"1,1";
   s.platform.log.Clear();
-  s.store.SaveCorrectionSettings();
+  (void)s.store.SaveCorrectionSettings();
   EXPECT_EQ(s.platform.log.all(), (Calls{"save 기계보정/각도/각도=-2.25", "save 기계보정/모드/모드=Wintab 전환",
                                          "save 기계보정/길이비율/길이비율=1,1"}));
 }
 
-TEST(SettingsStore, AFailedWriteIsReportedOncePerOperationAndTheRestIsWritten) {
+// The first value that could not be written is named, the rest is written; the
+// store itself shows nothing (the code that asked for the save does).
+TEST(SettingsStore, AFailedWriteNamesTheFirstValueAndTheRestIsWritten) {
   Store s({});
   s.platform.fake_settings().failing_paths = {"Dizodudoz/위치/XPosition", "Dizodudoz/크기/Gap"};
-  s.store.SaveExitSettings(0, 0);
-  const fake::FakeMessages& messages = s.platform.fake_messages();
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.owners, std::vector<std::string>{""}) << "no dialog: modal to the program";
-  EXPECT_NE(messages.shown[0].find("Dizodudoz\\위치\\XPosition"), std::string::npos);
-  EXPECT_NE(messages.shown[0].find("error 5"), std::string::npos);
+  const WriteResult failed = s.store.SaveExitSettings(0, 0);
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(ToUtf8(WriteFailedText(*failed, s.platform.messages())),
+            "설정을 저장하지 못했습니다: Dizodudoz\\위치\\XPosition\nerror 5");
+  EXPECT_TRUE(s.platform.fake_messages().shown.empty());
   EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/크기/Thickness"), "50");
+}
+
+// The handle's edge as the stored position: one rule for the repaint and the
+// exit save, exact across the 16-bit edges, and an edge no screen has keeps
+// the position it had.
+TEST(PositionFromEdge, RoundsHalvesToEvenIn32BitsAndKeepsWhatIsNoPosition) {
+  const std::pair<float, std::int32_t> cases[] = {
+      {32767.f, 32767},       {32767.5f, 32768},      {-32768.f, -32768},  {-32768.5f, -32768},
+      {-32769.5f, -32770},    {40000.5f, 40000},      {-1501.5f, -1502},   {3e9f, 7},
+      {-3e9f, 7},             {std::numeric_limits<float>::infinity(), 7}, {std::numeric_limits<float>::quiet_NaN(), 7},
+  };
+  for (const auto& [edge, position] : cases) EXPECT_EQ(PositionFromEdge(edge, 7), position) << edge;
 }
 
 }  // namespace

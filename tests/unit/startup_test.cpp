@@ -251,6 +251,18 @@ TEST_F(StartUpTest, SessionEndSavesTheDisplaySettings) {
   EXPECT_EQ(platform.fake_settings().Value("Dizodudoz/위치/고정"), "True");
 }
 
+// A failed exit save is told before the program ends; while the session ends
+// it is not, since a message then would hold up the log-off.
+TEST_F(StartUpTest, AFailedExitSaveIsToldExceptWhileTheSessionEnds) {
+  ASSERT_TRUE(startup.Load());
+  platform.fake_settings().failing_paths = {"Dizodudoz/크기/Gap"};
+  startup.OnSessionEnding();
+  EXPECT_TRUE(platform.fake_messages().shown.empty());
+  EXPECT_THROW(startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
+  EXPECT_EQ(platform.fake_messages().shown, Calls{"설정을 저장하지 못했습니다: Dizodudoz\\크기\\Gap\nerror 5"});
+  EXPECT_EQ(platform.fake_messages().owners, Calls{""});
+}
+
 TEST_F(StartUpTest, AStartUpWindowThatCannotBeMadeIsReportedAndStartUpStops) {
   platform.failing_windows = {"frm_Pop"};
   EXPECT_FALSE(startup.Load());
