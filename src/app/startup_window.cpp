@@ -11,7 +11,6 @@ namespace rc::app {
 
 namespace {
 using platform::kStartUpWindowName;
-constexpr std::wstring_view kStartUpCaption = L"";
 }  // namespace
 
 StartUpWindow::StartUpWindow(platform::Platform& platform)
@@ -26,12 +25,11 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
 StartUpWindow::~StartUpWindow() { reader_link_.RemoveObserver(*this); }
 
 bool StartUpWindow::Load() {
-  window_ = platform_.MakeShellWindow(kStartUpWindowName, *this);
+  window_ = platform_.MakeShellWindow(*this);
   if (!window_) {
     platform_.messages().ShowMessage(platform::StartFailedText(kStartUpWindowName));
     return false;
   }
-  window_->SetCaption(kStartUpCaption);
   menu_ = window_->MakePopupMenu(shell::kDizodudozPop);
   if (!menu_) {
     platform_.messages().ShowMessage(platform::StartFailedText(L"DizodudozPop"));
@@ -47,7 +45,6 @@ bool StartUpWindow::Load() {
   CreateCrossWindows();  // the handle's load lays them out
   Ini_OnTop();
   ShowCentreHandle();
-  window_->SetVisible(false);  // hidden for the rest of the run
   if (first_run) ShowFirstRunNotification();
   ReportWriteFailure(first_run_written);
   ConfigureReaderPort();       // a failure here is reported and the program runs on
@@ -149,7 +146,7 @@ void StartUpWindow::OnLinkChanged() {
 void StartUpWindow::OnDisplayChanged() { cross_.handle().OnDisplayChanged(); }
 
 void StartUpWindow::AddTrayIcon() {
-  (void)shell::AddTrayIcon(*window_, tray_icon_, kStartUpCaption, tray_tip_);
+  (void)shell::AddTrayIcon(*window_, tray_icon_, tray_tip_);
 }
 
 void StartUpWindow::CreateCrossWindows() { cross_.CreateWindows(); }

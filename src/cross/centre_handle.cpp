@@ -34,7 +34,6 @@ void CentreHandle::Create() {
 }
 
 void CentreHandle::Load() {
-  StyleCrossWindows(cross_);
   settings::ProgramSettings& s = cross_.store().values();
   // A monitor removed since the last run must not take the crosshair with it:
   // a handle that lies on no attached monitor goes where a first run puts it.

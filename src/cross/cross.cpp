@@ -15,17 +15,6 @@ void Cross::CreateWindows() {
   handle_.Load();
 }
 
-void StyleCrossWindows(Cross& cross) {
-  BarWindows& bars = cross.bars();
-  for (int n = 1; n <= kBarCount; ++n) bars.Bar(n).SetBorderNone();
-  for (int n = 1; n <= kBarCount; ++n) bars.Bar(n).SetAppearanceFlat();
-  for (int n = 1; n <= kBarCount; ++n) bars.Bar(n).SetCaption(L"");
-  platform::Window& handle = cross.handle().window();
-  handle.SetBorderNone();
-  handle.SetAppearanceFlat();
-  handle.SetCaption(L"");
-}
-
 void CrossLayout(Cross& cross) {
   const settings::ProgramSettings& s = cross.store().values();
   const CrossSize size{s.Length, s.Thickness, s.Gap};

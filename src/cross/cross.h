@@ -36,10 +36,6 @@ class Cross {
   CentreHandle handle_;
 };
 
-// Strips all decoration from the bars (three passes: border, appearance,
-// caption) and then from the centre handle. Shows nothing, moves nothing.
-void StyleCrossWindows(Cross& cross);
-
 // Places, sizes, colours and shows or hides every part around the centre
 // handle's current left and top edge, from the settings alone; the handle keeps
 // its place. One window batch, so the cross never shows half-moved. With

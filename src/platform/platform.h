@@ -28,7 +28,8 @@ class Platform {
   // Creates a hidden window; `events` must outlive it. Null on failure.
   virtual std::unique_ptr<Window> MakeWindow(WindowClass window_class, std::wstring_view name,
                                              WindowEvents& events) = 0;
-  virtual std::unique_ptr<ShellWindow> MakeShellWindow(std::wstring_view name, ShellEvents& events) = 0;
+  // The hidden start-up window, of class kStartUpWindowName. Null on failure.
+  virtual std::unique_ptr<ShellWindow> MakeShellWindow(ShellEvents& events) = 0;
   // Creates a hidden modeless dialog; `events` must outlive it. Null on failure.
   virtual std::unique_ptr<Dialog> MakeDialog(const DialogLayout& layout, DialogEvents& events) = 0;
 

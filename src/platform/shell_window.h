@@ -69,8 +69,9 @@ class ShellEvents {
   ~ShellEvents() = default;
 };
 
-class ShellWindow : public Window {
+class ShellWindow {
  public:
+  virtual ~ShellWindow() = default;
   // Commands chosen from the menu arrive as OnMenuCommand. Null on failure.
   virtual std::unique_ptr<PopupMenu> MakePopupMenu(std::span<const MenuItem> items) = 0;
   // The icon's notifications arrive as OnTrayEvent. The add also asks for the

@@ -1,5 +1,6 @@
 #pragma once
-// A top-level window of the program, in twips. Setting a property to the value it
+// A window of the cross, in twips: plain (no border, caption bar, sizing frame
+// or 3-D edge, no title) from its creation. Setting a property to the value it
 // already has does nothing: no platform call and no repaint.
 
 #include <cstdint>
@@ -53,11 +54,6 @@ class Window {
 
   virtual bool Visible() const = 0;
   virtual void SetVisible(bool visible) = 0;
-
-  // Plain style: no border, no caption bar, no sizing frame, no 3-D edge.
-  virtual void SetBorderNone() = 0;
-  virtual void SetAppearanceFlat() = 0;
-  virtual void SetCaption(std::wstring_view caption) = 0;
 
   // Stacking is an action, not a cached property: every call reaches the platform.
   virtual void SetTopmost(bool topmost) = 0;

@@ -7,20 +7,19 @@
 
 namespace rc::shell {
 
-platform::TrayIconRecord MakeTrayIconRecord(std::wstring_view window_caption, std::wstring_view tip) {
+platform::TrayIconRecord MakeTrayIconRecord(std::wstring_view tip) {
   platform::TrayIconRecord record;
   record.id = kTrayIconId;
-  std::wstring_view text = tip.empty() ? window_caption : tip;
   // Room for the terminator; the rest of the field stays zero.
-  std::size_t length = std::min(text.size(), record.tip.size() - 1);
-  std::copy_n(text.begin(), length, record.tip.begin());
+  std::size_t length = std::min(tip.size(), record.tip.size() - 1);
+  std::copy_n(tip.begin(), length, record.tip.begin());
   record.tip[length] = L'\0';
   return record;
 }
 
 platform::Status AddTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record,
-                             std::wstring_view window_caption, std::wstring_view tip) {
-  record = MakeTrayIconRecord(window_caption, tip);
+                             std::wstring_view tip) {
+  record = MakeTrayIconRecord(tip);
   return window.AddTrayIcon(record);
 }
 
@@ -58,7 +57,7 @@ std::wstring TrayTip(std::wstring_view status_line) {
 
 platform::Status ModifyTrayTip(platform::ShellWindow& window, platform::TrayIconRecord& record,
                                std::wstring_view tip) {
-  record = MakeTrayIconRecord(L"", tip);
+  record = MakeTrayIconRecord(tip);
   return window.ModifyTrayIcon(record);
 }
 

@@ -57,15 +57,14 @@ class TrayCallback {
   bool after_right_release_ = false;
 };
 
-// The record: the tip text, or the window's caption when the tip is empty, cut
-// to fit and always terminated.
-platform::TrayIconRecord MakeTrayIconRecord(std::wstring_view window_caption, std::wstring_view tip);
+// The record: the tip text cut to fit, always terminated.
+platform::TrayIconRecord MakeTrayIconRecord(std::wstring_view tip);
 
 // The record lives for the whole run: AddTrayIcon fills it and adds the icon,
 // DeleteTrayIcon names the icon again and removes it. The results are for the
 // caller to ignore: a program without an icon still runs.
 platform::Status AddTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record,
-                             std::wstring_view window_caption, std::wstring_view tip);
+                             std::wstring_view tip);
 platform::Status DeleteTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record);
 // Shows a new tip on the icon the record names.
 platform::Status ModifyTrayTip(platform::ShellWindow& window, platform::TrayIconRecord& record,

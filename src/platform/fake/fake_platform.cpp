@@ -30,11 +30,8 @@ std::vector<std::string> CallLog::With(std::string_view prefix) const {
 
 // --- FakeWindow --------------------------------------------------------------
 
-FakeWindow::FakeWindow(CallLog& log, std::string name, platform::WindowEvents* events,
-                       platform::ShellEvents* shell_events, FakePlatform& owner)
-    : log_(log), name_(std::move(name)), events_(events), shell_events_(shell_events), owner_(owner) {
-  caption_ = FromUtf8(name_);
-}
+FakeWindow::FakeWindow(CallLog& log, std::string name, platform::WindowEvents& events, FakePlatform& owner)
+    : log_(log), name_(std::move(name)), events_(events), owner_(owner) {}
 
 FakeWindow::~FakeWindow() { owner_.windows_.erase(name_); }
 
@@ -60,17 +57,6 @@ void FakeWindow::SetBackColour(std::uint32_t bgr) {
 void FakeWindow::SetVisible(bool visible) {
   if (platform::Update(visible_, visible)) Record("visible", visible ? "1" : "0");
 }
-void FakeWindow::SetBorderNone() {
-  if (platform::Update(border_none_, true)) Record("border", "none");
-}
-void FakeWindow::SetAppearanceFlat() {
-  if (platform::Update(flat_, true)) Record("appearance", "flat");
-}
-void FakeWindow::SetCaption(std::wstring_view caption) {
-  if (caption == caption_) return;
-  caption_ = caption;
-  Record("caption", "\"" + ToUtf8(caption) + "\"");
-}
 void FakeWindow::SetTopmost(bool topmost) {
   topmost_ = topmost;
   Record("topmost", topmost ? "1" : "0");
@@ -86,32 +72,32 @@ void FakeWindow::BeginDrag() {
   if (during_drag) during_drag(*this);
   Record("drag", "end");
 }
-std::unique_ptr<platform::PopupMenu> FakeWindow::MakePopupMenu(std::span<const platform::MenuItem>) {
-  log_.Add("menu.create");
+std::unique_ptr<platform::PopupMenu> FakeShellWindow::MakePopupMenu(std::span<const platform::MenuItem>) {
+  owner_.log.Add("menu.create");
   return std::make_unique<FakePopupMenu>(owner_);
 }
-platform::Status FakeWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
-  log_.Add("tray.add");
+platform::Status FakeShellWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
+  owner_.log.Add("tray.add");
   owner_.tray_.added.push_back(record);
   owner_.tray_.tip = record.tip.data();
   owner_.tray_.icon_present = true;
   return platform::Status::Ok();
 }
-platform::Status FakeWindow::ModifyTrayIcon(const platform::TrayIconRecord& record) {
+platform::Status FakeShellWindow::ModifyTrayIcon(const platform::TrayIconRecord& record) {
   owner_.tray_.tip = record.tip.data();
-  log_.Add("tray.tip " + ToUtf8(owner_.tray_.tip));
+  owner_.log.Add("tray.tip " + ToUtf8(owner_.tray_.tip));
   return platform::Status::Ok();
 }
-platform::Status FakeWindow::ShowTrayNotification(const platform::TrayIconRecord&,
+platform::Status FakeShellWindow::ShowTrayNotification(const platform::TrayIconRecord&,
                                                   const platform::TrayNotification& notification) {
-  log_.Add("tray.notify " + ToUtf8(notification.title) + ": " + ToUtf8(notification.text));
+  owner_.log.Add("tray.notify " + ToUtf8(notification.title) + ": " + ToUtf8(notification.text));
   return platform::Status::Ok();
 }
-std::optional<platform::PixelPoint> FakeWindow::TrayIconCorner(const platform::TrayIconRecord&) {
+std::optional<platform::PixelPoint> FakeShellWindow::TrayIconCorner(const platform::TrayIconRecord&) {
   return owner_.tray_.icon_corner;
 }
-platform::Status FakeWindow::DeleteTrayIcon(const platform::TrayIconRecord& record) {
-  log_.Add("tray.delete");
+platform::Status FakeShellWindow::DeleteTrayIcon(const platform::TrayIconRecord& record) {
+  owner_.log.Add("tray.delete");
   owner_.tray_.deleted.push_back(record);
   owner_.tray_.icon_present = false;
   return platform::Status::Ok();
@@ -270,24 +256,21 @@ void FakeDialog::CloseByUser() {
 
 // --- FakePlatform ------------------------------------------------------------
 
-std::unique_ptr<FakeWindow> FakePlatform::Make(std::wstring_view name, platform::WindowEvents* events,
-                                               platform::ShellEvents* shell_events) {
+std::unique_ptr<platform::Window> FakePlatform::MakeWindow(platform::WindowClass, std::wstring_view name,
+                                                           platform::WindowEvents& events) {
   std::string utf8 = ToUtf8(name);
   log.Add("create " + utf8);
   if (failing_windows.contains(utf8)) return nullptr;
-  auto window = std::make_unique<FakeWindow>(log, utf8, events, shell_events, *this);
+  auto window = std::make_unique<FakeWindow>(log, utf8, events, *this);
   windows_[utf8] = window.get();
   return window;
 }
 
-std::unique_ptr<platform::Window> FakePlatform::MakeWindow(platform::WindowClass, std::wstring_view name,
-                                                           platform::WindowEvents& events) {
-  return Make(name, &events, nullptr);
-}
-
-std::unique_ptr<platform::ShellWindow> FakePlatform::MakeShellWindow(std::wstring_view name,
-                                                                     platform::ShellEvents& events) {
-  return Make(name, nullptr, &events);
+std::unique_ptr<platform::ShellWindow> FakePlatform::MakeShellWindow(platform::ShellEvents&) {
+  const std::string name = ToUtf8(platform::kStartUpWindowName);
+  log.Add("create " + name);
+  if (failing_windows.contains(name)) return nullptr;
+  return std::make_unique<FakeShellWindow>(*this);
 }
 
 std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogLayout& layout,

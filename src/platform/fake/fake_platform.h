@@ -30,11 +30,10 @@ class CallLog {
   std::vector<std::string> calls_;
 };
 
-// A cross window, or the start-up window (with shell events instead).
-class FakeWindow final : public platform::ShellWindow {
+// A window of the cross.
+class FakeWindow final : public platform::Window {
  public:
-  FakeWindow(CallLog& log, std::string name, platform::WindowEvents* events,
-             platform::ShellEvents* shell_events, class FakePlatform& owner);
+  FakeWindow(CallLog& log, std::string name, platform::WindowEvents& events, class FakePlatform& owner);
   ~FakeWindow() override;
 
   float Left() const override { return left_; }
@@ -49,25 +48,13 @@ class FakeWindow final : public platform::ShellWindow {
   void SetBackColour(std::uint32_t bgr) override;
   bool Visible() const override { return visible_; }
   void SetVisible(bool visible) override;
-  void SetBorderNone() override;
-  void SetAppearanceFlat() override;
-  void SetCaption(std::wstring_view caption) override;
   void SetTopmost(bool topmost) override;
   void ShowActivated() override;
   void BeginDrag() override;
-  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
-  platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
-  platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
-  platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override;
-  // "tray.notify <title>: <text>"
-  platform::Status ShowTrayNotification(const platform::TrayIconRecord& record,
-                                        const platform::TrayNotification& notification) override;
-  std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
 
   // Test side.
-  platform::WindowEvents& events() { return *events_; }
+  platform::WindowEvents& events() { return events_; }
   bool topmost() const { return topmost_; }
-  const std::wstring& caption() const { return caption_; }
   // Where the user drops the window when a drag runs; the move calls
   // `during_drag` (if set) at the moment the window has moved, before it ends.
   void SetDragTarget(float left, float top) { drag_left_ = left, drag_top_ = top; }
@@ -80,15 +67,30 @@ class FakeWindow final : public platform::ShellWindow {
 
   CallLog& log_;
   std::string name_;
-  platform::WindowEvents* events_;
-  platform::ShellEvents* shell_events_;
+  platform::WindowEvents& events_;
   FakePlatform& owner_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::uint32_t back_colour_ = 0x00FFFFFF;
   bool visible_ = false;
-  bool border_none_ = false, flat_ = false, topmost_ = false;
-  std::wstring caption_;
+  bool topmost_ = false;
   float drag_left_ = 0, drag_top_ = 0;
+};
+
+// The start-up window: the tray icon ("tray.add", "tray.tip ...",
+// "tray.notify <title>: <text>", "tray.delete") and the popup menu.
+class FakeShellWindow final : public platform::ShellWindow {
+ public:
+  explicit FakeShellWindow(class FakePlatform& owner) : owner_(owner) {}
+  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
+  platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status ShowTrayNotification(const platform::TrayIconRecord& record,
+                                        const platform::TrayNotification& notification) override;
+  std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
+
+ private:
+  FakePlatform& owner_;
 };
 
 class FakeScreen final : public platform::Screen {
@@ -353,8 +355,7 @@ class FakePlatform final : public platform::Platform {
   std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class,
                                                std::wstring_view name,
                                                platform::WindowEvents& events) override;
-  std::unique_ptr<platform::ShellWindow> MakeShellWindow(std::wstring_view name,
-                                                         platform::ShellEvents& events) override;
+  std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override { ++batch_depth; ++batches; }
@@ -395,9 +396,8 @@ class FakePlatform final : public platform::Platform {
   std::set<std::string> failing_dialogs;
 
  private:
-  std::unique_ptr<FakeWindow> Make(std::wstring_view name, platform::WindowEvents* events,
-                                   platform::ShellEvents* shell_events);
   friend class FakeWindow;
+  friend class FakeShellWindow;
   friend class FakePopupMenu;
   friend class FakeDialog;
   FakeScreen screen_;

@@ -17,7 +17,7 @@
 
 #include "platform/win32/app_messages.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/win32_window.h"
+#include "platform/win32/win32_cross_window.h"
 
 namespace rc::win32 {
 
@@ -62,7 +62,7 @@ bool IsEscapeKey(const MSG& message) {
 
 }  // namespace
 
-void Win32Window::RememberPress(UINT message, WPARAM wparam, LPARAM lparam) {
+void Win32CrossWindow::RememberPress(UINT message, WPARAM wparam, LPARAM lparam) {
   press_.point = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
   ::ClientToScreen(hwnd(), &press_.point);
   switch (message) {
@@ -82,7 +82,7 @@ void Win32Window::RememberPress(UINT message, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-void Win32Window::PlaceAtPixel(POINT corner) {
+void Win32CrossWindow::PlaceAtPixel(POINT corner) {
   // The edges in twips are exactly that pixel's, so the layout afterwards puts
   // the bars around the handle where it is seen and the position stored is it.
   left_ = static_cast<float>(corner.x) * platform_.screen().TwipsPerPixelX();
@@ -91,11 +91,11 @@ void Win32Window::PlaceAtPixel(POINT corner) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
 }
 
-void Win32Window::BeginDrag() {
+void Win32CrossWindow::BeginDrag() {
   HWND h = hwnd();
   if (h == nullptr || dragging_) return;
   const float start_left = left_, start_top = top_;
-  const POINT start{ToPixelsX(left_), ToPixelsY(top_)};
+  const POINT start{platform_.screen().ScaleX().Pixel(left_), platform_.screen().ScaleY().Pixel(top_)};
   const POINT grab{press_.point.x - start.x, press_.point.y - start.y};
   POINT placed = start;
   auto follow = [&](POINT pointer) {

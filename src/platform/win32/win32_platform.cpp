@@ -7,7 +7,8 @@
 
 #include "platform/win32/win32_dialog.h"
 #include "platform/win32/system_error.h"
-#include "platform/win32/win32_window.h"
+#include "platform/win32/win32_cross_window.h"
+#include "platform/win32/win32_shell_window.h"
 
 namespace rc::win32 {
 
@@ -176,7 +177,7 @@ platform::Status Win32Platform::Initialise() {
   for (const ClassStyle* class_style : kClasses) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = &Win32Window::Procedure;
+    window_class.lpfnWndProc = &Win32WindowBase::Procedure;
     window_class.hInstance = instance_;
     window_class.lpszClassName = class_style->name;
     window_class.hIcon = icon;
@@ -208,24 +209,17 @@ int Win32Platform::Run() {
   return got == 0 ? static_cast<int>(message.wParam) : 1;
 }
 
-std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClass window_class,
-                                                            std::wstring_view name,
+std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClass window_class, std::wstring_view,
                                                             platform::WindowEvents& events) {
   const ClassStyle& class_style = StyleOf(window_class);
-  auto window = std::make_unique<Win32Window>(*this, &events, nullptr);
-  std::wstring title(name);
-  if (!window->Create(class_style.name, title.c_str(), class_style.style, class_style.ex_style)) return nullptr;
+  auto window = std::make_unique<Win32CrossWindow>(*this, events);
+  if (!window->Create(class_style.name, class_style.style, class_style.ex_style)) return nullptr;
   return window;
 }
 
-std::unique_ptr<platform::ShellWindow> Win32Platform::MakeShellWindow(std::wstring_view name,
-                                                                      platform::ShellEvents& events) {
-  auto window = std::make_unique<Win32Window>(*this, nullptr, &events);
-  std::wstring title(name);
-  if (!window->Create(kStartUpClassStyle.name, title.c_str(), kStartUpClassStyle.style, kStartUpClassStyle.ex_style)) return nullptr;
-  // The shell's "TaskbarCreated" comes from a less privileged process when the
-  // program runs elevated; without this the icon would not come back.
-  if (taskbar_created_ != 0) ::ChangeWindowMessageFilterEx(window->hwnd(), taskbar_created_, MSGFLT_ALLOW, nullptr);
+std::unique_ptr<platform::ShellWindow> Win32Platform::MakeShellWindow(platform::ShellEvents& events) {
+  auto window = std::make_unique<Win32ShellWindow>(*this, events);
+  if (!window->Create(kStartUpClassStyle.name, kStartUpClassStyle.style, kStartUpClassStyle.ex_style)) return nullptr;
   return window;
 }
 
@@ -242,15 +236,15 @@ void Win32Platform::BeginWindowBatch() { ++batch_depth_; }
 
 void Win32Platform::EndWindowBatch() {
   if (--batch_depth_ > 0) return;
-  std::vector<Win32Window*> windows;
+  std::vector<Win32CrossWindow*> windows;
   windows.swap(queued_);
   if (windows.empty()) return;
   HDWP batch = ::BeginDeferWindowPos(static_cast<int>(windows.size()));
-  for (Win32Window* window : windows) batch = window->Defer(batch);
+  for (Win32CrossWindow* window : windows) batch = window->Defer(batch);
   if (batch != nullptr) ::EndDeferWindowPos(batch);
 }
 
-void Win32Platform::Forget(Win32Window& window) {
+void Win32Platform::Forget(Win32CrossWindow& window) {
   queued_.erase(std::remove(queued_.begin(), queued_.end(), &window), queued_.end());
 }
 

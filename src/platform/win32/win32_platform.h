@@ -15,7 +15,7 @@
 
 namespace rc::win32 {
 
-class Win32Window;
+class Win32CrossWindow;
 
 // The program icon's resource: every size Windows asks for, 16 to 256 pixels.
 inline constexpr WORD kProgramIcon = 1;
@@ -66,8 +66,7 @@ class Win32Platform final : public platform::Platform {
   std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class,
                                                std::wstring_view name,
                                                platform::WindowEvents& events) override;
-  std::unique_ptr<platform::ShellWindow> MakeShellWindow(std::wstring_view name,
-                                                         platform::ShellEvents& events) override;
+  std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override;
@@ -85,8 +84,8 @@ class Win32Platform final : public platform::Platform {
   // For the windows.
   HINSTANCE instance() const { return instance_; }
   bool batching() const { return batch_depth_ > 0; }
-  void Queue(Win32Window& window) { queued_.push_back(&window); }
-  void Forget(Win32Window& window);
+  void Queue(Win32CrossWindow& window) { queued_.push_back(&window); }
+  void Forget(Win32CrossWindow& window);
   UINT taskbar_created_message() const { return taskbar_created_; }
   // Open modeless dialogs, which take their keyboard input through the message loop.
   void RememberDialog(HWND dialog) { dialogs_.push_back(dialog); }
@@ -104,7 +103,7 @@ class Win32Platform final : public platform::Platform {
   Win32SerialPortList serial_ports_;
   UINT taskbar_created_ = 0;
   int batch_depth_ = 0;
-  std::vector<Win32Window*> queued_;
+  std::vector<Win32CrossWindow*> queued_;
   std::vector<HWND> dialogs_;
 };
 

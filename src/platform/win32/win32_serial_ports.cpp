@@ -1,11 +1,9 @@
 #include "platform/win32/win32_serial_ports.h"
 
 #include <windows.h>
-// clang-format off
 #include <initguid.h>
 #include <devguid.h>
 #include <setupapi.h>
-// clang-format on
 
 #include <string>
 #include <vector>

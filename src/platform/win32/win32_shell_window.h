@@ -1,0 +1,39 @@
+#pragma once
+// The hidden start-up window over a real HWND, with ShellEvents: the tray icon
+// and its notifications, the popup menu's commands, and the system's notices
+// to top-level windows (session end, display and device changes, resume).
+
+#include <windows.h>
+
+#include "platform/shell_window.h"
+#include "platform/win32/win32_window.h"
+
+namespace rc::win32 {
+
+class Win32Platform;
+
+class Win32ShellWindow final : public Win32WindowBase, public platform::ShellWindow {
+ public:
+  Win32ShellWindow(Win32Platform& platform, platform::ShellEvents& events) : platform_(platform), events_(events) {}
+  bool Create(const wchar_t* class_name, DWORD style, DWORD ex_style);
+
+  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
+  platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
+  platform::Status ShowTrayNotification(const platform::TrayIconRecord& record,
+                                        const platform::TrayNotification& notification) override;
+  std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
+
+ private:
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam) override;
+  // The program icon at the size the notification area shows for the system
+  // DPI, loaded once; the window's own icon if it cannot be.
+  HICON TrayIconImage();
+
+  Win32Platform& platform_;
+  platform::ShellEvents& events_;
+  OwnedIcon tray_icon_image_;
+};
+
+}  // namespace rc::win32
