@@ -16,8 +16,7 @@ using rc::reader::LineAssembler;
 // Two different lines in turn, so that the repeat rule never drops them.
 const std::string kLines[] = {"  12345,  23456   0\r", "  50000,  12346   3\r"};
 
-void Convert(benchmark::State& state, const std::string* lines, std::size_t count, double angle,
-             const wchar_t* ratio) {
+void Convert(benchmark::State& state, const std::string* lines, std::size_t count, double angle, const wchar_t* ratio) {
   std::string last_line;
   std::size_t i = 0;
   for (auto _ : state) {

@@ -26,8 +26,8 @@ class Port {
  public:
   bool Open(const char* name) {
     std::string path = std::string("\\\\.\\") + name;
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_OVERLAPPED, nullptr);
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                          nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) return false;
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;

@@ -2,7 +2,7 @@
 # Sourced by scripts/run and scripts/test.
 
 reticor_packages=(
-  cmake g++ make clang libclang-rt-14-dev
+  cmake g++ make clang libclang-rt-14-dev clang-format clang-tidy
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb xauth socat fonts-nanum locales imagemagick xdotool x11-utils

@@ -20,7 +20,8 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
       reader_link_(platform.serial_port(), platform.clock(), platform.messages(), store_.values()),
       properties_dialog_([this] { return dialogs::PropertiesDialog::Make(cross_); }),
       revision_dialog_([this] { return reader::CorrectionDialog::Make(platform_, store_, reader_link_); }),
-      about_dialog_([this] { return dialogs::AboutDialog::Make(cross_, platform_.machine_registry(), platform_.processes()); }) {}
+      about_dialog_(
+          [this] { return dialogs::AboutDialog::Make(cross_, platform_.machine_registry(), platform_.processes()); }) {}
 
 StartUpWindow::~StartUpWindow() { reader_link_.RemoveObserver(*this); }
 
@@ -47,7 +48,7 @@ bool StartUpWindow::Load() {
   ShowCentreHandle();
   if (first_run) ShowFirstRunNotification();
   ReportWriteFailure(first_run_written);
-  ConfigureReaderPort();       // a failure here is reported and the program runs on
+  ConfigureReaderPort();  // a failure here is reported and the program runs on
   return true;
 }
 
@@ -145,9 +146,7 @@ void StartUpWindow::OnLinkChanged() {
 }
 void StartUpWindow::OnDisplayChanged() { cross_.handle().OnDisplayChanged(); }
 
-void StartUpWindow::AddTrayIcon() {
-  (void)shell::AddTrayIcon(*window_, tray_icon_, tray_tip_);
-}
+void StartUpWindow::AddTrayIcon() { (void)shell::AddTrayIcon(*window_, tray_icon_, tray_tip_); }
 
 void StartUpWindow::CreateCrossWindows() { cross_.CreateWindows(); }
 

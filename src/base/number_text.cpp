@@ -46,9 +46,12 @@ class Cursor {
 
 int DigitValue(long c, int base) {
   int d = -1;
-  if (c >= '0' && c <= '9') d = static_cast<int>(c - '0');
-  else if (c >= 'a' && c <= 'f') d = static_cast<int>(c - 'a' + 10);
-  else if (c >= 'A' && c <= 'F') d = static_cast<int>(c - 'A' + 10);
+  if (c >= '0' && c <= '9')
+    d = static_cast<int>(c - '0');
+  else if (c >= 'a' && c <= 'f')
+    d = static_cast<int>(c - 'a' + 10);
+  else if (c >= 'A' && c <= 'F')
+    d = static_cast<int>(c - 'A' + 10);
   return d < base ? d : -1;
 }
 

@@ -3,7 +3,6 @@
 #include <cassert>
 #include <string>
 
-
 namespace rc::cross {
 
 std::unique_ptr<platform::Window> MakeCrossWindow(platform::Platform& platform, platform::WindowClass window_class,

@@ -46,7 +46,8 @@ void CentreHandle::Load() {
 void CentreHandle::OnDisplayChanged() {
   if (!window_) return;
   const settings::ProgramSettings& s = cross_.store().values();
-  if (!OnSomeMonitor(cross_.platform().screen(), static_cast<double>(window_->Left()), static_cast<double>(window_->Top()), s.Thickness)) {
+  if (!OnSomeMonitor(cross_.platform().screen(), static_cast<double>(window_->Left()),
+                     static_cast<double>(window_->Top()), s.Thickness)) {
     MoveToFirstRunPlace();
     window_->SetTop(static_cast<float>(s.YPosition));
     window_->SetLeft(static_cast<float>(s.XPosition));

@@ -54,7 +54,7 @@ inline constexpr std::array<BarPlacement, kBarCount> kBarPlacements{{
 // Parts of the cross: 0 is the centre handle, 1..18 the bar of that number.
 // The windows are created, stacked (StackedWindows), recoloured and laid out in
 // this order: the handle after Form8.
-inline constexpr std::array<int, kBarCount + 1> kWindowOrder{1, 2,  3,  4,  5,  6,  7,  8,  0, 9,
+inline constexpr std::array<int, kBarCount + 1> kWindowOrder{1,  2,  3,  4,  5,  6,  7,  8,  0, 9,
                                                              10, 11, 12, 13, 14, 15, 16, 17, 18};
 
 struct CrossSize {

@@ -12,6 +12,7 @@ constexpr std::uint32_t kRed = 0x000000FF;
 }  // namespace
 
 // Twips in the client area (5385 x 2220). Label5 overlaps the bottom edge by 15.
+// clang-format off
 const std::array<platform::ControlLayout, kAboutControlCount> kAboutControls{{
     // id, kind, name, parent, left, top, width, height, text, tab order, tooltip, font, colour
     {kLogo, ControlKind::Picture, L"Image1", -1, 150, 180, 1425, 780, L"", -1, {}, {}, platform::kWindowTextColour,
@@ -32,10 +33,11 @@ const std::array<platform::ControlLayout, kAboutControlCount> kAboutControls{{
     {kOkButton, ControlKind::Button, L"cmdOK", -1, 4035, 1320, 1290, 345, L"확인", 0},
     {kSysInfoButton, ControlKind::Button, L"cmdSysInfo", -1, 4035, 1695, 1290, 345, L"시스템 정보", 1},
 }};
+// clang-format on
 
 // An etched separator across the dialog; both lines run past the right edge.
 const std::array<platform::DrawnLine, 2> kAboutLines{{
-    {L"Line1(1)", 90, 1215, 5654, 1215, 0x00808080, 1},  // grey
+    {L"Line1(1)", 90, 1215, 5654, 1215, 0x00808080, 1},   // grey
     {L"Line1(0)", 105, 1230, 5654, 1230, 0x00FFFFFF, 2},  // white
 }};
 
@@ -60,7 +62,8 @@ bool GetKeyValue(platform::MachineRegistry& registry, platform::RegistryView vie
   } else if (value.type == platform::RegistryType::Dword) {
     bytes.resize(4, 0);  // the value is read into a zero-filled buffer
     const std::uint32_t number = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                 static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+                                 static_cast<std::uint32_t>(bytes[2]) << 16 |
+                                 static_cast<std::uint32_t>(bytes[3]) << 24;
     text_out = std::to_wstring(number);
   }
   return true;
@@ -68,15 +71,13 @@ bool GetKeyValue(platform::MachineRegistry& registry, platform::RegistryView vie
 
 namespace {
 
-constexpr std::array<platform::RegistryView, 2> kViews{platform::RegistryView::Bits64,
-                                                       platform::RegistryView::Bits32};
+constexpr std::array<platform::RegistryView, 2> kViews{platform::RegistryView::Bits64, platform::RegistryView::Bits32};
 
 // File names compare without regard to ASCII case, as the system's do.
 bool SamePath(std::wstring_view a, std::wstring_view b) {
   auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) {
-           return lower(x) == lower(y);
-         });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
 }
 
 }  // namespace
@@ -101,8 +102,8 @@ std::vector<SysInfoProgram> SysInfoPrograms(const SysInfoFindings& found) {
   return programs;
 }
 
-void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
-                  platform::MessageBoxes& messages, platform::Dialog* owner) {
+void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes, platform::MessageBoxes& messages,
+                  platform::Dialog* owner) {
   auto read = [&](platform::RegistryView view, std::wstring_view key, std::wstring_view name) {
     std::wstring text;  // a value of another type leaves it empty
     return GetKeyValue(registry, view, key, name, text) ? std::optional<std::wstring>(text) : std::nullopt;

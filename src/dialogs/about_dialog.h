@@ -82,8 +82,8 @@ std::vector<SysInfoProgram> SysInfoPrograms(const SysInfoFindings& found);
 // Looks up the system-information tool and starts the first of its places
 // that starts, or tells the user it cannot be used now, in a message modal to
 // `owner` (the dialog asking).
-void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes,
-                  platform::MessageBoxes& messages, platform::Dialog* owner = nullptr);
+void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& processes, platform::MessageBoxes& messages,
+                  platform::Dialog* owner = nullptr);
 
 class AboutDialog final : public shell::WindowedDialog {
  public:
@@ -93,7 +93,6 @@ class AboutDialog final : public shell::WindowedDialog {
                                            platform::Processes& processes);
 
   void OnControlClick(int control) override;
-
 
  private:
   AboutDialog(cross::Cross& cross, platform::MachineRegistry& registry, platform::Processes& processes)

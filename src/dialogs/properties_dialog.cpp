@@ -32,6 +32,7 @@ constexpr ControlLayout Swatch(int n, float left, float top, std::wstring_view t
 }  // namespace
 
 // Positions in twips; frames in the client area, the rest in their frame.
+// clang-format off
 const std::array<ControlLayout, kPropertiesControlCount> kPropertiesControls{{
     // id, kind, name, parent, left, top, width, height, text, tab order, tooltip, font
     {kColourFrame, ControlKind::Frame, L"Frame1", -1, 60, 90, 2055, 705, L"색상"},
@@ -73,6 +74,7 @@ const std::array<ControlLayout, kPropertiesControlCount> kPropertiesControls{{
     Swatch(17, 1740, 900, kClickOrMore, L"Picture2(17)"),
     Swatch(18, 1890, 900, kClickOrMore, L"Picture2(18)"),  // right, outermost
 }};
+// clang-format on
 
 // No buttons: every change applies at once.
 const platform::DialogLayout kPropertiesLayout{L"속성", 4695, 2070, kPropertiesControls};
@@ -85,7 +87,9 @@ std::unique_ptr<PropertiesDialog> PropertiesDialog::Make(cross::Cross& cross) {
   return dialog;
 }
 
-std::uint32_t PropertiesDialog::CrossColour() const { return cross::CrossColourValue(cross_.store().values().CrossColor); }
+std::uint32_t PropertiesDialog::CrossColour() const {
+  return cross::CrossColourValue(cross_.store().values().CrossColor);
+}
 
 void PropertiesDialog::Load() {
   platform::Dialog& w = *window_;
@@ -120,7 +124,8 @@ void PropertiesDialog::Load() {
   // Sizes stored by other means may fall outside the bar's range: clamped.
   const std::array<std::int16_t, 3> sizes{s.Length, s.Gap, s.Thickness};
   for (int k = 0; k < 3; ++k) {
-    const double quotient = static_cast<double>(sizes[static_cast<std::size_t>(k)]) / kScrollSteps[static_cast<std::size_t>(k)];
+    const double quotient =
+        static_cast<double>(sizes[static_cast<std::size_t>(k)]) / kScrollSteps[static_cast<std::size_t>(k)];
     const int position = static_cast<int>(std::clamp(RoundHalfEven(quotient), 1.0, 10.0));
     const int before = w.ScrollPosition(SizeBar(k));
     w.SetScrollPosition(SizeBar(k), position);

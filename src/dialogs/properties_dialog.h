@@ -61,7 +61,6 @@ class PropertiesDialog final : public shell::WindowedDialog {
   // cannot be made.
   static std::unique_ptr<PropertiesDialog> Make(cross::Cross& cross);
 
-
   // Paints the eighteen bars and the centre handle with Picture1's colour;
   // hidden bars too. Visibility, size and place stay as they are.
   void AllColorPaint();
@@ -69,7 +68,6 @@ class PropertiesDialog final : public shell::WindowedDialog {
   void OnControlClick(int control) override;
   void OnSelectionChange(int control) override;
   void OnScrollChange(int control, int position) override;
-
 
  private:
   explicit PropertiesDialog(cross::Cross& cross) : cross_(cross) {}

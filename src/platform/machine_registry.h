@@ -33,8 +33,7 @@ class MachineRegistry {
   // into `value`. The key is opened for reading only and closed again before
   // returning, on every path. Values larger than 1024 bytes are not read. Fails
   // with the system's code when the key or the value cannot be read.
-  virtual Status ReadValue(RegistryView view, std::wstring_view key, std::wstring_view name,
-                           RegistryValue& value) = 0;
+  virtual Status ReadValue(RegistryView view, std::wstring_view key, std::wstring_view name, RegistryValue& value) = 0;
 };
 
 }  // namespace rc::platform

@@ -6,10 +6,10 @@ namespace rc::platform {
 // What went wrong, as the program tells its cases apart.
 enum class Error {
   None,
-  PortMissing,   // no device of that name
-  PortBusy,      // another program holds it, or it is already open here
-  DeviceLost,    // the device went away while in use
-  WriteFailed,   // not every byte left
+  PortMissing,  // no device of that name
+  PortBusy,     // another program holds it, or it is already open here
+  DeviceLost,   // the device went away while in use
+  WriteFailed,  // not every byte left
   AccessDenied,
   Other,
 };

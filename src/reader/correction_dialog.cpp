@@ -9,6 +9,7 @@ using platform::ControlKind;
 
 // Twips in the client area. The first row as it always was (tab order from
 // the angle box); below it the port, the link's state and the last line.
+// clang-format off
 const std::array<platform::ControlLayout, kCorrectionControlCount> kCorrectionControls{{
     // id, kind, name, parent, left, top, width, height, design text, tab order
     {kAngleCaption, ControlKind::Label, L"Label1", -1, 120, 180, 855, 255, L"보정 각도", 1},
@@ -22,6 +23,7 @@ const std::array<platform::ControlLayout, kCorrectionControlCount> kCorrectionCo
     {kReceivedCaption, ControlKind::Label, L"lblReceived", -1, 120, 1500, 855, 255, L"수신"},
     {kReceivedBox, ControlKind::ReadOnlyText, L"txtReceived", -1, 1080, 1440, 4695, 615, L"", 6},
 }};
+// clang-format on
 
 const platform::DialogLayout kCorrectionLayout{L"기계보정", 5850, 2175, kCorrectionControls};
 
@@ -29,10 +31,10 @@ std::wstring PortSwitchFailedText(std::wstring_view port_name) {
   return std::wstring(port_name) + L" 포트가 열려 있거나 닫혀있습니다.";
 }
 
-std::unique_ptr<CorrectionDialog> CorrectionDialog::Make(platform::Platform& platform,
-                                                         settings::SettingsStore& store,
+std::unique_ptr<CorrectionDialog> CorrectionDialog::Make(platform::Platform& platform, settings::SettingsStore& store,
                                                          ReaderLink& link) {
-  std::unique_ptr<CorrectionDialog> dialog(new CorrectionDialog(platform.serial_ports(), platform.messages(), store, link));
+  std::unique_ptr<CorrectionDialog> dialog(
+      new CorrectionDialog(platform.serial_ports(), platform.messages(), store, link));
   dialog->window_ = platform.MakeDialog(kCorrectionLayout, *dialog);
   if (!dialog->window_) return nullptr;
   dialog->Load();
@@ -83,7 +85,7 @@ void CorrectionDialog::SwitchMode() {
 
 void CorrectionDialog::Save() {
   settings::ProgramSettings& s = store_.values();
-  s.CorrectionAngle = ReadNumber(window_->Text(kAngleBox));  // "12abc" -> 12, not a number -> 0
+  s.CorrectionAngle = ReadNumber(window_->Text(kAngleBox));             // "12abc" -> 12, not a number -> 0
   window_->SetText(kAngleBox, settings::AngleText(s.CorrectionAngle));  // shows what was understood
   s.ReaderMode = window_->Text(kModeButton);
   s.LengthRatio = window_->Text(kRatioBox);  // as typed, unchecked

@@ -55,11 +55,15 @@ std::wstring VisibleBytes(std::string_view bytes) {
 
 std::wstring_view DropReasonText(DropReason reason) {
   switch (reason) {
-    case DropReason::WrongStatus: return L"상태 문자가 0 또는 3이 아님";
-    case DropReason::TooShort: return L"16자보다 짧음";
-    case DropReason::Repeat: return L"바로 앞 읽기와 같음";
+    case DropReason::WrongStatus:
+      return L"상태 문자가 0 또는 3이 아님";
+    case DropReason::TooShort:
+      return L"16자보다 짧음";
+    case DropReason::Repeat:
+      return L"바로 앞 읽기와 같음";
     case DropReason::Malformed:
-    case DropReason::None: break;
+    case DropReason::None:
+      break;
   }
   return L"형식이 맞지 않음";
 }

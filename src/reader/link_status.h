@@ -35,9 +35,9 @@ std::wstring ClockText(const platform::LocalTime& time);
 // The last complete line received and what became of it.
 struct ReceivedLine {
   enum class Fate { Answered, Dropped, NotSent };
-  std::string line;   // as received, CR included
+  std::string line;  // as received, CR included
   Fate fate = Fate::Dropped;
-  std::string reply;  // Answered and NotSent, CR included
+  std::string reply;                     // Answered and NotSent, CR included
   DropReason reason = DropReason::None;  // Dropped
   std::uint32_t system_code = 0;         // NotSent
 };

@@ -51,8 +51,10 @@ PortChoices MakePortChoices(std::span<const platform::SerialPortInfo> present, s
   PortChoices result;
   for (const Port& port : ports) {
     std::wstring entry = port.name;
-    if (!port.present) entry += L" (없음)";
-    else if (!port.device.empty()) entry += L" — " + port.device;
+    if (!port.present)
+      entry += L" (없음)";
+    else if (!port.device.empty())
+      entry += L" — " + port.device;
     if (port.name == used) result.selected = static_cast<int>(result.choices.size());
     result.choices.push_back({port.name, std::move(entry)});
   }

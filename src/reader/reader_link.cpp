@@ -250,4 +250,3 @@ void ReaderLink::PortsChanged() {
 }
 
 }  // namespace rc::reader
-

@@ -130,8 +130,8 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   bool switched_on_ = false;
   platform::SerialOpen open_ = 0;  // the open whose events count
   std::int64_t opened_ms_ = 0;
-  bool first_bytes_pending_ = false;  // nothing has arrived since the open
-  bool dropping_tail_ = false;        // skipping a reading's tail up to its CR
+  bool first_bytes_pending_ = false;       // nothing has arrived since the open
+  bool dropping_tail_ = false;             // skipping a reading's tail up to its CR
   std::optional<std::size_t> next_retry_;  // the pending retry's index in kReopenRetryMs
   LinkStatus status_;
   std::optional<ReceivedLine> last_received_;

@@ -40,8 +40,7 @@ bool CanBeginNumber(std::string_view field) {
 
 Conversion Drop(DropReason reason) { return {std::nullopt, reason}; }
 
-Conversion Convert(std::string& line, std::string& last_line, double correction_angle,
-                   std::wstring_view length_ratio) {
+Conversion Convert(std::string& line, std::string& last_line, double correction_angle, std::wstring_view length_ratio) {
   // Cut after the first CR. A line without any CR is not a reading: left alone.
   std::size_t cr = line.find('\r');
   if (cr == std::string::npos) return Drop(DropReason::Malformed);

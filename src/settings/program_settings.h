@@ -9,8 +9,8 @@
 
 namespace rc::settings {
 
-inline constexpr int kPartCount = 19;  // 0: the centre handle, 1..18: the bars
-inline constexpr std::wstring_view kModeReaderLink = L"지적통합";   // port open
+inline constexpr int kPartCount = 19;                              // 0: the centre handle, 1..18: the bars
+inline constexpr std::wstring_view kModeReaderLink = L"지적통합";  // port open
 inline constexpr std::wstring_view kModeWintab = L"Wintab 전환";   // port closed
 
 struct ProgramSettings {

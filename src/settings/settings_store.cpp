@@ -22,7 +22,6 @@ std::wstring IntegerText(T value) {
   return std::to_wstring(value);
 }
 
-
 }  // namespace
 
 std::wstring WriteFailedText(const WriteFailure& failure, platform::MessageBoxes& messages) {
@@ -35,8 +34,7 @@ class SettingsStore::WriteBatch {
   explicit WriteBatch(SettingsStore& store) : store_(store) {}
 
   void Save(const SettingKey& key, std::wstring_view value) { Save(key.application, key.section, key.key, value); }
-  void Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
-            std::wstring_view value) {
+  void Save(std::wstring_view application, std::wstring_view section, std::wstring_view key, std::wstring_view value) {
     const platform::Status status = store_.backend_.Save(application, section, key, value);
     if (!status.ok() && !failure_) {
       failure_ = WriteFailure{std::wstring(application) + L"\\" + std::wstring(section) + L"\\" + std::wstring(key),
@@ -99,8 +97,7 @@ void SettingsStore::LoadSettings() {
   for (int i = 0; i < kPartCount; ++i) {
     std::wstring part = PartKey(i);
     SettingKey key{keys::kDisplay, keys::kPartSection, part};
-    v.PartVisible[static_cast<std::size_t>(i)] =
-        ReadBoolean(key, v.PartVisible[static_cast<std::size_t>(i)], true);
+    v.PartVisible[static_cast<std::size_t>(i)] = ReadBoolean(key, v.PartVisible[static_cast<std::size_t>(i)], true);
   }
   // Is any flag there at all? The handle's is, unless the store was damaged.
   auto stored = [&](int i) { return backend_.Contains(keys::kDisplay, keys::kPartSection, PartKey(i)); };

@@ -14,9 +14,11 @@ enum MenuCommand : int {
   kFinish,
 };
 
+// clang-format off
 inline constexpr platform::MenuItem kDizodudozPop[] = {
     {kAlwaysOnTop, L"항상위"}, {kHold, L"고정"},    {kColor, L"속성"},
     {kRevision, L"기계보정"},  {kSWinfo, L"S/W정보"}, {kFinish, L"종료"},
 };
+// clang-format on
 
 }  // namespace rc::shell

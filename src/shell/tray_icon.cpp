@@ -17,8 +17,7 @@ platform::TrayIconRecord MakeTrayIconRecord(std::wstring_view tip) {
   return record;
 }
 
-platform::Status AddTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record,
-                             std::wstring_view tip) {
+platform::Status AddTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record, std::wstring_view tip) {
   record = MakeTrayIconRecord(tip);
   return window.AddTrayIcon(record);
 }
@@ -55,8 +54,7 @@ std::wstring TrayTip(std::wstring_view status_line) {
   return tip;
 }
 
-platform::Status ModifyTrayTip(platform::ShellWindow& window, platform::TrayIconRecord& record,
-                               std::wstring_view tip) {
+platform::Status ModifyTrayTip(platform::ShellWindow& window, platform::TrayIconRecord& record, std::wstring_view tip) {
   record = MakeTrayIconRecord(tip);
   return window.ModifyTrayIcon(record);
 }

@@ -25,11 +25,11 @@ inline constexpr std::wstring_view kFirstRunText =
 // numbers for them (mouse messages, and the keyboard and notification events
 // of the notification area's version 4).
 namespace tray_code {
-inline constexpr std::uint32_t kContextMenu = 0x007B;   // the menu key or Shift+F10; also after a right release
+inline constexpr std::uint32_t kContextMenu = 0x007B;  // the menu key or Shift+F10; also after a right release
 inline constexpr std::uint32_t kLeftDoubleClick = 0x0203;
 inline constexpr std::uint32_t kRightButtonUp = 0x0205;
-inline constexpr std::uint32_t kSelect = 0x0400;        // a left click
-inline constexpr std::uint32_t kKeySelect = 0x0401;     // Enter or Space on the selected icon
+inline constexpr std::uint32_t kSelect = 0x0400;     // a left click
+inline constexpr std::uint32_t kKeySelect = 0x0401;  // Enter or Space on the selected icon
 inline constexpr std::uint32_t kNotificationClicked = 0x0405;
 }  // namespace tray_code
 
@@ -63,12 +63,10 @@ platform::TrayIconRecord MakeTrayIconRecord(std::wstring_view tip);
 // The record lives for the whole run: AddTrayIcon fills it and adds the icon,
 // DeleteTrayIcon names the icon again and removes it. The results are for the
 // caller to ignore: a program without an icon still runs.
-platform::Status AddTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record,
-                             std::wstring_view tip);
+platform::Status AddTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record, std::wstring_view tip);
 platform::Status DeleteTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record);
 // Shows a new tip on the icon the record names.
-platform::Status ModifyTrayTip(platform::ShellWindow& window, platform::TrayIconRecord& record,
-                               std::wstring_view tip);
+platform::Status ModifyTrayTip(platform::ShellWindow& window, platform::TrayIconRecord& record, std::wstring_view tip);
 platform::Status ShowFirstRunNotification(platform::ShellWindow& window, const platform::TrayIconRecord& record);
 
 }  // namespace rc::shell

@@ -67,9 +67,7 @@ BOOL Notify(DWORD action, HWND window) {
   return Shell_NotifyIconW(action, &data);
 }
 // Whether the notification area holds the icon: a modify of nothing succeeds only then.
-bool IconPresent(HWND window) {
-  return Notify(NIM_MODIFY, window);
-}
+bool IconPresent(HWND window) { return Notify(NIM_MODIFY, window); }
 
 // The program's icon in Wine's own tray window, the only icon of a fresh prefix
 // (the tray and its icons are windows of the X11 driver in Wine 8, of explorer later).
@@ -78,7 +76,8 @@ HWND TrayIcon() {
                                                              {L"Shell_TrayWnd", L"__wine_tray_icon"}};
   for (const auto& [tray_class, icon_class] : kinds) {
     for (HWND tray = nullptr; (tray = FindWindowExW(nullptr, tray, tray_class, nullptr)) != nullptr;)
-      if (const HWND icon = FindWindowExW(tray, nullptr, icon_class, nullptr); icon && IsWindowVisible(icon)) return icon;
+      if (const HWND icon = FindWindowExW(tray, nullptr, icon_class, nullptr); icon && IsWindowVisible(icon))
+        return icon;
   }
   return nullptr;
 }
@@ -192,8 +191,8 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
     EXPECT_EQ(w.caption, L"");
     EXPECT_EQ(w.style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER), 0) << e2e::Describe(w);
     // No taskbar button; the bars never take the focus and let clicks through.
-    const LONG_PTR ex = w.hwnd == Handle().hwnd ? WS_EX_TOOLWINDOW
-                                                : WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT;
+    const LONG_PTR ex =
+        w.hwnd == Handle().hwnd ? WS_EX_TOOLWINDOW : WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT;
     EXPECT_EQ(w.exStyle & ex, ex) << e2e::Describe(w);
     COLORREF colour = 0;
     ASSERT_TRUE(e2e::ScreenPixel((w.rect.left + w.rect.right) / 2, (w.rect.top + w.rect.bottom) / 2, &colour));
@@ -274,7 +273,8 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
   const RECT start = Handle().rect;
   ASSERT_TRUE(e2e::MouseMove(start.left + 1, start.top + 1));
   ASSERT_TRUE(e2e::Xdotool({"mousedown", "1"}));
-  for (int step = 1; step <= 4; ++step) ASSERT_TRUE(e2e::MouseMove(start.left + 1 + 25 * step, start.top + 1 + 15 * step));
+  for (int step = 1; step <= 4; ++step)
+    ASSERT_TRUE(e2e::MouseMove(start.left + 1 + 25 * step, start.top + 1 + 15 * step));
   EXPECT_TRUE(e2e::WaitUntil([&] { return Handle().rect.left == start.left + 100; }, 3000)) << e2e::Describe(Handle());
   EXPECT_TRUE(Shown().empty()) << "bars shown during the drag:" << Describe(Shown());
   EXPECT_TRUE(e2e::Screenshot("cross-during-drag"));
@@ -294,13 +294,13 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
   ASSERT_TRUE(app.WaitForExit(10000));
   EXPECT_EQ(app.ExitCode(), 0u);
   EXPECT_FALSE(IconPresent(pop));
-  const e2e::Application saved{
-      {L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
-      {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
-      {L"위치",
-       {{L"XPosition", std::to_wstring(start.left * 15)}, {L"YPosition", std::to_wstring(start.top * 15)},
-        {L"고정", L"False"}}},
-      {L"폼", e2e::PartFlags()}};
+  const e2e::Application saved{{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
+                               {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
+                               {L"위치",
+                                {{L"XPosition", std::to_wstring(start.left * 15)},
+                                 {L"YPosition", std::to_wstring(start.top * 15)},
+                                 {L"고정", L"False"}}},
+                               {L"폼", e2e::PartFlags()}};
   EXPECT_EQ(e2e::ReadApplication(kDisplayApp), saved) << e2e::Describe(e2e::ReadApplication(kDisplayApp));
 }
 
@@ -361,11 +361,11 @@ struct SystemDpi {
 TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
   SystemDpi dpi(144);
   ASSERT_TRUE(dpi.set);
-  ASSERT_TRUE(e2e::SaveApplication(
-      kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
-                    {L"크기", {{L"Length", L"355"}, {L"Thickness", L"45"}, {L"Gap", L"345"}}},
-                    {L"위치", {{L"XPosition", L"x"}, {L"YPosition", L"y"}, {L"고정", L"False"}}},
-                    {L"폼", e2e::PartFlags()}}));
+  ASSERT_TRUE(
+      e2e::SaveApplication(kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
+                                         {L"크기", {{L"Length", L"355"}, {L"Thickness", L"45"}, {L"Gap", L"345"}}},
+                                         {L"위치", {{L"XPosition", L"x"}, {L"YPosition", L"y"}, {L"고정", L"False"}}},
+                                         {L"폼", e2e::PartFlags()}}));
   StartAndWaitForTheCross();
   // 1920 x 1080 pixels are 19200 x 10800 twips; the handle 960,540 to 964 (964.5).
   ExpectCrossAround(9600, 5400, {355, 45, 345}, 10);
@@ -444,11 +444,11 @@ class VirtualDesktop {
 // deleted while it runs (a registry cleaner), the exit save writes them back
 // without the part flags, and the next start still draws the whole cross.
 TEST_F(CrossTest, ADisplayChangeBringsTheCrossBackAndLostPartFlagsDoNotHideIt) {
-  ASSERT_TRUE(e2e::SaveApplication(
-      kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
-                    {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
-                    {L"위치", {{L"XPosition", L"27000"}, {L"YPosition", L"8100"}, {L"고정", L"False"}}},
-                    {L"폼", e2e::PartFlags()}}));
+  ASSERT_TRUE(e2e::SaveApplication(kDisplayApp,
+                                   {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
+                                    {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
+                                    {L"위치", {{L"XPosition", L"27000"}, {L"YPosition", L"8100"}, {L"고정", L"False"}}},
+                                    {L"폼", e2e::PartFlags()}}));
   VirtualDesktop desktop;
   ASSERT_TRUE(desktop.ready());
   ASSERT_TRUE(app.Start(VirtualDesktop::kName));
@@ -473,10 +473,9 @@ TEST_F(CrossTest, ADisplayChangeBringsTheCrossBackAndLostPartFlagsDoNotHideIt) {
   ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Dizodudoz"), ERROR_SUCCESS);
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kFinish));
   ASSERT_TRUE(app.WaitForExit(10000));
-  const e2e::Application saved{
-      {L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
-      {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
-      {L"위치", {{L"XPosition", L"9600"}, {L"YPosition", L"6000"}, {L"고정", L"False"}}}};
+  const e2e::Application saved{{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"True"}}},
+                               {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
+                               {L"위치", {{L"XPosition", L"9600"}, {L"YPosition", L"6000"}, {L"고정", L"False"}}}};
   EXPECT_EQ(e2e::ReadApplication(kDisplayApp), saved) << e2e::Describe(e2e::ReadApplication(kDisplayApp));
 
   app.Terminate();

@@ -192,8 +192,8 @@ TEST_F(DialogsTest, EachDialogOpensFromTheTrayAndTakesRealInput) {
   EXPECT_TRUE(e2e::WaitUntil(
       [&] {
         for (HWND b : app.Windows(L"BarWindow"))
-          if (const RECT r = e2e::QueryWindow(b).rect; std::max(r.right - r.left, r.bottom - r.top) < 46 ||
-                                                        std::max(r.right - r.left, r.bottom - r.top) > 47)
+          if (const RECT r = e2e::QueryWindow(b).rect;
+              std::max(r.right - r.left, r.bottom - r.top) < 46 || std::max(r.right - r.left, r.bottom - r.top) > 47)
             return false;
         return true;
       },

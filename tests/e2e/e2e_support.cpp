@@ -53,8 +53,8 @@ testing::AssertionResult Request(const std::vector<std::string>& args, std::stri
   if (dir.empty()) return testing::AssertionFailure() << "no harness: run through harness.sh";
   std::replace(dir.begin(), dir.end(), L'/', L'\\');
   static unsigned counter = 0;
-  const std::wstring base = L"Z:" + dir + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                            std::to_wstring(++counter);
+  const std::wstring base =
+      L"Z:" + dir + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
   FILE* file = _wfopen((base + L".tmp").c_str(), L"wb");
   if (file == nullptr) return Failed("cannot write a request", GetLastError());
   for (const std::string& a : args) std::fprintf(file, "%s\n", a.c_str());
@@ -82,7 +82,8 @@ testing::AssertionResult Request(const std::vector<std::string>& args, std::stri
 }  // namespace
 
 std::string Utf8(std::wstring_view text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n, '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
@@ -104,8 +105,7 @@ std::optional<std::wstring> UserText(const std::wstring& key, const wchar_t* nam
   return std::wstring(value);
 }
 
-std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstring_view section,
-                                       const wchar_t* key) {
+std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstring_view section, const wchar_t* key) {
   return UserText(SettingsKey(application, section), key);
 }
 
@@ -116,9 +116,8 @@ Application ReadApplication(std::wstring_view application) {
     return content;
   if (Section direct = ReadSection(app); !direct.empty()) content[L"<application key itself>"] = direct;
   wchar_t name[256];
-  for (DWORD i = 0, length = 256; RegEnumKeyExW(app, i, name, &length, nullptr, nullptr, nullptr, nullptr) ==
-                                  ERROR_SUCCESS;
-       ++i, length = 256) {
+  for (DWORD i = 0, length = 256;
+       RegEnumKeyExW(app, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i, length = 256) {
     HKEY section;
     content[name];
     if (RegOpenKeyExW(app, name, 0, KEY_READ, &section) != ERROR_SUCCESS) continue;
@@ -132,8 +131,8 @@ Application ReadApplication(std::wstring_view application) {
 testing::AssertionResult SaveApplication(std::wstring_view application, const Application& content) {
   for (const auto& [section, values] : content) {
     HKEY key;
-    LONG r = RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey(application, section).c_str(), 0, nullptr, 0,
-                             KEY_SET_VALUE, nullptr, &key, nullptr);
+    LONG r = RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey(application, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                             nullptr, &key, nullptr);
     if (r != ERROR_SUCCESS) return Failed("cannot create " + Utf8(section), r);
     for (const auto& [name, text] : values)
       if (r == ERROR_SUCCESS)
@@ -211,10 +210,9 @@ int ListSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_G
 
 std::string Describe(const WindowState& w) {
   char text[200];
-  std::snprintf(text, sizeof text, "\" at (%ld,%ld)-(%ld,%ld)%s%s style=0x%llx exstyle=0x%llx", w.rect.left,
-                w.rect.top, w.rect.right, w.rect.bottom, w.visible ? " visible" : " hidden",
-                w.topmost ? " topmost" : "", static_cast<unsigned long long>(w.style),
-                static_cast<unsigned long long>(w.exStyle));
+  std::snprintf(text, sizeof text, "\" at (%ld,%ld)-(%ld,%ld)%s%s style=0x%llx exstyle=0x%llx", w.rect.left, w.rect.top,
+                w.rect.right, w.rect.bottom, w.visible ? " visible" : " hidden", w.topmost ? " topmost" : "",
+                static_cast<unsigned long long>(w.style), static_cast<unsigned long long>(w.exStyle));
   return "\"" + Utf8(w.caption) + text;
 }
 
@@ -310,7 +308,9 @@ std::optional<DWORD> App::ExitCode() const {
   return code;
 }
 
-bool App::WaitForExit(DWORD timeoutMs) { return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
+bool App::WaitForExit(DWORD timeoutMs) {
+  return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
 
 void App::Terminate() {
   if (!process_) return;
@@ -551,9 +551,12 @@ std::string SerialPeer::ReadLine(DWORD timeoutMs) {
     char byte = 0;
     DWORD n = 0;
     if (!ReadFile(handle_, &byte, 1, &n, nullptr)) break;
-    if (n == 1) got += byte;
-    else if (GetTickCount64() >= deadline) break;
-    else Sleep(5);
+    if (n == 1)
+      got += byte;
+    else if (GetTickCount64() >= deadline)
+      break;
+    else
+      Sleep(5);
   }
   return got;
 }

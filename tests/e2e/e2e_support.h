@@ -38,8 +38,7 @@ using Application = std::map<std::wstring, Section>;   // section -> keys
 
 // A REG_SZ value below HKCU; nullopt when it is missing or of another type.
 std::optional<std::wstring> UserText(const std::wstring& key, const wchar_t* name);
-std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstring_view section,
-                                       const wchar_t* key);
+std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstring_view section, const wchar_t* key);
 // Every section (also empty ones) with every value; empty when the application is missing.
 Application ReadApplication(std::wstring_view application);
 // Writes every value of `content` on top of what is stored.

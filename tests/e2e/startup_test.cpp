@@ -79,7 +79,7 @@ TEST_F(StartupTest, ValuesThatDoNotConvertStopNothingAndASecondStartOnlyShowsThe
   EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(handle) != FALSE; }, 5000)) << "the handle stays hidden";
   EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 1);
   EXPECT_EQ(app.VisibleDialogs(), "");  // the second copy never reached the port
-  ExpectStored(kDisplayApp, display);    // neither start wrote anything
+  ExpectStored(kDisplayApp, display);   // neither start wrote anything
   ExpectStored(kCorrectionApp, correction);
 
   // The running copy has the reader to itself, on COM12.

@@ -52,9 +52,12 @@ TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSe
   EXPECT_TRUE(Exists(shortcut));
   EXPECT_EQ(e2e::UserText(kRunKey, L"Reticor2"), std::nullopt) << "starting at sign-in is off unless asked for";
   const std::pair<const wchar_t*, std::wstring> registered[] = {
-      {L"DisplayName", L"Reticor2"},    {L"DisplayVersion", version},
-      {L"Publisher", L"Reticor2"},      {L"DisplayIcon", program + L",0"},
-      {L"InstallLocation", dir},        {L"UninstallString", L"\"" + uninstaller + L"\""},
+      {L"DisplayName", L"Reticor2"},
+      {L"DisplayVersion", version},
+      {L"Publisher", L"Reticor2"},
+      {L"DisplayIcon", program + L",0"},
+      {L"InstallLocation", dir},
+      {L"UninstallString", L"\"" + uninstaller + L"\""},
       {L"QuietUninstallString", L"\"" + uninstaller + L"\" /S"}};
   for (const auto& [name, text] : registered) EXPECT_EQ(e2e::UserText(kUninstallKey, name), text) << e2e::Utf8(name);
   DWORD kib = 0, bytes = sizeof kib;
@@ -93,7 +96,10 @@ TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSe
   EXPECT_EQ(e2e::GetSetting(e2e::kDisplayApp, L"위치", L"YPosition"), std::to_wstring((start.top - 40) * 15));
   EXPECT_EQ(e2e::UserText(kRunKey, L"Reticor2"), L"\"" + program + L"\"");
   ASSERT_TRUE(e2e::WaitUntil(
-      [&] { return AnyHandle() && IsWindowVisible(AnyHandle()) && e2e::QueryWindow(AnyHandle()).rect.left == start.left - 60; },
+      [&] {
+        return AnyHandle() && IsWindowVisible(AnyHandle()) &&
+               e2e::QueryWindow(AnyHandle()).rect.left == start.left - 60;
+      },
       10000))
       << "the new program was not started where the cross was";
   EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 1);
@@ -108,7 +114,8 @@ TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSe
   EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 0);
   EXPECT_FALSE(Exists(shortcut));
   EXPECT_EQ(e2e::UserText(kRunKey, L"Reticor2"), std::nullopt);
-  EXPECT_TRUE(e2e::ReadApplication(e2e::kDisplayApp) == settings) << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp));
+  EXPECT_TRUE(e2e::ReadApplication(e2e::kDisplayApp) == settings)
+      << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp));
 }
 
 // The release installer (x86 code) on the Windows it meets: it installs the

@@ -16,7 +16,11 @@ namespace {
 
 TEST(ReadNumber, ReadsTheFormsOfTheReadingRuleNarrowAndWide) {
   const std::string zeros(900, '0');
-  struct Case { std::string text; double value; };
+  struct Case {
+    std::string text;
+    double value;
+  };
+  // clang-format off
   const Case cases[] = {
       // Fields as the conversion passes them.
       {"001.2345", 1.2345}, {"-01.2345", -1.2345}, {".", 0}, {"002.34,5", 2.34},
@@ -43,17 +47,24 @@ TEST(ReadNumber, ReadsTheFormsOfTheReadingRuleNarrowAndWide) {
       {"9007199254740993" + zeros + "e-900", 9007199254740992.0},
       {std::string(100000, '&'), 0}, {"&H" + std::string(1000, 'F'), DBL_MAX},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE('"' + c.text.substr(0, 40) + '"');
     EXPECT_EQ(ReadNumber(std::string_view(c.text)), c.value);
     const std::wstring wide(c.text.begin(), c.text.end());
     EXPECT_EQ(ReadNumber(std::wstring_view(wide)), c.value);
   }
-  EXPECT_EQ(ReadNumber(std::wstring_view(L"12\x3000" L"5")), 12);  // ideographic space
+  EXPECT_EQ(ReadNumber(std::wstring_view(L"12\x3000"
+                                         L"5")),
+            12);  // ideographic space
 }
 
 TEST(FormatPlainDecimal, FifteenDigitsNoExponent) {
-  struct Case { double value; const char* text; };
+  struct Case {
+    double value;
+    const char* text;
+  };
+  // clang-format off
   const Case cases[] = {
       {0, "0"}, {-0.0, "0"}, {0.5, "0.5"}, {-1.25, "-1.25"}, {12, "12"},
       {0.1 + 0.2, "0.3"}, {1.37e-14, "0.0000000000000137"}, {999.999, "999.999"},
@@ -63,6 +74,7 @@ TEST(FormatPlainDecimal, FifteenDigitsNoExponent) {
       {-36.86989764584402, "-36.869897645844"}, {1e-5, "0.00001"},
       {std::numeric_limits<double>::quiet_NaN(), "0"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(FormatPlainDecimal(c.value), c.text) << c.value;
   const std::string largest = FormatPlainDecimal(DBL_MAX);
   EXPECT_EQ(largest, "179769313486232" + std::string(294, '0'));
@@ -71,7 +83,9 @@ TEST(FormatPlainDecimal, FifteenDigitsNoExponent) {
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
-  struct Case { double in, out; };
+  struct Case {
+    double in, out;
+  };
   const Case cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-1.5, -2}, {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.6, -3}};
   for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.in), c.out) << c.in;
   EXPECT_DOUBLE_EQ(RoundHalfEvenTo(0.61725, 4), 0.6172);
@@ -80,7 +94,12 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
 constexpr int kScales[] = {96, 120, 144, 168, 192};
 
 TEST(PixelScale, EdgesGoToTheNearestPixelHalvesToEven) {
-  struct Case { int dpi; double twips; int pixel; };
+  struct Case {
+    int dpi;
+    double twips;
+    int pixel;
+  };
+  // clang-format off
   const Case cases[] = {
       // 15 twips per pixel
       {96, 7.4, 0}, {96, 7.5, 0}, {96, 7.6, 1}, {96, 22.5, 2}, {96, -7.5, 0}, {96, -22.5, -2},
@@ -96,13 +115,19 @@ TEST(PixelScale, EdgesGoToTheNearestPixelHalvesToEven) {
       {96, 1e30, 1 << 28}, {96, -1e30, -(1 << 28)}, {96, std::numeric_limits<double>::quiet_NaN(), 0},
       {0, 150, 10},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(PixelScale(c.dpi).Pixel(c.twips), c.pixel) << c.dpi << " DPI, " << c.twips << " twips";
   }
 }
 
 TEST(PixelScale, ARunHasBothEdgesOnTheirPixelsAndNeverANegativeLength) {
-  struct Case { int dpi; double start, length; PixelSpan span; };
+  struct Case {
+    int dpi;
+    double start, length;
+    PixelSpan span;
+  };
+  // clang-format off
   const Case cases[] = {
       {96, 14400, 50, {960, 3}},   {96, 7.5, 15, {0, 2}},    {96, 0, -15, {0, 0}},
       {144, 14400, 50, {1440, 5}}, {144, 5, 10, {0, 2}},
@@ -110,6 +135,7 @@ TEST(PixelScale, ARunHasBothEdgesOnTheirPixelsAndNeverANegativeLength) {
       {168, 30, 60, {4, 6}},       {168, 14400, 50, {1680, 6}},
       {192, 3.75, 7.5, {0, 2}},    {192, 14400, 50, {1920, 7}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(PixelScale(c.dpi).Span(c.start, c.length), c.span) << c.dpi << " DPI, " << c.start << "+" << c.length;
   }
@@ -131,12 +157,19 @@ TEST(PixelScale, PixelsBackToTwips) {
     for (int pixel = -5000; pixel <= 5000; ++pixel) ASSERT_EQ(scale.Pixel(scale.Twips(pixel)), pixel) << dpi;
   }
   // After a move: twips that still land on the pixel are kept, others become the pixel's.
-  struct Case { int dpi; float twips; int pixel; float after; };
+  struct Case {
+    int dpi;
+    float twips;
+    int pixel;
+    float after;
+  };
+  // clang-format off
   const Case cases[] = {
       {96, 100.5f, 7, 100.5f}, {96, 100.5f, 8, 120},     {144, 14404, 1440, 14404}, {144, 14404, 1400, 14000},
       {168, 14405, 1680, 14400} /* 1680.58 lands on 1681 */, {168, 14402, 1680, 14402},
       {192, 14400, 1921, 14407.5f},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(PixelScale(c.dpi).TwipsAfterMove(c.twips, c.pixel), c.after) << c.dpi << " DPI, " << c.twips;
   }

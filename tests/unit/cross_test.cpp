@@ -25,8 +25,14 @@ std::string PartName(int part) { return part == 0 ? "frm_Center" : "Form" + std:
 TEST(CrossGeometry, PlacementTable) {
   // size: L, T, G
   // Size: L, T, G; tops of Form1..Form8, lefts of Form9..Form18.
-  struct Case { const char* name; CrossSize size; float left, top; std::array<float, 8> tops;
-                std::array<float, 10> lefts; };
+  struct Case {
+    const char* name;
+    CrossSize size;
+    float left, top;
+    std::array<float, 8> tops;
+    std::array<float, 10> lefts;
+  };
+  // clang-format off
   const Case cases[] = {
       {"defaults at (14400, 7200)", {350, 50, 350}, 14400, 7200,
        {4400, 5100, 5800, 6500, 7600, 8300, 9000, 9700},
@@ -39,6 +45,7 @@ TEST(CrossGeometry, PlacementTable) {
        {-302136, -236602, -171068, -105534, 25534, 91068, 156602, 222136},
        {-287670, -222136, -156602, -91068, -25534, 105534, 171068, 236602, 302136, 367670}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const float l = c.size.length, t = c.size.thickness;
@@ -50,10 +57,12 @@ TEST(CrossGeometry, PlacementTable) {
 }
 
 TEST(CrossGeometry, ColourTextOutsideTheColoursIsTheFirstRunRed) {
+  // clang-format off
   const std::pair<const wchar_t*, std::uint32_t> cases[] = {
       {L"16711680", 0xFF0000}, {L"0", 0},          {L" 65280 ", 0x00FF00}, {L"16777215", 0xFFFFFF},
       {L"16777216", 255},      {L"-1", 255},       {L"", 255},             {L"12abc", 255},
   };
+  // clang-format on
   for (const auto& [text, expected] : cases) EXPECT_EQ(CrossColourValue(text), expected) << ToUtf8(text);
 }
 
@@ -104,12 +113,12 @@ TEST_F(CrossTest, LayoutVisitsThePartsInStackingOrderAndSetsWhatChangedInItsOrde
   }
   for (int part : kWindowOrder) stacking.push_back(PartName(part));
   EXPECT_EQ(visited, stacking);
-  EXPECT_EQ(platform.log.With("Form7."), (Calls{"Form7.top 3810", "Form7.left 3000", "Form7.width 60",
-                                                "Form7.color 65280", "Form7.visible 0"}));
+  EXPECT_EQ(platform.log.With("Form7."),
+            (Calls{"Form7.top 3810", "Form7.left 3000", "Form7.width 60", "Form7.color 65280", "Form7.visible 0"}));
   EXPECT_EQ(platform.log.With("frm_Center."),
             (Calls{"frm_Center.height 60", "frm_Center.width 60", "frm_Center.color 65280"}));
-  EXPECT_EQ(platform.log.With("Form9."), (Calls{"Form9.top 2000", "Form9.left -500", "Form9.height 60",
-                                                "Form9.color 65280"}));
+  EXPECT_EQ(platform.log.With("Form9."),
+            (Calls{"Form9.top 2000", "Form9.left -500", "Form9.height 60", "Form9.color 65280"}));
   values().CrossColor = L"16711680";
   platform.log.Clear();
   Part(0).events().OnRepaint();
@@ -124,7 +133,10 @@ TEST_F(CrossTest, LayoutVisitsThePartsInStackingOrderAndSetsWhatChangedInItsOrde
 // comes while the handle moves.
 TEST_F(CrossTest, RepaintAndDragLayOutAroundTheHandlesPlace) {
   Start();
-  struct Case { float left, top; std::int32_t x, y; };
+  struct Case {
+    float left, top;
+    std::int32_t x, y;
+  };
   const Case repaints[] = {{100.5f, 101.5f, 100, 102}, {-2000.5f, 0.25f, -2000, 0}, {45000, 70000.5f, 45000, 70000}};
   for (const auto& c : repaints) {
     Part(0).MoveByUser(c.left, c.top);
@@ -161,8 +173,14 @@ TEST_F(CrossTest, RepaintAndDragLayOutAroundTheHandlesPlace) {
 // that cannot be made is reported and the program ends.
 TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade) {
   const platform::TwipsRect right{28800, 0, 28800, 16200}, left_above{-19200, -10800, 19200, 10800};
-  struct Case { const char* name; std::int32_t x, y; std::vector<platform::TwipsRect> extra;
-                std::int32_t expect_x, expect_y; bool form3_fails = false; };
+  struct Case {
+    const char* name;
+    std::int32_t x, y;
+    std::vector<platform::TwipsRect> extra;
+    std::int32_t expect_x, expect_y;
+    bool form3_fails = false;
+  };
+  // clang-format off
   const Case cases[] = {
       {"partly off the primary's left edge", -30, 500, {}, -30, 500},
       {"just off the primary's left edge", -50, 500, {}, 14400, 8100},
@@ -172,6 +190,7 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
       {"on a monitor left of and above the primary", -9000, -6000, {left_above}, -9000, -6000},
       {"Form3 cannot be made", 100, 200, {}, 100, 200, true},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fake::FakePlatform p;
@@ -202,8 +221,15 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
 TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
   Start();
   const platform::TwipsRect right{28800, 0, 28800, 16200};
-  struct Case { const char* name; float left, top; std::vector<platform::TwipsRect> before, after;
-                int width_px, height_px; bool held; float expect_left, expect_top; };
+  struct Case {
+    const char* name;
+    float left, top;
+    std::vector<platform::TwipsRect> before, after;
+    int width_px, height_px;
+    bool held;
+    float expect_left, expect_top;
+  };
+  // clang-format off
   const Case cases[] = {
       {"smaller, the handle still on it", 6000, 4000, {}, {}, 1280, 800, false, 6000, 4000},
       {"smaller, the handle beyond its right edge", 27000, 8100, {}, {}, 1280, 800, false, 9600, 6000},
@@ -213,6 +239,7 @@ TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
        40000, 3000},
       {"the handle's monitor unplugged", 40000, 3000, {right}, {}, 1920, 1080, false, 14400, 8100},
   };
+  // clang-format on
   // The system moved the handle off a monitor it removed: the bars follow.
   Part(0).MoveByUser(5000, 3000);
   startup.OnDisplayChanged();

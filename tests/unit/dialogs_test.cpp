@@ -49,8 +49,15 @@ struct Program {
 // position moved from 5; nothing stored, nothing shown.
 TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
   // sizes: Length, Gap, Thickness
-  struct Case { const char* colour; std::array<std::int16_t, 3> sizes; int entry; std::uint32_t shown;
-                std::array<int, 3> positions; std::array<std::int16_t, 3> after; };
+  struct Case {
+    const char* colour;
+    std::array<std::int16_t, 3> sizes;
+    int entry;
+    std::uint32_t shown;
+    std::array<int, 3> positions;
+    std::array<std::int16_t, 3> after;
+  };
+  // clang-format off
   const Case cases[] = {
       {"255", {350, 350, 50}, 0, 255, {5, 5, 5}, {350, 350, 50}},  // the first run's
       {"65280", {455, 700, 25}, 1, 65280, {6, 10, 2}, {420, 700, 20}},  // 6.5 -> 6, 2.5 -> 2
@@ -60,6 +67,7 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
       {" 255", {350, 350, 50}, -1, 255, {5, 5, 5}, {350, 350, 50}},  // not the entry's text
       {"abc", {350, 350, 50}, 0, 255, {5, 5, 5}, {350, 350, 50}},  // not a colour: as the cross shows it
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.colour);
     Program p;
@@ -207,7 +215,7 @@ TEST(CorrectionDialog, ThePortChooserStateLineAndLastLineFollowTheLink) {
   p.values().ReaderMode = settings::kModeReaderLink;
   p.platform.fake_ports().ports = {{L"COM7", L""}, {L"COM5", L"USB-SERIAL CH340 (COM5)"}};
   p.platform.fake_serial().open_error = 2;
-  p.link.ConfigureReaderPort();    // COM2 is not there
+  p.link.ConfigureReaderPort();  // COM2 is not there
   p.platform.fake_messages().shown.clear();
   p.platform.fake_serial().open_error = 0;
   (void)p.link.SwitchPort(true);  // ... and then it is (a cable)
@@ -268,7 +276,12 @@ TEST(AboutDialog, PlacedOnForm5AndOkCloses) {
 // the tool's file in it, then the system folder's msinfo32.exe; nothing twice.
 TEST(AboutDialog, SysInfoProgramsInTheOrderToTry) {
   using P = SysInfoProgram;
-  struct Case { const char* name; SysInfoFindings found; std::vector<P> programs; };
+  struct Case {
+    const char* name;
+    SysInfoFindings found;
+    std::vector<P> programs;
+  };
+  // clang-format off
   const Case cases[] = {
       {"nothing at all", {}, {}},
       {"the system folder only", {{}, {}, L"C:\\W\\system32"}, {{L"C:\\W\\system32\\msinfo32.exe", true}}},
@@ -284,6 +297,7 @@ TEST(AboutDialog, SysInfoProgramsInTheOrderToTry) {
        {{L"C:\\W\\System32\\MSINFO32.EXE", false}}},
       {"a PATH not text: tried empty", {{L"", {}}, {}, L""}, {{L"", false}}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::vector<P> programs = SysInfoPrograms(c.found);
@@ -305,8 +319,14 @@ TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable)
   constexpr auto k64 = platform::RegistryView::Bits64;
   constexpr auto k32 = platform::RegistryView::Bits32;
   // path: the first key's PATH ("" none, "?" a binary value); folder: the second key's MSINFO.
-  struct Case { const char* name; std::string path, folder; std::optional<platform::RegistryView> view;
-                std::set<std::string> files; Calls started; };
+  struct Case {
+    const char* name;
+    std::string path, folder;
+    std::optional<platform::RegistryView> view;
+    std::set<std::string> files;
+    Calls started;
+  };
+  // clang-format off
   const Case cases[] = {
       {"first key", "C:\\Tools\\msinfo32.exe", "C:\\Other", {},
        {"C:\\Tools\\msinfo32.exe", "C:\\Other\\MSINFO32.EXE", system_tool}, {"C:\\Tools\\msinfo32.exe"}},
@@ -322,6 +342,7 @@ TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable)
       {"neither key", "", "", {}, {system_tool}, {system_tool}},
       {"nothing anywhere", "C:\\Gone\\msinfo32.exe", "C:\\Shared", {}, {}, {}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fake::FakePlatform p;

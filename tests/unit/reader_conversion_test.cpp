@@ -9,8 +9,8 @@
 #include "base/utf8.h"
 #include "reader/line_assembly.h"
 #include "reader/link_status.h"
-#include "reader/port_choice.h"
 #include "reader/machine_correction.h"
+#include "reader/port_choice.h"
 #include "reader/reading_conversion.h"
 
 namespace rc::reader {
@@ -29,7 +29,12 @@ std::vector<std::string> Bytes(const std::string& text) {
 
 TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
   const std::string full(kReceiveBufferBytes, 'x');
-  struct Case { const char* name; std::vector<std::string> events, lines; std::size_t held_after; };
+  struct Case {
+    const char* name;
+    std::vector<std::string> events, lines;
+    std::size_t held_after;
+  };
+  // clang-format off
   const Case cases[] = {
       {"one event", {kLine}, {kLine}, 0},
       {"byte by byte", Bytes(kLine), {kLine}, 0},
@@ -45,6 +50,7 @@ TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
       {"one past the bound starts over", {full, "y", "\r"}, {"y\r"}, 0},
       {"an event past the bound alone is dropped", {"abc", full + "x", kLine}, {kLine}, 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     LineAssembler assembler;
@@ -58,8 +64,15 @@ TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
 
 // One line converted with nothing answered before.
 TEST(ConvertReading, RepliesOrDrops) {
-  struct Case { const char* name; double angle; const wchar_t* ratio; std::string line; Reply reply;
-                DropReason why = DropReason::None; };
+  struct Case {
+    const char* name;
+    double angle;
+    const wchar_t* ratio;
+    std::string line;
+    Reply reply;
+    DropReason why = DropReason::None;
+  };
+  // clang-format off
   const Case cases[] = {
       // Readings and their replies.
       {"plain", 0, L"0,0", kLine, "000123,000234,1\r"},
@@ -99,6 +112,7 @@ TEST(ConvertReading, RepliesOrDrops) {
       {"exponent overflow", 0, L"", "001E99999,0012345   0\r", kNone, DropReason::Malformed},
       {"ratio overflow", 0, L"1e308,1", kLine, kNone, DropReason::Malformed},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::string line = c.line, last_line;
@@ -125,7 +139,10 @@ TEST(ConvertReading, TheSameReadingTwiceInARowIsAnsweredOnce) {
 }
 
 TEST(MachineCorrection, TurnsXByTheAngle) {
-  struct Case { double x, y, angle, result, tolerance, x_after, y_after; };
+  struct Case {
+    double x, y, angle, result, tolerance, x_after, y_after;
+  };
+  // clang-format off
   const Case cases[] = {
       {3, 4, 0, 3, 0, 3, 4},  // 0: returned unchanged
       {0, 0, 0, 0, 0, 0, 0},  // 0 even with zero coordinates: nothing replaced
@@ -139,6 +156,7 @@ TEST(MachineCorrection, TurnsXByTheAngle) {
       {0, 0, 30, 1.366e-14, 1e-17, 1e-14, 1e-14},
       {3, 4, -36.869897645844, 0, 1e-13, 3, 4},      // against the direction: 0
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.x << "," << c.y << " by " << c.angle);
     double x = c.x, y = c.y;
@@ -151,7 +169,11 @@ TEST(MachineCorrection, TurnsXByTheAngle) {
 // The 수신 row: the line as received, then its reply or why there is none.
 TEST(ReceivedText, ShowsTheLineAndWhatBecameOfIt) {
   using Fate = ReceivedLine::Fate;
-  struct Case { ReceivedLine received; const char* text; };
+  struct Case {
+    ReceivedLine received;
+    const char* text;
+  };
+  // clang-format off
   const Case cases[] = {
       {{kLine, Fate::Answered, "000123,000234,1\r"}, "  12345,  23456   0 → 000123,000234,1"},
       {{"  12345,  23456   5\r", Fate::Dropped, "", DropReason::WrongStatus},
@@ -164,6 +186,7 @@ TEST(ReceivedText, ShowsTheLineAndWhatBecameOfIt) {
       {{kLine, Fate::NotSent, "000123,000234,1\r", DropReason::None, 1117},
        "  12345,  23456   0 → 000123,000234,1 보내지 못함 (the device said no)"},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(ToUtf8(ReceivedText(c.received, L"the device said no")), c.text);
 }
 
@@ -179,6 +202,7 @@ TEST(PortChoices, MergeSortAndMarkThePortInUse) {
     Entries entries;
     int selected;
   };
+  // clang-format off
   const Case cases[] = {
       {"nothing there", {}, L"", {"COM2 (없음)"}, 0},
       {"sorted by number, not by text",
@@ -195,6 +219,7 @@ TEST(PortChoices, MergeSortAndMarkThePortInUse) {
        {{L"CNCA0", L""}, {L"COM0", L""}, {L"COM257", L""}, {L" COM4 ", L""}}, L"",
        {"COM2 (없음)", "COM4"}, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const PortChoices choices = MakePortChoices(c.present, c.in_use);
     Entries entries;

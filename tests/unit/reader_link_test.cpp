@@ -40,19 +40,21 @@ struct Link {
 };
 
 TEST(ReaderLink, StartUpConfiguresTheReadersLineAndOpensOnlyInTheReaderMode) {
+  // clang-format off
   const std::pair<std::wstring, Lines> cases[] = {
       {L"지적통합", {"port.configure", "port.open"}},
       {L"Wintab 전환", {"port.configure"}},
       {L"지적통합 ", {"port.configure"}},  // exact text only
   };
+  // clang-format on
   for (const auto& [mode, calls] : cases) {
     Link l(mode);
     l.link.ConfigureReaderPort();
     EXPECT_EQ(l.platform.log.With("port."), calls);
     EXPECT_TRUE(l.shown().empty());
     const platform::SerialLineSettings& s = l.port().settings;
-    EXPECT_TRUE(s.baud == 9600 && s.parity == 'n' && s.data_bits == 8 && s.stop_bits == 1 && !s.flow_control &&
-                s.rts && s.dtr);
+    EXPECT_TRUE(s.baud == 9600 && s.parity == 'n' && s.data_bits == 8 && s.stop_bits == 1 && !s.flow_control && s.rts &&
+                s.dtr);
   }
 }
 
@@ -62,12 +64,14 @@ TEST(ReaderLink, ReadingsAsTheReaderSendsThemAreAnsweredOnceEach) {
     Lines chunks;
     Lines replies;
   };
+  // clang-format off
   const Case cases[] = {
       {"a repeat is not answered again", {kLineA, kLineA, kLineB, kLineA}, {kReplyA, kReplyB, kReplyA}},
       {"two lines in one chunk answer the first", {kLineA + kLineB}, {kReplyA}},
       {"noise without CR spoils the line it precedes", {"garbage without end", kLineA, kLineA}, {kReplyA}},
       {"a noise line is dropped", {"garbage\r", kLineA}, {kReplyA}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     Link l;
     l.Start();
@@ -110,6 +114,7 @@ TEST(ReaderLink, AFailedOrShortWriteLeavesTheLineUnansweredSoTheResendIsAnswered
 }
 
 TEST(ReaderLink, AFailedOpenIsShownOnceNamingThePortAndNothingIsAnswered) {
+  // clang-format off
   const std::pair<std::wstring, std::string> cases[] = {
       {L"", "COM2 포트를 열수가 없습니다."}, {L"COM12", "COM12 포트를 열수가 없습니다."}};
   for (const auto& [stored, message] : cases) {
@@ -135,8 +140,10 @@ TEST(ReaderLink, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOn) {
     std::wstring arrived;
     bool opens;
   };
+  // clang-format on
   auto nothing = [](Link&) {};
   auto lost = [](Link& l) { l.port().Lose(); };
+  // clang-format off
   const Case cases[] = {
       {"missing at start-up", L"지적통합", true, nothing, L"COM2", true},
       {"lost later, name in another case", L"지적통합", false, lost, L"com2", true},
@@ -148,6 +155,7 @@ TEST(ReaderLink, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOn) {
       {"switched on in the dialog after a Wintab start", L"Wintab 전환", false,
        [](Link& l) { (void)l.link.SwitchPort(true), l.port().Lose(); }, L"COM2", true},
   };
+  // clang-format on
   for (const Case& c : cases) {
     Link l(c.mode);
     l.port().open_error = c.start_fails ? 2 : 0;
@@ -201,12 +209,14 @@ TEST(ReaderLink, AnArrivalOrAResumeRetriesTheOpenForAboutThreeSeconds) {
   };
   auto arrive = [](Link& l) { l.link.OnPortArrived(L"COM2"); };
   auto resume = [](Link& l) { l.link.OnSystemResumed(); };
+  // clang-format off
   const Case cases[] = {
       {"ready at once", arrive, 0, 1, true},
       {"ready after the second retry", arrive, 2, 3, true},
       {"never ready: every retry, then quiet", arrive, 100, 1 + kReopenRetryMs.size(), false},
       {"resume, the open port died in the sleep", resume, 1, 2, true},
   };
+  // clang-format on
   std::uint32_t schedule = 0;
   for (std::uint32_t wait : kReopenRetryMs) schedule += wait;
   EXPECT_GE(schedule, 2500u);
@@ -248,7 +258,7 @@ TEST(ReaderLink, EventsOfAnEarlierOpenAreDropped) {
   const platform::SerialOpen first = l.port().current();
   l.link.OnPortArrived(L"COM2");  // pulled and back before the loss was reported
   l.clock().Advance(kTailGuardMs);
-  l.port().LoseFor(first);             // the old open's loss, delivered late
+  l.port().LoseFor(first);  // the old open's loss, delivered late
   EXPECT_TRUE(l.link.IsOpen());
   l.port().ReceiveFor(first, "  123");  // the old open's bytes
   l.port().Receive(kLineA);
@@ -266,12 +276,14 @@ TEST(ReaderLink, TheTailOfAReadingCutByTheOpenIsDroppedAnIdleReaderLosesNothing)
     std::vector<std::pair<std::int64_t, std::string>> chunks;  // ms after the open, bytes
     Lines replies;
   };
+  // clang-format off
   const Case cases[] = {
       {"a tail at the wire's pace", {{3, "005000,"}, {10, "2005000   0\r"}, {idle, kLineA}}, {kReplyA}},
       {"a tail and the next reading in one read", {{5, tail + kLineA}}, {kReplyA}},
       {"the LF of a CR LF line ended before the open", {{1, "\n"}, {idle, kLineA}}, {kReplyA}},
       {"a reading after the reader was idle", {{idle, tail}, {idle, kLineA}}, {"000500,020050,1\r", kReplyA}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     for (const std::string how : {"mode switch", "port choice", "arrival"}) {
       Link l(settings::kModeWintab);
@@ -304,6 +316,7 @@ TEST(ReaderLink, TheStateLineSaysWhatTheLinkIsDoing) {
     std::string status;
   };
   auto nothing = [](Link&) {};
+  // clang-format off
   const Case cases[] = {
       {"open", L"지적통합", platform::Error::None, 0, nothing, "COM2: 열림, 수신 대기 중"},
       {"a line arrived", L"지적통합", platform::Error::None, 0,
@@ -322,6 +335,7 @@ TEST(ReaderLink, TheStateLineSaysWhatTheLinkIsDoing) {
       {"another port in use", L"지적통합", platform::Error::None, 0,
        [](Link& l) { l.values.ReaderPort = L"COM12", l.link.PortChanged(); }, "COM12: 열림, 수신 대기 중"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     Link l(c.mode);
     l.port().open_error = c.code;

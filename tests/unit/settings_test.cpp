@@ -22,7 +22,12 @@ constexpr auto kNo = std::nullopt;
 
 TEST(SettingText, IntegerAndBooleanReadStrictly) {
   // The size in the 16-bit range, the flag.
-  struct Case { std::wstring text; std::optional<std::int64_t> size; std::optional<bool> flag; };
+  struct Case {
+    std::wstring text;
+    std::optional<std::int64_t> size;
+    std::optional<bool> flag;
+  };
+  // clang-format off
   const Case cases[] = {
       {L"350", 350, true},       {L"  -42 ", -42, true},  {L"+7", 7, true},        {L"\t5\t", 5, true},
       {L"100.5", 100, true},     {L"101.5", 102, true},   {L"1e3", 1000, true},    {L"2.5", 2, true},
@@ -35,6 +40,7 @@ TEST(SettingText, IntegerAndBooleanReadStrictly) {
       {L".", kNo, kNo},          {L"1e", kNo, kNo},       {L"--1", kNo, kNo},      {L"yes", kNo, kNo},
       {L"Truex", kNo, kNo},      {L"nan", kNo, kNo},      {L"1e999", kNo, kNo},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(ToUtf8(c.text));
     EXPECT_EQ(TextToInteger(c.text, -32768, 32767), c.size);
@@ -50,13 +56,19 @@ TEST(SettingText, IntegerAndBooleanReadStrictly) {
 // written reads back; the largest doubles too, which fifteen digits rounded up
 // would put out of range.
 TEST(SettingText, AngleIsWrittenWithItsSignPositionAndReadsBack) {
-  struct Case { double angle; std::wstring text; double back; };
+  struct Case {
+    double angle;
+    std::wstring text;
+    double back;
+  };
+  // clang-format off
   const Case cases[] = {
       {1.5, L" 1.5", 1.5},   {-2.25, L"-2.25", -2.25},   {0, L" 0", 0},   {12, L" 12", 12},
       {1.0 / 3, L" 0.333333333333333", 0.333333333333333},
       {-std::numeric_limits<double>::max(), L"-179769313486231" + std::wstring(294, L'0'), -1.79769313486231e308},
       {1.7976931348623e308, L" 179769313486230" + std::wstring(294, L'0'), 1.7976931348623e308},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.angle);
     EXPECT_EQ(AngleStoreText(c.angle), c.text);
@@ -65,12 +77,14 @@ TEST(SettingText, AngleIsWrittenWithItsSignPositionAndReadsBack) {
 }
 
 TEST(SettingText, ReaderPortNameIsCom1ToCom256ElseCom2) {
+  // clang-format off
   const std::pair<std::wstring, std::wstring> cases[] = {
       {L"", L"COM2"},        {L"COM2", L"COM2"},    {L"COM5", L"COM5"},     {L"com12", L"COM12"},
       {L" COM3 ", L"COM3"},  {L"COM1", L"COM1"},    {L"COM256", L"COM256"}, {L"COM257", L"COM2"},
       {L"COM0", L"COM2"},    {L"COM05", L"COM2"},   {L"COM", L"COM2"},      {L"COM-1", L"COM2"},
       {L"COM 5", L"COM2"},   {L"LPT1", L"COM2"},    {L"\\\\.\\COM5", L"COM2"}, {L"COM99999999999", L"COM2"},
   };
+  // clang-format on
   for (const auto& [stored, port] : cases) EXPECT_EQ(ReaderPortName(stored), port) << ToUtf8(stored);
 }
 
@@ -82,10 +96,10 @@ std::string Text(const ProgramSettings& v) {
   std::string parts;
   for (bool visible : v.PartVisible) parts += visible ? '1' : '0';
   return ToUtf8(v.CrossColor) + " top=" + std::to_string(v.OnTop) + " L=" + std::to_string(v.Length) +
-         " T=" + std::to_string(v.Thickness) + " G=" + std::to_string(v.Gap) + " at " +
-         std::to_string(v.XPosition) + "," + std::to_string(v.YPosition) + " hold=" + std::to_string(v.HoldPosition) +
-         " parts=" + parts + " angle=" + std::to_string(v.CorrectionAngle) + " " + ToUtf8(v.ReaderMode) + " ratio=" +
-         ToUtf8(v.LengthRatio) + " " + ToUtf8(v.ReaderPort);
+         " T=" + std::to_string(v.Thickness) + " G=" + std::to_string(v.Gap) + " at " + std::to_string(v.XPosition) +
+         "," + std::to_string(v.YPosition) + " hold=" + std::to_string(v.HoldPosition) + " parts=" + parts +
+         " angle=" + std::to_string(v.CorrectionAngle) + " " + ToUtf8(v.ReaderMode) +
+         " ratio=" + ToUtf8(v.LengthRatio) + " " + ToUtf8(v.ReaderPort);
 }
 
 struct Store {
@@ -107,16 +121,18 @@ Calls PartCalls(const std::string& verb, int first, const std::string& suffix = 
 // No colour or a Length of 0 is a first run: every value its default, only the
 // nineteen part flags written, whatever else was stored.
 TEST(SettingsStore, FirstRunReadsInOrderThenWritesTheNineteenFlags) {
+  // clang-format off
   const Stored cases[] = {
       {},
       {{"Dizodudoz/선택사항/색상", "65280"}, {"Dizodudoz/크기/Length", "0"}, {"Dizodudoz/크기/Gap", "70"},
        {"Dizodudoz/폼/3", "0"}, {"Dizodudoz/폼/0", "False"}},
       {{"Dizodudoz/크기/Length", "420"}, {"Dizodudoz/위치/고정", "True"}},
   };
+  // clang-format on
   Calls expected = {
-      "get Dizodudoz/선택사항/색상", "get Dizodudoz/선택사항/항상위", "get Dizodudoz/크기/Length",
-      "get Dizodudoz/크기/Thickness", "get Dizodudoz/크기/Gap",       "get Dizodudoz/위치/XPosition",
-      "get Dizodudoz/위치/YPosition", "get Dizodudoz/위치/고정",       "get 기계보정/각도/각도",
+      "get Dizodudoz/선택사항/색상",  "get Dizodudoz/선택사항/항상위",  "get Dizodudoz/크기/Length",
+      "get Dizodudoz/크기/Thickness", "get Dizodudoz/크기/Gap",         "get Dizodudoz/위치/XPosition",
+      "get Dizodudoz/위치/YPosition", "get Dizodudoz/위치/고정",        "get 기계보정/각도/각도",
       "get 기계보정/모드/모드",       "get 기계보정/길이비율/길이비율", "get 기계보정/포트/포트",
   };
   for (auto& call : PartCalls("get", 0)) expected.push_back(call);
@@ -150,20 +166,38 @@ TEST(SettingsStore, MissingValuesKeepTheirZeroButAThicknessThatDrawsNothing) {
 // One value changed at a time in an installation's store.
 TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
   const Stored installed = {
-      {"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/선택사항/항상위", "False"},
-      {"Dizodudoz/크기/Length", "420"},  {"Dizodudoz/크기/Thickness", "20"},
-      {"Dizodudoz/크기/Gap", "140"},     {"Dizodudoz/위치/XPosition", "40000"},  // 32 bits: beyond 2184 pixels
-      {"Dizodudoz/위치/YPosition", "-300"}, {"Dizodudoz/위치/고정", "True"},
-      {"기계보정/각도/각도", " 30"},      {"기계보정/모드/모드", "Wintab 전환"},
-      {"기계보정/길이비율/길이비율", "1,1"}, {"기계보정/포트/포트", "COM3"},
-      {"Dizodudoz/폼/0", "1"},           {"Dizodudoz/폼/4", "0"},
+      {"Dizodudoz/선택사항/색상", "255"},
+      {"Dizodudoz/선택사항/항상위", "False"},
+      {"Dizodudoz/크기/Length", "420"},
+      {"Dizodudoz/크기/Thickness", "20"},
+      {"Dizodudoz/크기/Gap", "140"},
+      {"Dizodudoz/위치/XPosition", "40000"},  // 32 bits: beyond 2184 pixels
+      {"Dizodudoz/위치/YPosition", "-300"},
+      {"Dizodudoz/위치/고정", "True"},
+      {"기계보정/각도/각도", " 30"},
+      {"기계보정/모드/모드", "Wintab 전환"},
+      {"기계보정/길이비율/길이비율", "1,1"},
+      {"기계보정/포트/포트", "COM3"},
+      {"Dizodudoz/폼/0", "1"},
+      {"Dizodudoz/폼/4", "0"},
   };
-  const ProgramSettings as_installed{.CrossColor = L"255", .Length = 420, .Thickness = 20, .Gap = 140,
-                                     .XPosition = 40000, .YPosition = -300, .HoldPosition = true,
+  const ProgramSettings as_installed{.CrossColor = L"255",
+                                     .Length = 420,
+                                     .Thickness = 20,
+                                     .Gap = 140,
+                                     .XPosition = 40000,
+                                     .YPosition = -300,
+                                     .HoldPosition = true,
                                      .PartVisible = {true},
-                                     .CorrectionAngle = 30, .ReaderMode = std::wstring(kModeWintab),
-                                     .LengthRatio = L"1,1", .ReaderPort = L"COM3"};
-  struct Case { std::string path, text; void (*change)(ProgramSettings&); };
+                                     .CorrectionAngle = 30,
+                                     .ReaderMode = std::wstring(kModeWintab),
+                                     .LengthRatio = L"1,1",
+                                     .ReaderPort = L"COM3"};
+  struct Case {
+    std::string path, text;
+    void (*change)(ProgramSettings&);
+  };
+  // clang-format off
   const Case cases[] = {
       // Read as stored.
       {"Dizodudoz/선택사항/항상위", "true", [](ProgramSettings& e) { e.OnTop = true; }},
@@ -193,6 +227,7 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
       {"Dizodudoz/크기/Length", "-350", [](ProgramSettings& e) { e.Length = 350; }},
       {"Dizodudoz/크기/Gap", "-70", [](ProgramSettings& e) { e.Gap = 350; }},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path + " = " + c.text.substr(0, 20));
     Stored stored = installed;
@@ -215,7 +250,13 @@ TEST(SettingsStore, LostPartFlagsNeverHideTheWholeCross) {
                              {"Dizodudoz/크기/Length", "350"},     {"Dizodudoz/크기/Thickness", "50"},
                              {"Dizodudoz/크기/Gap", "350"},        {"Dizodudoz/위치/XPosition", "6000"},
                              {"Dizodudoz/위치/YPosition", "4000"}, {"Dizodudoz/위치/고정", "False"}};
-  struct Case { const char* name; Stored flags; std::string parts; bool written; };
+  struct Case {
+    const char* name;
+    Stored flags;
+    std::string parts;
+    bool written;
+  };
+  // clang-format off
   const Case cases[] = {
       {"no flag at all", {}, "1111111111111111111", true},
       {"all but the handle's", {{"1", "1"}, {"2", "0"}, {"9", "1"}, {"18", "1"}}, "1100000001000000001", false},
@@ -224,6 +265,7 @@ TEST(SettingsStore, LostPartFlagsNeverHideTheWholeCross) {
       {"the handle's not a flag", {{"0", "x"}}, "1000000000000000000", false},
       {"one bar's alone, off", {{"7", "False"}}, "1000000000000000000", false},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Stored stored = exit_saved;
@@ -297,11 +339,13 @@ TEST(SettingsStore, AFailedWriteNamesTheFirstValueAndTheRestIsWritten) {
 // exit save, exact across the 16-bit edges, and an edge no screen has keeps
 // the position it had.
 TEST(PositionFromEdge, RoundsHalvesToEvenIn32BitsAndKeepsWhatIsNoPosition) {
+  // clang-format off
   const std::pair<float, std::int32_t> cases[] = {
       {32767.f, 32767},       {32767.5f, 32768},      {-32768.f, -32768},  {-32768.5f, -32768},
       {-32769.5f, -32770},    {40000.5f, 40000},      {-1501.5f, -1502},   {3e9f, 7},
       {-3e9f, 7},             {std::numeric_limits<float>::infinity(), 7}, {std::numeric_limits<float>::quiet_NaN(), 7},
   };
+  // clang-format on
   for (const auto& [edge, position] : cases) EXPECT_EQ(PositionFromEdge(edge, 7), position) << edge;
 }
 

@@ -80,6 +80,7 @@ TEST(TrayCallback, EachGestureOnTheIconDoesItsOneThing) {
     std::vector<std::uint32_t> codes;
     std::vector<shell::TrayAction> actions;  // what is not None, in order
   };
+  // clang-format off
   const Case cases[] = {
       {"right click", {kRightDown, code::kRightButtonUp, code::kContextMenu}, {MenuAtPointer}},
       {"right click, older shell", {kRightDown, code::kRightButtonUp}, {MenuAtPointer}},
@@ -104,6 +105,7 @@ TEST(TrayCallback, EachGestureOnTheIconDoesItsOneThing) {
         kRightDouble},
        {MenuAtPointer}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     shell::TrayCallback callback;
     std::vector<shell::TrayAction> actions;
@@ -121,6 +123,7 @@ TEST_F(StartUpTest, EachTrayActionReachesTheHandleOrTheMenuWhereItBelongs) {
     std::optional<platform::PixelPoint> icon_corner;  // where the shell says the icon is
     Calls calls;
   };
+  // clang-format off
   const Case cases[] = {
       {{code::kLeftDoubleClick, {}}, {}, {"frm_Center.activate "}},
       {{code::kKeySelect, {1880, 1040}}, {}, {"frm_Center.activate "}},
@@ -130,6 +133,7 @@ TEST_F(StartUpTest, EachTrayActionReachesTheHandleOrTheMenuWhereItBelongs) {
       {{code::kNotificationClicked, {}}, platform::PixelPoint{1850, 1044}, {"menu.show at 1850,1044"}},
       {{code::kNotificationClicked, {}}, std::nullopt, {"menu.show"}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     platform.Find("frm_Center")->SetVisible(false);
     platform.fake_tray().icon_corner = c.icon_corner;
@@ -145,11 +149,13 @@ TEST_F(StartUpTest, OnlyAStartWithTheFirstRunDefaultsShowsWhereTheMenuIs) {
     std::vector<std::pair<std::string, std::string>> values;
     bool notified;
   };
+  // clang-format off
   const Case cases[] = {
       {"empty", {}, true},
       {"length 0", {{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "0"}}, true},
       {"colour and length", {{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "350"}}, false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     fake::FakePlatform fresh;
     for (const auto& [path, value] : c.values) fresh.fake_settings().Put(path, value);
@@ -161,7 +167,8 @@ TEST_F(StartUpTest, OnlyAStartWithTheFirstRunDefaultsShowsWhereTheMenuIs) {
       EXPECT_TRUE(notes.empty()) << c.store;
       continue;
     }
-    EXPECT_EQ(notes, Calls{"tray.notify Reticor2: 십자선이 실행 중입니다. 메뉴는 알림 영역의 Reticor2 아이콘에서 엽니다."})
+    EXPECT_EQ(notes,
+              Calls{"tray.notify Reticor2: 십자선이 실행 중입니다. 메뉴는 알림 영역의 Reticor2 아이콘에서 엽니다."})
         << c.store;
     // Once the cross is on the screen, before the port (whose failure would be a message).
     auto note = std::find(calls.begin(), calls.end(), notes.front());
@@ -178,7 +185,7 @@ TEST_F(StartUpTest, TheHoldCheckIsRefreshedFromHoldPositionWhenTheMenuOpens) {
   StoreSettings("True", "True");
   ASSERT_TRUE(startup.Load());
   auto& menu = *platform.menu();
-  EXPECT_FALSE(menu.IsChecked(shell::kHold));  // refreshed when the menu opens, not before
+  EXPECT_FALSE(menu.IsChecked(shell::kHold));     // refreshed when the menu opens, not before
   startup.OnTrayEvent({code::kContextMenu, {}});  // the menu opened from the keyboard
   EXPECT_TRUE(menu.IsChecked(shell::kHold));
   startup.OnMenuCommand(shell::kHold);
@@ -193,6 +200,7 @@ TEST_F(StartUpTest, TheHoldCheckIsRefreshedFromHoldPositionWhenTheMenuOpens) {
 
 TEST_F(StartUpTest, EachDialogCommandKeepsOneInstanceAndBuildsAfreshAfterAClose) {
   ASSERT_TRUE(startup.Load());
+  // clang-format off
   const std::pair<int, std::string> cases[] = {
       {shell::kColor, "속성"}, {shell::kRevision, "기계보정"}, {shell::kSWinfo, "S/W 정보"}};
   // Creation and activation only: what each dialog's load shows is its own test's.
@@ -203,6 +211,7 @@ TEST_F(StartUpTest, EachDialogCommandKeepsOneInstanceAndBuildsAfreshAfterAClose)
     }
     return out;
   };
+  // clang-format on
   for (const auto& [command, caption] : cases) {
     platform.log.Clear();
     startup.OnMenuCommand(command);

@@ -89,7 +89,7 @@ platform::Status FakeShellWindow::ModifyTrayIcon(const platform::TrayIconRecord&
   return platform::Status::Ok();
 }
 platform::Status FakeShellWindow::ShowTrayNotification(const platform::TrayIconRecord&,
-                                                  const platform::TrayNotification& notification) {
+                                                       const platform::TrayNotification& notification) {
   owner_.log.Add("tray.notify " + ToUtf8(notification.title) + ": " + ToUtf8(notification.text));
   return platform::Status::Ok();
 }
@@ -113,8 +113,8 @@ std::vector<platform::TwipsRect> FakeScreen::Monitors() const {
 
 // --- FakeSettings ------------------------------------------------------------
 
-std::wstring FakeSettings::Get(std::wstring_view application, std::wstring_view section,
-                               std::wstring_view key, std::wstring_view fallback) {
+std::wstring FakeSettings::Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+                               std::wstring_view fallback) {
   std::string path = Path(application, section, key);
   log_.Add("get " + path);
   auto found = values_.find(path);
@@ -127,8 +127,8 @@ bool FakeSettings::Contains(std::wstring_view application, std::wstring_view sec
   return values_.contains(path);
 }
 
-platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_view section,
-                                    std::wstring_view key, std::wstring_view value) {
+platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+                                    std::wstring_view value) {
   std::string path = Path(application, section, key);
   log_.Add("save " + path + "=" + ToUtf8(value));
   if (failing_paths.contains(path)) return platform::Status::Failed(platform::Error::AccessDenied, 5);
@@ -235,9 +235,7 @@ FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogLayout& layout
   owner_.dialogs_.push_back(this);
 }
 
-FakeDialog::~FakeDialog() {
-  std::erase(owner_.dialogs_, this);
-}
+FakeDialog::~FakeDialog() { std::erase(owner_.dialogs_, this); }
 
 void FakeDialog::ShowActivated() {
   if (!open_) return;

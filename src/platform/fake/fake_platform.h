@@ -112,8 +112,8 @@ class FakeSettings final : public platform::SettingsBackend {
   std::wstring Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                    std::wstring_view fallback) override;
   bool Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) override;
-  platform::Status Save(std::wstring_view application, std::wstring_view section,
-                        std::wstring_view key, std::wstring_view value) override;
+  platform::Status Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+                        std::wstring_view value) override;
 
   // Test side: "Dizodudoz/폼/0" style paths, UTF-8.
   void Put(const std::string& path, const std::string& value);
@@ -195,7 +195,7 @@ class FakeSerialPort final : public platform::SerialPort {
   std::size_t write_limit = static_cast<std::size_t>(-1);
   bool responds = true;  // false: the open device died (Responds)
   platform::SerialLineSettings settings;
-  std::wstring opened_name;  // the name of the last Open
+  std::wstring opened_name;          // the name of the last Open
   std::vector<std::string> written;  // what left the port, one entry a write
 
  private:
@@ -233,7 +233,7 @@ class FakePopupMenu final : public platform::PopupMenu {
   ~FakePopupMenu() override;
   bool IsChecked(int command) const override;
   void SetChecked(int command, bool checked) override;
-  void ShowAtPointer() override;  // "menu.show"
+  void ShowAtPointer() override;                     // "menu.show"
   void ShowAt(platform::PixelPoint point) override;  // "menu.show at x,y"
 
  private:
@@ -349,16 +349,17 @@ class FakeDialog final : public platform::Dialog {
 
 class FakePlatform final : public platform::Platform {
  public:
-  FakePlatform()
-      : settings_(log), messages_(log), serial_(log, clock_), registry_(log), processes_(log) {}
+  FakePlatform() : settings_(log), messages_(log), serial_(log, clock_), registry_(log), processes_(log) {}
 
-  std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class,
-                                               std::wstring_view name,
+  std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
-  void BeginWindowBatch() override { ++batch_depth; ++batches; }
+  void BeginWindowBatch() override {
+    ++batch_depth;
+    ++batches;
+  }
   void EndWindowBatch() override { --batch_depth; }
   platform::Screen& screen() override { return screen_; }
   platform::SettingsBackend& settings() override { return settings_; }

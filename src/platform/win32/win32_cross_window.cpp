@@ -72,8 +72,7 @@ void Win32CrossWindow::SetTopmost(bool topmost) {
   // SWP_NOACTIVATE: without it SetWindowPos activates the window, and the cross
   // windows never take the focus (Wine also treats an activated window as one
   // its window manager must handle, and then every hide waits for it).
-  ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void Win32CrossWindow::ShowActivated() {

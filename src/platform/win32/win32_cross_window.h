@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "platform/window.h"
 #include "platform/win32/win32_window.h"
+#include "platform/window.h"
 
 namespace rc::win32 {
 
@@ -23,10 +23,18 @@ class Win32CrossWindow final : public Win32WindowBase, public platform::Window {
   float Top() const override { return top_; }
   float Width() const override { return width_; }
   float Height() const override { return height_; }
-  void SetLeft(float twips) override { if (platform::Update(left_, twips)) GeometryChanged(); }
-  void SetTop(float twips) override { if (platform::Update(top_, twips)) GeometryChanged(); }
-  void SetWidth(float twips) override { if (platform::Update(width_, twips)) GeometryChanged(); }
-  void SetHeight(float twips) override { if (platform::Update(height_, twips)) GeometryChanged(); }
+  void SetLeft(float twips) override {
+    if (platform::Update(left_, twips)) GeometryChanged();
+  }
+  void SetTop(float twips) override {
+    if (platform::Update(top_, twips)) GeometryChanged();
+  }
+  void SetWidth(float twips) override {
+    if (platform::Update(width_, twips)) GeometryChanged();
+  }
+  void SetHeight(float twips) override {
+    if (platform::Update(height_, twips)) GeometryChanged();
+  }
   std::uint32_t BackColour() const override { return back_colour_; }
   void SetBackColour(std::uint32_t bgr) override;
   bool Visible() const override { return visible_; }
@@ -49,7 +57,7 @@ class Win32CrossWindow final : public Win32WindowBase, public platform::Window {
   // which button, so that the drag grabs the handle at the press point and ends
   // on that button's release.
   struct Press {
-    POINT point{};          // screen pixels
+    POINT point{};  // screen pixels
     UINT release = WM_LBUTTONUP;
     WPARAM held = MK_LBUTTON;  // the button's flag in a mouse message's wParam
   };

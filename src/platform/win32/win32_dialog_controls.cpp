@@ -154,10 +154,10 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
         break;
     }
     std::wstring text(c.kind == ControlKind::Picture ? std::wstring_view() : c.text);
-    control->hwnd = ::CreateWindowExW(ex_style, window_class, text.c_str(), style, rect.left, rect.top,
-                                      rect.right - rect.left, rect.bottom - rect.top, dialog,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstWindowId + c.id)), instance,
-                                      nullptr);
+    control->hwnd =
+        ::CreateWindowExW(ex_style, window_class, text.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+                          rect.bottom - rect.top, dialog,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstWindowId + c.id)), instance, nullptr);
     if (control->hwnd == nullptr) return false;
     control->font = FontFor(c.font);
     ::SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control->font), FALSE);
@@ -360,9 +360,12 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
       if (control == nullptr) return false;
       const ControlKind kind = control->layout->kind;
       result = TRUE;
-      if (kind == ControlKind::Button && code == BN_CLICKED) events_.OnControlClick(control->layout->id);
-      else if (kind == ControlKind::Swatch && code == STN_CLICKED) events_.OnControlClick(control->layout->id);
-      else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE) events_.OnSelectionChange(control->layout->id);
+      if (kind == ControlKind::Button && code == BN_CLICKED)
+        events_.OnControlClick(control->layout->id);
+      else if (kind == ControlKind::Swatch && code == STN_CLICKED)
+        events_.OnControlClick(control->layout->id);
+      else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE)
+        events_.OnSelectionChange(control->layout->id);
       return true;
     }
     case WM_HSCROLL: {

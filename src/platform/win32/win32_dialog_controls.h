@@ -20,8 +20,7 @@ namespace rc::win32 {
 
 class DialogControls {
  public:
-  DialogControls(platform::DialogEvents& events, const platform::Screen& screen)
-      : events_(events), screen_(screen) {}
+  DialogControls(platform::DialogEvents& events, const platform::Screen& screen) : events_(events), screen_(screen) {}
   DialogControls(const DialogControls&) = delete;
   DialogControls& operator=(const DialogControls&) = delete;
 
@@ -74,7 +73,7 @@ class DialogControls {
   std::vector<Control> controls_;
   std::vector<std::unique_ptr<OwnedGdiObject>> fonts_;
   std::vector<std::pair<std::wstring, HFONT>> font_cache_;  // face + points -> font
-  HWND tooltip_ = nullptr;  // owned by the dialog window, destroyed with it
+  HWND tooltip_ = nullptr;                                  // owned by the dialog window, destroyed with it
   OwnedGdiObject bitmap_;
 };
 

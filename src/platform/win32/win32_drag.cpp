@@ -16,8 +16,8 @@
 #include <windowsx.h>
 
 #include "platform/win32/app_messages.h"
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_cross_window.h"
+#include "platform/win32/win32_platform.h"
 
 namespace rc::win32 {
 

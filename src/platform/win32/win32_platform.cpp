@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/win32/win32_dialog.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/win32_cross_window.h"
+#include "platform/win32/win32_dialog.h"
 #include "platform/win32/win32_shell_window.h"
 
 namespace rc::win32 {
@@ -31,7 +31,7 @@ struct ClassStyle {
 constexpr ClassStyle kStartUpClassStyle{platform::kStartUpWindowName, WS_POPUP, WS_EX_TOOLWINDOW, false};
 constexpr ClassStyle kCentreHandleClassStyle{kCentreHandleClass, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, true};
 constexpr ClassStyle kBarClassStyle{kBarClass, WS_POPUP,
-                             WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT, false};
+                                    WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT, false};
 constexpr const ClassStyle* kClasses[] = {&kStartUpClassStyle, &kCentreHandleClassStyle, &kBarClassStyle};
 
 const ClassStyle& StyleOf(platform::WindowClass window_class) {
@@ -82,8 +82,8 @@ std::vector<platform::TwipsRect> Win32Screen::Monitors() const {
 
 // --- Settings ----------------------------------------------------------------
 
-std::wstring RegistrySettings::Get(std::wstring_view application, std::wstring_view section,
-                                   std::wstring_view key, std::wstring_view fallback) {
+std::wstring RegistrySettings::Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+                                   std::wstring_view fallback) {
   HKEY raw = nullptr;
   if (::RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
       ERROR_SUCCESS) {
@@ -120,8 +120,8 @@ bool RegistrySettings::Contains(std::wstring_view application, std::wstring_view
          (type == REG_SZ || type == REG_EXPAND_SZ);
 }
 
-platform::Status RegistrySettings::Save(std::wstring_view application, std::wstring_view section,
-                                        std::wstring_view key, std::wstring_view value) {
+platform::Status RegistrySettings::Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+                                        std::wstring_view value) {
   HKEY raw = nullptr;
   LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, nullptr, 0,
                                      KEY_SET_VALUE, nullptr, &raw, nullptr);
@@ -149,9 +149,9 @@ void Win32Messages::ShowMessage(std::wstring_view text) { ShowMessageBox(nullptr
 
 std::wstring Win32Messages::ErrorText(std::uint32_t code) {
   wchar_t* buffer = nullptr;
-  DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  DWORD length =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text = length > 0 ? std::wstring(buffer, length) : L"";
   if (buffer != nullptr) ::LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();

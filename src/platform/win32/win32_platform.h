@@ -40,8 +40,8 @@ class RegistrySettings final : public platform::SettingsBackend {
   std::wstring Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                    std::wstring_view fallback) override;
   bool Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) override;
-  platform::Status Save(std::wstring_view application, std::wstring_view section,
-                        std::wstring_view key, std::wstring_view value) override;
+  platform::Status Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+                        std::wstring_view value) override;
 };
 
 // A message box with one OK button, captioned with the program's title: modal
@@ -63,8 +63,7 @@ class Win32Platform final : public platform::Platform {
   // Runs the message loop until the program quits; returns the exit code.
   int Run();
 
-  std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class,
-                                               std::wstring_view name,
+  std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,

@@ -39,11 +39,16 @@ platform::Status OpenFailure() {
 
 BYTE Parity(char parity) {
   switch (parity) {
-    case 'e': return EVENPARITY;
-    case 'o': return ODDPARITY;
-    case 'm': return MARKPARITY;
-    case 's': return SPACEPARITY;
-    default: return NOPARITY;
+    case 'e':
+      return EVENPARITY;
+    case 'o':
+      return ODDPARITY;
+    case 'm':
+      return MARKPARITY;
+    case 's':
+      return SPACEPARITY;
+    default:
+      return NOPARITY;
   }
 }
 
@@ -228,8 +233,8 @@ platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::Se
   if (!stop || !finished || !written) return LastError();
   const platform::SerialOpen open = opens_ + 1;
   try {
-    auto reader = std::make_shared<SerialReader>(port.get(), events_window_.get(), open, std::move(stop),
-                                                 std::move(finished));
+    auto reader =
+        std::make_shared<SerialReader>(port.get(), events_window_.get(), open, std::move(stop), std::move(finished));
     thread_ = std::thread([reader] { reader->Run(); });
     reader_ = std::move(reader);
   } catch (...) {
@@ -276,7 +281,8 @@ platform::Status Win32SerialPort::Write(std::string_view bytes) {
     }
   }
   if (!::GetOverlappedResult(port_.get(), &ov, &count, FALSE)) return LastError(platform::Error::WriteFailed);
-  return count == bytes.size() ? platform::Status::Ok() : SystemFailure(ERROR_WRITE_FAULT, platform::Error::WriteFailed);
+  return count == bytes.size() ? platform::Status::Ok()
+                               : SystemFailure(ERROR_WRITE_FAULT, platform::Error::WriteFailed);
 }
 
 bool Win32SerialPort::Responds() {
@@ -312,8 +318,7 @@ LRESULT CALLBACK Win32SerialPort::Procedure(HWND hwnd, UINT message, WPARAM wpar
     if (message == kSerialReceived) {
       std::unique_ptr<ReceivedBytes> received(reinterpret_cast<ReceivedBytes*>(lparam));
       if (self != nullptr && self->events_ != nullptr && received) {
-        self->events_->OnSerialReceived(static_cast<platform::SerialOpen>(wparam), received->bytes,
-                                        received->read_ms);
+        self->events_->OnSerialReceived(static_cast<platform::SerialOpen>(wparam), received->bytes, received->read_ms);
       }
       return 0;
     }
@@ -328,7 +333,5 @@ LRESULT CALLBACK Win32SerialPort::Procedure(HWND hwnd, UINT message, WPARAM wpar
   }
   return ::DefWindowProcW(hwnd, message, wparam, lparam);
 }
-
-
 
 }  // namespace rc::win32

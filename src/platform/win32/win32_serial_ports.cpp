@@ -1,9 +1,12 @@
 #include "platform/win32/win32_serial_ports.h"
 
 #include <windows.h>
+// initguid.h first: it makes devguid.h define the GUIDs it names.
+// clang-format off
 #include <initguid.h>
 #include <devguid.h>
 #include <setupapi.h>
+// clang-format on
 
 #include <string>
 #include <vector>

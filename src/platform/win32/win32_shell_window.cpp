@@ -133,7 +133,7 @@ platform::Status Win32ShellWindow::AddTrayIcon(const platform::TrayIconRecord& r
 }
 
 platform::Status Win32ShellWindow::ShowTrayNotification(const platform::TrayIconRecord& record,
-                                                   const platform::TrayNotification& notification) {
+                                                        const platform::TrayNotification& notification) {
   NOTIFYICONDATAW data = ToShellRecord(hwnd(), TrayIconImage(), record);
   data.uFlags |= NIF_INFO;
   CopyText(data.szInfoTitle, notification.title);
