@@ -159,11 +159,8 @@ double ReadNumberImpl(std::basic_string_view<Char> text) noexcept {
     if (ec != std::errc()) return 0;  // cannot happen: the exponent is small here
     value = 0;
     auto result = std::from_chars(buf.data(), p, value, std::chars_format::scientific);
-    if (result.ec == std::errc::result_out_of_range) {
-      value = magnitude > 0 ? kMaxFinite : 0.0;
-    } else if (result.ec != std::errc() || !std::isfinite(value)) {
-      value = magnitude > 0 ? kMaxFinite : 0.0;
-    }
+    // Out of range, or not finite: the largest finite value, or 0 below the smallest.
+    if (result.ec != std::errc() || !std::isfinite(value)) value = magnitude > 0 ? kMaxFinite : 0.0;
   }
   return negative ? -value : value;
 }

@@ -88,6 +88,7 @@ inline std::vector<int> TabStops(const DialogLayout& layout) {
   std::stable_sort(stops.begin(), stops.end(),
                    [](const ControlLayout* a, const ControlLayout* b) { return a->tab_order < b->tab_order; });
   std::vector<int> ids;
+  ids.reserve(stops.size());
   for (const ControlLayout* c : stops) ids.push_back(c->id);
   return ids;
 }

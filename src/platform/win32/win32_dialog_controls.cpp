@@ -210,7 +210,7 @@ void DialogControls::AddTooltip(const Control& control) {
   if (control.layout->kind == ControlKind::Frame) {
     // A frame lets the mouse through to the dialog: the tool is its area there.
     tool.hwnd = dialog_;
-    tool.uId = static_cast<UINT_PTR>(kFirstWindowId + control.layout->id);
+    tool.uId = static_cast<UINT_PTR>(kFirstWindowId) + static_cast<UINT_PTR>(control.layout->id);
     tool.rect = ClientRect(*control.layout);
   } else {
     tool.uFlags |= TTF_IDISHWND;
@@ -360,9 +360,7 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
       if (control == nullptr) return false;
       const ControlKind kind = control->layout->kind;
       result = TRUE;
-      if (kind == ControlKind::Button && code == BN_CLICKED)
-        events_.OnControlClick(control->layout->id);
-      else if (kind == ControlKind::Swatch && code == STN_CLICKED)
+      if ((kind == ControlKind::Button && code == BN_CLICKED) || (kind == ControlKind::Swatch && code == STN_CLICKED))
         events_.OnControlClick(control->layout->id);
       else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE)
         events_.OnSelectionChange(control->layout->id);
