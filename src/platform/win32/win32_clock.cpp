@@ -1,5 +1,7 @@
 #include "platform/win32/win32_clock.h"
 
+#include "platform/win32/win32_window.h"
+
 namespace rc::win32 {
 
 namespace {
@@ -24,19 +26,8 @@ void Win32Clock::StopTimer(int timer) {
 }
 
 bool Win32Clock::MakeWindow() {
-  if (window_) return true;
-  HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = &Win32Clock::Procedure;
-  window_class.hInstance = instance;
-  window_class.lpszClassName = kTimerWindowClass;
-  if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-  HWND window = ::CreateWindowExW(0, kTimerWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-  if (window == nullptr) return false;
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  window_.reset(window);
-  return true;
+  if (!window_) window_ = MakeMessageWindow(kTimerWindowClass, &Win32Clock::Procedure, this);
+  return static_cast<bool>(window_);
 }
 
 LRESULT CALLBACK Win32Clock::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

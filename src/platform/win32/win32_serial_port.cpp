@@ -8,6 +8,7 @@
 #include "platform/win32/app_messages.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system_error.h"
+#include "platform/win32/win32_window.h"
 
 namespace rc::win32 {
 
@@ -293,22 +294,10 @@ bool Win32SerialPort::Responds() {
   return ::ClearCommError(port_.get(), &errors, &status) && ::GetCommModemStatus(port_.get(), &modem);
 }
 
-// A message-only window: it hears the I/O thread's posts on the
-// user-interface thread and is seen by no other program.
+// A message-only window: it hears the I/O thread's posts on the user-interface thread.
 platform::Status Win32SerialPort::MakeEventsWindow() {
-  if (events_window_) return platform::Status::Ok();
-  HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = &Win32SerialPort::Procedure;
-  window_class.hInstance = instance;
-  window_class.lpszClassName = kEventsWindowClass;
-  if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return LastError();
-  HWND window = ::CreateWindowExW(0, kEventsWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-  if (window == nullptr) return LastError();
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  events_window_.reset(window);
-  return platform::Status::Ok();
+  if (!events_window_) events_window_ = MakeMessageWindow(kEventsWindowClass, &Win32SerialPort::Procedure, this);
+  return events_window_ ? platform::Status::Ok() : LastError();
 }
 
 LRESULT CALLBACK Win32SerialPort::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

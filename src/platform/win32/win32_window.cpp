@@ -34,4 +34,17 @@ LRESULT CALLBACK Win32WindowBase::Procedure(HWND hwnd, UINT message, WPARAM wpar
   }
 }
 
+OwnedWindow MakeMessageWindow(const wchar_t* class_name, WNDPROC procedure, void* owner) {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = class_name;
+  if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return {};
+  OwnedWindow window(::CreateWindowExW(0, class_name, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
+  if (window) ::SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+  return window;
+}
+
 }  // namespace rc::win32

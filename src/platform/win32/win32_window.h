@@ -33,4 +33,10 @@ class Win32WindowBase {
   OwnedWindow hwnd_;
 };
 
+// A message-only window of its own class (registered on first use), seen by no
+// other program, whose GWLP_USERDATA is `owner`: a place on the user-interface
+// thread for timers and for what another thread posts. Empty on failure, the
+// system's error kept for GetLastError.
+OwnedWindow MakeMessageWindow(const wchar_t* class_name, WNDPROC procedure, void* owner);
+
 }  // namespace rc::win32
