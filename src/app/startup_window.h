@@ -82,13 +82,13 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   platform::Platform& platform_;
   settings::SettingsStore store_;
   cross::Cross cross_;              // after store_: it reads the settings
-  reader::ReaderLink reader_link_;  // MSComm2; after store_: it reads the settings
+  reader::ReaderLink reader_link_;  // the reader's port; after store_: it reads the settings
   std::unique_ptr<platform::ShellWindow> window_;
-  std::unique_ptr<platform::PopupMenu> menu_;  // DizodudozPop
-  platform::TrayIconRecord tray_icon_;         // TrayIconData
+  std::unique_ptr<platform::PopupMenu> menu_;  // the tray icon's popup menu, kDizodudozPop
+  platform::TrayIconRecord tray_icon_;         // the tray icon's record
   std::wstring tray_tip_;
   shell::TrayCallback tray_callback_;
-  // The dialogs of the menu: Frm_속성, frmRevision, frmAbout.
+  // The dialogs of the menu: properties, machine correction, software information.
   shell::DialogHost properties_dialog_;
   shell::DialogHost revision_dialog_;
   shell::DialogHost about_dialog_;

@@ -11,7 +11,7 @@ constexpr platform::DialogFont kCreditFont{L"굴림", 6.75f};
 constexpr std::uint32_t kRed = 0x000000FF;
 }  // namespace
 
-// Twips in the client area (5385 x 2220). Label5 overlaps the bottom edge by 15.
+// Twips in the client area (5385 x 2220). The credit text overlaps the bottom edge by 15.
 // clang-format off
 const std::array<platform::ControlLayout, kAboutControlCount> kAboutControls{{
     // id, kind, name, parent, left, top, width, height, text, tab order, tooltip, font, colour

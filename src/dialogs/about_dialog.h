@@ -1,5 +1,5 @@
 #pragma once
-// frmAbout, the software-information dialog: fixed texts about the program, an
+// The software-information dialog (frmAbout): fixed texts about the program, an
 // OK button and a button that starts the system's system-information tool.
 
 #include <array>
@@ -18,7 +18,8 @@
 
 namespace rc::dialogs {
 
-// Control ids of frmAbout, with the controls' own names.
+// Control ids of the software-information dialog; beside each, the name its
+// table row holds.
 enum AboutControl : int {
   kLogo,                // Image1
   kTitleCaption,        // lblTitle

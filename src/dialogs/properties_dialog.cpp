@@ -15,7 +15,7 @@ using platform::ControlLayout;
 using platform::DialogFont;
 
 constexpr DialogFont kSizeLabelFont{L"굴림", 8.25f};
-// Combo1's list: the entries of kColourChoices.
+// The colour list: the entries of kColourChoices.
 constexpr auto kColourEntries = [] {
   std::array<std::wstring_view, kColourChoices.size()> entries{};
   for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = kColourChoices[i].entry;
@@ -24,7 +24,7 @@ constexpr auto kColourEntries = [] {
 constexpr std::wstring_view kClickOrMore = L"클릭!";
 constexpr std::wstring_view kClick = L"클릭";
 
-// One swatch of the miniature cross, in Frame2.
+// One swatch of the miniature cross, in the parts frame.
 constexpr ControlLayout Swatch(int n, float left, float top, std::wstring_view tooltip, std::wstring_view name) {
   return {PartSwatch(n), ControlKind::Swatch, name, kPartsFrame, left, top, 120, 120, L"", -1, tooltip};
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Frm_속성, the properties dialog: the cross colour from six fixed colours, the
+// The properties dialog (Frm_속성): the cross colour from six fixed colours, the
 // segment length, gap and thickness on three scroll bars, and each bar switched
 // on or off by a click on its swatch in a miniature cross. Every change shows on
 // the screen at once; only part switches are written at once, the rest at exit.
@@ -15,7 +15,7 @@
 
 namespace rc::dialogs {
 
-// Control ids of Frm_속성, with the controls' own names; control arrays are
+// Control ids of the properties dialog; beside each, the name its table row holds; control arrays are
 // consecutive. Sizes are k = 0 length, 1 gap, 2 thickness; parts n = 0..18.
 enum PropertiesControl : int {
   kColourFrame,                  // Frame1

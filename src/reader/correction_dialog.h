@@ -1,5 +1,5 @@
 #pragma once
-// frmRevision, the machine-correction dialog: shows and saves the correction
+// The machine-correction dialog (frmRevision): shows and saves the correction
 // angle and the length ratio, and switches the reader mode, which opens or
 // closes the reader port at once. Below them: the port the reader is on, chosen
 // from the ports the system has, the link's state, and the last line received
@@ -20,7 +20,8 @@
 
 namespace rc::reader {
 
-// Control ids of frmRevision, with the controls' own names.
+// Control ids of the machine-correction dialog; beside each, the name its
+// table row holds.
 enum CorrectionControl : int {
   kAngleCaption,     // Label1
   kAngleBox,         // txtRadian: the correction angle, in degrees

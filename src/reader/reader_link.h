@@ -1,8 +1,7 @@
 #pragma once
-// The answering link to the coordinate reader (`MSComm2`), on COM2 unless the
-// store names another port: configures and opens the port, assembles the
-// received bytes into lines (`RxBuffer`), converts each line (`ConvertReading`,
-// `LastLine`) and writes the reply. It keeps itself connected: a port that
+// The answering link to the coordinate reader, on COM2 unless the store names
+// another port: configures and opens the port, assembles the received bytes
+// into lines, converts each line (ConvertReading) and writes the reply. It keeps itself connected: a port that
 // arrives is opened (tried again for a few seconds while its driver gets
 // ready), a port that is removed is closed, and after the system resumes a
 // port that died in its sleep is opened afresh. Runs on the user-interface
@@ -123,8 +122,8 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   platform::Clock& clock_;
   platform::MessageBoxes& messages_;
   const settings::ProgramSettings& settings_;
-  LineAssembler rx_buffer_;  // RxBuffer
-  std::string last_line_;    // LastLine: the last line answered
+  LineAssembler rx_buffer_;  // the bytes received since the last line
+  std::string last_line_;    // the last line answered, as converted
   // The link is switched on: in the mode "지적통합" at start-up, then as the
   // correction dialog's switch last set it. Off once the program unloads.
   bool switched_on_ = false;
