@@ -1,11 +1,11 @@
 #pragma once
 // The answering link to the coordinate reader, on COM2 unless the store names
 // another port: configures and opens the port, assembles the received bytes
-// into lines, converts each line (ConvertReading) and writes the reply. It keeps itself connected: a port that
-// arrives is opened (tried again for a few seconds while its driver gets
-// ready), a port that is removed is closed, and after the system resumes a
-// port that died in its sleep is opened afresh. Runs on the user-interface
-// thread only.
+// into lines, converts each line (ConvertReading) and writes the reply. It
+// keeps itself connected: a port that arrives is opened (tried again for a few
+// seconds while its driver gets ready), a port that is removed is closed, and
+// after the system resumes a port that died in its sleep is opened afresh.
+// Runs on the user-interface thread only.
 
 #include <array>
 #include <cstdint>
