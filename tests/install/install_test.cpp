@@ -36,13 +36,20 @@ bool UninstallKeyExists() {
 HWND AnyHandle() { return FindWindowW(L"frm_Center", nullptr); }
 std::wstring Setting(const wchar_t* name) { return _wgetenv(name) ? _wgetenv(name) : L""; }
 
-TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSettings) {
-  const std::wstring setup = Setting(L"RETICOR_INSTALL_SETUP");
-  const std::wstring version = Setting(L"RETICOR_INSTALL_VERSION");
+// Where a per-user install puts the program; e2e::App starts the installed one.
+struct Installed {
+  Installed() { SetEnvironmentVariableW(L"RETICOR_E2E_APP", program.c_str()); }
   const std::wstring dir = Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Reticor2";
   const std::wstring program = dir + L"\\Reticor2.exe", uninstaller = dir + L"\\Uninstall.exe";
   const std::wstring shortcut = Folder(CSIDL_PROGRAMS) + L"\\Reticor2.lnk";
-  SetEnvironmentVariableW(L"RETICOR_E2E_APP", program.c_str());  // e2e::App starts the installed program
+};
+
+TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSettings) {
+  const std::wstring setup = Setting(L"RETICOR_INSTALL_SETUP");
+  const std::wstring version = Setting(L"RETICOR_INSTALL_VERSION");
+  const Installed installed;
+  const std::wstring &dir = installed.dir, &program = installed.program, &uninstaller = installed.uninstaller,
+                     &shortcut = installed.shortcut;
   ASSERT_FALSE(UninstallKeyExists()) << "not a fresh prefix";
 
   // ---- silent install
@@ -124,10 +131,9 @@ TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSe
 TEST(ReleaseInstaller, InstallsTheProgramOfThisWindowsThatDrawsAndAnswersAndUninstallsCleanly) {
   const std::wstring setup = Setting(L"RETICOR_INSTALL_SETUP");
   const std::wstring machine = Setting(L"RETICOR_INSTALL_MACHINE");
-  const std::wstring dir = Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Reticor2";
-  const std::wstring program = dir + L"\\Reticor2.exe", uninstaller = dir + L"\\Uninstall.exe";
-  const std::wstring shortcut = Folder(CSIDL_PROGRAMS) + L"\\Reticor2.lnk";
-  SetEnvironmentVariableW(L"RETICOR_E2E_APP", program.c_str());
+  const Installed installed;
+  const std::wstring &dir = installed.dir, &program = installed.program, &uninstaller = installed.uninstaller,
+                     &shortcut = installed.shortcut;
   ASSERT_TRUE(machine == L"x64" || machine == L"x86") << "RETICOR_INSTALL_MACHINE";
   ASSERT_FALSE(UninstallKeyExists()) << "not a fresh prefix";
 
@@ -148,6 +154,7 @@ TEST(ReleaseInstaller, InstallsTheProgramOfThisWindowsThatDrawsAndAnswersAndUnin
   EXPECT_EQ(colour, RGB(255, 0, 0)) << "the centre handle";
   e2e::SerialPeer peer;
   ASSERT_TRUE(peer.Open());
+  e2e::ReaderIdleAfterOpen();
   ASSERT_TRUE(peer.Write(e2e::kReading));
   EXPECT_EQ(peer.ReadLine(), e2e::kReply);
   EXPECT_TRUE(e2e::Screenshot("release-install-" + e2e::Utf8(machine)));
