@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/startup_window.h"
 #include "base/utf8.h"
 #include "platform/fake/fake_platform.h"
 #include "reader/reader_link.h"
@@ -39,22 +38,39 @@ struct Link {
   ReaderLink link{platform.serial_port(), platform.clock(), platform.messages(), values};
 };
 
-TEST(ReaderLink, StartUpConfiguresTheReadersLineAndOpensOnlyInTheReaderMode) {
+// The reader's line is set up whatever the mode; only the exact reader mode
+// opens, the stored port or COM2; a failed open is shown once, naming the port,
+// and nothing is answered.
+TEST(ReaderLink, StartUpConfiguresTheLineOpensOnlyInTheReaderModeAndNamesAFailedOpen) {
+  struct Case {
+    std::wstring mode, stored;
+    std::uint32_t open_error;
+    Lines calls, shown;
+    std::wstring opened;
+  };
   // clang-format off
-  const std::pair<std::wstring, Lines> cases[] = {
-      {L"지적통합", {"port.configure", "port.open"}},
-      {L"Wintab 전환", {"port.configure"}},
-      {L"지적통합 ", {"port.configure"}},  // exact text only
+  const Case cases[] = {
+      {L"지적통합", L"", 0, {"port.configure", "port.open"}, {}, L"COM2"},
+      {L"Wintab 전환", L"", 0, {"port.configure"}, {}, L""},
+      {L"지적통합 ", L"", 0, {"port.configure"}, {}, L""},  // exact text only
+      {L"지적통합", L"", 2, {"port.configure", "port.open"}, {"COM2 포트를 열수가 없습니다."}, L"COM2"},
+      {L"지적통합", L"COM12", 2, {"port.configure", "port.open"}, {"COM12 포트를 열수가 없습니다."}, L"COM12"},
   };
   // clang-format on
-  for (const auto& [mode, calls] : cases) {
-    Link l(mode);
+  for (const Case& c : cases) {
+    Link l(c.mode);
+    l.values.ReaderPort = c.stored;
+    l.port().open_error = c.open_error;
     l.link.ConfigureReaderPort();
-    EXPECT_EQ(l.platform.log.With("port."), calls);
-    EXPECT_TRUE(l.shown().empty());
+    EXPECT_EQ(l.platform.log.With("port."), c.calls);
+    EXPECT_EQ(l.shown(), c.shown);
+    EXPECT_EQ(l.port().opened_name, c.opened);
     const platform::SerialLineSettings& s = l.port().settings;
     EXPECT_TRUE(s.baud == 9600 && s.parity == 'n' && s.data_bits == 8 && s.stop_bits == 1 && !s.flow_control && s.rts &&
                 s.dtr);
+    l.clock().Advance(kTailGuardMs);
+    l.port().Receive(kLineA);
+    EXPECT_EQ(l.port().written.size(), c.calls.size() == 2 && c.open_error == 0 ? 1u : 0u);
   }
 }
 
@@ -113,22 +129,6 @@ TEST(ReaderLink, AFailedOrShortWriteLeavesTheLineUnansweredSoTheResendIsAnswered
   }
 }
 
-TEST(ReaderLink, AFailedOpenIsShownOnceNamingThePortAndNothingIsAnswered) {
-  // clang-format off
-  const std::pair<std::wstring, std::string> cases[] = {
-      {L"", "COM2 포트를 열수가 없습니다."}, {L"COM12", "COM12 포트를 열수가 없습니다."}};
-  for (const auto& [stored, message] : cases) {
-    Link l;
-    l.values.ReaderPort = stored;
-    l.port().open_error = 2;
-    l.link.ConfigureReaderPort();
-    EXPECT_EQ(l.shown(), Lines{message});
-    EXPECT_EQ(l.port().opened_name, stored.empty() ? L"COM2" : stored);
-    l.port().Receive(kLineA);
-    EXPECT_TRUE(l.port().written.empty());
-  }
-}
-
 // The reader plugged in after start-up, or again after it was pulled: the link
 // opens, without a word, on the arrival of its own port whenever it is switched on.
 TEST(ReaderLink, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOn) {
@@ -177,22 +177,32 @@ TEST(ReaderLink, AnArrivalOpensTheReadersPortWhenTheLinkIsSwitchedOn) {
   }
 }
 
-TEST(ReaderLink, ALostPortIsClosedOnceAndAFailedReopenStaysQuiet) {
+// A loss reported twice closes once and the half line it cut is gone; a
+// reopen that fails stays quiet. A removal of another port leaves the link
+// alone; one of the port in use closes it at once and stops any retry.
+TEST(ReaderLink, ALossOrARemovalClosesOnceQuietlyAndStopsRetries) {
   Link l;
   l.Start();
+  l.link.OnPortRemoved(L"COM3");
+  EXPECT_TRUE(l.link.IsOpen());
   l.port().Receive("  12345,");  // half a line when the adapter is pulled
   l.port().Lose();
   l.port().Lose();
   EXPECT_EQ(l.platform.log.With("port.close").size(), 1u);
-  EXPECT_EQ(l.Status(), "COM2: 없음 (꽂으면 자동으로 엽니다)");
   l.port().open_error = 2;  // not ready yet: retried, then a later arrival tries again
   l.link.OnPortArrived(L"COM2");
   l.clock().Advance(10'000);
   l.port().open_error = 0;
   l.link.OnPortArrived(L"COM2");
   l.clock().Advance(kTailGuardMs);
-  l.port().Receive(kLineA);  // the half line is gone
+  l.port().Receive(kLineA);
   EXPECT_EQ(l.port().written, Lines{kReplyA});
+  l.port().open_error = 2;
+  l.link.OnPortArrived(L"COM2");  // held open: closed, reopen fails, retries
+  EXPECT_TRUE(l.clock().TimerPending(platform::kReaderRetryTimer));
+  l.link.OnPortRemoved(L"COM2");
+  EXPECT_FALSE(l.link.IsOpen());
+  EXPECT_FALSE(l.clock().TimerPending(platform::kReaderRetryTimer));
   EXPECT_TRUE(l.shown().empty());
 }
 
@@ -347,23 +357,6 @@ TEST(ReaderLink, TheStateLineSaysWhatTheLinkIsDoing) {
   }
 }
 
-// A removal of the port in use closes it at once and stops any retry; another
-// port's removal leaves the link alone.
-TEST(ReaderLink, TheRemovalOfThePortInUseClosesIt) {
-  Link l;
-  l.Start();
-  l.link.OnPortRemoved(L"COM3");
-  EXPECT_TRUE(l.link.IsOpen());
-  l.port().open_error = 2;
-  l.link.OnPortArrived(L"COM2");  // held open: closed, reopen fails, retries
-  EXPECT_TRUE(l.clock().TimerPending(platform::kReaderRetryTimer));
-  l.link.OnPortRemoved(L"COM2");
-  EXPECT_FALSE(l.link.IsOpen());
-  EXPECT_FALSE(l.clock().TimerPending(platform::kReaderRetryTimer));
-  l.port().Receive(kLineA);
-  EXPECT_TRUE(l.port().written.empty());
-}
-
 TEST(ReaderLink, TheModeSwitchOpensAndClosesAndClosingAClosedPortSucceeds) {
   Link l(settings::kModeWintab);
   l.Start();
@@ -378,25 +371,6 @@ TEST(ReaderLink, TheModeSwitchOpensAndClosesAndClosingAClosedPortSucceeds) {
   l.port().open_error = 2;
   EXPECT_EQ(l.link.SwitchPort(true).system_code, 2u);
   EXPECT_TRUE(l.shown().empty()) << "the dialog owns the message";
-}
-
-// Through the start-up window: the port is the last step, after the cross is
-// shown, and its message is modal to the whole program.
-TEST(ReaderLinkStartUp, TheFailureMessageComesLastAndTheUnloadReleasesThePort) {
-  fake::FakePlatform platform;
-  platform.fake_serial().open_error = 2;
-  app::StartUpWindow startup{platform};
-  ASSERT_TRUE(startup.Load());
-  EXPECT_EQ(platform.fake_messages().owners, Lines{""});
-  EXPECT_EQ(platform.log.all().back(), "message COM2 포트를 열수가 없습니다.");
-  EXPECT_TRUE(platform.Find("frm_Center")->Visible());
-  platform.fake_serial().open_error = 0;
-  startup.OnSerialPortArrived(L"COM2");
-  platform.fake_clock().Advance(kTailGuardMs);
-  platform.fake_serial().Receive(kLineB);
-  EXPECT_EQ(platform.fake_serial().written, Lines{kReplyB});
-  startup.OnClose();
-  EXPECT_FALSE(platform.fake_serial().IsOpen());
 }
 
 }  // namespace
