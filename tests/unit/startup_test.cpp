@@ -23,16 +23,6 @@ std::wstring TipText(const platform::TrayIconRecord& record) { return std::wstri
 
 class StartUpTest : public ::testing::Test {
  protected:
-  // A stored, non-first-run display setup, so that what is loaded stays.
-  void StoreSettings(const std::string& hold, const std::string& on_top) {
-    auto& s = platform.fake_settings();
-    s.Put("Dizodudoz/선택사항/색상", "255");
-    s.Put("Dizodudoz/선택사항/항상위", on_top);
-    s.Put("Dizodudoz/크기/Length", "350");
-    s.Put("Dizodudoz/위치/고정", hold);
-    for (int i = 0; i < 19; ++i) s.Put("Dizodudoz/폼/" + std::to_string(i), "1");
-  }
-
   fake::FakePlatform platform;
   StartUpWindow startup{platform};
 };
@@ -154,9 +144,14 @@ TEST_F(StartUpTest, EachTrayActionReachesTheHandleOrTheMenuWhereItBelongs) {
 }
 
 TEST_F(StartUpTest, TheHoldCheckIsRefreshedFromHoldPositionWhenTheMenuOpens) {
-  StoreSettings("True", "True");
+  auto& stored = platform.fake_settings();  // not a first run
+  stored.Put("Dizodudoz/선택사항/색상", "255");
+  stored.Put("Dizodudoz/크기/Length", "350");
+  stored.Put("Dizodudoz/위치/고정", "True");
+  stored.Put("Dizodudoz/폼/0", "1");
   ASSERT_TRUE(startup.Load());
   EXPECT_TRUE(platform.log.With("tray.notify").empty()) << "not a first run: no note";
+  platform.log.Clear();
   auto& menu = *platform.menu();
   EXPECT_FALSE(menu.IsChecked(shell::kHold));     // refreshed when the menu opens, not before
   startup.OnTrayEvent({code::kContextMenu, {}});  // the menu opened from the keyboard
