@@ -23,38 +23,38 @@ std::wstring TipText(const platform::TrayIconRecord& record) { return std::wstri
 
 class StartUpTest : public ::testing::Test {
  protected:
-  // A stored, non-first-run display setup, so that what is loaded stays.
-  void StoreSettings(const std::string& hold, const std::string& on_top) {
-    auto& s = platform.fake_settings();
-    s.Put("Dizodudoz/선택사항/색상", "255");
-    s.Put("Dizodudoz/선택사항/항상위", on_top);
-    s.Put("Dizodudoz/크기/Length", "350");
-    s.Put("Dizodudoz/위치/고정", hold);
-    for (int i = 0; i < 19; ++i) s.Put("Dizodudoz/폼/" + std::to_string(i), "1");
-  }
-
   fake::FakePlatform platform;
   StartUpWindow startup{platform};
 };
 
-TEST_F(StartUpTest, FirstStartAddsTheIconBeforeReadingAndWritesOnlyThePartFlags) {
+// The order that matters at start-up: the icon before the settings are read,
+// the first run's note once the cross is shown and before the port, whose
+// failure would be a message; the port last, only the tip saying how it went after it. A shell restart re-adds the icon
+// with the port's tip and no second note.
+TEST_F(StartUpTest, FirstStartAddsTheIconFirstNotesTheMenuThenOpensThePortLast) {
   ASSERT_TRUE(startup.Load());
   const Calls& calls = platform.log.all();
+  auto at = [&](std::string_view prefix) {
+    return std::find_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.starts_with(prefix); });
+  };
   EXPECT_EQ(calls.front(), "create frm_Pop");
-  auto add = std::find(calls.begin(), calls.end(), "tray.add");
-  auto first_get = std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.starts_with("get"); });
-  EXPECT_LT(add, first_get);
-  ASSERT_EQ(platform.fake_tray().added.size(), 1u);
-  EXPECT_EQ(platform.fake_tray().added[0].id, shell::kTrayIconId);
-  EXPECT_EQ(TipText(platform.fake_tray().added[0]), L"Reticor2");
-  // Once the reader port is set up, the tip says how it went (the shell re-adds it so).
+  EXPECT_LT(at("tray.add"), at("get "));
+  EXPECT_LT(at("frm_Center.visible 1"), at("tray.notify"));
+  EXPECT_LT(at("tray.notify"), at("port.configure"));
+  ASSERT_NE(at("port.open"), calls.end());
+  EXPECT_TRUE(std::all_of(at("port.open") + 1, calls.end(), [](const std::string& c) {
+    return c.starts_with("tray.tip");
+  })) << "only the tip follows the port";
+  EXPECT_EQ(platform.log.With("tray.notify"),
+            Calls{"tray.notify Reticor2: 십자선이 실행 중입니다. 메뉴는 알림 영역의 Reticor2 아이콘에서 엽니다."});
+  EXPECT_EQ(platform.fake_tray().added.at(0).id, shell::kTrayIconId);
   EXPECT_EQ(ToUtf8(platform.fake_tray().tip), "Reticor2\nCOM2: 열림, 수신 대기 중");
+  platform.log.Clear();
   startup.OnTaskbarCreated();
+  EXPECT_EQ(platform.log.all(), Calls{"tray.add"});
   EXPECT_EQ(ToUtf8(TipText(platform.fake_tray().added.back())), "Reticor2\nCOM2: 열림, 수신 대기 중");
   startup.OnSerialPortRemoved(L"COM2");
-  EXPECT_EQ(platform.log.With("tray.tip").back(), "tray.tip Reticor2\nCOM2: 없음 (꽂으면 자동으로 엽니다)");
-  EXPECT_EQ(platform.fake_settings().Dump().size(), 19u);
-  EXPECT_TRUE(platform.Find("frm_Center")->Visible());
+  EXPECT_EQ(ToUtf8(platform.fake_tray().tip), "Reticor2\nCOM2: 없음 (꽂으면 자동으로 엽니다)");
 }
 
 TEST(TrayIconRecord, TheTipIsCutToFitAndTerminated) {
@@ -143,47 +143,15 @@ TEST_F(StartUpTest, EachTrayActionReachesTheHandleOrTheMenuWhereItBelongs) {
   }
 }
 
-TEST_F(StartUpTest, OnlyAStartWithTheFirstRunDefaultsShowsWhereTheMenuIs) {
-  struct Case {
-    const char* store;
-    std::vector<std::pair<std::string, std::string>> values;
-    bool notified;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {"empty", {}, true},
-      {"length 0", {{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "0"}}, true},
-      {"colour and length", {{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "350"}}, false},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    fake::FakePlatform fresh;
-    for (const auto& [path, value] : c.values) fresh.fake_settings().Put(path, value);
-    StartUpWindow start(fresh);
-    ASSERT_TRUE(start.Load());
-    const Calls& calls = fresh.log.all();
-    const Calls notes = fresh.log.With("tray.notify");
-    if (!c.notified) {
-      EXPECT_TRUE(notes.empty()) << c.store;
-      continue;
-    }
-    EXPECT_EQ(notes,
-              Calls{"tray.notify Reticor2: 십자선이 실행 중입니다. 메뉴는 알림 영역의 Reticor2 아이콘에서 엽니다."})
-        << c.store;
-    // Once the cross is on the screen, before the port (whose failure would be a message).
-    auto note = std::find(calls.begin(), calls.end(), notes.front());
-    EXPECT_LT(std::find(calls.begin(), calls.end(), "frm_Center.visible 1"), note) << c.store;
-    EXPECT_LT(note, std::find(calls.begin(), calls.end(), "port.configure")) << c.store;
-    // The icon added again after a restart of the shell says nothing more.
-    fresh.log.Clear();
-    start.OnTaskbarCreated();
-    EXPECT_EQ(fresh.log.all(), Calls{"tray.add"}) << c.store;
-  }
-}
-
 TEST_F(StartUpTest, TheHoldCheckIsRefreshedFromHoldPositionWhenTheMenuOpens) {
-  StoreSettings("True", "True");
+  auto& stored = platform.fake_settings();  // not a first run
+  stored.Put("Dizodudoz/선택사항/색상", "255");
+  stored.Put("Dizodudoz/크기/Length", "350");
+  stored.Put("Dizodudoz/위치/고정", "True");
+  stored.Put("Dizodudoz/폼/0", "1");
   ASSERT_TRUE(startup.Load());
+  EXPECT_TRUE(platform.log.With("tray.notify").empty()) << "not a first run: no note";
+  platform.log.Clear();
   auto& menu = *platform.menu();
   EXPECT_FALSE(menu.IsChecked(shell::kHold));     // refreshed when the menu opens, not before
   startup.OnTrayEvent({code::kContextMenu, {}});  // the menu opened from the keyboard
@@ -198,29 +166,18 @@ TEST_F(StartUpTest, TheHoldCheckIsRefreshedFromHoldPositionWhenTheMenuOpens) {
   EXPECT_TRUE(platform.log.With("save").empty());
 }
 
-TEST_F(StartUpTest, EachDialogCommandKeepsOneInstanceAndBuildsAfreshAfterAClose) {
+// The command again only brings a dialog forward (seen end to end); after a
+// close it is built afresh, and one that cannot be made has no effect.
+TEST_F(StartUpTest, ADialogIsBuiltAfreshAfterACloseAndAFailedOneDoesNothing) {
   ASSERT_TRUE(startup.Load());
-  // clang-format off
-  const std::pair<int, std::string> cases[] = {
-      {shell::kColor, "속성"}, {shell::kRevision, "기계보정"}, {shell::kSWinfo, "S/W 정보"}};
-  // Creation and activation only: what each dialog's load shows is its own test's.
-  auto shown = [&] {
-    Calls out;
-    for (const std::string& call : platform.log.all()) {
-      if (call.starts_with("dialog.create") || call.ends_with(".activate")) out.push_back(call);
-    }
-    return out;
-  };
-  // clang-format on
-  for (const auto& [command, caption] : cases) {
-    platform.log.Clear();
+  for (const auto& [command, caption] :
+       {std::pair{shell::kColor, "속성"}, {shell::kRevision, "기계보정"}, {shell::kSWinfo, "S/W 정보"}}) {
     startup.OnMenuCommand(command);
-    startup.OnMenuCommand(command);
-    EXPECT_EQ(shown(), (Calls{"dialog.create " + caption, caption + ".activate", caption + ".activate"}));
     platform.FindDialog(caption)->CloseByUser();
     platform.log.Clear();
     startup.OnMenuCommand(command);
-    EXPECT_EQ(shown(), (Calls{"dialog.create " + caption, caption + ".activate"}));
+    EXPECT_EQ(platform.log.With("dialog.create"), Calls{std::string("dialog.create ") + caption});
+    EXPECT_TRUE(platform.FindDialog(caption)->visible());
   }
   platform.FindDialog("속성")->CloseByUser();
   platform.failing_dialogs = {"속성"};
@@ -230,38 +187,24 @@ TEST_F(StartUpTest, EachDialogCommandKeepsOneInstanceAndBuildsAfreshAfterAClose)
   EXPECT_TRUE(platform.FindDialog("속성")->visible());
 }
 
-TEST_F(StartUpTest, FinishSavesTheEightDisplaySettingsThenDeletesTheIconThenEnds) {
-  ASSERT_TRUE(startup.Load());
-  platform.log.Clear();
-  EXPECT_THROW(startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
-  const Calls calls = platform.log.all();
-  ASSERT_EQ(calls.size(), 10u);
-  for (std::size_t i = 0; i < 8; ++i) EXPECT_TRUE(calls[i].starts_with("save Dizodudoz/")) << calls[i];
-  EXPECT_EQ(calls[8], "tray.delete");
-  EXPECT_EQ(calls[9], "end 0");
-  EXPECT_EQ(platform.fake_tray().deleted.at(0).id, shell::kTrayIconId);
-  EXPECT_FALSE(platform.fake_tray().icon_present);
-}
-
-// An ordinary close saving nothing and releasing the port is checked end to end.
-TEST_F(StartUpTest, SessionEndSavesTheDisplaySettings) {
+// The exit command saves, then deletes the icon, then ends; a session end saves
+// the same. A failed exit save is told before the program ends; while the
+// session ends it is not, since a message then would hold up the log-off.
+TEST_F(StartUpTest, FinishSavesThenDeletesTheIconThenEndsAndOnlyItTellsAFailedSave) {
   ASSERT_TRUE(startup.Load());
   startup.store().values().HoldPosition = true;
+  platform.fake_settings().failing_paths = {"Dizodudoz/크기/Gap"};
   platform.log.Clear();
   startup.OnSessionEnding();
   EXPECT_EQ(platform.log.With("save").size(), 8u);
   EXPECT_EQ(platform.fake_settings().Value("Dizodudoz/위치/고정"), "True");
-}
-
-// A failed exit save is told before the program ends; while the session ends
-// it is not, since a message then would hold up the log-off.
-TEST_F(StartUpTest, AFailedExitSaveIsToldExceptWhileTheSessionEnds) {
-  ASSERT_TRUE(startup.Load());
-  platform.fake_settings().failing_paths = {"Dizodudoz/크기/Gap"};
-  startup.OnSessionEnding();
   EXPECT_TRUE(platform.fake_messages().shown.empty());
+  platform.log.Clear();
   EXPECT_THROW(startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
-  EXPECT_EQ(platform.fake_messages().shown, Calls{"설정을 저장하지 못했습니다: Dizodudoz\\크기\\Gap\nerror 5"});
+  const Calls calls = platform.log.all();
+  ASSERT_EQ(calls.size(), 11u);
+  EXPECT_EQ(Calls(calls.end() - 3, calls.end()),
+            (Calls{"message 설정을 저장하지 못했습니다: Dizodudoz\\크기\\Gap\nerror 5", "tray.delete", "end 0"}));
   EXPECT_EQ(platform.fake_messages().owners, Calls{""});
 }
 

@@ -1,76 +1,64 @@
-// The controls of the fake dialog window: kept in memory, every change logged.
+// The controls of the fake dialog window, kept in memory, and the machine
+// registry and processes.
 
 #include "base/utf8.h"
 #include "platform/fake/fake_platform.h"
 
 namespace rc::fake {
 
-void FakeDialog::InitControls(const platform::DialogLayout& layout) {
+FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogLayout& layout, platform::DialogEvents& events)
+    : owner_(owner),
+      events_(events),
+      caption_(ToUtf8(layout.caption)),
+      client_width_(layout.client_width),
+      client_height_(layout.client_height) {
   for (const platform::ControlLayout& c : layout.controls) {
     Control& control = controls_[c.id];
-    control.name = ToUtf8(c.name);
     control.text = std::wstring(c.text);
     control.position = c.kind == platform::ControlKind::ScrollBar ? c.position : 0;
   }
+  owner_.dialogs_.push_back(this);
 }
 
-const FakeDialog::Control* FakeDialog::Find(int control) const {
+const FakeDialog::Control& FakeDialog::Get(int control) const {
+  static const Control kBlank = [] {
+    Control blank;
+    blank.fill = 0;
+    return blank;
+  }();
   auto it = controls_.find(control);
-  return it == controls_.end() ? nullptr : &it->second;
+  return it == controls_.end() ? kBlank : it->second;
 }
 FakeDialog::Control* FakeDialog::Find(int control) {
   auto it = controls_.find(control);
   return it == controls_.end() ? nullptr : &it->second;
 }
 
-void FakeDialog::Record(const Control& control, const std::string& what) {
-  owner_.log.Add(caption_ + "." + control.name + " " + what);
-}
-
-void FakeDialog::SetPosition(float left, float top) {
-  if (left == left_ && top == top_) return;
-  left_ = left, top_ = top;
-  owner_.log.Add(caption_ + ".position " + LogNumber(left) + " " + LogNumber(top));
-}
-
-// Sets one field of a control and logs the change as "<what> <text>".
-template <typename T>
-void FakeDialog::Set(int id, T Control::*field, T value, const std::string& what, const std::string& text) {
-  Control* control = Find(id);
-  if (control == nullptr || control->*field == value) return;
-  control->*field = std::move(value);
-  Record(*control, what + " " + text);
-}
-template <typename T>
-T FakeDialog::Get(int id, T Control::*field, T missing) const {
-  const Control* control = Find(id);
-  return control != nullptr ? control->*field : missing;
-}
-
+void FakeDialog::SetPosition(float left, float top) { left_ = left, top_ = top; }
 void FakeDialog::SetText(int id, std::wstring_view text) {
-  Set(id, &Control::text, std::wstring(text), "text", "\"" + ToUtf8(text) + "\"");
+  if (Control* c = Find(id)) c->text = text;
 }
-std::wstring FakeDialog::Text(int id) const { return Get(id, &Control::text, std::wstring()); }
+std::wstring FakeDialog::Text(int id) const { return Get(id).text; }
 void FakeDialog::SetItems(int id, std::span<const std::wstring> items) {
-  std::string text;
-  for (const std::wstring& item : items) text += (text.empty() ? "" : "|") + ToUtf8(item);
-  Set(id, &Control::items, std::vector<std::wstring>(items.begin(), items.end()), "items", text);
+  if (Control* c = Find(id)) c->items.assign(items.begin(), items.end());
 }
 std::vector<std::string> FakeDialog::Items(int id) const {
   std::vector<std::string> items;
-  for (const std::wstring& item : Get(id, &Control::items, std::vector<std::wstring>())) items.push_back(ToUtf8(item));
+  for (const std::wstring& item : Get(id).items) items.push_back(ToUtf8(item));
   return items;
 }
 void FakeDialog::SetSelection(int id, int index) {
-  Set(id, &Control::selection, index, "selection", std::to_string(index));
+  if (Control* c = Find(id)) c->selection = index;
 }
-int FakeDialog::Selection(int id) const { return Get(id, &Control::selection, -1); }
+int FakeDialog::Selection(int id) const { return Get(id).selection; }
 void FakeDialog::SetScrollPosition(int id, int position) {
-  Set(id, &Control::position, position, "position", std::to_string(position));
+  if (Control* c = Find(id)) c->position = position;
 }
-int FakeDialog::ScrollPosition(int id) const { return Get(id, &Control::position, 0); }
-void FakeDialog::SetFillColour(int id, std::uint32_t bgr) { Set(id, &Control::fill, bgr, "fill", std::to_string(bgr)); }
-std::uint32_t FakeDialog::FillColour(int id) const { return Get(id, &Control::fill, 0u); }
+int FakeDialog::ScrollPosition(int id) const { return Get(id).position; }
+void FakeDialog::SetFillColour(int id, std::uint32_t bgr) {
+  if (Control* c = Find(id)) c->fill = bgr;
+}
+std::uint32_t FakeDialog::FillColour(int id) const { return Get(id).fill; }
 
 void FakeDialog::ClickByUser(int id) {
   if (open_ && Find(id) != nullptr) events_.OnControlClick(id);
@@ -94,16 +82,8 @@ void FakeDialog::TypeByUser(int id, std::wstring_view text) {
   if (Control* control = Find(id); open_ && control != nullptr) control->text = std::wstring(text);
 }
 
-}  // namespace rc::fake
-
-// --- Machine registry and processes ------------------------------------------
-
-namespace rc::fake {
-
 platform::Status FakeMachineRegistry::ReadValue(platform::RegistryView view, std::wstring_view key,
                                                 std::wstring_view name, platform::RegistryValue& value) {
-  log_.Add(std::string(view == platform::RegistryView::Bits64 ? "hklm64" : "hklm32") + ".read " + ToUtf8(key) + " " +
-           ToUtf8(name));
   auto it = values.find({view, ToUtf8(key), ToUtf8(name)});
   if (it == values.end()) return platform::Status::Failed(platform::Error::Other, 2);  // not found
   value = it->second;
@@ -128,10 +108,7 @@ void FakeMachineRegistry::Put(const std::string& key, const std::string& name, p
   }
 }
 
-bool FakeProcesses::FileExists(std::wstring_view path) {
-  log_.Add("exists " + ToUtf8(path));
-  return files.contains(ToUtf8(path));
-}
+bool FakeProcesses::FileExists(std::wstring_view path) { return files.contains(ToUtf8(path)); }
 
 platform::Status FakeProcesses::Start(std::wstring_view path) {
   log_.Add("start " + ToUtf8(path));

@@ -73,14 +73,12 @@ void FakeWindow::BeginDrag() {
   Record("drag", "end");
 }
 std::unique_ptr<platform::PopupMenu> FakeShellWindow::MakePopupMenu(std::span<const platform::MenuItem>) {
-  owner_.log.Add("menu.create");
   return std::make_unique<FakePopupMenu>(owner_);
 }
 platform::Status FakeShellWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
   owner_.log.Add("tray.add");
   owner_.tray_.added.push_back(record);
   owner_.tray_.tip = record.tip.data();
-  owner_.tray_.icon_present = true;
   return platform::Status::Ok();
 }
 platform::Status FakeShellWindow::ModifyTrayIcon(const platform::TrayIconRecord& record) {
@@ -96,10 +94,8 @@ platform::Status FakeShellWindow::ShowTrayNotification(const platform::TrayIconR
 std::optional<platform::PixelPoint> FakeShellWindow::TrayIconCorner(const platform::TrayIconRecord&) {
   return owner_.tray_.icon_corner;
 }
-platform::Status FakeShellWindow::DeleteTrayIcon(const platform::TrayIconRecord& record) {
+platform::Status FakeShellWindow::DeleteTrayIcon(const platform::TrayIconRecord&) {
   owner_.log.Add("tray.delete");
-  owner_.tray_.deleted.push_back(record);
-  owner_.tray_.icon_present = false;
   return platform::Status::Ok();
 }
 
@@ -122,9 +118,7 @@ std::wstring FakeSettings::Get(std::wstring_view application, std::wstring_view 
 }
 
 bool FakeSettings::Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) {
-  std::string path = Path(application, section, key);
-  log_.Add("has " + path);
-  return values_.contains(path);
+  return values_.contains(Path(application, section, key));
 }
 
 platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
@@ -136,15 +130,9 @@ platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_
   return platform::Status::Ok();
 }
 
-void FakeSettings::Put(const std::string& path, const std::string& value) { values_[path] = value; }
 std::string FakeSettings::Value(const std::string& path) const {
   auto found = values_.find(path);
   return found == values_.end() ? std::string("<missing>") : found->second;
-}
-std::vector<std::string> FakeSettings::Dump() const {
-  std::vector<std::string> out;
-  for (const auto& [path, value] : values_) out.push_back(path + "=" + value);
-  return out;
 }
 
 // --- Messages, serial port, tray, menu --------------------------------------
@@ -225,16 +213,6 @@ void FakePopupMenu::ShowAt(platform::PixelPoint point) {
 
 // --- Dialogs -----------------------------------------------------------------
 
-FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogLayout& layout, platform::DialogEvents& events)
-    : owner_(owner),
-      events_(events),
-      caption_(ToUtf8(layout.caption)),
-      client_width_(layout.client_width),
-      client_height_(layout.client_height) {
-  InitControls(layout);
-  owner_.dialogs_.push_back(this);
-}
-
 FakeDialog::~FakeDialog() { std::erase(owner_.dialogs_, this); }
 
 void FakeDialog::ShowActivated() {
@@ -248,7 +226,6 @@ void FakeDialog::ShowMessage(std::wstring_view text) { owner_.messages_.Show(tex
 void FakeDialog::CloseByUser() {
   if (!open_) return;
   open_ = visible_ = false;
-  owner_.log.Add("dialog.close " + caption_);
   events_.OnDialogClosed();
 }
 

@@ -116,10 +116,8 @@ class FakeSettings final : public platform::SettingsBackend {
                         std::wstring_view value) override;
 
   // Test side: "Dizodudoz/폼/0" style paths, UTF-8.
-  void Put(const std::string& path, const std::string& value);
+  void Put(const std::string& path, const std::string& value) { values_[path] = value; }
   std::string Value(const std::string& path) const;
-  // Every stored value as "path=value", sorted.
-  std::vector<std::string> Dump() const;
   // Writes to these paths fail, with the system's code 5.
   std::set<std::string> failing_paths;
 
@@ -145,7 +143,7 @@ class FakeMessages final : public platform::MessageBoxes {
 class FakeClock final : public platform::Clock {
  public:
   std::int64_t NowMs() const override { return now_ms; }
-  platform::LocalTime Local() const override { return local; }
+  platform::LocalTime Local() const override { return {14, 3, 21}; }
   void StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override;
   void StopTimer(int timer) override { timers_.erase(timer); }
 
@@ -153,7 +151,6 @@ class FakeClock final : public platform::Clock {
   void Advance(std::int64_t ms);
   bool TimerPending(int timer) const { return timers_.contains(timer); }
   std::int64_t now_ms = 1'000'000;
-  platform::LocalTime local{14, 3, 21};
 
  private:
   struct Pending {
@@ -212,12 +209,11 @@ class FakeSerialPortList final : public platform::SerialPortList {
   std::vector<platform::SerialPortInfo> ports;
 };
 
-// The notification area: the records the start-up window added and deleted,
-// and where it says the icon is.
+// The notification area: the records the start-up window added, and where it
+// says the icon is.
 struct FakeTray {
-  std::vector<platform::TrayIconRecord> added, deleted;
+  std::vector<platform::TrayIconRecord> added;
   std::wstring tip;  // as the icon shows it now
-  bool icon_present = false;
   std::optional<platform::PixelPoint> icon_corner;
 };
 
@@ -245,7 +241,6 @@ class FakePopupMenu final : public platform::PopupMenu {
 // view (a 64-bit Windows: the two views differ) or in both (a 32-bit one).
 class FakeMachineRegistry final : public platform::MachineRegistry {
  public:
-  explicit FakeMachineRegistry(CallLog& log) : log_(log) {}
   platform::Status ReadValue(platform::RegistryView view, std::wstring_view key, std::wstring_view name,
                              platform::RegistryValue& value) override;
   // Test side: a text value as UTF-16LE bytes, with or without its terminating zero.
@@ -255,9 +250,6 @@ class FakeMachineRegistry final : public platform::MachineRegistry {
   void Put(const std::string& key, const std::string& name, platform::RegistryValue value,
            std::optional<platform::RegistryView> view = std::nullopt);
   std::map<std::tuple<platform::RegistryView, std::string, std::string>, platform::RegistryValue> values;
-
- private:
-  CallLog& log_;
 };
 
 // Files that exist and programs started: "start <path>".
@@ -265,10 +257,9 @@ class FakeProcesses final : public platform::Processes {
  public:
   explicit FakeProcesses(CallLog& log) : log_(log) {}
   bool FileExists(std::wstring_view path) override;
-  std::wstring SystemFolder() override { return system_folder; }
+  std::wstring SystemFolder() override { return L"C:\\Windows\\system32"; }
   // Starting a file that does not exist fails, as on the real system.
   platform::Status Start(std::wstring_view path) override;
-  std::wstring system_folder = L"C:\\Windows\\system32";
   std::set<std::string> files;
   std::vector<std::string> started;
 
@@ -277,7 +268,7 @@ class FakeProcesses final : public platform::Processes {
 };
 
 // A dialog window: "dialog.create <caption>" when made, "<caption>.activate"
-// when shown, "dialog.close <caption>" when the user closes it.
+// when shown; its controls are kept in memory.
 class FakeDialog final : public platform::Dialog {
  public:
   FakeDialog(class FakePlatform& owner, const platform::DialogLayout& layout, platform::DialogEvents& events);
@@ -285,12 +276,12 @@ class FakeDialog final : public platform::Dialog {
   bool IsOpen() const override { return open_; }
   void ShowActivated() override;
 
-  // Controls (fake_dialog.cpp). Changes are logged as "<caption>.<control> ...",
-  // the place as "<caption>.position <left> <top>".
+  // Controls (fake_dialog.cpp).
   float Left() const override { return left_; }
   float Top() const override { return top_; }
-  float Width() const override { return client_width_ + frame_width; }
-  float Height() const override { return client_height_ + frame_height; }
+  // Caption and border around the client area, in twips.
+  float Width() const override { return client_width_ + 90; }
+  float Height() const override { return client_height_ + 435; }
   void SetPosition(float left, float top) override;
   void SetText(int control, std::wstring_view text) override;
   std::wstring Text(int control) const override;
@@ -301,7 +292,7 @@ class FakeDialog final : public platform::Dialog {
   int ScrollPosition(int control) const override;
   void SetFillColour(int control, std::uint32_t bgr) override;
   std::uint32_t FillColour(int control) const override;
-  std::uint32_t ButtonFaceColour() const override { return button_face; }
+  std::uint32_t ButtonFaceColour() const override { return 0x00F0F0F0; }
   void Close() override { CloseByUser(); }
   void ShowMessage(std::wstring_view text) override;
 
@@ -317,26 +308,17 @@ class FakeDialog final : public platform::Dialog {
   // A completed move; reported only when the position changes, as on screen.
   void ScrollByUser(int control, int position);
   void TypeByUser(int control, std::wstring_view text);
-  // Caption and border around the client area, in twips.
-  float frame_width = 90, frame_height = 435;
-  std::uint32_t button_face = 0x00F0F0F0;
 
  private:
   struct Control {
-    std::string name;
     std::wstring text;
     std::vector<std::wstring> items;
     int selection = -1, position = 0;
     std::uint32_t fill = 0x00FFFFFF;
   };
-  void InitControls(const platform::DialogLayout& layout);
-  const Control* Find(int control) const;
+  // The control, or a blank one for an id the dialog does not have.
+  const Control& Get(int control) const;
   Control* Find(int control);
-  void Record(const Control& control, const std::string& what);
-  template <typename T>
-  void Set(int id, T Control::*field, T value, const std::string& what, const std::string& text);
-  template <typename T>
-  T Get(int id, T Control::*field, T missing) const;
 
   FakePlatform& owner_;
   platform::DialogEvents& events_;
@@ -349,7 +331,7 @@ class FakeDialog final : public platform::Dialog {
 
 class FakePlatform final : public platform::Platform {
  public:
-  FakePlatform() : settings_(log), messages_(log), serial_(log, clock_), registry_(log), processes_(log) {}
+  FakePlatform() : settings_(log), messages_(log), serial_(log, clock_), processes_(log) {}
 
   std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
                                                platform::WindowEvents& events) override;
