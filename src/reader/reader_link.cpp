@@ -88,6 +88,9 @@ void ReaderLink::Close() {
 }
 
 platform::Status ReaderLink::OpenPort() {
+  // Already open (the mode button still shows the saved mode): the link and its
+  // state stay as they are.
+  if (port_.IsOpen()) return platform::Status::Failed(platform::Error::PortBusy);
   // Whatever a previous session left half-received is not part of a new line.
   rx_buffer_.Clear();
   const platform::Status status = port_.Open(PortName(), *this);

@@ -343,6 +343,7 @@ TEST(ReaderLink, TheModeSwitchOpensAndClosesAndClosingAClosedPortSucceeds) {
   EXPECT_TRUE(l.link.SwitchPort(false).ok());  // nothing to close
   EXPECT_TRUE(l.link.SwitchPort(true).ok());
   EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::PortBusy);
+  EXPECT_EQ(ToUtf8(l.link.StatusLine()), "COM2: 열림, 수신 대기 중") << "an open asked of an open port changes nothing";
   l.port().close_error = 31;
   EXPECT_FALSE(l.link.SwitchPort(false).ok());
   EXPECT_TRUE(l.link.IsOpen()) << "a failed close leaves the link on";
