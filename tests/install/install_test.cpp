@@ -44,6 +44,20 @@ struct Installed {
   const std::wstring shortcut = Folder(CSIDL_PROGRAMS) + L"\\Reticor2.lnk";
 };
 
+// Starts the installed program and sees its cross: nineteen windows, the handle red.
+testing::AssertionResult StartAndSeeTheCross(e2e::App& app) {
+  if (testing::AssertionResult started = app.Start(); !started) return started;
+  const HWND handle = app.Window(L"frm_Center");
+  if (!e2e::WaitUntil([&] { return IsWindowVisible(handle) && app.Windows(L"BarWindow").size() == 18; }, 5000))
+    return testing::AssertionFailure() << "no cross";
+  const RECT r = e2e::QueryWindow(handle).rect;
+  COLORREF colour = 0;
+  if (testing::AssertionResult read = e2e::ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2, &colour); !read)
+    return read;
+  if (colour != RGB(255, 0, 0)) return testing::AssertionFailure() << "the centre handle is not red";
+  return testing::AssertionSuccess();
+}
+
 TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSettings) {
   const std::wstring setup = Setting(L"RETICOR_INSTALL_SETUP");
   const std::wstring version = Setting(L"RETICOR_INSTALL_VERSION");
@@ -78,13 +92,9 @@ TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSe
 
   // ---- the installed program draws its cross; a second start leaves one copy
   e2e::App app;
-  ASSERT_TRUE(app.Start());
+  ASSERT_TRUE(StartAndSeeTheCross(app));
   const HWND handle = app.Window(L"frm_Center");
-  ASSERT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(handle) && app.Windows(L"BarWindow").size() == 18; }, 5000));
   const RECT start = e2e::QueryWindow(handle).rect;
-  COLORREF colour = 0;
-  ASSERT_TRUE(e2e::ScreenPixel((start.left + start.right) / 2, (start.top + start.bottom) / 2, &colour));
-  EXPECT_EQ(colour, RGB(255, 0, 0)) << "the centre handle";
   EXPECT_TRUE(e2e::Screenshot("install-first-start"));
   EXPECT_EQ(e2e::RunAndWait(program, L"", 20000), 0u);
   EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 1);
@@ -145,13 +155,7 @@ TEST(ReleaseInstaller, InstallsTheProgramOfThisWindowsThatDrawsAndAnswersAndUnin
   EXPECT_TRUE(Exists(shortcut));
 
   e2e::App app;
-  ASSERT_TRUE(app.Start());
-  const HWND handle = app.Window(L"frm_Center");
-  ASSERT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(handle) && app.Windows(L"BarWindow").size() == 18; }, 5000));
-  const RECT place = e2e::QueryWindow(handle).rect;
-  COLORREF colour = 0;
-  ASSERT_TRUE(e2e::ScreenPixel((place.left + place.right) / 2, (place.top + place.bottom) / 2, &colour));
-  EXPECT_EQ(colour, RGB(255, 0, 0)) << "the centre handle";
+  ASSERT_TRUE(StartAndSeeTheCross(app));
   e2e::SerialPeer peer;
   ASSERT_TRUE(peer.Open());
   e2e::ReaderIdleAfterOpen();
