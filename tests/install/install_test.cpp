@@ -26,12 +26,7 @@ std::wstring Folder(int csidl) {
   return path;
 }
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-bool UninstallKeyExists() {
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
+bool UninstallKeyExists() { return e2e::UserText(kUninstallKey, L"DisplayName").has_value(); }
 // The centre handle of whichever copy runs in the session.
 HWND AnyHandle() { return FindWindowW(L"frm_Center", nullptr); }
 std::wstring Setting(const wchar_t* name) { return _wgetenv(name) ? _wgetenv(name) : L""; }
@@ -43,6 +38,16 @@ struct Installed {
   const std::wstring program = dir + L"\\Reticor2.exe", uninstaller = dir + L"\\Uninstall.exe";
   const std::wstring shortcut = Folder(CSIDL_PROGRAMS) + L"\\Reticor2.lnk";
 };
+
+// The silent uninstall: the uninstaller copies itself away and returns, and the
+// copy does the work; done when the uninstall key, the folder and the shortcut are gone.
+testing::AssertionResult UninstallSilently(const Installed& installed) {
+  if (!e2e::RunAndWait(installed.uninstaller, L"/S", 60000)) return testing::AssertionFailure() << "no uninstaller";
+  if (!e2e::WaitUntil([&] { return !UninstallKeyExists() && !Exists(installed.dir); }, 60000))
+    return testing::AssertionFailure() << "the uninstall key or " << e2e::Utf8(installed.dir) << " is still there";
+  if (Exists(installed.shortcut)) return testing::AssertionFailure() << "the shortcut is still there";
+  return testing::AssertionSuccess();
+}
 
 // Starts the installed program and sees its cross: nineteen windows, the handle red.
 testing::AssertionResult StartAndSeeTheCross(e2e::App& app) {
@@ -62,24 +67,23 @@ TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSe
   const std::wstring setup = Setting(L"RETICOR_INSTALL_SETUP");
   const std::wstring version = Setting(L"RETICOR_INSTALL_VERSION");
   const Installed installed;
-  const std::wstring &dir = installed.dir, &program = installed.program, &uninstaller = installed.uninstaller,
-                     &shortcut = installed.shortcut;
+  const std::wstring& program = installed.program;
   ASSERT_FALSE(UninstallKeyExists()) << "not a fresh prefix";
 
   // ---- silent install
   ASSERT_EQ(e2e::RunAndWait(setup, L"/S", 120000), 0u) << e2e::Utf8(setup);
   ASSERT_TRUE(Exists(program));
-  EXPECT_TRUE(Exists(uninstaller));
-  EXPECT_TRUE(Exists(shortcut));
+  EXPECT_TRUE(Exists(installed.uninstaller));
+  EXPECT_TRUE(Exists(installed.shortcut));
   EXPECT_EQ(e2e::UserText(kRunKey, L"Reticor2"), std::nullopt) << "starting at sign-in is off unless asked for";
   const std::pair<const wchar_t*, std::wstring> registered[] = {
       {L"DisplayName", L"Reticor2"},
       {L"DisplayVersion", version},
       {L"Publisher", L"Reticor2"},
       {L"DisplayIcon", program + L",0"},
-      {L"InstallLocation", dir},
-      {L"UninstallString", L"\"" + uninstaller + L"\""},
-      {L"QuietUninstallString", L"\"" + uninstaller + L"\" /S"}};
+      {L"InstallLocation", installed.dir},
+      {L"UninstallString", L"\"" + installed.uninstaller + L"\""},
+      {L"QuietUninstallString", L"\"" + installed.uninstaller + L"\" /S"}};
   for (const auto& [name, text] : registered) EXPECT_EQ(e2e::UserText(kUninstallKey, name), text) << e2e::Utf8(name);
   DWORD kib = 0, bytes = sizeof kib;
   RegGetValueW(HKEY_CURRENT_USER, kUninstallKey.c_str(), L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &kib, &bytes);
@@ -122,14 +126,10 @@ TEST(InstallTest, InstallRunUpgradeOverTheRunningProgramAndUninstallKeepingTheSe
   EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 1);
   EXPECT_TRUE(e2e::Screenshot("install-after-upgrade"));
 
-  // ---- silent uninstall: asks the running program to exit, keeps the settings.
-  // The uninstaller copies itself away and returns; the copy does the work.
+  // ---- silent uninstall: asks the running program to exit, keeps the settings
   const e2e::Application settings = e2e::ReadApplication(e2e::kDisplayApp);
-  EXPECT_TRUE(e2e::RunAndWait(uninstaller, L"/S", 60000).has_value());
-  EXPECT_TRUE(e2e::WaitUntil([&] { return !UninstallKeyExists() && !Exists(dir); }, 60000))
-      << "the uninstall key or " << e2e::Utf8(dir) << " is still there";
+  EXPECT_TRUE(UninstallSilently(installed));
   EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 0);
-  EXPECT_FALSE(Exists(shortcut));
   EXPECT_EQ(e2e::UserText(kRunKey, L"Reticor2"), std::nullopt);
   EXPECT_TRUE(e2e::ReadApplication(e2e::kDisplayApp) == settings)
       << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp));
@@ -142,8 +142,7 @@ TEST(ReleaseInstaller, InstallsTheProgramOfThisWindowsThatDrawsAndAnswersAndUnin
   const std::wstring setup = Setting(L"RETICOR_INSTALL_SETUP");
   const std::wstring machine = Setting(L"RETICOR_INSTALL_MACHINE");
   const Installed installed;
-  const std::wstring &dir = installed.dir, &program = installed.program, &uninstaller = installed.uninstaller,
-                     &shortcut = installed.shortcut;
+  const std::wstring& program = installed.program;
   ASSERT_TRUE(machine == L"x64" || machine == L"x86") << "RETICOR_INSTALL_MACHINE";
   ASSERT_FALSE(UninstallKeyExists()) << "not a fresh prefix";
 
@@ -152,7 +151,7 @@ TEST(ReleaseInstaller, InstallsTheProgramOfThisWindowsThatDrawsAndAnswersAndUnin
   DWORD kind = 0;
   ASSERT_TRUE(GetBinaryTypeW(program.c_str(), &kind));
   EXPECT_EQ(kind, machine == L"x64" ? DWORD{SCS_64BIT_BINARY} : DWORD{SCS_32BIT_BINARY}) << "the program installed";
-  EXPECT_TRUE(Exists(shortcut));
+  EXPECT_TRUE(Exists(installed.shortcut));
 
   e2e::App app;
   ASSERT_TRUE(StartAndSeeTheCross(app));
@@ -163,13 +162,9 @@ TEST(ReleaseInstaller, InstallsTheProgramOfThisWindowsThatDrawsAndAnswersAndUnin
   EXPECT_EQ(peer.ReadLine(), e2e::kReply);
   EXPECT_TRUE(e2e::Screenshot("release-install-" + e2e::Utf8(machine)));
 
-  EXPECT_TRUE(e2e::RunAndWait(uninstaller, L"/S", 60000).has_value());
-  EXPECT_TRUE(e2e::WaitUntil([&] { return !UninstallKeyExists() && !Exists(dir); }, 60000))
-      << "the uninstall key or " << e2e::Utf8(dir) << " is still there";
+  EXPECT_TRUE(UninstallSilently(installed));
   EXPECT_TRUE(app.WaitForExit(5000)) << "the program still runs";
   EXPECT_EQ(app.ExitCode(), 0u);
-  EXPECT_FALSE(Exists(shortcut));
-  EXPECT_FALSE(e2e::UserText(kUninstallKey, L"DisplayName").has_value());
 }
 
 }  // namespace
