@@ -22,18 +22,10 @@ namespace {
 
 using rc::reader::ConvertReading;
 
-const double kAngles[] = {0,
-                          30,
-                          -60,
-                          90,
-                          180,
-                          0.5,
-                          -36.869897645844,
-                          1e300,
-                          -1e-300,
-                          5e-324,
-                          std::numeric_limits<double>::quiet_NaN(),
-                          std::numeric_limits<double>::infinity()};
+// clang-format off
+const double kAngles[] = {0, 30, -60, 90, 180, 0.5, -36.869897645844, 1e300, -1e-300, 5e-324,
+                          std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()};
+// clang-format on
 const wchar_t* const kRatios[] = {L"",      L"0,0",         L"2,0.5",    L"1,1",     L"2",          L",",
                                   L"-1,-1", L"1e308,1e308", L"&H10,&O7", L"abc,def", L"1000,0.001", L" 1 , 2 "};
 
