@@ -22,9 +22,9 @@ constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
 // A link over the fake port, switched on in the mode "지적통합" unless told.
 struct Link {
   explicit Link(std::wstring_view mode = settings::kModeReaderLink) { values.ReaderMode = mode; }
-  fake::FakeSerialPort& port() { return platform.fake_serial(); }
-  fake::FakeClock& clock() { return platform.fake_clock(); }
-  const Lines& shown() { return platform.fake_messages().shown; }
+  fake::FakeSerialPort& port() { return platform.fake_serial; }
+  fake::FakeClock& clock() { return platform.fake_clock; }
+  const Lines& shown() { return platform.fake_messages.shown; }
   // Starts the link and lets the reader be idle past the open's guard.
   void Start() {
     link.ConfigureReaderPort();

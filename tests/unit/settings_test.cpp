@@ -104,7 +104,7 @@ std::string Text(const ProgramSettings& v) {
 
 struct Store {
   explicit Store(const Stored& stored) {
-    for (const auto& [path, text] : stored) platform.fake_settings().Put(path, text);
+    for (const auto& [path, text] : stored) platform.fake_settings.Put(path, text);
     store.LoadSettings();
     (void)store.ApplyFirstRunDefaults();
   }
@@ -223,7 +223,7 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
     ProgramSettings expected = as_installed;
     c.change(expected);
     EXPECT_EQ(Text(s.store.values()), Text(expected));
-    EXPECT_TRUE(s.platform.fake_messages().shown.empty());
+    EXPECT_TRUE(s.platform.fake_messages.shown.empty());
     EXPECT_TRUE(s.platform.log.With("save").empty()) << "the store keeps what it had";
   }
 }
@@ -286,8 +286,8 @@ TEST(SettingsStore, ExitSaveWritesEightValuesInOrder) {
                                   }));
   v.OnTop = true, v.HoldPosition = false;
   (void)s.store.SaveExitSettings(0, 0);
-  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/선택사항/항상위"), "True");
-  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/위치/고정"), "False");
+  EXPECT_EQ(s.platform.fake_settings.Value("Dizodudoz/선택사항/항상위"), "True");
+  EXPECT_EQ(s.platform.fake_settings.Value("Dizodudoz/위치/고정"), "False");
 }
 
 TEST(SettingsStore, PartFlagsAndCorrectionValuesAreWrittenWhenChanged) {
@@ -313,13 +313,13 @@ TEST(SettingsStore, PartFlagsAndCorrectionValuesAreWrittenWhenChanged) {
 // store itself shows nothing (the code that asked for the save does).
 TEST(SettingsStore, AFailedWriteNamesTheFirstValueAndTheRestIsWritten) {
   Store s({});
-  s.platform.fake_settings().failing_paths = {"Dizodudoz/위치/XPosition", "Dizodudoz/크기/Gap"};
+  s.platform.fake_settings.failing_paths = {"Dizodudoz/위치/XPosition", "Dizodudoz/크기/Gap"};
   const WriteResult failed = s.store.SaveExitSettings(0, 0);
   ASSERT_TRUE(failed);
   EXPECT_EQ(ToUtf8(WriteFailedText(*failed, s.platform.messages())),
             "설정을 저장하지 못했습니다: Dizodudoz\\위치\\XPosition\nerror 5");
-  EXPECT_TRUE(s.platform.fake_messages().shown.empty());
-  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/크기/Thickness"), "50");
+  EXPECT_TRUE(s.platform.fake_messages.shown.empty());
+  EXPECT_EQ(s.platform.fake_settings.Value("Dizodudoz/크기/Thickness"), "50");
 }
 
 // The handle's edge as the stored position: one rule for the repaint and the

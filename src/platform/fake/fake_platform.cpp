@@ -28,35 +28,17 @@ std::vector<std::string> CallLog::With(std::string_view prefix) const {
   return out;
 }
 
-// --- FakeWindow --------------------------------------------------------------
+// --- Windows, tray, menu -----------------------------------------------------
 
-FakeWindow::FakeWindow(CallLog& log, std::string name, platform::WindowEvents& events, FakePlatform& owner)
-    : log_(log), name_(std::move(name)), events_(events), owner_(owner) {}
+FakeWindow::FakeWindow(FakePlatform& owner, std::string name, platform::WindowEvents& events)
+    : owner_(owner), name_(std::move(name)), events_(events) {}
 
-FakeWindow::~FakeWindow() { owner_.windows_.erase(name_); }
+FakeWindow::~FakeWindow() { owner_.windows.erase(name_); }
 
-void FakeWindow::Record(std::string_view property, std::string value) {
-  log_.Add(name_ + "." + std::string(property) + " " + value);
+void FakeWindow::Record(std::string_view property, const std::string& value) {
+  owner_.log.Add(name_ + "." + std::string(property) + " " + value);
 }
 
-void FakeWindow::SetLeft(float twips) {
-  if (platform::Update(left_, twips)) Record("left", LogNumber(twips));
-}
-void FakeWindow::SetTop(float twips) {
-  if (platform::Update(top_, twips)) Record("top", LogNumber(twips));
-}
-void FakeWindow::SetWidth(float twips) {
-  if (platform::Update(width_, twips)) Record("width", LogNumber(twips));
-}
-void FakeWindow::SetHeight(float twips) {
-  if (platform::Update(height_, twips)) Record("height", LogNumber(twips));
-}
-void FakeWindow::SetBackColour(std::uint32_t bgr) {
-  if (platform::Update(back_colour_, bgr)) Record("color", std::to_string(bgr));
-}
-void FakeWindow::SetVisible(bool visible) {
-  if (platform::Update(visible_, visible)) Record("visible", visible ? "1" : "0");
-}
 void FakeWindow::SetTopmost(bool topmost) {
   topmost_ = topmost;
   Record("topmost", topmost ? "1" : "0");
@@ -72,18 +54,19 @@ void FakeWindow::BeginDrag() {
   if (during_drag) during_drag(*this);
   Record("drag", "end");
 }
+
 std::unique_ptr<platform::PopupMenu> FakeShellWindow::MakePopupMenu(std::span<const platform::MenuItem>) {
   return std::make_unique<FakePopupMenu>(owner_);
 }
 platform::Status FakeShellWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
   owner_.log.Add("tray.add");
-  owner_.tray_.added.push_back(record);
-  owner_.tray_.tip = record.tip.data();
+  owner_.fake_tray.added.push_back(record);
+  owner_.fake_tray.tip = record.tip.data();
   return platform::Status::Ok();
 }
 platform::Status FakeShellWindow::ModifyTrayIcon(const platform::TrayIconRecord& record) {
-  owner_.tray_.tip = record.tip.data();
-  owner_.log.Add("tray.tip " + ToUtf8(owner_.tray_.tip));
+  owner_.fake_tray.tip = record.tip.data();
+  owner_.log.Add("tray.tip " + ToUtf8(owner_.fake_tray.tip));
   return platform::Status::Ok();
 }
 platform::Status FakeShellWindow::ShowTrayNotification(const platform::TrayIconRecord&,
@@ -92,22 +75,36 @@ platform::Status FakeShellWindow::ShowTrayNotification(const platform::TrayIconR
   return platform::Status::Ok();
 }
 std::optional<platform::PixelPoint> FakeShellWindow::TrayIconCorner(const platform::TrayIconRecord&) {
-  return owner_.tray_.icon_corner;
+  return owner_.fake_tray.icon_corner;
 }
 platform::Status FakeShellWindow::DeleteTrayIcon(const platform::TrayIconRecord&) {
   owner_.log.Add("tray.delete");
   return platform::Status::Ok();
 }
 
-// --- FakeScreen --------------------------------------------------------------
+FakePopupMenu::FakePopupMenu(FakePlatform& owner) : owner_(owner) { owner_.menu = this; }
+FakePopupMenu::~FakePopupMenu() {
+  if (owner_.menu == this) owner_.menu = nullptr;
+}
+void FakePopupMenu::SetChecked(int command, bool checked) {
+  if (checked) {
+    checked_.insert(command);
+  } else {
+    checked_.erase(command);
+  }
+}
+void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
+void FakePopupMenu::ShowAt(platform::PixelPoint point) {
+  owner_.log.Add("menu.show at " + std::to_string(point.x) + "," + std::to_string(point.y));
+}
+
+// --- Screen, settings, messages, clock, serial port --------------------------
 
 std::vector<platform::TwipsRect> FakeScreen::Monitors() const {
   std::vector<platform::TwipsRect> monitors{{0, 0, WidthTwips(), HeightTwips()}};
   monitors.insert(monitors.end(), extra_monitors.begin(), extra_monitors.end());
   return monitors;
 }
-
-// --- FakeSettings ------------------------------------------------------------
 
 std::wstring FakeSettings::Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                                std::wstring_view fallback) {
@@ -135,14 +132,27 @@ std::string FakeSettings::Value(const std::string& path) const {
   return found == values_.end() ? std::string("<missing>") : found->second;
 }
 
-// --- Messages, serial port, tray, menu --------------------------------------
-
 void FakeMessages::Show(std::wstring_view text, const std::string& owner) {
   shown.push_back(ToUtf8(text));
   owners.push_back(owner);
   log_.Add("message " + shown.back());
 }
-std::wstring FakeMessages::ErrorText(std::uint32_t code) { return L"error " + std::to_wstring(code); }
+
+void FakeClock::Advance(std::int64_t ms) {
+  const std::int64_t end = now_ms + ms;
+  for (;;) {
+    auto next = timers_.end();
+    for (auto it = timers_.begin(); it != timers_.end(); ++it)
+      if (it->second.due <= end && (next == timers_.end() || it->second.due < next->second.due)) next = it;
+    if (next == timers_.end()) break;
+    const int timer = next->first;
+    platform::TimerEvents* events = next->second.events;
+    now_ms = next->second.due;
+    timers_.erase(next);
+    events->OnTimer(timer);
+  }
+  now_ms = end;
+}
 
 platform::Status FakeSerialPort::Configure(const platform::SerialLineSettings& line) {
   settings = line;
@@ -174,59 +184,105 @@ platform::Status FakeSerialPort::Write(std::string_view bytes) {
   return bytes.size() <= write_limit ? platform::Status::Ok() : platform::Status::Failed(platform::Error::WriteFailed);
 }
 
-void FakeClock::StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) {
-  timers_[timer] = {now_ms + delay_ms, &events};
+// --- Registry, processes -----------------------------------------------------
+
+platform::Status FakeMachineRegistry::ReadValue(platform::RegistryView view, std::wstring_view key,
+                                                std::wstring_view name, platform::RegistryValue& value) {
+  auto it = values.find({view, ToUtf8(key), ToUtf8(name)});
+  if (it == values.end()) return platform::Status::Failed(platform::Error::Other, 2);  // not found
+  value = it->second;
+  return platform::Status::Ok();
 }
 
-void FakeClock::Advance(std::int64_t ms) {
-  const std::int64_t end = now_ms + ms;
-  for (;;) {
-    auto next = timers_.end();
-    for (auto it = timers_.begin(); it != timers_.end(); ++it)
-      if (it->second.due <= end && (next == timers_.end() || it->second.due < next->second.due)) next = it;
-    if (next == timers_.end()) break;
-    const int timer = next->first;
-    platform::TimerEvents* events = next->second.events;
-    now_ms = next->second.due;
-    timers_.erase(next);
-    events->OnTimer(timer);
+void FakeMachineRegistry::PutText(const std::string& key, const std::string& name, const std::string& text,
+                                  bool terminated, std::optional<platform::RegistryView> view) {
+  platform::RegistryValue value{platform::RegistryType::String, {}};
+  for (wchar_t c : FromUtf8(text)) {
+    value.bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    value.bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
   }
-  now_ms = end;
+  if (terminated) value.bytes.insert(value.bytes.end(), {0, 0});
+  Put(key, name, std::move(value), view);
 }
 
-FakePopupMenu::FakePopupMenu(FakePlatform& owner) : owner_(owner) { owner_.menu_ = this; }
-FakePopupMenu::~FakePopupMenu() {
-  if (owner_.menu_ == this) owner_.menu_ = nullptr;
-}
-bool FakePopupMenu::IsChecked(int command) const { return checked_.contains(command); }
-void FakePopupMenu::SetChecked(int command, bool checked) {
-  if (checked) {
-    checked_.insert(command);
-  } else {
-    checked_.erase(command);
+void FakeMachineRegistry::Put(const std::string& key, const std::string& name, platform::RegistryValue value,
+                              std::optional<platform::RegistryView> view) {
+  for (platform::RegistryView v : {platform::RegistryView::Bits64, platform::RegistryView::Bits32}) {
+    if (!view || *view == v) values[{v, key, name}] = value;
   }
 }
-void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
-void FakePopupMenu::ShowAt(platform::PixelPoint point) {
-  owner_.log.Add("menu.show at " + std::to_string(point.x) + "," + std::to_string(point.y));
+
+bool FakeProcesses::FileExists(std::wstring_view path) { return files.contains(ToUtf8(path)); }
+
+platform::Status FakeProcesses::Start(std::wstring_view path) {
+  log_.Add("start " + ToUtf8(path));
+  if (!files.contains(ToUtf8(path))) return platform::Status::Failed(platform::Error::Other, 2);
+  started.push_back(ToUtf8(path));
+  return platform::Status::Ok();
 }
 
 // --- Dialogs -----------------------------------------------------------------
 
-FakeDialog::~FakeDialog() { std::erase(owner_.dialogs_, this); }
-
-void FakeDialog::ShowActivated() {
-  if (!open_) return;
-  visible_ = true;
-  owner_.log.Add(caption_ + ".activate");
+FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogLayout& layout, platform::DialogEvents& events)
+    : caption(ToUtf8(layout.caption)),
+      owner_(owner),
+      events_(events),
+      client_width_(layout.client_width),
+      client_height_(layout.client_height) {
+  for (const platform::ControlLayout& c : layout.controls) {
+    Control& control = controls_[c.id];
+    control.text = std::wstring(c.text);
+    control.position = c.kind == platform::ControlKind::ScrollBar ? c.position : 0;
+  }
+  owner_.dialogs.push_back(this);
 }
 
-void FakeDialog::ShowMessage(std::wstring_view text) { owner_.messages_.Show(text, caption_); }
+FakeDialog::~FakeDialog() { std::erase(owner_.dialogs, this); }
+
+const FakeDialog::Control& FakeDialog::Get(int control) const {
+  static const Control kBlank{{}, {}, -1, 0, 0};
+  auto it = controls_.find(control);
+  return it == controls_.end() ? kBlank : it->second;
+}
+FakeDialog::Control& FakeDialog::Edit(int control) {
+  auto it = controls_.find(control);
+  return it == controls_.end() ? scratch_ : it->second;
+}
+FakeDialog::Control* FakeDialog::Input(int control) {
+  auto it = controls_.find(control);
+  return open_ && it != controls_.end() ? &it->second : nullptr;
+}
+
+std::vector<std::string> FakeDialog::Items(int control) const {
+  std::vector<std::string> items;
+  for (const std::wstring& item : Get(control).items) items.push_back(ToUtf8(item));
+  return items;
+}
+
+void FakeDialog::ShowMessage(std::wstring_view text) { owner_.fake_messages.Show(text, caption); }
 
 void FakeDialog::CloseByUser() {
   if (!open_) return;
   open_ = visible_ = false;
   events_.OnDialogClosed();
+}
+
+void FakeDialog::ClickByUser(int control) {
+  if (Input(control)) events_.OnControlClick(control);
+}
+void FakeDialog::PickByUser(int control, int index) {
+  if (Control* c = Input(control)) {
+    c->selection = index;
+    events_.OnSelectionChange(control);
+  }
+}
+void FakeDialog::ScrollByUser(int control, int position) {
+  if (Control* c = Input(control); c && platform::Update(c->position, position)) {
+    events_.OnScrollChange(control, position);
+  }
+}
+void FakeDialog::TypeByUser(int control, std::wstring_view text) {
+  if (Control* c = Input(control)) c->text = text;
 }
 
 // --- FakePlatform ------------------------------------------------------------
@@ -236,8 +292,8 @@ std::unique_ptr<platform::Window> FakePlatform::MakeWindow(platform::WindowClass
   std::string utf8 = ToUtf8(name);
   log.Add("create " + utf8);
   if (failing_windows.contains(utf8)) return nullptr;
-  auto window = std::make_unique<FakeWindow>(log, utf8, events, *this);
-  windows_[utf8] = window.get();
+  auto window = std::make_unique<FakeWindow>(*this, utf8, events);
+  windows[utf8] = window.get();
   return window;
 }
 
@@ -257,8 +313,8 @@ std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::Dialo
 }
 
 FakeDialog* FakePlatform::FindDialog(const std::string& caption) const {
-  for (FakeDialog* dialog : dialogs_) {
-    if (dialog->caption() == caption) return dialog;
+  for (FakeDialog* dialog : dialogs) {
+    if (dialog->caption == caption) return dialog;
   }
   return nullptr;
 }
@@ -270,8 +326,8 @@ void FakePlatform::EndProcess(int code) {
 }
 
 FakeWindow* FakePlatform::Find(const std::string& name) const {
-  auto found = windows_.find(name);
-  return found == windows_.end() ? nullptr : found->second;
+  auto found = windows.find(name);
+  return found == windows.end() ? nullptr : found->second;
 }
 
 }  // namespace rc::fake

@@ -1,7 +1,7 @@
 #pragma once
 // An in-memory platform that records every call that reaches it, in order, as
 // readable text ("Form1.top 4400", "save Dizodudoz/폼/0=1"), so that tests can
-// assert the exact sequence a part of the program follows.
+// assert the order a part of the program follows where that order matters.
 
 #include <cstdint>
 #include <map>
@@ -30,24 +30,24 @@ class CallLog {
   std::vector<std::string> calls_;
 };
 
-// A window of the cross.
+// A window of the cross: "<name>.<property> <value>" for each property that changed.
 class FakeWindow final : public platform::Window {
  public:
-  FakeWindow(CallLog& log, std::string name, platform::WindowEvents& events, class FakePlatform& owner);
+  FakeWindow(class FakePlatform& owner, std::string name, platform::WindowEvents& events);
   ~FakeWindow() override;
 
   float Left() const override { return left_; }
   float Top() const override { return top_; }
   float Width() const override { return width_; }
   float Height() const override { return height_; }
-  void SetLeft(float twips) override;
-  void SetTop(float twips) override;
-  void SetWidth(float twips) override;
-  void SetHeight(float twips) override;
+  void SetLeft(float twips) override { Set(left_, twips, "left", LogNumber(twips)); }
+  void SetTop(float twips) override { Set(top_, twips, "top", LogNumber(twips)); }
+  void SetWidth(float twips) override { Set(width_, twips, "width", LogNumber(twips)); }
+  void SetHeight(float twips) override { Set(height_, twips, "height", LogNumber(twips)); }
   std::uint32_t BackColour() const override { return back_colour_; }
-  void SetBackColour(std::uint32_t bgr) override;
+  void SetBackColour(std::uint32_t bgr) override { Set(back_colour_, bgr, "color", std::to_string(bgr)); }
   bool Visible() const override { return visible_; }
-  void SetVisible(bool visible) override;
+  void SetVisible(bool visible) override { Set(visible_, visible, "visible", visible ? "1" : "0"); }
   void SetTopmost(bool topmost) override;
   void ShowActivated() override;
   void BeginDrag() override;
@@ -63,12 +63,15 @@ class FakeWindow final : public platform::Window {
   void MoveByUser(float left, float top) { left_ = left, top_ = top; }
 
  private:
-  void Record(std::string_view property, std::string value);
+  template <typename T>
+  void Set(T& field, T value, std::string_view property, const std::string& text) {
+    if (platform::Update(field, value)) Record(property, text);
+  }
+  void Record(std::string_view property, const std::string& value);
 
-  CallLog& log_;
+  FakePlatform& owner_;
   std::string name_;
   platform::WindowEvents& events_;
-  FakePlatform& owner_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::uint32_t back_colour_ = 0x00FFFFFF;
   bool visible_ = false;
@@ -130,7 +133,7 @@ class FakeMessages final : public platform::MessageBoxes {
  public:
   explicit FakeMessages(CallLog& log) : log_(log) {}
   void ShowMessage(std::wstring_view text) override { Show(text, ""); }
-  std::wstring ErrorText(std::uint32_t code) override;
+  std::wstring ErrorText(std::uint32_t code) override { return L"error " + std::to_wstring(code); }
   void Show(std::wstring_view text, const std::string& owner);
   std::vector<std::string> shown;
   // Beside each shown text: the caption of its owner dialog, "" for none.
@@ -144,7 +147,9 @@ class FakeClock final : public platform::Clock {
  public:
   std::int64_t NowMs() const override { return now_ms; }
   platform::LocalTime Local() const override { return {14, 3, 21}; }
-  void StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override;
+  void StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override {
+    timers_[timer] = {now_ms + delay_ms, &events};
+  }
   void StopTimer(int timer) override { timers_.erase(timer); }
 
   // Test side: time passes, and each timer that falls due on the way runs, in order.
@@ -160,6 +165,7 @@ class FakeClock final : public platform::Clock {
   std::map<int, Pending> timers_;
 };
 
+// "port.configure", "port.open", "port.close", "port.write <bytes>".
 class FakeSerialPort final : public platform::SerialPort {
  public:
   FakeSerialPort(CallLog& log, const FakeClock& clock) : log_(log), clock_(clock) {}
@@ -223,14 +229,15 @@ struct ProcessEnded {
   int exit_code;
 };
 
+// "menu.show", or "menu.show at x,y".
 class FakePopupMenu final : public platform::PopupMenu {
  public:
   explicit FakePopupMenu(class FakePlatform& owner);
   ~FakePopupMenu() override;
-  bool IsChecked(int command) const override;
+  bool IsChecked(int command) const override { return checked_.contains(command); }
   void SetChecked(int command, bool checked) override;
-  void ShowAtPointer() override;                     // "menu.show"
-  void ShowAt(platform::PixelPoint point) override;  // "menu.show at x,y"
+  void ShowAtPointer() override;
+  void ShowAt(platform::PixelPoint point) override;
 
  private:
   FakePlatform& owner_;
@@ -267,47 +274,49 @@ class FakeProcesses final : public platform::Processes {
   CallLog& log_;
 };
 
-// A dialog window: "dialog.create <caption>" when made, "<caption>.activate"
-// when shown; its controls are kept in memory.
+// A dialog window: "dialog.create <caption>" when made; its controls are kept
+// in memory, and what is set on a control the dialog does not have is lost.
 class FakeDialog final : public platform::Dialog {
  public:
   FakeDialog(class FakePlatform& owner, const platform::DialogLayout& layout, platform::DialogEvents& events);
   ~FakeDialog() override;
   bool IsOpen() const override { return open_; }
-  void ShowActivated() override;
+  void ShowActivated() override { visible_ = open_; }
 
-  // Controls (fake_dialog.cpp).
   float Left() const override { return left_; }
   float Top() const override { return top_; }
   // Caption and border around the client area, in twips.
   float Width() const override { return client_width_ + 90; }
   float Height() const override { return client_height_ + 435; }
-  void SetPosition(float left, float top) override;
-  void SetText(int control, std::wstring_view text) override;
-  std::wstring Text(int control) const override;
-  void SetItems(int control, std::span<const std::wstring> items) override;
-  void SetSelection(int control, int index) override;
-  int Selection(int control) const override;
-  void SetScrollPosition(int control, int position) override;
-  int ScrollPosition(int control) const override;
-  void SetFillColour(int control, std::uint32_t bgr) override;
-  std::uint32_t FillColour(int control) const override;
+  void SetPosition(float left, float top) override { left_ = left, top_ = top; }
+  void SetText(int control, std::wstring_view text) override { Edit(control).text = text; }
+  std::wstring Text(int control) const override { return Get(control).text; }
+  void SetItems(int control, std::span<const std::wstring> items) override {
+    Edit(control).items.assign(items.begin(), items.end());
+  }
+  void SetSelection(int control, int index) override { Edit(control).selection = index; }
+  int Selection(int control) const override { return Get(control).selection; }
+  void SetScrollPosition(int control, int position) override { Edit(control).position = position; }
+  int ScrollPosition(int control) const override { return Get(control).position; }
+  void SetFillColour(int control, std::uint32_t bgr) override { Edit(control).fill = bgr; }
+  std::uint32_t FillColour(int control) const override { return Get(control).fill; }
   std::uint32_t ButtonFaceColour() const override { return 0x00F0F0F0; }
   void Close() override { CloseByUser(); }
   void ShowMessage(std::wstring_view text) override;
 
   // Test side.
-  const std::string& caption() const { return caption_; }
   std::vector<std::string> Items(int control) const;
   bool visible() const { return visible_; }
   // The user closes the dialog (its close box): the window goes, the owner hears of it.
   void CloseByUser();
-  // The user's own input, raising the events the real window raises.
+  // The user's own input on an open dialog's control, raising the events the
+  // real window raises; a scroll is reported only when the position changes.
   void ClickByUser(int control);
   void PickByUser(int control, int index);
-  // A completed move; reported only when the position changes, as on screen.
   void ScrollByUser(int control, int position);
   void TypeByUser(int control, std::wstring_view text);
+
+  const std::string caption;
 
  private:
   struct Control {
@@ -316,85 +325,64 @@ class FakeDialog final : public platform::Dialog {
     int selection = -1, position = 0;
     std::uint32_t fill = 0x00FFFFFF;
   };
-  // The control, or a blank one for an id the dialog does not have.
+  // The control; for an id the dialog does not have, a blank one (fill 0) that
+  // holds nothing.
   const Control& Get(int control) const;
-  Control* Find(int control);
+  Control& Edit(int control);
+  // The control, if the dialog is open and has it.
+  Control* Input(int control);
 
   FakePlatform& owner_;
   platform::DialogEvents& events_;
-  std::string caption_;
   float client_width_ = 0, client_height_ = 0;
   float left_ = 0, top_ = 0;
   bool open_ = true, visible_ = false;
   std::map<int, Control> controls_;
+  Control scratch_;
 };
 
 class FakePlatform final : public platform::Platform {
  public:
-  FakePlatform() : settings_(log), messages_(log), serial_(log, clock_), processes_(log) {}
-
   std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
-  void BeginWindowBatch() override {
-    ++batch_depth;
-    ++batches;
-  }
+  void BeginWindowBatch() override { ++batch_depth; }
   void EndWindowBatch() override { --batch_depth; }
-  platform::Screen& screen() override { return screen_; }
-  platform::SettingsBackend& settings() override { return settings_; }
-  platform::MessageBoxes& messages() override { return messages_; }
-  platform::SerialPort& serial_port() override { return serial_; }
-  platform::SerialPortList& serial_ports() override { return ports_; }
-  platform::Clock& clock() override { return clock_; }
-  platform::MachineRegistry& machine_registry() override { return registry_; }
-  platform::Processes& processes() override { return processes_; }
-  // Records the end, then throws ProcessEnded.
+  platform::Screen& screen() override { return fake_screen; }
+  platform::SettingsBackend& settings() override { return fake_settings; }
+  platform::MessageBoxes& messages() override { return fake_messages; }
+  platform::SerialPort& serial_port() override { return fake_serial; }
+  platform::SerialPortList& serial_ports() override { return fake_ports; }
+  platform::Clock& clock() override { return fake_clock; }
+  platform::MachineRegistry& machine_registry() override { return fake_registry; }
+  platform::Processes& processes() override { return fake_processes; }
+  // Records "end <code>", then throws ProcessEnded.
   [[noreturn]] void EndProcess(int exit_code) override;
 
-  // Test side.
+  // Test side: the parts, and the windows, menu and dialogs that exist now.
   FakeWindow* Find(const std::string& name) const;
-  FakeScreen& fake_screen() { return screen_; }
-  FakeSettings& fake_settings() { return settings_; }
-  FakeMessages& fake_messages() { return messages_; }
-  FakeSerialPort& fake_serial() { return serial_; }
-  FakeSerialPortList& fake_ports() { return ports_; }
-  FakeClock& fake_clock() { return clock_; }
-  FakeTray& fake_tray() { return tray_; }
-  FakeMachineRegistry& fake_registry() { return registry_; }
-  FakeProcesses& fake_processes() { return processes_; }
-  FakePopupMenu* menu() const { return menu_; }
-  // The dialog object with this caption that exists now (open or closed), else null.
+  // The dialog object with this caption (open or closed), else null.
   FakeDialog* FindDialog(const std::string& caption) const;
 
   CallLog log;
+  FakeScreen fake_screen;
+  FakeSettings fake_settings{log};
+  FakeMessages fake_messages{log};
+  FakeClock fake_clock;
+  FakeSerialPort fake_serial{log, fake_clock};
+  FakeSerialPortList fake_ports;
+  FakeTray fake_tray;
+  FakeMachineRegistry fake_registry;
+  FakeProcesses fake_processes{log};
   int batch_depth = 0;
-  int batches = 0;
   int exit_code = -1;
-  // Names of windows whose creation fails.
-  std::set<std::string> failing_windows;
-  // Captions of dialogs whose creation fails.
-  std::set<std::string> failing_dialogs;
-
- private:
-  friend class FakeWindow;
-  friend class FakeShellWindow;
-  friend class FakePopupMenu;
-  friend class FakeDialog;
-  FakeScreen screen_;
-  FakeSettings settings_;
-  FakeMessages messages_;
-  FakeClock clock_;
-  FakeSerialPort serial_;
-  FakeSerialPortList ports_;
-  FakeTray tray_;
-  FakeMachineRegistry registry_;
-  FakeProcesses processes_;
-  std::map<std::string, FakeWindow*> windows_;
-  FakePopupMenu* menu_ = nullptr;
-  std::vector<FakeDialog*> dialogs_;
+  // Names of windows, captions of dialogs, whose creation fails.
+  std::set<std::string> failing_windows, failing_dialogs;
+  std::map<std::string, FakeWindow*> windows;
+  FakePopupMenu* menu = nullptr;
+  std::vector<FakeDialog*> dialogs;
 };
 
 }  // namespace rc::fake
