@@ -168,37 +168,25 @@ TEST(CorrectionDialog, AModeButtonThatCannotOpenThePortSaysSoAndKeepsTheMode) {
   }
 }
 
-// The chooser's list and the state line follow what happens while the dialog
-// is open (a removal of the port in use); a closed dialog
-// hears nothing more, and the next one loads the link as it is, the last line
-// included. Choosing a port by keys is driven end to end; the list's entries
-// are the port choices' table.
-TEST(CorrectionDialog, ThePortChooserFollowsTheLinkOnlyWhileOpen) {
-  unit::Program p;
-  p.platform.fake_ports.ports = {{L"COM5", L"USB-SERIAL CH340 (COM5)"}, {L"COM7", L""}};
-  p.Start({{"기계보정/포트/포트", "COM5"}});
+// A closed dialog hears nothing more of the link, and the next one loads the
+// link as it is, the last line included. The chooser and the state line
+// following the link while the dialog is open, and choosing a port by keys, are
+// driven end to end; the list's entries are the port choices' table.
+TEST(CorrectionDialog, AClosedDialogHearsNothingAndTheNextLoadsTheLinkAsItIs) {
+  Program p(unit::Stored{{"기계보정/포트/포트", "COM5"}});
+  p.platform.fake_ports.ports = {{L"COM5", L""}};
   p.platform.fake_clock.Advance(1000);
   p.platform.fake_serial.Receive("  12345,  23456   5\r");
-  p.startup.OnMenuCommand(shell::kRevision);
-  FakeDialog& w = p.Dialog("기계보정");
-  EXPECT_EQ(w.Items(reader::kPortList), (Calls{"COM5 — USB-SERIAL CH340", "COM7"}));
-  EXPECT_EQ(w.Selection(reader::kPortList), 0);
-  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 열림, 마지막 수신 14:03:21");
-  p.platform.fake_ports.ports.erase(p.platform.fake_ports.ports.begin());
-  p.startup.OnSerialPortRemoved(L"COM5");
-  EXPECT_EQ(w.Items(reader::kPortList), (Calls{"COM5 (없음)", "COM7"}));
-  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 없음 (꽂으면 자동으로 엽니다)");
-  EXPECT_TRUE(p.platform.fake_messages.shown.empty()) << "the state line says it, no message";
-
+  FakeDialog& w = p.Open(shell::kRevision, "기계보정");
   w.CloseByUser();
-  p.platform.fake_ports.ports = {{L"COM5", L""}};
-  p.startup.OnSerialPortArrived(L"COM5");
-  EXPECT_EQ(w.Items(reader::kPortList), (Calls{"COM5 (없음)", "COM7"}));
-  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 없음 (꽂으면 자동으로 엽니다)");
-  p.startup.OnMenuCommand(shell::kRevision);
-  EXPECT_EQ(ToUtf8(p.Dialog("기계보정").Text(reader::kStatusLine)), "COM5: 열림, 수신 대기 중");
-  EXPECT_EQ(ToUtf8(p.Dialog("기계보정").Text(reader::kReceivedBox)),
-            "  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님");
+  p.platform.fake_ports.ports.clear();
+  p.startup.OnSerialPortRemoved(L"COM5");
+  EXPECT_EQ(w.Items(reader::kPortList), Calls{"COM5"});
+  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 열림, 마지막 수신 14:03:21");
+  FakeDialog& next = p.Open(shell::kRevision, "기계보정");
+  EXPECT_EQ(next.Items(reader::kPortList), Calls{"COM5 (없음)"});
+  EXPECT_EQ(ToUtf8(next.Text(reader::kStatusLine)), "COM5: 없음 (꽂으면 자동으로 엽니다)");
+  EXPECT_EQ(ToUtf8(next.Text(reader::kReceivedBox)), "  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님");
 }
 
 // Its middle on Form5's top-left corner; OK closes.
