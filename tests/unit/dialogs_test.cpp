@@ -206,7 +206,8 @@ TEST(AboutDialog, PlacedOnForm5AndOkCloses) {
 TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable) {
   const std::string first_key = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
   const std::string second_key = "SOFTWARE\\Microsoft\\Shared Tools Location";
-  const std::string system_tool = "C:\\Windows\\system32\\msinfo32.exe";
+  const std::string tool = "C:\\Tools\\msinfo32.exe", shared = "C:\\Shared\\MSINFO32.EXE",
+                    system_tool = "C:\\Windows\\system32\\msinfo32.exe";
   constexpr auto k64 = platform::RegistryView::Bits64;
   constexpr auto k32 = platform::RegistryView::Bits32;
   // path: the first key's PATH ("" none, "?" a binary value); folder: the second key's MSINFO.
@@ -219,15 +220,11 @@ TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable)
   };
   // clang-format off
   const Case cases[] = {
-      {"first key", "C:\\Tools\\msinfo32.exe", "C:\\Other", {},
-       {"C:\\Tools\\msinfo32.exe", "C:\\Other\\MSINFO32.EXE", system_tool}, {"C:\\Tools\\msinfo32.exe"}},
-      {"first key in the 64-bit view only", "C:\\Tools\\msinfo32.exe", "", k64, {"C:\\Tools\\msinfo32.exe"},
-       {"C:\\Tools\\msinfo32.exe"}},
-      {"first key in the 32-bit view only", "C:\\Tools\\msinfo32.exe", "", k32, {"C:\\Tools\\msinfo32.exe"},
-       {"C:\\Tools\\msinfo32.exe"}},
+      {"first key", tool, "C:\\Other", {}, {tool, "C:\\Other\\MSINFO32.EXE", system_tool}, {tool}},
+      {"first key in the 64-bit view only", tool, "", k64, {tool}, {tool}},
+      {"first key in the 32-bit view only", tool, "", k32, {tool}, {tool}},
       {"first key naming a missing file", "C:\\Gone\\msinfo32.exe", "", {}, {system_tool}, {system_tool}},
-      {"second key with the file", "", "C:\\Shared", k64, {"C:\\Shared\\MSINFO32.EXE", system_tool},
-       {"C:\\Shared\\MSINFO32.EXE"}},
+      {"second key with the file", "", "C:\\Shared", k64, {shared, system_tool}, {shared}},
       {"second key without the file", "", "C:\\Shared", {}, {system_tool}, {system_tool}},
       {"first key not text", "?", "", {}, {system_tool}, {system_tool}},
       {"neither key", "", "", {}, {system_tool}, {system_tool}},
