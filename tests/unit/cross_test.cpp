@@ -81,8 +81,10 @@ TEST_F(CrossTest, ALayoutSettlesAtOnce) {
   Start(unit::kExitSaved, true);
   values().CrossColor = L"16711680";
   platform.log.Clear();
+  const int batches = platform.batches;
   Part(0).events().OnRepaint();
   EXPECT_EQ(platform.log.all().size(), 19u) << "one colour call a part";
+  EXPECT_EQ(platform.batches, batches + 1);
   EXPECT_EQ(platform.batch_depth, 0);
   platform.log.Clear();
   Part(0).events().OnRepaint();  // the one the recolouring causes

@@ -348,7 +348,10 @@ class FakePlatform final : public platform::Platform {
   std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
-  void BeginWindowBatch() override { ++batch_depth; }
+  void BeginWindowBatch() override {
+    ++batch_depth;
+    ++batches;
+  }
   void EndWindowBatch() override { --batch_depth; }
   platform::Screen& screen() override { return fake_screen; }
   platform::SettingsBackend& settings() override { return fake_settings; }
@@ -376,7 +379,7 @@ class FakePlatform final : public platform::Platform {
   FakeTray fake_tray;
   FakeMachineRegistry fake_registry;
   FakeProcesses fake_processes{log};
-  int batch_depth = 0;
+  int batch_depth = 0, batches = 0;
   int exit_code = -1;
   // Names of windows, captions of dialogs, whose creation fails.
   std::set<std::string> failing_windows, failing_dialogs;
