@@ -18,6 +18,64 @@ std::string Path(std::wstring_view application, std::wstring_view section, std::
   return ToUtf8(application) + "/" + ToUtf8(section) + "/" + ToUtf8(key);
 }
 
+class FakePopupMenu final : public platform::PopupMenu {
+ public:
+  explicit FakePopupMenu(FakePlatform& owner) : owner_(owner) { owner_.menu = this; }
+  ~FakePopupMenu() override {
+    if (owner_.menu == this) owner_.menu = nullptr;
+  }
+  bool IsChecked(int command) const override { return checked_.contains(command); }
+  void SetChecked(int command, bool checked) override {
+    if (checked) {
+      checked_.insert(command);
+    } else {
+      checked_.erase(command);
+    }
+  }
+  void ShowAtPointer() override { owner_.log.Add("menu.show"); }
+  void ShowAt(platform::PixelPoint point) override {
+    owner_.log.Add("menu.show at " + std::to_string(point.x) + "," + std::to_string(point.y));
+  }
+
+ private:
+  FakePlatform& owner_;
+  std::set<int> checked_;
+};
+
+// The start-up window: the tray icon in the platform's FakeTray, and the popup menu.
+class FakeShellWindow final : public platform::ShellWindow {
+ public:
+  explicit FakeShellWindow(FakePlatform& owner) : owner_(owner), tray_(owner.fake_tray) {}
+  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem>) override {
+    return std::make_unique<FakePopupMenu>(owner_);
+  }
+  platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override {
+    tray_.added.push_back(record);
+    tray_.tip = record.tip.data();
+    return Log("tray.add");
+  }
+  platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override {
+    tray_.tip = record.tip.data();
+    return Log("tray.tip " + ToUtf8(tray_.tip));
+  }
+  platform::Status DeleteTrayIcon(const platform::TrayIconRecord&) override { return Log("tray.delete"); }
+  platform::Status ShowTrayNotification(const platform::TrayIconRecord&,
+                                        const platform::TrayNotification& notification) override {
+    return Log("tray.notify " + ToUtf8(notification.title) + ": " + ToUtf8(notification.text));
+  }
+  std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord&) override {
+    return tray_.icon_corner;
+  }
+
+ private:
+  platform::Status Log(std::string call) {
+    owner_.log.Add(std::move(call));
+    return platform::Status::Ok();
+  }
+  FakePlatform& owner_;
+  FakeTray& tray_;
+};
+
 }  // namespace
 
 std::vector<std::string> CallLog::With(std::string_view prefix) const {
@@ -28,7 +86,7 @@ std::vector<std::string> CallLog::With(std::string_view prefix) const {
   return out;
 }
 
-// --- Windows, tray, menu -----------------------------------------------------
+// --- Windows -----------------------------------------------------------------
 
 FakeWindow::FakeWindow(FakePlatform& owner, std::string name, platform::WindowEvents& events)
     : owner_(owner), name_(std::move(name)), events_(events) {}
@@ -53,49 +111,6 @@ void FakeWindow::BeginDrag() {
   top_ = drag_top_;
   if (during_drag) during_drag(*this);
   Record("drag", "end");
-}
-
-std::unique_ptr<platform::PopupMenu> FakeShellWindow::MakePopupMenu(std::span<const platform::MenuItem>) {
-  return std::make_unique<FakePopupMenu>(owner_);
-}
-platform::Status FakeShellWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
-  owner_.log.Add("tray.add");
-  owner_.fake_tray.added.push_back(record);
-  owner_.fake_tray.tip = record.tip.data();
-  return platform::Status::Ok();
-}
-platform::Status FakeShellWindow::ModifyTrayIcon(const platform::TrayIconRecord& record) {
-  owner_.fake_tray.tip = record.tip.data();
-  owner_.log.Add("tray.tip " + ToUtf8(owner_.fake_tray.tip));
-  return platform::Status::Ok();
-}
-platform::Status FakeShellWindow::ShowTrayNotification(const platform::TrayIconRecord&,
-                                                       const platform::TrayNotification& notification) {
-  owner_.log.Add("tray.notify " + ToUtf8(notification.title) + ": " + ToUtf8(notification.text));
-  return platform::Status::Ok();
-}
-std::optional<platform::PixelPoint> FakeShellWindow::TrayIconCorner(const platform::TrayIconRecord&) {
-  return owner_.fake_tray.icon_corner;
-}
-platform::Status FakeShellWindow::DeleteTrayIcon(const platform::TrayIconRecord&) {
-  owner_.log.Add("tray.delete");
-  return platform::Status::Ok();
-}
-
-FakePopupMenu::FakePopupMenu(FakePlatform& owner) : owner_(owner) { owner_.menu = this; }
-FakePopupMenu::~FakePopupMenu() {
-  if (owner_.menu == this) owner_.menu = nullptr;
-}
-void FakePopupMenu::SetChecked(int command, bool checked) {
-  if (checked) {
-    checked_.insert(command);
-  } else {
-    checked_.erase(command);
-  }
-}
-void FakePopupMenu::ShowAtPointer() { owner_.log.Add("menu.show"); }
-void FakePopupMenu::ShowAt(platform::PixelPoint point) {
-  owner_.log.Add("menu.show at " + std::to_string(point.x) + "," + std::to_string(point.y));
 }
 
 // --- Screen, settings, messages, clock, serial port --------------------------

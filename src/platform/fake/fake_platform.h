@@ -79,23 +79,6 @@ class FakeWindow final : public platform::Window {
   float drag_left_ = 0, drag_top_ = 0;
 };
 
-// The start-up window: the tray icon ("tray.add", "tray.tip ...",
-// "tray.notify <title>: <text>", "tray.delete") and the popup menu.
-class FakeShellWindow final : public platform::ShellWindow {
- public:
-  explicit FakeShellWindow(class FakePlatform& owner) : owner_(owner) {}
-  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
-  platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
-  platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
-  platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override;
-  platform::Status ShowTrayNotification(const platform::TrayIconRecord& record,
-                                        const platform::TrayNotification& notification) override;
-  std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
-
- private:
-  FakePlatform& owner_;
-};
-
 class FakeScreen final : public platform::Screen {
  public:
   float WidthTwips() const override { return PixelScale(dpi).Twips(width_px); }
@@ -215,7 +198,8 @@ class FakeSerialPortList final : public platform::SerialPortList {
   std::vector<platform::SerialPortInfo> ports;
 };
 
-// The notification area: the records the start-up window added, and where it
+// The notification area: the records the start-up window added ("tray.add",
+// "tray.tip <tip>", "tray.notify <title>: <text>", "tray.delete"), and where it
 // says the icon is.
 struct FakeTray {
   std::vector<platform::TrayIconRecord> added;
@@ -227,21 +211,6 @@ struct FakeTray {
 // real system.
 struct ProcessEnded {
   int exit_code;
-};
-
-// "menu.show", or "menu.show at x,y".
-class FakePopupMenu final : public platform::PopupMenu {
- public:
-  explicit FakePopupMenu(class FakePlatform& owner);
-  ~FakePopupMenu() override;
-  bool IsChecked(int command) const override { return checked_.contains(command); }
-  void SetChecked(int command, bool checked) override;
-  void ShowAtPointer() override;
-  void ShowAt(platform::PixelPoint point) override;
-
- private:
-  FakePlatform& owner_;
-  std::set<int> checked_;
 };
 
 // Machine-wide registry values, set by the test: "HKLM key" + "name", in one
@@ -364,7 +333,8 @@ class FakePlatform final : public platform::Platform {
   // Records "end <code>", then throws ProcessEnded.
   [[noreturn]] void EndProcess(int exit_code) override;
 
-  // Test side: the parts, and the windows, menu and dialogs that exist now.
+  // Test side: the parts, and the windows, popup menu ("menu.show", "menu.show
+  // at x,y") and dialogs that exist now.
   FakeWindow* Find(const std::string& name) const;
   // The dialog object with this caption (open or closed), else null.
   FakeDialog* FindDialog(const std::string& caption) const;
@@ -384,7 +354,7 @@ class FakePlatform final : public platform::Platform {
   // Names of windows, captions of dialogs, whose creation fails.
   std::set<std::string> failing_windows, failing_dialogs;
   std::map<std::string, FakeWindow*> windows;
-  FakePopupMenu* menu = nullptr;
+  platform::PopupMenu* menu = nullptr;
   std::vector<FakeDialog*> dialogs;
 };
 
