@@ -78,14 +78,6 @@ class FakeShellWindow final : public platform::ShellWindow {
 
 }  // namespace
 
-std::vector<std::string> CallLog::With(std::string_view prefix) const {
-  std::vector<std::string> out;
-  for (const auto& call : calls_) {
-    if (call.starts_with(prefix)) out.push_back(call);
-  }
-  return out;
-}
-
 // --- Windows -----------------------------------------------------------------
 
 FakeWindow::FakeWindow(FakePlatform& owner, std::string name, platform::WindowEvents& events)
@@ -97,29 +89,7 @@ void FakeWindow::Record(std::string_view property, const std::string& value) {
   owner_.log.Add(name_ + "." + std::string(property) + " " + value);
 }
 
-void FakeWindow::SetTopmost(bool topmost) {
-  topmost_ = topmost;
-  Record("topmost", topmost ? "1" : "0");
-}
-void FakeWindow::ShowActivated() {
-  visible_ = true;
-  Record("activate", "");
-}
-void FakeWindow::BeginDrag() {
-  Record("drag", "begin");
-  left_ = drag_left_;
-  top_ = drag_top_;
-  if (during_drag) during_drag(*this);
-  Record("drag", "end");
-}
-
-// --- Screen, settings, messages, clock, serial port --------------------------
-
-std::vector<platform::TwipsRect> FakeScreen::Monitors() const {
-  std::vector<platform::TwipsRect> monitors{{0, 0, WidthTwips(), HeightTwips()}};
-  monitors.insert(monitors.end(), extra_monitors.begin(), extra_monitors.end());
-  return monitors;
-}
+// --- Settings, clock ---------------------------------------------------------
 
 std::wstring FakeSettings::Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                                std::wstring_view fallback) {
@@ -142,17 +112,6 @@ platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_
   return platform::Status::Ok();
 }
 
-std::string FakeSettings::Value(const std::string& path) const {
-  auto found = values_.find(path);
-  return found == values_.end() ? std::string("<missing>") : found->second;
-}
-
-void FakeMessages::Show(std::wstring_view text, const std::string& owner) {
-  shown.push_back(ToUtf8(text));
-  owners.push_back(owner);
-  log_.Add("message " + shown.back());
-}
-
 void FakeClock::Advance(std::int64_t ms) {
   const std::int64_t end = now_ms + ms;
   for (;;) {
@@ -167,73 +126,6 @@ void FakeClock::Advance(std::int64_t ms) {
     events->OnTimer(timer);
   }
   now_ms = end;
-}
-
-platform::Status FakeSerialPort::Configure(const platform::SerialLineSettings& line) {
-  settings = line;
-  log_.Add("port.configure");
-  return platform::Status::Ok();
-}
-platform::Status FakeSerialPort::Open(std::wstring_view port_name, platform::SerialEvents& events) {
-  log_.Add("port.open");
-  opened_name = port_name;
-  events_ = &events;
-  if (open_error != 0) return platform::Status::Failed(open_failure, open_error);
-  if (open_) return platform::Status::Failed(platform::Error::PortBusy);
-  open_ = true;
-  ++opens_;
-  return platform::Status::Ok();
-}
-platform::Status FakeSerialPort::Close() {
-  log_.Add("port.close");
-  if (close_error != 0) return platform::Status::Failed(platform::Error::DeviceLost, close_error);
-  if (!open_) return platform::Status::Failed(platform::Error::Other);
-  open_ = false;
-  return platform::Status::Ok();
-}
-platform::Status FakeSerialPort::Write(std::string_view bytes) {
-  log_.Add("port.write " + std::string(bytes));
-  if (!open_) return platform::Status::Failed(platform::Error::WriteFailed);
-  if (write_error != 0) return platform::Status::Failed(platform::Error::WriteFailed, write_error);
-  written.emplace_back(bytes.substr(0, write_limit));
-  return bytes.size() <= write_limit ? platform::Status::Ok() : platform::Status::Failed(platform::Error::WriteFailed);
-}
-
-// --- Registry, processes -----------------------------------------------------
-
-platform::Status FakeMachineRegistry::ReadValue(platform::RegistryView view, std::wstring_view key,
-                                                std::wstring_view name, platform::RegistryValue& value) {
-  auto it = values.find({view, ToUtf8(key), ToUtf8(name)});
-  if (it == values.end()) return platform::Status::Failed(platform::Error::Other, 2);  // not found
-  value = it->second;
-  return platform::Status::Ok();
-}
-
-void FakeMachineRegistry::PutText(const std::string& key, const std::string& name, const std::string& text,
-                                  bool terminated, std::optional<platform::RegistryView> view) {
-  platform::RegistryValue value{platform::RegistryType::String, {}};
-  for (wchar_t c : FromUtf8(text)) {
-    value.bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    value.bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
-  }
-  if (terminated) value.bytes.insert(value.bytes.end(), {0, 0});
-  Put(key, name, std::move(value), view);
-}
-
-void FakeMachineRegistry::Put(const std::string& key, const std::string& name, platform::RegistryValue value,
-                              std::optional<platform::RegistryView> view) {
-  for (platform::RegistryView v : {platform::RegistryView::Bits64, platform::RegistryView::Bits32}) {
-    if (!view || *view == v) values[{v, key, name}] = value;
-  }
-}
-
-bool FakeProcesses::FileExists(std::wstring_view path) { return files.contains(ToUtf8(path)); }
-
-platform::Status FakeProcesses::Start(std::wstring_view path) {
-  log_.Add("start " + ToUtf8(path));
-  if (!files.contains(ToUtf8(path))) return platform::Status::Failed(platform::Error::Other, 2);
-  started.push_back(ToUtf8(path));
-  return platform::Status::Ok();
 }
 
 // --- Dialogs -----------------------------------------------------------------
@@ -254,51 +146,7 @@ FakeDialog::FakeDialog(FakePlatform& owner, const platform::DialogLayout& layout
 
 FakeDialog::~FakeDialog() { std::erase(owner_.dialogs, this); }
 
-const FakeDialog::Control& FakeDialog::Get(int control) const {
-  static const Control kBlank{{}, {}, -1, 0, 0};
-  auto it = controls_.find(control);
-  return it == controls_.end() ? kBlank : it->second;
-}
-FakeDialog::Control& FakeDialog::Edit(int control) {
-  auto it = controls_.find(control);
-  return it == controls_.end() ? scratch_ : it->second;
-}
-FakeDialog::Control* FakeDialog::Input(int control) {
-  auto it = controls_.find(control);
-  return open_ && it != controls_.end() ? &it->second : nullptr;
-}
-
-std::vector<std::string> FakeDialog::Items(int control) const {
-  std::vector<std::string> items;
-  for (const std::wstring& item : Get(control).items) items.push_back(ToUtf8(item));
-  return items;
-}
-
 void FakeDialog::ShowMessage(std::wstring_view text) { owner_.fake_messages.Show(text, caption); }
-
-void FakeDialog::CloseByUser() {
-  if (!open_) return;
-  open_ = visible_ = false;
-  events_.OnDialogClosed();
-}
-
-void FakeDialog::ClickByUser(int control) {
-  if (Input(control)) events_.OnControlClick(control);
-}
-void FakeDialog::PickByUser(int control, int index) {
-  if (Control* c = Input(control)) {
-    c->selection = index;
-    events_.OnSelectionChange(control);
-  }
-}
-void FakeDialog::ScrollByUser(int control, int position) {
-  if (Control* c = Input(control); c && platform::Update(c->position, position)) {
-    events_.OnScrollChange(control, position);
-  }
-}
-void FakeDialog::TypeByUser(int control, std::wstring_view text) {
-  if (Control* c = Input(control)) c->text = text;
-}
 
 // --- FakePlatform ------------------------------------------------------------
 
@@ -327,22 +175,10 @@ std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::Dialo
   return std::make_unique<FakeDialog>(*this, layout, events);
 }
 
-FakeDialog* FakePlatform::FindDialog(const std::string& caption) const {
-  for (FakeDialog* dialog : dialogs) {
-    if (dialog->caption == caption) return dialog;
-  }
-  return nullptr;
-}
-
 void FakePlatform::EndProcess(int code) {
   log.Add("end " + std::to_string(code));
   exit_code = code;
   throw ProcessEnded{code};
-}
-
-FakeWindow* FakePlatform::Find(const std::string& name) const {
-  auto found = windows.find(name);
-  return found == windows.end() ? nullptr : found->second;
 }
 
 }  // namespace rc::fake

@@ -3,14 +3,18 @@
 // readable text ("Form1.top 4400", "save Dizodudoz/폼/0=1"), so that tests can
 // assert the order a part of the program follows where that order matters.
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
+#include "base/utf8.h"
 #include "platform/platform.h"
 
 namespace rc::fake {
@@ -23,7 +27,11 @@ class CallLog {
   void Add(std::string call) { calls_.push_back(std::move(call)); }
   const std::vector<std::string>& all() const { return calls_; }
   // The calls that start with `prefix`, in order.
-  std::vector<std::string> With(std::string_view prefix) const;
+  std::vector<std::string> With(std::string_view prefix) const {
+    std::vector<std::string> out;
+    std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(out), [&](auto& c) { return c.starts_with(prefix); });
+    return out;
+  }
   void Clear() { calls_.clear(); }
 
  private:
@@ -48,9 +56,20 @@ class FakeWindow final : public platform::Window {
   void SetBackColour(std::uint32_t bgr) override { Set(back_colour_, bgr, "color", std::to_string(bgr)); }
   bool Visible() const override { return visible_; }
   void SetVisible(bool visible) override { Set(visible_, visible, "visible", visible ? "1" : "0"); }
-  void SetTopmost(bool topmost) override;
-  void ShowActivated() override;
-  void BeginDrag() override;
+  void SetTopmost(bool topmost) override {
+    topmost_ = topmost;
+    Record("topmost", topmost ? "1" : "0");
+  }
+  void ShowActivated() override {
+    visible_ = true;
+    Record("activate", "");
+  }
+  void BeginDrag() override {
+    Record("drag", "begin");
+    left_ = drag_left_, top_ = drag_top_;
+    if (during_drag) during_drag(*this);
+    Record("drag", "end");
+  }
 
   // Test side.
   platform::WindowEvents& events() { return events_; }
@@ -85,7 +104,11 @@ class FakeScreen final : public platform::Screen {
   float HeightTwips() const override { return PixelScale(dpi).Twips(height_px); }
   PixelScale ScaleX() const override { return PixelScale(dpi); }
   PixelScale ScaleY() const override { return PixelScale(dpi); }
-  std::vector<platform::TwipsRect> Monitors() const override;
+  std::vector<platform::TwipsRect> Monitors() const override {
+    std::vector<platform::TwipsRect> monitors{{0, 0, WidthTwips(), HeightTwips()}};
+    monitors.insert(monitors.end(), extra_monitors.begin(), extra_monitors.end());
+    return monitors;
+  }
 
   int width_px = 1920, height_px = 1080, dpi = 96;
   // Extra monitors beside the primary one, in twips.
@@ -103,7 +126,7 @@ class FakeSettings final : public platform::SettingsBackend {
 
   // Test side: "Dizodudoz/폼/0" style paths, UTF-8.
   void Put(const std::string& path, const std::string& value) { values_[path] = value; }
-  std::string Value(const std::string& path) const;
+  std::string Value(const std::string& path) const { return values_.contains(path) ? values_.at(path) : "<missing>"; }
   // Writes to these paths fail, with the system's code 5.
   std::set<std::string> failing_paths;
 
@@ -117,7 +140,11 @@ class FakeMessages final : public platform::MessageBoxes {
   explicit FakeMessages(CallLog& log) : log_(log) {}
   void ShowMessage(std::wstring_view text) override { Show(text, ""); }
   std::wstring ErrorText(std::uint32_t code) override { return L"error " + std::to_wstring(code); }
-  void Show(std::wstring_view text, const std::string& owner);
+  void Show(std::wstring_view text, const std::string& owner) {
+    shown.push_back(ToUtf8(text));
+    owners.push_back(owner);
+    log_.Add("message " + shown.back());
+  }
   std::vector<std::string> shown;
   // Beside each shown text: the caption of its owner dialog, "" for none.
   std::vector<std::string> owners;
@@ -148,17 +175,42 @@ class FakeClock final : public platform::Clock {
   std::map<int, Pending> timers_;
 };
 
-// "port.configure", "port.open", "port.close", "port.write <bytes>".
+// "port.configure", "port.open", "port.close".
 class FakeSerialPort final : public platform::SerialPort {
  public:
   FakeSerialPort(CallLog& log, const FakeClock& clock) : log_(log), clock_(clock) {}
-  platform::Status Configure(const platform::SerialLineSettings& settings) override;
-  platform::Status Open(std::wstring_view port_name, platform::SerialEvents& events) override;
-  platform::Status Close() override;
+  platform::Status Configure(const platform::SerialLineSettings& line) override {
+    settings = line;
+    log_.Add("port.configure");
+    return platform::Status::Ok();
+  }
+  platform::Status Open(std::wstring_view port_name, platform::SerialEvents& events) override {
+    log_.Add("port.open");
+    opened_name = port_name;
+    events_ = &events;
+    if (open_error != 0) return platform::Status::Failed(open_failure, open_error);
+    if (open_) return platform::Status::Failed(platform::Error::PortBusy);
+    open_ = true;
+    ++opens_;
+    return platform::Status::Ok();
+  }
+  platform::Status Close() override {
+    log_.Add("port.close");
+    if (close_error != 0) return platform::Status::Failed(platform::Error::DeviceLost, close_error);
+    if (!open_) return platform::Status::Failed(platform::Error::Other);
+    open_ = false;
+    return platform::Status::Ok();
+  }
   bool IsOpen() const override { return open_; }
   platform::SerialOpen current() const override { return opens_; }
   bool Responds() override { return open_ && responds; }
-  platform::Status Write(std::string_view bytes) override;
+  platform::Status Write(std::string_view bytes) override {
+    if (!open_) return platform::Status::Failed(platform::Error::WriteFailed);
+    if (write_error != 0) return platform::Status::Failed(platform::Error::WriteFailed, write_error);
+    written.emplace_back(bytes.substr(0, write_limit));
+    return bytes.size() <= write_limit ? platform::Status::Ok()
+                                       : platform::Status::Failed(platform::Error::WriteFailed);
+  }
 
   // The port's events, as the device raises them, for the current open; the
   // bytes are read now on the clock.
@@ -218,13 +270,30 @@ struct ProcessEnded {
 class FakeMachineRegistry final : public platform::MachineRegistry {
  public:
   platform::Status ReadValue(platform::RegistryView view, std::wstring_view key, std::wstring_view name,
-                             platform::RegistryValue& value) override;
+                             platform::RegistryValue& value) override {
+    auto it = values.find({view, ToUtf8(key), ToUtf8(name)});
+    if (it == values.end()) return platform::Status::Failed(platform::Error::Other, 2);  // not found
+    value = it->second;
+    return platform::Status::Ok();
+  }
   // Test side: a text value as UTF-16LE bytes, with or without its terminating zero.
   void PutText(const std::string& key, const std::string& name, const std::string& text, bool terminated = true,
-               std::optional<platform::RegistryView> view = std::nullopt);
+               std::optional<platform::RegistryView> view = std::nullopt) {
+    platform::RegistryValue value{platform::RegistryType::String, {}};
+    for (wchar_t c : FromUtf8(text)) {
+      value.bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+      value.bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+    }
+    if (terminated) value.bytes.insert(value.bytes.end(), {0, 0});
+    Put(key, name, std::move(value), view);
+  }
   // In `view` only; without one, in both.
   void Put(const std::string& key, const std::string& name, platform::RegistryValue value,
-           std::optional<platform::RegistryView> view = std::nullopt);
+           std::optional<platform::RegistryView> view = std::nullopt) {
+    for (platform::RegistryView v : {platform::RegistryView::Bits64, platform::RegistryView::Bits32}) {
+      if (!view || *view == v) values[{v, key, name}] = value;
+    }
+  }
   std::map<std::tuple<platform::RegistryView, std::string, std::string>, platform::RegistryValue> values;
 };
 
@@ -232,10 +301,15 @@ class FakeMachineRegistry final : public platform::MachineRegistry {
 class FakeProcesses final : public platform::Processes {
  public:
   explicit FakeProcesses(CallLog& log) : log_(log) {}
-  bool FileExists(std::wstring_view path) override;
+  bool FileExists(std::wstring_view path) override { return files.contains(ToUtf8(path)); }
   std::wstring SystemFolder() override { return L"C:\\Windows\\system32"; }
   // Starting a file that does not exist fails, as on the real system.
-  platform::Status Start(std::wstring_view path) override;
+  platform::Status Start(std::wstring_view path) override {
+    log_.Add("start " + ToUtf8(path));
+    if (!FileExists(path)) return platform::Status::Failed(platform::Error::Other, 2);
+    started.push_back(ToUtf8(path));
+    return platform::Status::Ok();
+  }
   std::set<std::string> files;
   std::vector<std::string> started;
 
@@ -274,16 +348,37 @@ class FakeDialog final : public platform::Dialog {
   void ShowMessage(std::wstring_view text) override;
 
   // Test side.
-  std::vector<std::string> Items(int control) const;
+  std::vector<std::string> Items(int control) const {
+    std::vector<std::string> items;
+    for (const std::wstring& item : Get(control).items) items.push_back(ToUtf8(item));
+    return items;
+  }
   bool visible() const { return visible_; }
   // The user closes the dialog (its close box): the window goes, the owner hears of it.
-  void CloseByUser();
+  void CloseByUser() {
+    if (!std::exchange(open_, false)) return;
+    visible_ = false;
+    events_.OnDialogClosed();
+  }
   // The user's own input on an open dialog's control, raising the events the
   // real window raises; a scroll is reported only when the position changes.
-  void ClickByUser(int control);
-  void PickByUser(int control, int index);
-  void ScrollByUser(int control, int position);
-  void TypeByUser(int control, std::wstring_view text);
+  void ClickByUser(int control) {
+    if (Input(control)) events_.OnControlClick(control);
+  }
+  void PickByUser(int control, int index) {
+    if (Control* c = Input(control)) {
+      c->selection = index;
+      events_.OnSelectionChange(control);
+    }
+  }
+  void ScrollByUser(int control, int position) {
+    if (Control* c = Input(control); c && platform::Update(c->position, position)) {
+      events_.OnScrollChange(control, position);
+    }
+  }
+  void TypeByUser(int control, std::wstring_view text) {
+    if (Control* c = Input(control)) c->text = text;
+  }
 
   const std::string caption;
 
@@ -296,10 +391,13 @@ class FakeDialog final : public platform::Dialog {
   };
   // The control; for an id the dialog does not have, a blank one (fill 0) that
   // holds nothing.
-  const Control& Get(int control) const;
-  Control& Edit(int control);
+  const Control& Get(int control) const {
+    static const Control kBlank{{}, {}, -1, 0, 0};
+    return controls_.contains(control) ? controls_.at(control) : kBlank;
+  }
+  Control& Edit(int control) { return controls_.contains(control) ? controls_.at(control) : scratch_; }
   // The control, if the dialog is open and has it.
-  Control* Input(int control);
+  Control* Input(int control) { return open_ && controls_.contains(control) ? &controls_.at(control) : nullptr; }
 
   FakePlatform& owner_;
   platform::DialogEvents& events_;
@@ -335,9 +433,12 @@ class FakePlatform final : public platform::Platform {
 
   // Test side: the parts, and the windows, popup menu ("menu.show", "menu.show
   // at x,y") and dialogs that exist now.
-  FakeWindow* Find(const std::string& name) const;
+  FakeWindow* Find(const std::string& name) const { return windows.contains(name) ? windows.at(name) : nullptr; }
   // The dialog object with this caption (open or closed), else null.
-  FakeDialog* FindDialog(const std::string& caption) const;
+  FakeDialog* FindDialog(const std::string& caption) const {
+    auto found = std::find_if(dialogs.begin(), dialogs.end(), [&](FakeDialog* d) { return d->caption == caption; });
+    return found == dialogs.end() ? nullptr : *found;
+  }
 
   CallLog log;
   FakeScreen fake_screen;
