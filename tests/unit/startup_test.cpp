@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,31 +109,15 @@ TEST(TrayCallback, EachGestureOnTheIconDoesItsOneThing) {
   }
 }
 
-TEST_F(StartUpTest, EachTrayActionReachesTheHandleOrTheMenuWhereItBelongs) {
+// A click on the notification opens the menu at the icon where the shell says
+// where it is (Wine's does not: there, at the pointer, as end to end), and
+// does nothing else. The other gestures are driven end to end.
+TEST_F(StartUpTest, AClickOnTheNotificationOpensTheMenuAtTheIcon) {
   Start();
-  struct Case {
-    platform::TrayEvent event;
-    std::optional<platform::PixelPoint> icon_corner;  // where the shell says the icon is
-    Calls calls;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {{code::kLeftDoubleClick, {}}, {}, {"frm_Center.activate "}},
-      {{code::kKeySelect, {1880, 1040}}, {}, {"frm_Center.activate "}},
-      {{code::kSelect, {1880, 1040}}, {}, {}},
-      {{code::kContextMenu, {1880, 1040}}, {}, {"menu.show at 1880,1040"}},
-      {{code::kRightButtonUp, {1870, 1045}}, {}, {"menu.show"}},
-      {{code::kNotificationClicked, {}}, platform::PixelPoint{1850, 1044}, {"menu.show at 1850,1044"}},
-      {{code::kNotificationClicked, {}}, std::nullopt, {"menu.show"}},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    platform.Find("frm_Center")->SetVisible(false);
-    platform.fake_tray.icon_corner = c.icon_corner;
-    platform.log.Clear();
-    startup.OnTrayEvent(c.event);
-    EXPECT_EQ(platform.log.all(), c.calls) << "code " << c.event.code;  // no save, no icon, no port
-  }
+  platform.fake_tray.icon_corner = platform::PixelPoint{1850, 1044};
+  platform.log.Clear();
+  startup.OnTrayEvent({code::kNotificationClicked, {}});
+  EXPECT_EQ(platform.log.all(), Calls{"menu.show at 1850,1044"});  // no save, no icon, no port
 }
 
 // The check mark follows HoldPosition, which the centre handle's rule reads,
