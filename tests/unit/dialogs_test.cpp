@@ -10,38 +10,30 @@
 #include <vector>
 
 #include "base/utf8.h"
-#include "cross/cross.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/properties_dialog.h"
-#include "platform/fake/fake_platform.h"
 #include "reader/correction_dialog.h"
-#include "shell/always_on_top.h"
+#include "shell/popup_menu_items.h"
+#include "started_program.h"
 
 namespace rc::dialogs {
 namespace {
 
-using Calls = std::vector<std::string>;
 using fake::FakeDialog;
-using reader::CorrectionDialog;
+using unit::Calls;
 constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
 // A started program on its first run: the cross laid out around the handle at
-// the screen's middle (14400, 8100).
-struct Program {
-  Program() {
-    store.LoadSettings();
-    (void)store.ApplyFirstRunDefaults();
-    cross.CreateWindows();
+// the screen's middle (14400, 8100), the reader's port open.
+struct Program : unit::Program {
+  explicit Program(const unit::Stored& stored = {}) {
+    Start(stored);
     platform.log.Clear();
   }
-  settings::ProgramSettings& values() { return store.values(); }
-  FakeDialog& Dialog(const char* caption) { return *platform.FindDialog(caption); }
-  std::unique_ptr<CorrectionDialog> Correction() { return CorrectionDialog::Make(platform, store, link); }
-
-  fake::FakePlatform platform;
-  settings::SettingsStore store{platform.settings(), platform.screen()};
-  cross::Cross cross{platform, store};
-  reader::ReaderLink link{platform.serial_port(), platform.clock(), platform.messages(), store.values()};
+  FakeDialog& Open(int command, const char* caption) {
+    startup.OnMenuCommand(command);
+    return Dialog(caption);
+  }
 };
 
 // The list entry by exact text; the scroll positions of the sizes, halves to
@@ -75,7 +67,7 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
     v.CrossColor = FromUtf8(c.colour);
     v.Length = c.sizes[0], v.Gap = c.sizes[1], v.Thickness = c.sizes[2];
     v.PartVisible[3] = false;
-    auto dialog = PropertiesDialog::Make(p.cross);
+    auto dialog = PropertiesDialog::Make(p.startup.cross());
     FakeDialog& w = p.Dialog("속성");
     EXPECT_EQ(w.Selection(kColourList), c.entry);
     EXPECT_EQ(w.FillColour(kColourPreview), c.shown);
@@ -96,12 +88,12 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
 // Beside the handle's right edge, on its top edge; below it when there is no room above.
 TEST(PropertiesDialog, OpensAboveTheHandleOrBelowIt) {
   Program p;
-  auto above = PropertiesDialog::Make(p.cross);
+  auto above = PropertiesDialog::Make(p.startup.cross());
   EXPECT_EQ(p.Dialog("속성").Left(), 14400 + 50);
   EXPECT_EQ(p.Dialog("속성").Top(), 8100 - p.Dialog("속성").Height());
   above.reset();
-  p.cross.handle().window().SetTop(1000);  // less than the dialog's height
-  auto below = PropertiesDialog::Make(p.cross);
+  p.Part(0).SetTop(1000);  // less than the dialog's height
+  auto below = PropertiesDialog::Make(p.startup.cross());
   EXPECT_EQ(p.Dialog("속성").Top(), 1000 + 50);
 }
 
@@ -112,25 +104,24 @@ TEST(PropertiesDialog, OpensAboveTheHandleOrBelowIt) {
 // list, a swatch and a size bar are driven end to end.
 TEST(PropertiesDialog, HiddenPartsTakeTheColourAndTheCentreSwatchReadsTheFlagsBack) {
   Program p;
-  auto dialog = PropertiesDialog::Make(p.cross);
-  FakeDialog& w = p.Dialog("속성");
+  FakeDialog& w = p.Open(shell::kColor, "속성");
   w.ClickByUser(PartSwatch(7));
   w.PickByUser(kColourList, 3);  // 갈색
   EXPECT_EQ(w.FillColour(PartSwatch(7)), kButtonFace);
   w.ClickByUser(PartSwatch(7));
-  EXPECT_EQ(p.platform.Find("Form7")->BackColour(), 16512u);
+  EXPECT_EQ(p.Part(7).BackColour(), 16512u);
   EXPECT_EQ(w.FillColour(PartSwatch(7)), 16512u);
   w.ScrollByUser(SizeBar(2), 1);
-  EXPECT_EQ(p.cross.handle().window().Width(), 10);
-  p.platform.fake_settings().Put("Dizodudoz/폼/4", "0");
+  EXPECT_EQ(p.Part(0).Width(), 10);
+  p.platform.fake_settings.Put("Dizodudoz/폼/4", "0");
   w.ClickByUser(PartSwatch(0));
   EXPECT_EQ(w.FillColour(PartSwatch(0)), 16512u);
   EXPECT_TRUE(p.values().PartVisible[0]);
-  EXPECT_FALSE(p.platform.Find("Form4")->Visible());
+  EXPECT_FALSE(p.Part(4).Visible());
   EXPECT_EQ(p.platform.log.With("save "), (Calls{"save Dizodudoz/폼/7=0", "save Dizodudoz/폼/7=1"}));
-  p.platform.fake_settings().failing_paths = {"Dizodudoz/폼/7"};
+  p.platform.fake_settings.failing_paths = {"Dizodudoz/폼/7"};
   w.ClickByUser(PartSwatch(7));
-  EXPECT_EQ(p.platform.fake_messages().owners, Calls{"속성"});
+  EXPECT_EQ(p.platform.fake_messages.owners, Calls{"속성"});
 }
 
 // Load shows the mode, the ratio (empty: "0,0", kept in memory) and the angle.
@@ -138,143 +129,85 @@ TEST(PropertiesDialog, HiddenPartsTakeTheColourAndTheCentreSwatchReadsTheFlagsBa
 // failed write is told over the dialog, which stays open; closing stores
 // nothing. A stored "12abc" saved as 12 is seen end to end.
 TEST(CorrectionDialog, LoadSaveAndClose) {
-  Program p;
-  p.values().CorrectionAngle = -2.25;
-  auto dialog = p.Correction();
-  FakeDialog& w = p.Dialog("기계보정");
+  Program p(unit::Stored{{"기계보정/각도/각도", "-2.25"}});
+  FakeDialog& w = p.Open(shell::kRevision, "기계보정");
   EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "지적통합");
   EXPECT_EQ(w.Text(reader::kRatioBox), L"0,0");
   EXPECT_EQ(p.values().LengthRatio, L"0,0");
   EXPECT_EQ(w.Text(reader::kAngleBox), L"-2.25");
   w.TypeByUser(reader::kAngleBox, L"1,5");
   w.TypeByUser(reader::kRatioBox, L"1.5");  // no comma: kept as typed
-  p.platform.fake_settings().failing_paths = {"기계보정/모드/모드"};
+  p.platform.fake_settings.failing_paths = {"기계보정/모드/모드"};
   w.ClickByUser(reader::kSaveButton);
   EXPECT_EQ(w.Text(reader::kAngleBox), L"1");
-  EXPECT_EQ(p.platform.fake_settings().Value("기계보정/길이비율/길이비율"), "1.5");
-  EXPECT_EQ(p.platform.fake_messages().owners, Calls{"기계보정"});
+  EXPECT_EQ(p.platform.fake_settings.Value("기계보정/길이비율/길이비율"), "1.5");
+  EXPECT_EQ(p.platform.fake_messages.owners, Calls{"기계보정"});
   EXPECT_TRUE(w.IsOpen());
   p.platform.log.Clear();
   w.TypeByUser(reader::kAngleBox, L"45");
   w.CloseByUser();
   EXPECT_EQ(p.values().CorrectionAngle, 1);
   EXPECT_TRUE(p.platform.log.With("save ").empty());
-  EXPECT_FALSE(dialog->IsOpen());
 }
 
 // The mode button when the port will not open: a message naming the port over
 // the dialog, and the caption stays. The switch itself is driven end to end.
 TEST(CorrectionDialog, AModeButtonThatCannotOpenThePortSaysSoAndKeepsTheMode) {
-  for (const auto& [port, message] : {std::pair{L"", "COM2 포트가 열려 있거나 닫혀있습니다."},
-                                      std::pair{L"COM5", "COM5 포트가 열려 있거나 닫혀있습니다."}}) {
-    Program p;
-    p.values().ReaderPort = port;
-    p.platform.fake_serial().open_error = 2;
-    auto dialog = p.Correction();
-    FakeDialog& w = p.Dialog("기계보정");
+  for (const auto& [port, message] : {std::pair{"", "COM2 포트가 열려 있거나 닫혀있습니다."},
+                                      std::pair{"COM5", "COM5 포트가 열려 있거나 닫혀있습니다."}}) {
+    Program p(unit::Stored{{"기계보정/포트/포트", port}});
+    p.platform.fake_serial.open_error = 2;
+    FakeDialog& w = p.Open(shell::kRevision, "기계보정");
     w.ClickByUser(reader::kModeButton);
-    EXPECT_TRUE(p.platform.fake_messages().shown.empty());
+    EXPECT_TRUE(p.platform.fake_messages.shown.empty());
     w.ClickByUser(reader::kModeButton);
-    EXPECT_EQ(p.platform.fake_messages().shown, Calls{message});
-    EXPECT_EQ(p.platform.fake_messages().owners, Calls{"기계보정"});
+    EXPECT_EQ(p.platform.fake_messages.shown, Calls{message});
+    EXPECT_EQ(p.platform.fake_messages.owners, Calls{"기계보정"});
     EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "Wintab 전환");
     EXPECT_TRUE(p.platform.log.With("save ").empty()) << "only 저장 stores the mode";
   }
 }
 
-// The chooser's list and the state line follow what happens while the dialog
-// is open (a removal of another port, of the port in use); a closed dialog
-// hears nothing more, and the next one loads the link as it is, the last line
-// included. Choosing a port by keys is driven end to end; the list's entries
-// are the port choices' table.
-TEST(CorrectionDialog, ThePortChooserFollowsTheLinkOnlyWhileOpen) {
-  Program p;
-  p.values().ReaderMode = settings::kModeReaderLink;
-  p.values().ReaderPort = L"COM5";
-  p.platform.fake_ports().ports = {{L"COM7", L""}, {L"COM5", L"USB-SERIAL CH340 (COM5)"}};
-  p.link.ConfigureReaderPort();
-  p.platform.fake_clock().Advance(1000);
-  p.platform.fake_serial().Receive("  12345,  23456   5\r");
-  auto dialog = p.Correction();
-  FakeDialog& w = p.Dialog("기계보정");
-  EXPECT_EQ(w.Items(reader::kPortList), (Calls{"COM5 — USB-SERIAL CH340", "COM7"}));
-  EXPECT_EQ(w.Selection(reader::kPortList), 0);
-  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 열림, 마지막 수신 14:03:21");
-  p.platform.fake_ports().ports.erase(p.platform.fake_ports().ports.begin());
-  p.link.OnPortRemoved(L"COM7");
-  EXPECT_EQ(w.Items(reader::kPortList), Calls{"COM5 — USB-SERIAL CH340"});
-  p.platform.fake_ports().ports.clear();
-  p.link.OnPortRemoved(L"COM5");
-  EXPECT_EQ(w.Items(reader::kPortList), Calls{"COM5 (없음)"});
-  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 없음 (꽂으면 자동으로 엽니다)");
-  EXPECT_TRUE(p.platform.fake_messages().shown.empty()) << "the state line says it, no message";
-
+// A closed dialog hears nothing more of the link, and the next one loads the
+// link as it is, the last line included. The chooser and the state line
+// following the link while the dialog is open, and choosing a port by keys, are
+// driven end to end; the list's entries are the port choices' table.
+TEST(CorrectionDialog, AClosedDialogHearsNothingAndTheNextLoadsTheLinkAsItIs) {
+  Program p(unit::Stored{{"기계보정/포트/포트", "COM5"}});
+  p.platform.fake_ports.ports = {{L"COM5", L""}};
+  p.platform.fake_clock.Advance(1000);
+  p.platform.fake_serial.Receive("  12345,  23456   5\r");
+  FakeDialog& w = p.Open(shell::kRevision, "기계보정");
   w.CloseByUser();
-  p.platform.fake_ports().ports = {{L"COM5", L""}};
-  p.link.OnPortArrived(L"COM5");
-  EXPECT_EQ(w.Items(reader::kPortList), Calls{"COM5 (없음)"});
-  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 없음 (꽂으면 자동으로 엽니다)");
-  dialog = p.Correction();
-  EXPECT_EQ(ToUtf8(p.Dialog("기계보정").Text(reader::kStatusLine)), "COM5: 열림, 수신 대기 중");
-  EXPECT_EQ(ToUtf8(p.Dialog("기계보정").Text(reader::kReceivedBox)),
-            "  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님");
+  p.platform.fake_ports.ports.clear();
+  p.startup.OnSerialPortRemoved(L"COM5");
+  EXPECT_EQ(w.Items(reader::kPortList), Calls{"COM5"});
+  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 열림, 마지막 수신 14:03:21");
+  FakeDialog& next = p.Open(shell::kRevision, "기계보정");
+  EXPECT_EQ(next.Items(reader::kPortList), Calls{"COM5 (없음)"});
+  EXPECT_EQ(ToUtf8(next.Text(reader::kStatusLine)), "COM5: 없음 (꽂으면 자동으로 엽니다)");
+  EXPECT_EQ(ToUtf8(next.Text(reader::kReceivedBox)), "  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님");
 }
 
 // Its middle on Form5's top-left corner; OK closes.
 TEST(AboutDialog, PlacedOnForm5AndOkCloses) {
   Program p;
-  auto dialog = AboutDialog::Make(p.cross, p.platform.machine_registry(), p.platform.processes());
-  FakeDialog& w = p.Dialog("S/W 정보");
-  EXPECT_EQ(w.Left(), p.platform.Find("Form5")->Left() - w.Width() / 2);
-  EXPECT_EQ(w.Top(), p.platform.Find("Form5")->Top() - w.Height() / 2);
+  FakeDialog& w = p.Open(shell::kSWinfo, "S/W 정보");
+  EXPECT_EQ(w.Left(), p.Part(5).Left() - w.Width() / 2);
+  EXPECT_EQ(w.Top(), p.Part(5).Top() - w.Height() / 2);
   w.ClickByUser(kOkButton);
-  EXPECT_FALSE(dialog->IsOpen());
+  EXPECT_FALSE(w.IsOpen());
 }
 
-// Both registry views, 64-bit first; each PATH as it stands, each folder with
-// the tool's file in it, then the system folder's msinfo32.exe; nothing twice.
-TEST(AboutDialog, SysInfoProgramsInTheOrderToTry) {
-  using P = SysInfoProgram;
-  struct Case {
-    const char* name;
-    SysInfoFindings found;
-    std::vector<P> programs;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {"nothing at all", {}, {}},
-      {"the system folder only", {{}, {}, L"C:\\W\\system32"}, {{L"C:\\W\\system32\\msinfo32.exe", true}}},
-      {"everything, in order",
-       {{L"C:\\A\\m.exe", L"C:\\B\\m.exe"}, {L"C:\\F64", L"C:\\F32"}, L"C:\\W\\Sysnative"},
-       {{L"C:\\A\\m.exe", false}, {L"C:\\B\\m.exe", false}, {L"C:\\F64\\MSINFO32.EXE", true},
-        {L"C:\\F32\\MSINFO32.EXE", true}, {L"C:\\W\\Sysnative\\msinfo32.exe", true}}},
-      {"one registry (32-bit Windows): each place once",
-       {{L"C:\\A\\m.exe", L"C:\\A\\m.exe"}, {L"C:\\F", L"C:\\F"}, L"C:\\W\\system32"},
-       {{L"C:\\A\\m.exe", false}, {L"C:\\F\\MSINFO32.EXE", true}, {L"C:\\W\\system32\\msinfo32.exe", true}}},
-      {"the 64-bit view's PATH names the system folder's tool",
-       {{L"C:\\W\\System32\\MSINFO32.EXE", {}}, {}, L"C:\\W\\system32"},
-       {{L"C:\\W\\System32\\MSINFO32.EXE", false}}},
-      {"a PATH not text: tried empty", {{L"", {}}, {}, L""}, {{L"", false}}},
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::vector<P> programs = SysInfoPrograms(c.found);
-    ASSERT_EQ(programs.size(), c.programs.size());
-    for (std::size_t i = 0; i < programs.size(); ++i) {
-      EXPECT_EQ(ToUtf8(programs[i].path), ToUtf8(c.programs[i].path)) << i;
-      EXPECT_EQ(programs[i].must_exist, c.programs[i].must_exist) << i;
-    }
-  }
-}
-
-// What starts for what the machine holds: the first program that starts; a
-// missing file or a failed start goes on to the next; the message only when
-// none starts.
+// What starts for what the machine holds: both registry views, 64-bit first,
+// then the system folder's msinfo32.exe; the first program that starts; a
+// missing file or a failed start goes on to the next, nothing is tried twice
+// (one registry on a 32-bit Windows); the message only when none starts.
 TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable) {
   const std::string first_key = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
   const std::string second_key = "SOFTWARE\\Microsoft\\Shared Tools Location";
-  const std::string system_tool = "C:\\Windows\\system32\\msinfo32.exe";
+  const std::string tool = "C:\\Tools\\msinfo32.exe", shared = "C:\\Shared\\MSINFO32.EXE",
+                    system_tool = "C:\\Windows\\system32\\msinfo32.exe";
   constexpr auto k64 = platform::RegistryView::Bits64;
   constexpr auto k32 = platform::RegistryView::Bits32;
   // path: the first key's PATH ("" none, "?" a binary value); folder: the second key's MSINFO.
@@ -287,15 +220,11 @@ TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable)
   };
   // clang-format off
   const Case cases[] = {
-      {"first key", "C:\\Tools\\msinfo32.exe", "C:\\Other", {},
-       {"C:\\Tools\\msinfo32.exe", "C:\\Other\\MSINFO32.EXE", system_tool}, {"C:\\Tools\\msinfo32.exe"}},
-      {"first key in the 64-bit view only", "C:\\Tools\\msinfo32.exe", "", k64, {"C:\\Tools\\msinfo32.exe"},
-       {"C:\\Tools\\msinfo32.exe"}},
-      {"first key in the 32-bit view only", "C:\\Tools\\msinfo32.exe", "", k32, {"C:\\Tools\\msinfo32.exe"},
-       {"C:\\Tools\\msinfo32.exe"}},
+      {"first key", tool, "C:\\Other", {}, {tool, "C:\\Other\\MSINFO32.EXE", system_tool}, {tool}},
+      {"first key in the 64-bit view only", tool, "", k64, {tool}, {tool}},
+      {"first key in the 32-bit view only", tool, "", k32, {tool}, {tool}},
       {"first key naming a missing file", "C:\\Gone\\msinfo32.exe", "", {}, {system_tool}, {system_tool}},
-      {"second key with the file", "", "C:\\Shared", k64, {"C:\\Shared\\MSINFO32.EXE", system_tool},
-       {"C:\\Shared\\MSINFO32.EXE"}},
+      {"second key with the file", "", "C:\\Shared", k64, {shared, system_tool}, {shared}},
       {"second key without the file", "", "C:\\Shared", {}, {system_tool}, {system_tool}},
       {"first key not text", "?", "", {}, {system_tool}, {system_tool}},
       {"neither key", "", "", {}, {system_tool}, {system_tool}},
@@ -305,17 +234,19 @@ TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fake::FakePlatform p;
-    if (c.path == "?") p.fake_registry().Put(first_key, "PATH", {platform::RegistryType::Other, {1, 2, 3}}, c.view);
-    if (!c.path.empty() && c.path != "?") p.fake_registry().PutText(first_key, "PATH", c.path, true, c.view);
-    if (!c.folder.empty()) p.fake_registry().PutText(second_key, "MSINFO", c.folder, false, c.view);  // no zero
-    p.fake_processes().files = c.files;
+    if (c.path == "?") p.fake_registry.Put(first_key, "PATH", {platform::RegistryType::Other, {1, 2, 3}}, c.view);
+    if (!c.path.empty() && c.path != "?") p.fake_registry.PutText(first_key, "PATH", c.path, true, c.view);
+    if (!c.folder.empty()) p.fake_registry.PutText(second_key, "MSINFO", c.folder, false, c.view);  // no zero
+    p.fake_processes.files = c.files;
     StartSysInfo(p.machine_registry(), p.processes(), p.messages());
-    EXPECT_EQ(p.fake_processes().started, c.started);
-    EXPECT_EQ(p.fake_messages().shown, c.started.empty() ? Calls{"지금은 시스템 정보를 사용할 수 없습니다."} : Calls{});
+    EXPECT_EQ(p.fake_processes.started, c.started);
+    EXPECT_EQ(p.fake_messages.shown, c.started.empty() ? Calls{"지금은 시스템 정보를 사용할 수 없습니다."} : Calls{});
+    std::set<std::string> tried;
     for (const std::string& start : p.log.With("start ")) {
       const std::string path = start.substr(6);
       EXPECT_TRUE(path == c.path || (c.path == "?" && path.empty()) || c.files.contains(path))
           << "tried a file that is not there: " << path;
+      EXPECT_TRUE(tried.insert(path).second) << "tried twice: " << path;
     }
   }
 }

@@ -22,9 +22,9 @@ constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
 // A link over the fake port, switched on in the mode "지적통합" unless told.
 struct Link {
   explicit Link(std::wstring_view mode = settings::kModeReaderLink) { values.ReaderMode = mode; }
-  fake::FakeSerialPort& port() { return platform.fake_serial(); }
-  fake::FakeClock& clock() { return platform.fake_clock(); }
-  const Lines& shown() { return platform.fake_messages().shown; }
+  fake::FakeSerialPort& port() { return platform.fake_serial; }
+  fake::FakeClock& clock() { return platform.fake_clock; }
+  const Lines& shown() { return platform.fake_messages.shown; }
   // Starts the link and lets the reader be idle past the open's guard.
   void Start() {
     link.ConfigureReaderPort();
@@ -71,20 +71,6 @@ TEST(ReaderLink, StartUpConfiguresTheLineOpensOnlyInTheReaderModeAndNamesAFailed
     l.port().Receive(kLineA);
     EXPECT_EQ(l.port().written.size(), c.calls.size() == 2 && c.open_error == 0 ? 1u : 0u);
   }
-}
-
-// Repeats, noise and two lines in one read are the line assembler's and the
-// conversion's tables, and are met at the wire's pace end to end; here the link
-// answers a line at its CR with the settings of that moment.
-TEST(ReaderLink, ALineByteByByteIsAnsweredAtItsCrWithTheSettingsOfThatMoment) {
-  Link l;
-  l.Start();
-  l.values.CorrectionAngle = 30;  // changed after start, as the dialog does
-  for (char byte : kLineB) {
-    EXPECT_TRUE(l.port().written.empty());
-    l.port().Receive(std::string(1, byte));
-  }
-  EXPECT_EQ(l.port().written, Lines{"000459,000400,1\r"});
 }
 
 // A reply that did not wholly leave the port is no answer: the reader's resend is answered.
@@ -241,8 +227,11 @@ TEST(ReaderLink, AnArrivalOrAResumeRetriesTheOpenForAboutThreeSeconds) {
 }
 
 // Events queued by an earlier open still arrive after a close and a reopen;
-// they must not touch the new open.
-TEST(ReaderLink, EventsOfAnEarlierOpenAreDropped) {
+// they must not touch the new open. A line is answered at its CR with the
+// settings of that moment (changed after start, as the dialog does); repeats,
+// noise and two lines in one read are the line assembler's and the
+// conversion's tables, and are met at the wire's pace end to end.
+TEST(ReaderLink, EventsOfAnEarlierOpenAreDroppedAndALineTakesTheSettingsOfItsMoment) {
   Link l;
   l.Start();
   const platform::SerialOpen first = l.port().current();
@@ -251,8 +240,12 @@ TEST(ReaderLink, EventsOfAnEarlierOpenAreDropped) {
   l.port().LoseFor(first);  // the old open's loss, delivered late
   EXPECT_TRUE(l.link.IsOpen());
   l.port().ReceiveFor(first, "  123");  // the old open's bytes
-  l.port().Receive(kLineA);
-  EXPECT_EQ(l.port().written, Lines{kReplyA});
+  l.values.CorrectionAngle = 30;
+  for (char byte : kLineB) {
+    EXPECT_TRUE(l.port().written.empty());
+    l.port().Receive(std::string(1, byte));
+  }
+  EXPECT_EQ(l.port().written, Lines{"000459,000400,1\r"});
   EXPECT_EQ(l.Status(), "COM2: 열림, 마지막 수신 14:03:21");
 }
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "base/utf8.h"
-#include "platform/fake/fake_platform.h"
 #include "settings/setting_text.h"
 #include "settings/settings_store.h"
+#include "started_program.h"
 
 namespace rc::settings {
 namespace {
@@ -88,8 +88,8 @@ TEST(SettingText, ReaderPortNameIsCom1ToCom256ElseCom2) {
   for (const auto& [stored, port] : cases) EXPECT_EQ(ReaderPortName(stored), port) << ToUtf8(stored);
 }
 
-using Calls = std::vector<std::string>;
-using Stored = std::vector<std::pair<std::string, std::string>>;
+using unit::Calls;
+using unit::Stored;
 
 // Every value in one line, so that a difference shows which one.
 std::string Text(const ProgramSettings& v) {
@@ -104,7 +104,7 @@ std::string Text(const ProgramSettings& v) {
 
 struct Store {
   explicit Store(const Stored& stored) {
-    for (const auto& [path, text] : stored) platform.fake_settings().Put(path, text);
+    for (const auto& [path, text] : stored) platform.fake_settings.Put(path, text);
     store.LoadSettings();
     (void)store.ApplyFirstRunDefaults();
   }
@@ -112,74 +112,66 @@ struct Store {
   SettingsStore store{platform.settings(), platform.screen()};
 };
 
-Calls PartCalls(const std::string& verb, int first, const std::string& suffix = "") {
-  Calls calls;
-  for (int i = first; i <= 18; ++i) calls.push_back(verb + " Dizodudoz/폼/" + std::to_string(i) + suffix);
-  return calls;
-}
-
 // No colour or a Length of 0 is a first run: every value its default, only the
-// nineteen part flags written, whatever else was stored.
-TEST(SettingsStore, FirstRunTakesEveryDefaultAndWritesOnlyTheNineteenFlags) {
+// nineteen part flags written, whatever else was stored. Colour and Length
+// alone are not: missing values keep their zero, except a Thickness of 0, which
+// would draw nothing (in memory only). A store that lost part flags: with none
+// of the nineteen left they are the first run's, written as then; with the
+// handle's alone missing the handle shows. Flags that are there keep their
+// value, a "0" for the handle too, and missing bar flags among them hide their bars.
+TEST(SettingsStore, FirstRunMissingValuesAndLostPartFlags) {
+  const std::string first_run = "255 top=1 L=350 T=50 G=350 at 14400,8100 hold=0 parts=1111111111111111111 ";
+  const std::string exit_saved = "255 top=1 L=350 T=50 G=350 at 6000,4000 hold=0 parts=";
+  struct Case {
+    const char* name;
+    Stored base, flags;
+    std::string values;  // before the correction values, the same in every case
+    bool written;
+  };
   // clang-format off
-  const Stored cases[] = {
-      {},
-      {{"Dizodudoz/선택사항/색상", "65280"}, {"Dizodudoz/크기/Length", "0"}, {"Dizodudoz/크기/Gap", "70"},
-       {"Dizodudoz/폼/3", "0"}, {"Dizodudoz/폼/0", "False"}},
-      {{"Dizodudoz/크기/Length", "420"}, {"Dizodudoz/위치/고정", "True"}},
+  const Case cases[] = {
+      {"nothing stored", {}, {}, first_run, true},
+      {"a Length of 0", {{"Dizodudoz/선택사항/색상", "65280"}, {"Dizodudoz/크기/Length", "0"}, {"Dizodudoz/크기/Gap", "70"}},
+       {{"3", "0"}, {"0", "False"}}, first_run, true},
+      {"no colour", {{"Dizodudoz/크기/Length", "420"}, {"Dizodudoz/위치/고정", "True"}}, {}, first_run, true},
+      {"colour and Length alone", {{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "420"}}, {{"5", "1"}},
+       "255 top=0 L=420 T=50 G=0 at 0,0 hold=0 parts=1000010000000000000 ", false},
+      {"no flag at all", unit::kExitSaved, {}, exit_saved + "1111111111111111111 ", true},
+      {"all but the handle's", unit::kExitSaved, {{"1", "1"}, {"2", "0"}, {"9", "1"}, {"18", "1"}},
+       exit_saved + "1100000001000000001 ", false},
+      {"the handle's alone, off", unit::kExitSaved, {{"0", "0"}}, exit_saved + "0000000000000000000 ", false},
+      {"the handle's off, bars on", unit::kExitSaved, {{"0", "0"}, {"3", "1"}}, exit_saved + "0001000000000000000 ", false},
+      {"the handle's not a flag", unit::kExitSaved, {{"0", "x"}}, exit_saved + "1000000000000000000 ", false},
+      {"one bar's alone, off", unit::kExitSaved, {{"7", "False"}}, exit_saved + "1000000000000000000 ", false},
   };
   // clang-format on
-  for (const Stored& stored : cases) {
-    SCOPED_TRACE(stored.size());
+  Calls all_flags;
+  for (int i = 0; i <= 18; ++i) all_flags.push_back("save Dizodudoz/폼/" + std::to_string(i) + "=1");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Stored stored = c.base;
+    for (const auto& [key, text] : c.flags) stored.emplace_back("Dizodudoz/폼/" + key, text);
     Store s(stored);
-    EXPECT_EQ(s.platform.log.With("save"), PartCalls("save", 0, "=1"));
-    // The screen's middle: 1920 x 1080 pixels at 15 twips each.
-    EXPECT_EQ(Text(s.store.values()),
-              "255 top=1 L=350 T=50 G=350 at 14400,8100 hold=0 parts=1111111111111111111 angle=0.000000 지적통합 "
-              "ratio= COM2");
+    EXPECT_EQ(Text(s.store.values()), c.values + "angle=0.000000 지적통합 ratio= COM2");
+    EXPECT_EQ(s.platform.log.With("save"), c.written ? all_flags : Calls{});
   }
-}
-
-// Colour and Length alone: not a first run. Missing values keep their zero,
-// except a Thickness of 0, which would draw nothing; a missing bar flag hides
-// its bar, a missing handle flag does not hide the handle.
-TEST(SettingsStore, MissingValuesKeepTheirZeroButAThicknessThatDrawsNothing) {
-  Store s({{"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/크기/Length", "420"}, {"Dizodudoz/폼/5", "1"}});
-  EXPECT_EQ(Text(s.store.values()),
-            "255 top=0 L=420 T=50 G=0 at 0,0 hold=0 parts=1000010000000000000 angle=0.000000 지적통합 ratio= COM2");
-  EXPECT_TRUE(s.platform.log.With("save").empty()) << "the 50 is in memory only";
 }
 
 // One value changed at a time in an installation's store.
 TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
+  // clang-format off
   const Stored installed = {
-      {"Dizodudoz/선택사항/색상", "255"},
-      {"Dizodudoz/선택사항/항상위", "False"},
-      {"Dizodudoz/크기/Length", "420"},
-      {"Dizodudoz/크기/Thickness", "20"},
-      {"Dizodudoz/크기/Gap", "140"},
-      {"Dizodudoz/위치/XPosition", "40000"},  // 32 bits: beyond 2184 pixels
-      {"Dizodudoz/위치/YPosition", "-300"},
-      {"Dizodudoz/위치/고정", "True"},
-      {"기계보정/각도/각도", " 30"},
-      {"기계보정/모드/모드", "Wintab 전환"},
-      {"기계보정/길이비율/길이비율", "1,1"},
-      {"기계보정/포트/포트", "COM3"},
-      {"Dizodudoz/폼/0", "1"},
-      {"Dizodudoz/폼/4", "0"},
+      {"Dizodudoz/선택사항/색상", "255"}, {"Dizodudoz/선택사항/항상위", "False"}, {"Dizodudoz/크기/Length", "420"},
+      {"Dizodudoz/크기/Thickness", "20"}, {"Dizodudoz/크기/Gap", "140"}, {"Dizodudoz/위치/고정", "True"},
+      {"Dizodudoz/위치/XPosition", "40000"} /* 32 bits: beyond 2184 pixels */, {"Dizodudoz/위치/YPosition", "-300"},
+      {"기계보정/각도/각도", " 30"}, {"기계보정/모드/모드", "Wintab 전환"}, {"기계보정/길이비율/길이비율", "1,1"},
+      {"기계보정/포트/포트", "COM3"}, {"Dizodudoz/폼/0", "1"}, {"Dizodudoz/폼/4", "0"},
   };
-  const ProgramSettings as_installed{.CrossColor = L"255",
-                                     .Length = 420,
-                                     .Thickness = 20,
-                                     .Gap = 140,
-                                     .XPosition = 40000,
-                                     .YPosition = -300,
-                                     .HoldPosition = true,
-                                     .PartVisible = {true},
-                                     .CorrectionAngle = 30,
-                                     .ReaderMode = std::wstring(kModeWintab),
-                                     .LengthRatio = L"1,1",
-                                     .ReaderPort = L"COM3"};
+  // clang-format on
+  const ProgramSettings as_installed = Store(installed).store.values();
+  EXPECT_EQ(Text(as_installed),
+            "255 top=0 L=420 T=20 G=140 at 40000,-300 hold=1 parts=1000000000000000000 angle=30.000000 Wintab 전환 "
+            "ratio=1,1 COM3");
   struct Case {
     std::string path, text;
     void (*change)(ProgramSettings&);
@@ -223,103 +215,53 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
     ProgramSettings expected = as_installed;
     c.change(expected);
     EXPECT_EQ(Text(s.store.values()), Text(expected));
-    EXPECT_TRUE(s.platform.fake_messages().shown.empty());
+    EXPECT_TRUE(s.platform.fake_messages.shown.empty());
     EXPECT_TRUE(s.platform.log.With("save").empty()) << "the store keeps what it had";
   }
 }
 
-// A store that is not a first run but lost part flags: with none of the
-// nineteen left they are the first run's, written as then; with the handle's
-// alone missing the handle shows. Flags that are there keep their value, a
-// "0" for the handle too, and missing bar flags among them hide their bars.
-TEST(SettingsStore, LostPartFlagsNeverHideTheWholeCross) {
-  const Stored exit_saved = {{"Dizodudoz/선택사항/색상", "255"},   {"Dizodudoz/선택사항/항상위", "True"},
-                             {"Dizodudoz/크기/Length", "350"},     {"Dizodudoz/크기/Thickness", "50"},
-                             {"Dizodudoz/크기/Gap", "350"},        {"Dizodudoz/위치/XPosition", "6000"},
-                             {"Dizodudoz/위치/YPosition", "4000"}, {"Dizodudoz/위치/고정", "False"}};
-  struct Case {
-    const char* name;
-    Stored flags;
-    std::string parts;
-    bool written;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {"no flag at all", {}, "1111111111111111111", true},
-      {"all but the handle's", {{"1", "1"}, {"2", "0"}, {"9", "1"}, {"18", "1"}}, "1100000001000000001", false},
-      {"the handle's alone, off", {{"0", "0"}}, "0000000000000000000", false},
-      {"the handle's off, bars on", {{"0", "0"}, {"3", "1"}}, "0001000000000000000", false},
-      {"the handle's not a flag", {{"0", "x"}}, "1000000000000000000", false},
-      {"one bar's alone, off", {{"7", "False"}}, "1000000000000000000", false},
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Stored stored = exit_saved;
-    for (const auto& [key, text] : c.flags) stored.emplace_back("Dizodudoz/폼/" + key, text);
-    Store s(stored);
-    std::string parts;
-    for (bool visible : s.store.values().PartVisible) parts += visible ? '1' : '0';
-    EXPECT_EQ(parts, c.parts);
-    EXPECT_EQ(s.platform.log.With("save"), c.written ? PartCalls("save", 0, "=1") : Calls{});
-    EXPECT_EQ(s.store.values().XPosition, 6000) << "nothing else is reset";
-  }
-}
-
-// Eight values in this order, the flags as words, the handle's edges rounded
-// halves to even and beyond 16 bits.
-TEST(SettingsStore, ExitSaveWritesEightValuesInOrder) {
+// Eight values, the flags as words, the handle's edges rounded halves to even
+// and beyond 16 bits; part flags and the correction values when changed, the
+// memory following the flags only after the reload, which reads the bars' flags.
+TEST(SettingsStore, WhatEachSaveWrites) {
   Store s({});
   ProgramSettings& v = s.store.values();
   v.OnTop = false, v.HoldPosition = true, v.Gap = 140;
-  s.platform.log.Clear();
-  EXPECT_FALSE(s.store.SaveExitSettings(40000.5f, -1501.5f));
-  EXPECT_EQ(s.platform.log.all(), (Calls{
-                                      "save Dizodudoz/선택사항/색상=255",
-                                      "save Dizodudoz/선택사항/항상위=False",
-                                      "save Dizodudoz/위치/고정=True",
-                                      "save Dizodudoz/위치/XPosition=40000",
-                                      "save Dizodudoz/위치/YPosition=-1502",
-                                      "save Dizodudoz/크기/Gap=140",
-                                      "save Dizodudoz/크기/Length=350",
-                                      "save Dizodudoz/크기/Thickness=50",
-                                  }));
-  v.OnTop = true, v.HoldPosition = false;
-  (void)s.store.SaveExitSettings(0, 0);
-  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/선택사항/항상위"), "True");
-  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/위치/고정"), "False");
-}
-
-TEST(SettingsStore, PartFlagsAndCorrectionValuesAreWrittenWhenChanged) {
-  Store s({});
-  ProgramSettings& v = s.store.values();
-  s.platform.log.Clear();
-  (void)s.store.SavePartVisible(7, false);
-  EXPECT_TRUE(v.PartVisible[7]) << "memory follows only after the reload";
-  s.store.ReloadPartVisible();
-  EXPECT_FALSE(v.PartVisible[7]);
-  Calls expected = {"save Dizodudoz/폼/7=0"};
-  for (auto& call : PartCalls("get", 1)) expected.push_back(call);  // not the handle's
-  EXPECT_EQ(s.platform.log.all(), expected);
-
   v.CorrectionAngle = -2.25, v.ReaderMode = kModeWintab, v.LengthRatio = L"1,1";
   s.platform.log.Clear();
+  EXPECT_FALSE(s.store.SaveExitSettings(40000.5f, -1501.5f));
   (void)s.store.SaveCorrectionSettings();
-  EXPECT_EQ(s.platform.log.all(), (Calls{"save 기계보정/각도/각도=-2.25", "save 기계보정/모드/모드=Wintab 전환",
-                                         "save 기계보정/길이비율/길이비율=1,1"}));
+  (void)s.store.SavePartVisible(7, false);
+  EXPECT_EQ(
+      s.platform.log.With("save"),
+      (Calls{"save Dizodudoz/선택사항/색상=255", "save Dizodudoz/선택사항/항상위=False",
+             "save Dizodudoz/위치/고정=True", "save Dizodudoz/위치/XPosition=40000",
+             "save Dizodudoz/위치/YPosition=-1502", "save Dizodudoz/크기/Gap=140", "save Dizodudoz/크기/Length=350",
+             "save Dizodudoz/크기/Thickness=50", "save 기계보정/각도/각도=-2.25", "save 기계보정/모드/모드=Wintab 전환",
+             "save 기계보정/길이비율/길이비율=1,1", "save Dizodudoz/폼/7=0"}));
+  EXPECT_TRUE(v.PartVisible[7]) << "memory follows only after the reload";
+  s.platform.log.Clear();
+  s.store.ReloadPartVisible();
+  EXPECT_FALSE(v.PartVisible[7]);
+  EXPECT_EQ(s.platform.log.all().size(), 18u);
+  EXPECT_TRUE(s.platform.log.With("get Dizodudoz/폼/0").empty()) << "not the handle's";
+  v.OnTop = true, v.HoldPosition = false;
+  (void)s.store.SaveExitSettings(0, 0);
+  EXPECT_EQ(s.platform.fake_settings.Value("Dizodudoz/선택사항/항상위"), "True");
+  EXPECT_EQ(s.platform.fake_settings.Value("Dizodudoz/위치/고정"), "False");
 }
 
 // The first value that could not be written is named, the rest is written; the
 // store itself shows nothing (the code that asked for the save does).
 TEST(SettingsStore, AFailedWriteNamesTheFirstValueAndTheRestIsWritten) {
   Store s({});
-  s.platform.fake_settings().failing_paths = {"Dizodudoz/위치/XPosition", "Dizodudoz/크기/Gap"};
+  s.platform.fake_settings.failing_paths = {"Dizodudoz/위치/XPosition", "Dizodudoz/크기/Gap"};
   const WriteResult failed = s.store.SaveExitSettings(0, 0);
   ASSERT_TRUE(failed);
   EXPECT_EQ(ToUtf8(WriteFailedText(*failed, s.platform.messages())),
             "설정을 저장하지 못했습니다: Dizodudoz\\위치\\XPosition\nerror 5");
-  EXPECT_TRUE(s.platform.fake_messages().shown.empty());
-  EXPECT_EQ(s.platform.fake_settings().Value("Dizodudoz/크기/Thickness"), "50");
+  EXPECT_TRUE(s.platform.fake_messages.shown.empty());
+  EXPECT_EQ(s.platform.fake_settings.Value("Dizodudoz/크기/Thickness"), "50");
 }
 
 // The handle's edge as the stored position: one rule for the repaint and the

@@ -4,57 +4,50 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/startup_window.h"
 #include "base/utf8.h"
-#include "platform/fake/fake_platform.h"
 #include "shell/popup_menu_items.h"
 #include "shell/tray_icon.h"
+#include "started_program.h"
 
 namespace rc::app {
 namespace {
 
-using Calls = std::vector<std::string>;
+using unit::Calls;
 
 std::wstring TipText(const platform::TrayIconRecord& record) { return std::wstring(record.tip.data()); }
 
-class StartUpTest : public ::testing::Test {
- protected:
-  fake::FakePlatform platform;
-  StartUpWindow startup{platform};
-};
+using StartUpTest = unit::StartedProgram;
 
 // The order that matters at start-up: the icon before the settings are read,
 // the first run's note once the cross is shown and before the port, whose
-// failure would be a message; the port last, only the tip saying how it went after it. A shell restart re-adds the icon
-// with the port's tip and no second note.
+// failure would be a message; the port last, only the tip saying how it went
+// after it. A shell restart re-adds the icon with the port's tip and no second note.
 TEST_F(StartUpTest, FirstStartAddsTheIconFirstNotesTheMenuThenOpensThePortLast) {
-  ASSERT_TRUE(startup.Load());
-  const Calls& calls = platform.log.all();
+  Start();
+  const Calls calls = platform.log.all();
   auto at = [&](std::string_view prefix) {
     return std::find_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.starts_with(prefix); });
   };
-  EXPECT_EQ(calls.front(), "create frm_Pop");
   EXPECT_LT(at("tray.add"), at("get "));
   EXPECT_LT(at("frm_Center.visible 1"), at("tray.notify"));
   EXPECT_LT(at("tray.notify"), at("port.configure"));
   ASSERT_NE(at("port.open"), calls.end());
-  EXPECT_TRUE(std::all_of(at("port.open") + 1, calls.end(), [](const std::string& c) {
-    return c.starts_with("tray.tip");
-  })) << "only the tip follows the port";
+  EXPECT_EQ(
+      std::count_if(at("port.open") + 1, calls.end(), [](const std::string& c) { return !c.starts_with("tray.tip"); }),
+      0);
   EXPECT_EQ(platform.log.With("tray.notify"),
             Calls{"tray.notify Reticor2: 십자선이 실행 중입니다. 메뉴는 알림 영역의 Reticor2 아이콘에서 엽니다."});
-  EXPECT_EQ(platform.fake_tray().added.at(0).id, shell::kTrayIconId);
-  EXPECT_EQ(ToUtf8(platform.fake_tray().tip), "Reticor2\nCOM2: 열림, 수신 대기 중");
+  EXPECT_EQ(platform.fake_tray.added.at(0).id, shell::kTrayIconId);
+  EXPECT_EQ(ToUtf8(platform.fake_tray.tip), "Reticor2\nCOM2: 열림, 수신 대기 중");
   platform.log.Clear();
   startup.OnTaskbarCreated();
   EXPECT_EQ(platform.log.all(), Calls{"tray.add"});
-  EXPECT_EQ(ToUtf8(TipText(platform.fake_tray().added.back())), "Reticor2\nCOM2: 열림, 수신 대기 중");
+  EXPECT_EQ(ToUtf8(TipText(platform.fake_tray.added.back())), "Reticor2\nCOM2: 열림, 수신 대기 중");
   startup.OnSerialPortRemoved(L"COM2");
-  EXPECT_EQ(ToUtf8(platform.fake_tray().tip), "Reticor2\nCOM2: 없음 (꽂으면 자동으로 엽니다)");
+  EXPECT_EQ(ToUtf8(platform.fake_tray.tip), "Reticor2\nCOM2: 없음 (꽂으면 자동으로 엽니다)");
 }
 
 TEST(TrayIconRecord, TheTipIsCutToFitAndTerminated) {
@@ -116,60 +109,37 @@ TEST(TrayCallback, EachGestureOnTheIconDoesItsOneThing) {
   }
 }
 
-TEST_F(StartUpTest, EachTrayActionReachesTheHandleOrTheMenuWhereItBelongs) {
-  ASSERT_TRUE(startup.Load());
-  struct Case {
-    platform::TrayEvent event;
-    std::optional<platform::PixelPoint> icon_corner;  // where the shell says the icon is
-    Calls calls;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {{code::kLeftDoubleClick, {}}, {}, {"frm_Center.activate "}},
-      {{code::kKeySelect, {1880, 1040}}, {}, {"frm_Center.activate "}},
-      {{code::kSelect, {1880, 1040}}, {}, {}},
-      {{code::kContextMenu, {1880, 1040}}, {}, {"menu.show at 1880,1040"}},
-      {{code::kRightButtonUp, {1870, 1045}}, {}, {"menu.show"}},
-      {{code::kNotificationClicked, {}}, platform::PixelPoint{1850, 1044}, {"menu.show at 1850,1044"}},
-      {{code::kNotificationClicked, {}}, std::nullopt, {"menu.show"}},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    platform.Find("frm_Center")->SetVisible(false);
-    platform.fake_tray().icon_corner = c.icon_corner;
-    platform.log.Clear();
-    startup.OnTrayEvent(c.event);
-    EXPECT_EQ(platform.log.all(), c.calls) << "code " << c.event.code;  // no save, no icon, no port
-  }
+// A click on the notification opens the menu at the icon where the shell says
+// where it is (Wine's does not: there, at the pointer, as end to end), and
+// does nothing else. The other gestures are driven end to end.
+TEST_F(StartUpTest, AClickOnTheNotificationOpensTheMenuAtTheIcon) {
+  Start();
+  platform.fake_tray.icon_corner = platform::PixelPoint{1850, 1044};
+  platform.log.Clear();
+  startup.OnTrayEvent({code::kNotificationClicked, {}});
+  EXPECT_EQ(platform.log.all(), Calls{"menu.show at 1850,1044"});  // no save, no icon, no port
 }
 
+// The check mark follows HoldPosition, which the centre handle's rule reads,
+// whenever the menu opens, not before; the command itself is driven end to end.
 TEST_F(StartUpTest, TheHoldCheckIsRefreshedFromHoldPositionWhenTheMenuOpens) {
-  auto& stored = platform.fake_settings();  // not a first run
-  stored.Put("Dizodudoz/선택사항/색상", "255");
-  stored.Put("Dizodudoz/크기/Length", "350");
-  stored.Put("Dizodudoz/위치/고정", "True");
-  stored.Put("Dizodudoz/폼/0", "1");
-  ASSERT_TRUE(startup.Load());
+  unit::Stored stored = unit::kExitSaved;
+  stored.emplace_back("Dizodudoz/위치/고정", "True");
+  Start(stored, true);
   EXPECT_TRUE(platform.log.With("tray.notify").empty()) << "not a first run: no note";
-  platform.log.Clear();
-  auto& menu = *platform.menu();
-  EXPECT_FALSE(menu.IsChecked(shell::kHold));     // refreshed when the menu opens, not before
+  auto& menu = *platform.menu;
+  EXPECT_FALSE(menu.IsChecked(shell::kHold));
   startup.OnTrayEvent({code::kContextMenu, {}});  // the menu opened from the keyboard
   EXPECT_TRUE(menu.IsChecked(shell::kHold));
-  startup.OnMenuCommand(shell::kHold);
-  EXPECT_FALSE(menu.IsChecked(shell::kHold) || startup.store().values().HoldPosition);
-  startup.OnMenuCommand(shell::kHold);
-  EXPECT_TRUE(menu.IsChecked(shell::kHold) && startup.store().values().HoldPosition);
-  startup.store().values().HoldPosition = false;  // the centre handle's rule reads only this
+  values().HoldPosition = false;
   startup.OnTrayEvent({code::kRightButtonUp, {}});
   EXPECT_FALSE(menu.IsChecked(shell::kHold));
-  EXPECT_TRUE(platform.log.With("save").empty());
 }
 
 // The command again only brings a dialog forward (seen end to end); after a
 // close it is built afresh, and one that cannot be made has no effect.
 TEST_F(StartUpTest, ADialogIsBuiltAfreshAfterACloseAndAFailedOneDoesNothing) {
-  ASSERT_TRUE(startup.Load());
+  Start();
   for (const auto& [command, caption] :
        {std::pair{shell::kColor, "속성"}, {shell::kRevision, "기계보정"}, {shell::kSWinfo, "S/W 정보"}}) {
     startup.OnMenuCommand(command);
@@ -191,27 +161,27 @@ TEST_F(StartUpTest, ADialogIsBuiltAfreshAfterACloseAndAFailedOneDoesNothing) {
 // the same. A failed exit save is told before the program ends; while the
 // session ends it is not, since a message then would hold up the log-off.
 TEST_F(StartUpTest, FinishSavesThenDeletesTheIconThenEndsAndOnlyItTellsAFailedSave) {
-  ASSERT_TRUE(startup.Load());
+  Start();
   startup.store().values().HoldPosition = true;
-  platform.fake_settings().failing_paths = {"Dizodudoz/크기/Gap"};
+  platform.fake_settings.failing_paths = {"Dizodudoz/크기/Gap"};
   platform.log.Clear();
   startup.OnSessionEnding();
   EXPECT_EQ(platform.log.With("save").size(), 8u);
-  EXPECT_EQ(platform.fake_settings().Value("Dizodudoz/위치/고정"), "True");
-  EXPECT_TRUE(platform.fake_messages().shown.empty());
+  EXPECT_EQ(platform.fake_settings.Value("Dizodudoz/위치/고정"), "True");
+  EXPECT_TRUE(platform.fake_messages.shown.empty());
   platform.log.Clear();
   EXPECT_THROW(startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
   const Calls calls = platform.log.all();
   ASSERT_EQ(calls.size(), 11u);
   EXPECT_EQ(Calls(calls.end() - 3, calls.end()),
             (Calls{"message 설정을 저장하지 못했습니다: Dizodudoz\\크기\\Gap\nerror 5", "tray.delete", "end 0"}));
-  EXPECT_EQ(platform.fake_messages().owners, Calls{""});
+  EXPECT_EQ(platform.fake_messages.owners, Calls{""});
 }
 
 TEST_F(StartUpTest, AStartUpWindowThatCannotBeMadeIsReportedAndStartUpStops) {
   platform.failing_windows = {"frm_Pop"};
   EXPECT_FALSE(startup.Load());
-  EXPECT_EQ(platform.fake_messages().shown, Calls{"Reticor2를 시작할 수 없습니다: frm_Pop"});
+  EXPECT_EQ(platform.fake_messages.shown, Calls{"Reticor2를 시작할 수 없습니다: frm_Pop"});
   EXPECT_TRUE(platform.log.With("get").empty());
 }
 

@@ -1,16 +1,20 @@
 #pragma once
 // An in-memory platform that records every call that reaches it, in order, as
 // readable text ("Form1.top 4400", "save Dizodudoz/폼/0=1"), so that tests can
-// assert the exact sequence a part of the program follows.
+// assert the order a part of the program follows where that order matters.
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
+#include "base/utf8.h"
 #include "platform/platform.h"
 
 namespace rc::fake {
@@ -23,34 +27,49 @@ class CallLog {
   void Add(std::string call) { calls_.push_back(std::move(call)); }
   const std::vector<std::string>& all() const { return calls_; }
   // The calls that start with `prefix`, in order.
-  std::vector<std::string> With(std::string_view prefix) const;
+  std::vector<std::string> With(std::string_view prefix) const {
+    std::vector<std::string> out;
+    std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(out), [&](auto& c) { return c.starts_with(prefix); });
+    return out;
+  }
   void Clear() { calls_.clear(); }
 
  private:
   std::vector<std::string> calls_;
 };
 
-// A window of the cross.
+// A window of the cross: "<name>.<property> <value>" for each property that changed.
 class FakeWindow final : public platform::Window {
  public:
-  FakeWindow(CallLog& log, std::string name, platform::WindowEvents& events, class FakePlatform& owner);
+  FakeWindow(class FakePlatform& owner, std::string name, platform::WindowEvents& events);
   ~FakeWindow() override;
 
   float Left() const override { return left_; }
   float Top() const override { return top_; }
   float Width() const override { return width_; }
   float Height() const override { return height_; }
-  void SetLeft(float twips) override;
-  void SetTop(float twips) override;
-  void SetWidth(float twips) override;
-  void SetHeight(float twips) override;
+  void SetLeft(float twips) override { Set(left_, twips, "left", LogNumber(twips)); }
+  void SetTop(float twips) override { Set(top_, twips, "top", LogNumber(twips)); }
+  void SetWidth(float twips) override { Set(width_, twips, "width", LogNumber(twips)); }
+  void SetHeight(float twips) override { Set(height_, twips, "height", LogNumber(twips)); }
   std::uint32_t BackColour() const override { return back_colour_; }
-  void SetBackColour(std::uint32_t bgr) override;
+  void SetBackColour(std::uint32_t bgr) override { Set(back_colour_, bgr, "color", std::to_string(bgr)); }
   bool Visible() const override { return visible_; }
-  void SetVisible(bool visible) override;
-  void SetTopmost(bool topmost) override;
-  void ShowActivated() override;
-  void BeginDrag() override;
+  void SetVisible(bool visible) override { Set(visible_, visible, "visible", visible ? "1" : "0"); }
+  void SetTopmost(bool topmost) override {
+    topmost_ = topmost;
+    Record("topmost", topmost ? "1" : "0");
+  }
+  void ShowActivated() override {
+    visible_ = true;
+    Record("activate", "");
+  }
+  void BeginDrag() override {
+    Record("drag", "begin");
+    left_ = drag_left_, top_ = drag_top_;
+    if (during_drag) during_drag(*this);
+    Record("drag", "end");
+  }
 
   // Test side.
   platform::WindowEvents& events() { return events_; }
@@ -63,34 +82,20 @@ class FakeWindow final : public platform::Window {
   void MoveByUser(float left, float top) { left_ = left, top_ = top; }
 
  private:
-  void Record(std::string_view property, std::string value);
+  template <typename T>
+  void Set(T& field, T value, std::string_view property, const std::string& text) {
+    if (platform::Update(field, value)) Record(property, text);
+  }
+  void Record(std::string_view property, const std::string& value);
 
-  CallLog& log_;
+  FakePlatform& owner_;
   std::string name_;
   platform::WindowEvents& events_;
-  FakePlatform& owner_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::uint32_t back_colour_ = 0x00FFFFFF;
   bool visible_ = false;
   bool topmost_ = false;
   float drag_left_ = 0, drag_top_ = 0;
-};
-
-// The start-up window: the tray icon ("tray.add", "tray.tip ...",
-// "tray.notify <title>: <text>", "tray.delete") and the popup menu.
-class FakeShellWindow final : public platform::ShellWindow {
- public:
-  explicit FakeShellWindow(class FakePlatform& owner) : owner_(owner) {}
-  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
-  platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override;
-  platform::Status DeleteTrayIcon(const platform::TrayIconRecord& record) override;
-  platform::Status ModifyTrayIcon(const platform::TrayIconRecord& record) override;
-  platform::Status ShowTrayNotification(const platform::TrayIconRecord& record,
-                                        const platform::TrayNotification& notification) override;
-  std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
-
- private:
-  FakePlatform& owner_;
 };
 
 class FakeScreen final : public platform::Screen {
@@ -99,7 +104,11 @@ class FakeScreen final : public platform::Screen {
   float HeightTwips() const override { return PixelScale(dpi).Twips(height_px); }
   PixelScale ScaleX() const override { return PixelScale(dpi); }
   PixelScale ScaleY() const override { return PixelScale(dpi); }
-  std::vector<platform::TwipsRect> Monitors() const override;
+  std::vector<platform::TwipsRect> Monitors() const override {
+    std::vector<platform::TwipsRect> monitors{{0, 0, WidthTwips(), HeightTwips()}};
+    monitors.insert(monitors.end(), extra_monitors.begin(), extra_monitors.end());
+    return monitors;
+  }
 
   int width_px = 1920, height_px = 1080, dpi = 96;
   // Extra monitors beside the primary one, in twips.
@@ -117,7 +126,7 @@ class FakeSettings final : public platform::SettingsBackend {
 
   // Test side: "Dizodudoz/폼/0" style paths, UTF-8.
   void Put(const std::string& path, const std::string& value) { values_[path] = value; }
-  std::string Value(const std::string& path) const;
+  std::string Value(const std::string& path) const { return values_.contains(path) ? values_.at(path) : "<missing>"; }
   // Writes to these paths fail, with the system's code 5.
   std::set<std::string> failing_paths;
 
@@ -130,8 +139,12 @@ class FakeMessages final : public platform::MessageBoxes {
  public:
   explicit FakeMessages(CallLog& log) : log_(log) {}
   void ShowMessage(std::wstring_view text) override { Show(text, ""); }
-  std::wstring ErrorText(std::uint32_t code) override;
-  void Show(std::wstring_view text, const std::string& owner);
+  std::wstring ErrorText(std::uint32_t code) override { return L"error " + std::to_wstring(code); }
+  void Show(std::wstring_view text, const std::string& owner) {
+    shown.push_back(ToUtf8(text));
+    owners.push_back(owner);
+    log_.Add("message " + shown.back());
+  }
   std::vector<std::string> shown;
   // Beside each shown text: the caption of its owner dialog, "" for none.
   std::vector<std::string> owners;
@@ -144,7 +157,9 @@ class FakeClock final : public platform::Clock {
  public:
   std::int64_t NowMs() const override { return now_ms; }
   platform::LocalTime Local() const override { return {14, 3, 21}; }
-  void StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override;
+  void StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override {
+    timers_[timer] = {now_ms + delay_ms, &events};
+  }
   void StopTimer(int timer) override { timers_.erase(timer); }
 
   // Test side: time passes, and each timer that falls due on the way runs, in order.
@@ -160,16 +175,42 @@ class FakeClock final : public platform::Clock {
   std::map<int, Pending> timers_;
 };
 
+// "port.configure", "port.open", "port.close".
 class FakeSerialPort final : public platform::SerialPort {
  public:
   FakeSerialPort(CallLog& log, const FakeClock& clock) : log_(log), clock_(clock) {}
-  platform::Status Configure(const platform::SerialLineSettings& settings) override;
-  platform::Status Open(std::wstring_view port_name, platform::SerialEvents& events) override;
-  platform::Status Close() override;
+  platform::Status Configure(const platform::SerialLineSettings& line) override {
+    settings = line;
+    log_.Add("port.configure");
+    return platform::Status::Ok();
+  }
+  platform::Status Open(std::wstring_view port_name, platform::SerialEvents& events) override {
+    log_.Add("port.open");
+    opened_name = port_name;
+    events_ = &events;
+    if (open_error != 0) return platform::Status::Failed(open_failure, open_error);
+    if (open_) return platform::Status::Failed(platform::Error::PortBusy);
+    open_ = true;
+    ++opens_;
+    return platform::Status::Ok();
+  }
+  platform::Status Close() override {
+    log_.Add("port.close");
+    if (close_error != 0) return platform::Status::Failed(platform::Error::DeviceLost, close_error);
+    if (!open_) return platform::Status::Failed(platform::Error::Other);
+    open_ = false;
+    return platform::Status::Ok();
+  }
   bool IsOpen() const override { return open_; }
   platform::SerialOpen current() const override { return opens_; }
   bool Responds() override { return open_ && responds; }
-  platform::Status Write(std::string_view bytes) override;
+  platform::Status Write(std::string_view bytes) override {
+    if (!open_) return platform::Status::Failed(platform::Error::WriteFailed);
+    if (write_error != 0) return platform::Status::Failed(platform::Error::WriteFailed, write_error);
+    written.emplace_back(bytes.substr(0, write_limit));
+    return bytes.size() <= write_limit ? platform::Status::Ok()
+                                       : platform::Status::Failed(platform::Error::WriteFailed);
+  }
 
   // The port's events, as the device raises them, for the current open; the
   // bytes are read now on the clock.
@@ -209,7 +250,8 @@ class FakeSerialPortList final : public platform::SerialPortList {
   std::vector<platform::SerialPortInfo> ports;
 };
 
-// The notification area: the records the start-up window added, and where it
+// The notification area: the records the start-up window added ("tray.add",
+// "tray.tip <tip>", "tray.notify <title>: <text>", "tray.delete"), and where it
 // says the icon is.
 struct FakeTray {
   std::vector<platform::TrayIconRecord> added;
@@ -223,32 +265,35 @@ struct ProcessEnded {
   int exit_code;
 };
 
-class FakePopupMenu final : public platform::PopupMenu {
- public:
-  explicit FakePopupMenu(class FakePlatform& owner);
-  ~FakePopupMenu() override;
-  bool IsChecked(int command) const override;
-  void SetChecked(int command, bool checked) override;
-  void ShowAtPointer() override;                     // "menu.show"
-  void ShowAt(platform::PixelPoint point) override;  // "menu.show at x,y"
-
- private:
-  FakePlatform& owner_;
-  std::set<int> checked_;
-};
-
 // Machine-wide registry values, set by the test: "HKLM key" + "name", in one
 // view (a 64-bit Windows: the two views differ) or in both (a 32-bit one).
 class FakeMachineRegistry final : public platform::MachineRegistry {
  public:
   platform::Status ReadValue(platform::RegistryView view, std::wstring_view key, std::wstring_view name,
-                             platform::RegistryValue& value) override;
+                             platform::RegistryValue& value) override {
+    auto it = values.find({view, ToUtf8(key), ToUtf8(name)});
+    if (it == values.end()) return platform::Status::Failed(platform::Error::Other, 2);  // not found
+    value = it->second;
+    return platform::Status::Ok();
+  }
   // Test side: a text value as UTF-16LE bytes, with or without its terminating zero.
   void PutText(const std::string& key, const std::string& name, const std::string& text, bool terminated = true,
-               std::optional<platform::RegistryView> view = std::nullopt);
+               std::optional<platform::RegistryView> view = std::nullopt) {
+    platform::RegistryValue value{platform::RegistryType::String, {}};
+    for (wchar_t c : FromUtf8(text)) {
+      value.bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+      value.bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+    }
+    if (terminated) value.bytes.insert(value.bytes.end(), {0, 0});
+    Put(key, name, std::move(value), view);
+  }
   // In `view` only; without one, in both.
   void Put(const std::string& key, const std::string& name, platform::RegistryValue value,
-           std::optional<platform::RegistryView> view = std::nullopt);
+           std::optional<platform::RegistryView> view = std::nullopt) {
+    for (platform::RegistryView v : {platform::RegistryView::Bits64, platform::RegistryView::Bits32}) {
+      if (!view || *view == v) values[{v, key, name}] = value;
+    }
+  }
   std::map<std::tuple<platform::RegistryView, std::string, std::string>, platform::RegistryValue> values;
 };
 
@@ -256,10 +301,15 @@ class FakeMachineRegistry final : public platform::MachineRegistry {
 class FakeProcesses final : public platform::Processes {
  public:
   explicit FakeProcesses(CallLog& log) : log_(log) {}
-  bool FileExists(std::wstring_view path) override;
+  bool FileExists(std::wstring_view path) override { return files.contains(ToUtf8(path)); }
   std::wstring SystemFolder() override { return L"C:\\Windows\\system32"; }
   // Starting a file that does not exist fails, as on the real system.
-  platform::Status Start(std::wstring_view path) override;
+  platform::Status Start(std::wstring_view path) override {
+    log_.Add("start " + ToUtf8(path));
+    if (!FileExists(path)) return platform::Status::Failed(platform::Error::Other, 2);
+    started.push_back(ToUtf8(path));
+    return platform::Status::Ok();
+  }
   std::set<std::string> files;
   std::vector<std::string> started;
 
@@ -267,47 +317,70 @@ class FakeProcesses final : public platform::Processes {
   CallLog& log_;
 };
 
-// A dialog window: "dialog.create <caption>" when made, "<caption>.activate"
-// when shown; its controls are kept in memory.
+// A dialog window: "dialog.create <caption>" when made; its controls are kept
+// in memory, and what is set on a control the dialog does not have is lost.
 class FakeDialog final : public platform::Dialog {
  public:
   FakeDialog(class FakePlatform& owner, const platform::DialogLayout& layout, platform::DialogEvents& events);
   ~FakeDialog() override;
   bool IsOpen() const override { return open_; }
-  void ShowActivated() override;
+  void ShowActivated() override { visible_ = open_; }
 
-  // Controls (fake_dialog.cpp).
   float Left() const override { return left_; }
   float Top() const override { return top_; }
   // Caption and border around the client area, in twips.
   float Width() const override { return client_width_ + 90; }
   float Height() const override { return client_height_ + 435; }
-  void SetPosition(float left, float top) override;
-  void SetText(int control, std::wstring_view text) override;
-  std::wstring Text(int control) const override;
-  void SetItems(int control, std::span<const std::wstring> items) override;
-  void SetSelection(int control, int index) override;
-  int Selection(int control) const override;
-  void SetScrollPosition(int control, int position) override;
-  int ScrollPosition(int control) const override;
-  void SetFillColour(int control, std::uint32_t bgr) override;
-  std::uint32_t FillColour(int control) const override;
+  void SetPosition(float left, float top) override { left_ = left, top_ = top; }
+  void SetText(int control, std::wstring_view text) override { Edit(control).text = text; }
+  std::wstring Text(int control) const override { return Get(control).text; }
+  void SetItems(int control, std::span<const std::wstring> items) override {
+    Edit(control).items.assign(items.begin(), items.end());
+  }
+  void SetSelection(int control, int index) override { Edit(control).selection = index; }
+  int Selection(int control) const override { return Get(control).selection; }
+  void SetScrollPosition(int control, int position) override { Edit(control).position = position; }
+  int ScrollPosition(int control) const override { return Get(control).position; }
+  void SetFillColour(int control, std::uint32_t bgr) override { Edit(control).fill = bgr; }
+  std::uint32_t FillColour(int control) const override { return Get(control).fill; }
   std::uint32_t ButtonFaceColour() const override { return 0x00F0F0F0; }
   void Close() override { CloseByUser(); }
   void ShowMessage(std::wstring_view text) override;
 
   // Test side.
-  const std::string& caption() const { return caption_; }
-  std::vector<std::string> Items(int control) const;
+  std::vector<std::string> Items(int control) const {
+    std::vector<std::string> items;
+    for (const std::wstring& item : Get(control).items) items.push_back(ToUtf8(item));
+    return items;
+  }
   bool visible() const { return visible_; }
   // The user closes the dialog (its close box): the window goes, the owner hears of it.
-  void CloseByUser();
-  // The user's own input, raising the events the real window raises.
-  void ClickByUser(int control);
-  void PickByUser(int control, int index);
-  // A completed move; reported only when the position changes, as on screen.
-  void ScrollByUser(int control, int position);
-  void TypeByUser(int control, std::wstring_view text);
+  void CloseByUser() {
+    if (!std::exchange(open_, false)) return;
+    visible_ = false;
+    events_.OnDialogClosed();
+  }
+  // The user's own input on an open dialog's control, raising the events the
+  // real window raises; a scroll is reported only when the position changes.
+  void ClickByUser(int control) {
+    if (Input(control)) events_.OnControlClick(control);
+  }
+  void PickByUser(int control, int index) {
+    if (Control* c = Input(control)) {
+      c->selection = index;
+      events_.OnSelectionChange(control);
+    }
+  }
+  void ScrollByUser(int control, int position) {
+    if (Control* c = Input(control); c && platform::Update(c->position, position)) {
+      events_.OnScrollChange(control, position);
+    }
+  }
+  void TypeByUser(int control, std::wstring_view text) {
+    if (Control* c = Input(control)) c->text = text;
+  }
+
+  const std::string caption;
 
  private:
   struct Control {
@@ -316,23 +389,27 @@ class FakeDialog final : public platform::Dialog {
     int selection = -1, position = 0;
     std::uint32_t fill = 0x00FFFFFF;
   };
-  // The control, or a blank one for an id the dialog does not have.
-  const Control& Get(int control) const;
-  Control* Find(int control);
+  // The control; for an id the dialog does not have, a blank one (fill 0) that
+  // holds nothing.
+  const Control& Get(int control) const {
+    static const Control kBlank{{}, {}, -1, 0, 0};
+    return controls_.contains(control) ? controls_.at(control) : kBlank;
+  }
+  Control& Edit(int control) { return controls_.contains(control) ? controls_.at(control) : scratch_; }
+  // The control, if the dialog is open and has it.
+  Control* Input(int control) { return open_ && controls_.contains(control) ? &controls_.at(control) : nullptr; }
 
   FakePlatform& owner_;
   platform::DialogEvents& events_;
-  std::string caption_;
   float client_width_ = 0, client_height_ = 0;
   float left_ = 0, top_ = 0;
   bool open_ = true, visible_ = false;
   std::map<int, Control> controls_;
+  Control scratch_;
 };
 
 class FakePlatform final : public platform::Platform {
  public:
-  FakePlatform() : settings_(log), messages_(log), serial_(log, clock_), processes_(log) {}
-
   std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
                                                platform::WindowEvents& events) override;
   std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
@@ -343,58 +420,43 @@ class FakePlatform final : public platform::Platform {
     ++batches;
   }
   void EndWindowBatch() override { --batch_depth; }
-  platform::Screen& screen() override { return screen_; }
-  platform::SettingsBackend& settings() override { return settings_; }
-  platform::MessageBoxes& messages() override { return messages_; }
-  platform::SerialPort& serial_port() override { return serial_; }
-  platform::SerialPortList& serial_ports() override { return ports_; }
-  platform::Clock& clock() override { return clock_; }
-  platform::MachineRegistry& machine_registry() override { return registry_; }
-  platform::Processes& processes() override { return processes_; }
-  // Records the end, then throws ProcessEnded.
+  platform::Screen& screen() override { return fake_screen; }
+  platform::SettingsBackend& settings() override { return fake_settings; }
+  platform::MessageBoxes& messages() override { return fake_messages; }
+  platform::SerialPort& serial_port() override { return fake_serial; }
+  platform::SerialPortList& serial_ports() override { return fake_ports; }
+  platform::Clock& clock() override { return fake_clock; }
+  platform::MachineRegistry& machine_registry() override { return fake_registry; }
+  platform::Processes& processes() override { return fake_processes; }
+  // Records "end <code>", then throws ProcessEnded.
   [[noreturn]] void EndProcess(int exit_code) override;
 
-  // Test side.
-  FakeWindow* Find(const std::string& name) const;
-  FakeScreen& fake_screen() { return screen_; }
-  FakeSettings& fake_settings() { return settings_; }
-  FakeMessages& fake_messages() { return messages_; }
-  FakeSerialPort& fake_serial() { return serial_; }
-  FakeSerialPortList& fake_ports() { return ports_; }
-  FakeClock& fake_clock() { return clock_; }
-  FakeTray& fake_tray() { return tray_; }
-  FakeMachineRegistry& fake_registry() { return registry_; }
-  FakeProcesses& fake_processes() { return processes_; }
-  FakePopupMenu* menu() const { return menu_; }
-  // The dialog object with this caption that exists now (open or closed), else null.
-  FakeDialog* FindDialog(const std::string& caption) const;
+  // Test side: the parts, and the windows, popup menu ("menu.show", "menu.show
+  // at x,y") and dialogs that exist now.
+  FakeWindow* Find(const std::string& name) const { return windows.contains(name) ? windows.at(name) : nullptr; }
+  // The dialog object with this caption (open or closed), else null.
+  FakeDialog* FindDialog(const std::string& caption) const {
+    auto found = std::find_if(dialogs.begin(), dialogs.end(), [&](FakeDialog* d) { return d->caption == caption; });
+    return found == dialogs.end() ? nullptr : *found;
+  }
 
   CallLog log;
-  int batch_depth = 0;
-  int batches = 0;
+  FakeScreen fake_screen;
+  FakeSettings fake_settings{log};
+  FakeMessages fake_messages{log};
+  FakeClock fake_clock;
+  FakeSerialPort fake_serial{log, fake_clock};
+  FakeSerialPortList fake_ports;
+  FakeTray fake_tray;
+  FakeMachineRegistry fake_registry;
+  FakeProcesses fake_processes{log};
+  int batch_depth = 0, batches = 0;
   int exit_code = -1;
-  // Names of windows whose creation fails.
-  std::set<std::string> failing_windows;
-  // Captions of dialogs whose creation fails.
-  std::set<std::string> failing_dialogs;
-
- private:
-  friend class FakeWindow;
-  friend class FakeShellWindow;
-  friend class FakePopupMenu;
-  friend class FakeDialog;
-  FakeScreen screen_;
-  FakeSettings settings_;
-  FakeMessages messages_;
-  FakeClock clock_;
-  FakeSerialPort serial_;
-  FakeSerialPortList ports_;
-  FakeTray tray_;
-  FakeMachineRegistry registry_;
-  FakeProcesses processes_;
-  std::map<std::string, FakeWindow*> windows_;
-  FakePopupMenu* menu_ = nullptr;
-  std::vector<FakeDialog*> dialogs_;
+  // Names of windows, captions of dialogs, whose creation fails.
+  std::set<std::string> failing_windows, failing_dialogs;
+  std::map<std::string, FakeWindow*> windows;
+  platform::PopupMenu* menu = nullptr;
+  std::vector<FakeDialog*> dialogs;
 };
 
 }  // namespace rc::fake
