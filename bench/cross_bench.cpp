@@ -13,7 +13,7 @@ using rc::cross::Cross;
 struct Fixture {
   Fixture() {
     (void)store.ApplyFirstRunDefaults();
-    (void)cross.handle().window();
+    cross.CreateWindows();
     handle = platform.Find("frm_Center");
     platform.log.Clear();
   }
