@@ -3,6 +3,8 @@
 // noise, a pulled adapter, a switch of the reader mode and the close of the program.
 #include "e2e_support.h"  // <windows.h> first
 
+#include <algorithm>
+
 #include "reader/correction_dialog.h"
 #include "shell/popup_menu_items.h"
 
@@ -21,6 +23,14 @@ class ReaderTest : public e2e::Scenario {
     EXPECT_TRUE(peer.Write(line));
     return peer.ReadLine(timeoutMs);
   }
+  // A byte at a time at the wire's pace, about a millisecond a byte at 9600 baud.
+  e2e::Result WriteAtWirePace(std::string_view bytes) {
+    for (char byte : bytes) {
+      if (e2e::Result sent = peer.Write(std::string(1, byte)); !sent) return sent;
+      Sleep(1);
+    }
+    return testing::AssertionSuccess();
+  }
 };
 
 TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndTheClose) {
@@ -29,20 +39,13 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   const HWND pop = app.Window(L"frm_Pop");
   e2e::ReaderIdleAfterOpen();
 
-  // A reader that ends its lines in CR LF, a byte at a time at the wire's pace
-  // (about a millisecond a byte at 9600 baud), then a line a write: each reading is
-  // answered exactly once, and no LF ends up in front of the next X field.
+  // A reader that ends its lines in CR LF, a byte at a time at the wire's pace, then
+  // a line a write: each reading is answered exactly once, and no LF ends up in
+  // front of the next X field.
   const std::string readings[] = {std::string(kReading) + "\n", kOtherReading + "\n"};
   const std::string replies[] = {std::string(kReply), kOtherReply};
   for (int i = 0; i < 4; ++i) {
-    if (i < 3) {
-      for (char byte : readings[i % 2]) {
-        ASSERT_TRUE(peer.Write(std::string(1, byte)));
-        Sleep(1);
-      }
-    } else {
-      ASSERT_TRUE(peer.Write(readings[i % 2]));
-    }
+    ASSERT_TRUE(i < 3 ? WriteAtWirePace(readings[i % 2]) : peer.Write(readings[i % 2]));
     EXPECT_EQ(peer.ReadLine(), replies[i % 2]) << "reading " << i;
   }
   EXPECT_EQ(peer.ReadLine(kQuietMs), "") << "more than one reply to a reading";
@@ -57,32 +60,16 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   // A pulled adapter: the program closes its port without a word; plugged back
   // and announced, the link answers again.
   peer.Close();
-  ASSERT_TRUE(e2e::SetCom2("unplug"));
+  ASSERT_TRUE(e2e::SetPort("com2", "unplug"));
   Sleep(kQuietMs);
   EXPECT_EQ(app.VisibleDialogs(), "");
   ASSERT_TRUE(app.Running());
-  ASSERT_TRUE(e2e::SetCom2("plug"));
+  ASSERT_TRUE(e2e::SetPort("com2", "plug"));
   ASSERT_TRUE(peer.Open());
-  e2e::AnnounceCom2(pop);
+  e2e::AnnouncePort(pop, L"COM2");
   e2e::ReaderIdleAfterOpen();
   EXPECT_EQ(Exchange(kOtherReading), kOtherReply) << "not reopened";
   EXPECT_EQ(app.VisibleDialogs(), "");
-
-  // The mode button of the correction dialog closes the port ("Wintab 전환"):
-  // nothing is answered and nothing shown; pressed again, the link answers.
-  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, rc::shell::kRevision));
-  const HWND dialog = app.Dialog(L"기계보정", 5000);
-  ASSERT_NE(dialog, nullptr);
-  const HWND mode = e2e::Control(dialog, rc::reader::kModeButton);
-  ASSERT_TRUE(e2e::ClickCentre(mode));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(mode) == L"Wintab 전환"; }, 3000));
-  EXPECT_EQ(Exchange(kReading, kQuietMs), "");
-  EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr);
-  ASSERT_TRUE(e2e::ClickCentre(mode));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(mode) == L"지적통합"; }, 3000));
-  e2e::ReaderIdleAfterOpen();
-  EXPECT_EQ(Exchange(kReading), kReply);
-  PostMessageW(dialog, WM_CLOSE, 0, 0);
 
   // Closing the start-up window, as the system does at log-off, releases the port
   // and ends the program without saving.
@@ -96,26 +83,40 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   EXPECT_TRUE(e2e::ReadApplication(e2e::kCorrectionApp).empty());
 }
 
-}  // namespace
-
-namespace {
-
 using rc::reader::kModeButton, rc::reader::kPortList, rc::reader::kReceivedBox, rc::reader::kStatusLine;
 
-// A surveyor whose reader hangs on a USB adapter (COM5; COM2 is not there) sets
-// it up from the dialog with the keyboard alone, sees the link's state and the
-// last line, pulls and replugs the adapter, and finds it all again after a restart.
+// A surveyor whose reader hangs on a USB adapter (COM5; COM2 is not there) is told
+// so at start-up, in a message the whole program waits behind; sets the port up from
+// the dialog with the keyboard alone, sees the link's state and the last line, pulls
+// and replugs the adapter, and finds it all again after a restart.
 TEST_F(ReaderTest, APortChosenInTheDialogIsUsedWatchedAndKept) {
-  ASSERT_TRUE(e2e::SetCom2("missing"));
+  ASSERT_TRUE(e2e::SetPort("com2", "missing"));
   ASSERT_TRUE(app.Start());
-  const HWND pop = app.Window(L"frm_Pop");
-  HWND box = app.Dialog(L"Reticor2", 10000);
+  const HWND pop = app.Window(L"frm_Pop"), handle = app.Window(L"frm_Center");
+  const HWND box = app.Dialog(L"Reticor2", 10000);
   ASSERT_NE(box, nullptr) << "no message about COM2";
   EXPECT_EQ(e2e::TextOf(GetDlgItem(box, 0xFFFF)), L"COM2 포트를 열수가 없습니다.");
+  EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+  // Behind it the handle refuses a drag and the tray opens no menu; after OK the handle drags.
+  EXPECT_FALSE(IsWindowEnabled(handle));
+  const RECT start = e2e::QueryWindow(handle).rect;
+  ASSERT_TRUE(e2e::Drag({start.left + 1, start.top + 1}, {start.left - 199, start.top + 101}, 25));
+  ASSERT_TRUE(e2e::PostTrayNotice(app, WM_RBUTTONUP, {300, 200}));
+  ASSERT_TRUE(e2e::PostTrayNotice(app, WM_CONTEXTMENU, {300, 200}));
+  Sleep(500);
+  const RECT held = e2e::QueryWindow(handle).rect;
+  EXPECT_TRUE(EqualRect(&start, &held)) << "the handle moved behind the message";
+  EXPECT_EQ(app.Menu(), nullptr) << "the tray menu opened";
+  EXPECT_TRUE(e2e::Screenshot("cross-drag-refused-behind-port-message"));
   ASSERT_TRUE(e2e::ClickCentre(GetDlgItem(box, IDOK)));
   ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(box); }, 5000));
+  Sleep(1000);
+  EXPECT_EQ(app.VisibleDialogs(), "") << "a second message";
+  ASSERT_TRUE(e2e::Drag({start.left + 1, start.top + 1}, {start.left - 199, start.top + 101}, 25));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::QueryWindow(handle).rect.left == start.left - 200; }, 3000))
+      << "the handle does not drag after the message";
 
-  ASSERT_TRUE(e2e::ChooseFromTrayMenuByKeys(app, rc::shell::kRevision));
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, rc::shell::kRevision, true));
   const HWND dialog = app.Dialog(L"기계보정", 5000);
   ASSERT_NE(dialog, nullptr) << "the menu keys did not open 기계보정";
   const HWND list = e2e::Control(dialog, kPortList), status = e2e::Control(dialog, kStatusLine),
@@ -123,14 +124,10 @@ TEST_F(ReaderTest, APortChosenInTheDialogIsUsedWatchedAndKept) {
   auto status_is = [&](const std::wstring& text) {
     return e2e::WaitUntil([&] { return e2e::TextOf(status) == text; }, 5000);
   };
-  const std::vector<std::wstring> ports = e2e::ListItems(list);
-  auto listed = [&](const wchar_t* entry) { return std::find(ports.begin(), ports.end(), entry) != ports.end(); };
-  std::wstring all;
-  for (const std::wstring& port : ports) all += port + L"|";
-  EXPECT_TRUE(listed(L"COM2 (없음)") && listed(L"COM5") && listed(L"COM7")) << e2e::Utf8(all);
-  ASSERT_GE(e2e::ListSelection(list), 0);
-  ASSERT_LT(static_cast<std::size_t>(e2e::ListSelection(list)), ports.size());
-  EXPECT_EQ(ports[static_cast<std::size_t>(e2e::ListSelection(list))], L"COM2 (없음)");
+  // The system's other ports (COM1 under Wine) around them.
+  const std::vector<std::wstring> ports = e2e::ListItems(list), ours{L"COM2 (없음)", L"COM5", L"COM7"};
+  EXPECT_FALSE(std::ranges::search(ports, ours).empty()) << testing::PrintToString(ports);
+  EXPECT_EQ(e2e::TextOf(list), L"COM2 (없음)");  // the selected entry
   EXPECT_TRUE(status_is(L"COM2: 없음 (꽂으면 자동으로 엽니다)"));
   EXPECT_TRUE(e2e::Screenshot("dialog-correction-ports"));
 
@@ -165,21 +162,20 @@ TEST_F(ReaderTest, APortChosenInTheDialogIsUsedWatchedAndKept) {
   e2e::ReaderIdleAfterOpen();
   EXPECT_EQ(Exchange(kOtherReading), kOtherReply);
 
-  // A reading cut by the mode button: its first byte goes while the port is
-  // closed, its rest at the wire's pace right after the reopen. The rest is no
-  // reading; the reader's resend is answered.
+  // A reading cut by the mode button ("Wintab 전환" closes the port, without a
+  // word): its first byte goes while the port is closed, its rest at the wire's
+  // pace right after the reopen. The rest is no reading; the reader's resend is answered.
   const std::string cut = "1005000,2005000   0\r";
   const HWND mode = e2e::Control(dialog, kModeButton);
   ASSERT_TRUE(e2e::ClickCentre(mode));
   EXPECT_TRUE(status_is(L"COM5: 닫힘 (Wintab 전환)"));
+  EXPECT_EQ(e2e::TextOf(mode), L"Wintab 전환");
   ASSERT_TRUE(peer.Write(cut.substr(0, 1)));
   Sleep(100);
+  EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr);
   ASSERT_TRUE(e2e::ClickCentre(mode));
   ASSERT_TRUE(status_is(L"COM5: 열림, 수신 대기 중"));
-  for (char byte : cut.substr(1)) {
-    ASSERT_TRUE(peer.Write(std::string(1, byte)));
-    Sleep(1);
-  }
+  ASSERT_TRUE(WriteAtWirePace(cut.substr(1)));
   EXPECT_EQ(peer.ReadLine(kQuietMs), "") << "the tail of a reading was answered";
   EXPECT_EQ(Exchange(cut), "010050,020050,1\r");
   ASSERT_TRUE(e2e::ClickCentre(mode));
