@@ -76,6 +76,34 @@ Result Request(const std::vector<std::string>& args, std::string* output = nullp
   return testing::AssertionSuccess();
 }
 
+// A named CALLBACK: the first icon group's name (an id, or a string resource name).
+BOOL CALLBACK FirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+  auto* first = reinterpret_cast<std::wstring*>(found);
+  *first = IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name)) : std::wstring(name);
+  return FALSE;
+}
+std::string_view ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
+  HRSRC resource = FindResourceW(module, name, type);
+  const void* bytes = resource ? LockResource(LoadResource(module, resource)) : nullptr;
+  return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)) : "";
+}
+
+// Starts a program with arguments, on the named desktop if one is given; its
+// process handle, or null with the error kept.
+HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid = nullptr,
+             std::wstring desktop = L"") {
+  std::wstring command_line = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (!desktop.empty()) si.lpDesktop = desktop.data();
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
+
 }  // namespace
 
 std::string Utf8(std::wstring_view text) {
@@ -202,20 +230,6 @@ int WindowsInSession(const wchar_t* className) {
   return count;
 }
 
-namespace {
-// A named CALLBACK: the first icon group's name (an id, or a string resource name).
-BOOL CALLBACK FirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
-  auto* first = reinterpret_cast<std::wstring*>(found);
-  *first = IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name)) : std::wstring(name);
-  return FALSE;
-}
-std::string_view ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
-  HRSRC resource = FindResourceW(module, name, type);
-  const void* bytes = resource ? LockResource(LoadResource(module, resource)) : nullptr;
-  return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)) : "";
-}
-}  // namespace
-
 std::map<int, std::string> IconImages(const std::wstring& file) {
   std::map<int, std::string> images;
   HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -236,26 +250,6 @@ std::map<int, std::string> IconImages(const std::wstring& file) {
 }
 
 std::wstring AppPath() { return Environment(L"RETICOR_E2E_APP"); }
-
-namespace {
-
-// Starts a program with arguments, on the named desktop if one is given; its
-// process handle, or null with the error kept.
-HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid = nullptr,
-             std::wstring desktop = L"") {
-  std::wstring command_line = L"\"" + program + L"\" " + arguments;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  if (!desktop.empty()) si.lpDesktop = desktop.data();
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return nullptr;
-  CloseHandle(pi.hThread);
-  if (pid) *pid = pi.dwProcessId;
-  return pi.hProcess;
-}
-
-}  // namespace
 
 std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
   const HANDLE process = Spawn(program, arguments);
@@ -278,16 +272,10 @@ Result App::Start(const std::wstring& desktop) {
   return testing::AssertionSuccess();
 }
 
-bool App::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
-
 std::optional<DWORD> App::ExitCode() const {
   DWORD code = 0;
   if (!process_ || Running() || !GetExitCodeProcess(process_, &code)) return std::nullopt;
   return code;
-}
-
-bool App::WaitForExit(DWORD timeoutMs) {
-  return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
 }
 
 void App::Terminate() {
@@ -485,13 +473,9 @@ std::string SerialPeer::ReadLine(DWORD timeoutMs) {
   while (got.empty() || got.back() != '\r') {
     char byte = 0;
     DWORD n = 0;
-    if (!ReadFile(handle_, &byte, 1, &n, nullptr)) break;
-    if (n == 1)
-      got += byte;
-    else if (GetTickCount64() >= deadline)
-      break;
-    else
-      Sleep(5);
+    if (!ReadFile(handle_, &byte, 1, &n, nullptr) || (n == 0 && GetTickCount64() >= deadline)) break;
+    got.append(n, byte);
+    if (n == 0) Sleep(5);
   }
   return got;
 }

@@ -82,9 +82,9 @@ class App {
   // Starts the program and waits until `frm_Pop` exists and start-up has run; on
   // the named desktop when one is given (the calling thread on it too, to see its windows).
   Result Start(const std::wstring& desktop = L"");
-  bool Running() const;
+  bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
   std::optional<DWORD> ExitCode() const;  // once it has ended
-  bool WaitForExit(DWORD timeoutMs);
+  bool WaitForExit(DWORD timeoutMs) { return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
   void Terminate();  // at once, nothing of the program runs
 
   // Its top-level windows of the class, in Z order; the first one, or null.

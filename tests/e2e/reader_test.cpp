@@ -1,6 +1,8 @@
 // The reader link of the real program: readings written on COM3 reach Reticor2.exe
-// on COM2 through the pty pair and are answered there, at the wire's pace, through
-// noise, a pulled adapter, a switch of the reader mode and the close of the program.
+// on COM2 (or COM12, the same pty end) through the pty pair and are answered there,
+// at the wire's pace, through noise, a pulled adapter, a switch of the reader mode
+// and the close of the program; start-up against a store it did not write and a
+// second start; the port chooser of the correction dialog.
 #include "e2e_support.h"  // <windows.h> first
 
 #include <algorithm>
@@ -33,11 +35,50 @@ class ReaderTest : public e2e::Scenario {
   }
 };
 
-TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndTheClose) {
+// A store the program did not write: values that do not convert (one of 100 K
+// characters among them) stop nothing and are left as they are, the stored port
+// above COM9 is used, and a second start only shows the running copy's handle.
+// Then the link on that port (the same pty end as COM2): readings are answered once
+// through CR LF line ends, noise and a pulled adapter, and the close at log-off
+// releases the port and writes nothing.
+TEST_F(ReaderTest, AStoreItDidNotWriteASecondStartAndReadingsThroughNoiseAPulledPortAndTheClose) {
+  const e2e::Application display{
+      {L"선택사항", {{L"색상", L"maybe"}, {L"항상위", L"False"}}},
+      {L"크기", {{L"Length", L"350"}, {L"Thickness", L"abc"}, {L"Gap", L"99999"}}},
+      {L"위치", {{L"XPosition", std::wstring(100 * 1024, L'7')}, {L"YPosition", L"-40000.5e3"}, {L"고정", L"네"}}},
+      {L"폼", {{L"0", L"1"}, {L"1", L"yes"}, {L"2", L""}, {L"3", L"1e999"}, {L"5", L"-1"}}},
+  };
+  // An angle that does not convert, an empty mode (the default, in memory only), a port above COM9.
+  const e2e::Application correction{
+      {L"각도", {{L"각도", L"1,5도"}}}, {L"모드", {{L"모드", L""}}}, {L"포트", {{L"포트", L"COM12"}}}};
+  ASSERT_TRUE(e2e::SaveApplication(e2e::kDisplayApp, display));
+  ASSERT_TRUE(e2e::SaveApplication(e2e::kCorrectionApp, correction));
+  const auto unchanged = [&] {
+    return e2e::ReadApplication(e2e::kDisplayApp) == display && e2e::ReadApplication(e2e::kCorrectionApp) == correction;
+  };
   ASSERT_TRUE(peer.Open());
   ASSERT_TRUE(app.Start());
-  const HWND pop = app.Window(L"frm_Pop");
-  e2e::ReaderIdleAfterOpen();
+  Sleep(1000);  // an error report or a late crash would show by now
+  const HWND pop = app.Window(L"frm_Pop"), handle = app.Window(L"frm_Center");
+  EXPECT_TRUE(app.Running()) << "exit code " << app.ExitCode().value_or(0);
+  EXPECT_EQ(app.VisibleDialogs(), "");
+  std::vector<HWND> parts = app.Windows(L"BarWindow");
+  parts.push_back(handle);
+  ASSERT_EQ(parts.size(), 19u);
+  for (HWND w : parts)
+    EXPECT_FALSE(e2e::QueryWindow(w).topmost) << "the stored OnTop: " << e2e::Describe(e2e::QueryWindow(w));
+
+  // A second start, with the running copy's handle hidden by something outside it.
+  ShowWindow(handle, SW_HIDE);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(handle); }, 3000));
+  EXPECT_EQ(e2e::RunAndWait(e2e::AppPath(), L"", 20000), 0u) << "the second start did not end with 0";
+  EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(handle) != FALSE; }, 5000)) << "the handle stays hidden";
+  EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 1);
+  EXPECT_EQ(app.VisibleDialogs(), "");  // the second copy never reached the port
+  // Neither start wrote anything (start-up may still be writing: waited for).
+  EXPECT_TRUE(e2e::WaitUntil(unchanged, 5000)) << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp))
+                                               << e2e::Describe(e2e::ReadApplication(e2e::kCorrectionApp));
+  EXPECT_TRUE(e2e::Screenshot("startup-second-start"));
 
   // A reader that ends its lines in CR LF, a byte at a time at the wire's pace, then
   // a line a write: each reading is answered exactly once, and no LF ends up in
@@ -66,7 +107,7 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   ASSERT_TRUE(app.Running());
   ASSERT_TRUE(e2e::SetPort("com2", "plug"));
   ASSERT_TRUE(peer.Open());
-  e2e::AnnouncePort(pop, L"COM2");
+  e2e::AnnouncePort(pop, L"COM12");
   e2e::ReaderIdleAfterOpen();
   EXPECT_EQ(Exchange(kOtherReading), kOtherReply) << "not reopened";
   EXPECT_EQ(app.VisibleDialogs(), "");
@@ -75,12 +116,11 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   // and ends the program without saving.
   PostMessageW(pop, WM_CLOSE, 0, 0);
   ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(pop); }, 5000)) << "closing the port hangs";
-  const HANDLE com2 = CreateFileW(L"\\\\.\\COM2", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(com2, INVALID_HANDLE_VALUE) << "COM2 is still held: error " << GetLastError();
-  if (com2 != INVALID_HANDLE_VALUE) CloseHandle(com2);
+  const HANDLE port = CreateFileW(L"\\\\.\\COM12", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(port, INVALID_HANDLE_VALUE) << "COM12 is still held: error " << GetLastError();
+  if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
   EXPECT_TRUE(app.WaitForExit(5000)) << "the process outlives its start-up window";
-  EXPECT_EQ(e2e::ReadApplication(e2e::kDisplayApp), e2e::Application({{L"폼", e2e::PartFlags()}}));
-  EXPECT_TRUE(e2e::ReadApplication(e2e::kCorrectionApp).empty());
+  EXPECT_TRUE(unchanged()) << "the close wrote " << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp));
 }
 
 using rc::reader::kModeButton, rc::reader::kPortList, rc::reader::kReceivedBox, rc::reader::kStatusLine;
