@@ -206,16 +206,6 @@ std::wstring TextOf(HWND control) {
   return text;
 }
 
-std::vector<std::wstring> ListItems(HWND combo) {
-  std::vector<std::wstring> items;
-  for (LRESULT i = 0, count = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < count; ++i) {
-    wchar_t text[256] = {};  // port names are short
-    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-    items.emplace_back(text);
-  }
-  return items;
-}
-
 std::string Describe(const WindowState& w) {
   char text[200];
   std::snprintf(text, sizeof text, "\" at (%ld,%ld)-(%ld,%ld)%s%s style=0x%llx exstyle=0x%llx", w.rect.left, w.rect.top,

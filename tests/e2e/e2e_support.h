@@ -62,8 +62,7 @@ std::string Describe(const WindowState& window);
 HWND Control(HWND dialog, int control);
 // A control's text, asked of the control (GetWindowText does not ask another process's).
 std::wstring TextOf(HWND control);
-std::vector<std::wstring> ListItems(HWND combo);  // a drop-down list's entries
-int WindowsInSession(const wchar_t* className);   // top-level windows of the class
+int WindowsInSession(const wchar_t* className);  // top-level windows of the class
 // The images of a program file's main icon by width in pixels: each image's bytes.
 std::map<int, std::string> IconImages(const std::wstring& file);
 

@@ -165,7 +165,13 @@ TEST_F(ReaderTest, APortChosenInTheDialogIsUsedWatchedAndKept) {
     return e2e::WaitUntil([&] { return e2e::TextOf(status) == text; }, 5000);
   };
   // The system's other ports (COM1 under Wine) around them.
-  const std::vector<std::wstring> ports = e2e::ListItems(list), ours{L"COM2 (없음)", L"COM5", L"COM7"};
+  std::vector<std::wstring> ports;
+  for (LRESULT i = 0, count = SendMessageW(list, CB_GETCOUNT, 0, 0); i < count; ++i) {
+    wchar_t text[256] = {};  // port names are short
+    SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    ports.emplace_back(text);
+  }
+  const std::vector<std::wstring> ours{L"COM2 (없음)", L"COM5", L"COM7"};
   EXPECT_FALSE(std::ranges::search(ports, ours).empty()) << testing::PrintToString(ports);
   EXPECT_EQ(e2e::TextOf(list), L"COM2 (없음)");  // the selected entry
   EXPECT_TRUE(status_is(L"COM2: 없음 (꽂으면 자동으로 엽니다)"));
