@@ -254,60 +254,16 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
       << e2e::Describe(e2e::ReadApplication(kDisplayApp));
 }
 
-// At 144 DPI (10 twips per pixel), sizes of odd tens of twips put many edges on
-// half pixels, and a stored position that does not convert puts the handle at the
-// screen's middle as the program measures it in twips. Wine reads the system DPI
-// when a program starts; this thread sees real pixels once it is per-monitor aware.
-TEST_F(CrossTest, AtOneHundredFortyFourDpiEveryEdgeLandsOnItsOwnPixel) {
-  const wchar_t* const kDesktop = L"Control Panel\\Desktop";
-  const DWORD dpi = 144;
-  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi), ERROR_SUCCESS);
-  const DPI_AWARENESS_CONTEXT own = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
-  const Undo undo{[&] {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
-    SetThreadDpiAwarenessContext(own);
-  }};
-  ASSERT_TRUE(
-      e2e::SaveApplication(kDisplayApp, {{L"선택사항", kColourOnTop},
-                                         {L"크기", {{L"Length", L"355"}, {L"Thickness", L"45"}, {L"Gap", L"345"}}},
-                                         {L"위치", {{L"XPosition", L"x"}, {L"YPosition", L"y"}, {L"고정", L"False"}}},
-                                         {L"폼", e2e::PartFlags()}}));
-  StartAndWaitForTheCross();
-  // 1920 x 1080 pixels are 19200 x 10800 twips; the handle 960,540 to 964 (964.5).
-  ExpectCrossAround(9600, 5400, {355, 45, 345}, 10);
-  EXPECT_TRUE(e2e::Screenshot("cross-144dpi"));
-
-  // The properties dialog's client area, 4695 x 2070 twips, and the length bar
-  // inside a frame at 660,1140, 1095 x 165: each edge on its own pixel.
-  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
-  const HWND dialog = app.Dialog(L"속성", 5000);
-  ASSERT_NE(dialog, nullptr);
-  RECT client{}, bar{};
-  GetClientRect(dialog, &client);
-  EXPECT_EQ(BoxOf(client), (Box{0, 0, 470, 207}));  // 469.5
-  GetWindowRect(e2e::Control(dialog, rc::dialogs::SizeBar(0)), &bar);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&bar), 2);
-  EXPECT_EQ(BoxOf(bar), (Box{66, 114, 176, 130}));  // right 175.5, bottom 130.5
-  Sleep(300);
-  EXPECT_TRUE(e2e::Screenshot("dialog-properties-144dpi"));
-
-  // A later start says nothing (Wine shows a notification two seconds after it is asked for).
-  Sleep(2500);
-  EXPECT_EQ(Notification(kFirstRunText), nullptr) << "a notification on a later start";
-
-  // The exit save stores the handle's edges in twips, 10 to the pixel.
-  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kFinish));
-  ASSERT_TRUE(app.WaitForExit(10000));
-  EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"XPosition"), L"9600");
-  EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"YPosition"), L"5400");
-}
-
 // The cross at (1800, 540) px; the screen shrinks to 1280 x 800: the cross comes
 // back to the new screen's middle, and a later change that leaves it on the screen
 // does not move it; the exit save stores where it is. Its settings deleted while it
-// runs (a registry cleaner), the exit save writes them back without the part flags,
-// and the next start still draws the whole cross.
-TEST_F(CrossTest, ADisplayChangeBringsTheCrossBackAndLostPartFlagsDoNotHideIt) {
+// runs (a registry cleaner), the exit save writes them back without the part flags.
+// The next start, at 144 DPI (10 twips per pixel), with sizes of odd tens of twips
+// (many edges on half pixels) and a position that does not convert (the handle at
+// the screen's middle as the program measures it in twips): the whole cross, each
+// edge on its own pixel, in the properties dialog too; no notification; the exit
+// save in twips.
+TEST_F(CrossTest, ADisplayChangeBringsTheCrossBackAndAt144DpiEveryEdgeLandsOnItsOwnPixel) {
   const e2e::Section at_right{{L"XPosition", L"27000"}, {L"YPosition", L"8100"}, {L"고정", L"False"}};
   ASSERT_TRUE(e2e::SaveApplication(
       kDisplayApp,
@@ -346,12 +302,50 @@ TEST_F(CrossTest, ADisplayChangeBringsTheCrossBackAndLostPartFlagsDoNotHideIt) {
             e2e::Application({{L"선택사항", kColourOnTop}, {L"크기", kFirstRunSize}, {L"위치", middle}}))
       << e2e::Describe(e2e::ReadApplication(kDisplayApp));
 
+  // Wine reads the system DPI when a program starts; this thread sees real pixels
+  // once it is per-monitor aware.
+  const wchar_t* const kDpiKey = L"Control Panel\\Desktop";
+  const DWORD dpi = 144;
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kDpiKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi), ERROR_SUCCESS);
+  const DPI_AWARENESS_CONTEXT own_dpi = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+  const Undo undo_dpi{[&] {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDpiKey, L"LogPixels");
+    SetThreadDpiAwarenessContext(own_dpi);
+  }};
+  ASSERT_TRUE(e2e::SaveApplication(kDisplayApp,
+                                   {{L"크기", {{L"Length", L"355"}, {L"Thickness", L"45"}, {L"Gap", L"345"}}},
+                                    {L"위치", {{L"XPosition", L"x"}, {L"YPosition", L"y"}, {L"고정", L"False"}}}}));
   app.Terminate();
   StartAndWaitForTheCross(kName);
-  ExpectCrossAround(9600, 6000);
+  // 1920 x 1080 pixels are 19200 x 10800 twips; the handle 960,540 to 964 (964.5).
+  ExpectCrossAround(9600, 5400, {355, 45, 345}, 10);
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ReadApplication(kDisplayApp)[L"폼"] == e2e::PartFlags(); }, 5000))
       << e2e::Describe(e2e::ReadApplication(kDisplayApp));
-  EXPECT_TRUE(e2e::Screenshot("display-restart-without-part-flags"));
+  EXPECT_TRUE(e2e::Screenshot("display-restart-144dpi-without-part-flags"));
+
+  // The properties dialog's client area, 4695 x 2070 twips, and the length bar
+  // inside a frame at 660,1140, 1095 x 165: each edge on its own pixel.
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
+  const HWND dialog = app.Dialog(L"속성", 5000);
+  ASSERT_NE(dialog, nullptr);
+  RECT client{}, bar{};
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(BoxOf(client), (Box{0, 0, 470, 207}));  // 469.5
+  GetWindowRect(e2e::Control(dialog, rc::dialogs::SizeBar(0)), &bar);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&bar), 2);
+  EXPECT_EQ(BoxOf(bar), (Box{66, 114, 176, 130}));  // right 175.5, bottom 130.5
+  Sleep(300);
+  EXPECT_TRUE(e2e::Screenshot("dialog-properties-144dpi"));
+
+  // A later start says nothing (Wine shows a notification two seconds after it is asked for).
+  Sleep(2500);
+  EXPECT_EQ(Notification(kFirstRunText), nullptr) << "a notification on a later start";
+
+  // The exit save stores the handle's edges in twips, 10 to the pixel.
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kFinish));
+  ASSERT_TRUE(app.WaitForExit(10000));
+  EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"XPosition"), L"9600");
+  EXPECT_EQ(e2e::GetSetting(kDisplayApp, L"위치", L"YPosition"), L"5400");
 }
 
 // The program icon has an image for every size Windows asks for (the tray's at each
