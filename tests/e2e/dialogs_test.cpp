@@ -236,7 +236,12 @@ TEST_F(DialogsTest, EachDialogOpensFromTheTrayAndTakesRealInput) {
   Sleep(1000);
   EXPECT_TRUE(e2e::Screenshot("dialog-about-system-tool"));
   EXPECT_EQ(app.VisibleDialogs().find("Reticor2"), std::string::npos) << app.VisibleDialogs();
-  EXPECT_EQ(e2e::RunAndWait(L"C:\\windows\\system32\\taskkill.exe", L"/F /IM msinfo32.exe", 10000), 0u);
+  for (DWORD pid : ProcessesNamed(L"msinfo32.exe")) {  // of the system's bitness, which taskkill may not be
+    const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
 
   // No tool anywhere: the message, modal to the dialog, so a second click raises none.
   const std::wstring system_tool = SystemMsinfo(), aside = system_tool + L".aside";

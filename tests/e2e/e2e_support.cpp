@@ -104,6 +104,24 @@ HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* 
   return pi.hProcess;
 }
 
+struct WindowSearch {
+  DWORD pid;
+  std::wstring_view className;
+  std::vector<HWND> found;
+};
+
+// A named CALLBACK, not a lambda: a lambda's function pointer is not stdcall in a 32-bit build.
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  wchar_t name[256];
+  GetWindowThreadProcessId(hwnd, &owner);
+  const int n = GetClassNameW(hwnd, name, 256);
+  if (owner == search->pid && std::wstring_view(name, static_cast<size_t>(std::max(n, 0))) == search->className)
+    search->found.push_back(hwnd);
+  return TRUE;
+}
+
 }  // namespace
 
 std::string Utf8(std::wstring_view text) {
@@ -277,14 +295,9 @@ void App::Terminate() {
 }
 
 std::vector<HWND> App::Windows(std::wstring_view className) const {
-  std::vector<HWND> found;
-  const std::wstring name(className);
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, name.c_str(), nullptr)) != nullptr;) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (process_ && owner == pid_) found.push_back(w);
-  }
-  return found;
+  WindowSearch search{pid_, className, {}};
+  if (process_) EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 HWND App::Window(std::wstring_view className) const {
