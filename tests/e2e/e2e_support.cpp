@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "platform/win32/app_messages.h"
 #include "platform/win32/win32_dialog_controls.h"
@@ -15,14 +17,13 @@
 namespace e2e {
 namespace {
 
-testing::AssertionResult Failed(const std::string& what, DWORD error) {
+Result Failed(const std::string& what, DWORD error) {
   return testing::AssertionFailure() << what << ": error " << error;
 }
 
 std::wstring Environment(const wchar_t* name) {
-  wchar_t value[1024];
-  const DWORD n = GetEnvironmentVariableW(name, value, 1024);
-  return n > 0 && n < 1024 ? std::wstring(value, n) : std::wstring();
+  const wchar_t* value = _wgetenv(name);
+  return value ? value : L"";
 }
 
 std::wstring SettingsKey(std::wstring_view application, std::wstring_view section = {}) {
@@ -30,53 +31,95 @@ std::wstring SettingsKey(std::wstring_view application, std::wstring_view sectio
   return section.empty() ? path : path + L"\\" + std::wstring(section);
 }
 
+// A REG_SZ value of any length; nullopt when it is missing or of another type.
+std::optional<std::wstring> Text(HKEY key, const wchar_t* subkey, const wchar_t* name) {
+  DWORD bytes = 0;
+  if (RegGetValueW(key, subkey, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS) return std::nullopt;
+  std::wstring text(bytes / sizeof(wchar_t), L'\0');
+  if (RegGetValueW(key, subkey, name, RRF_RT_REG_SZ, nullptr, text.data(), &bytes) != ERROR_SUCCESS)
+    return std::nullopt;
+  text.resize(wcsnlen(text.c_str(), text.size()));
+  return text;
+}
+
 Section ReadSection(HKEY key) {
   Section section;
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[256];
-    DWORD length = 256, type = 0, bytes = 0;
-    if (RegEnumValueW(key, i, name, &length, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) break;
-    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    length = 256;
-    bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    RegEnumValueW(key, i, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes);
-    text.resize(wcsnlen(text.c_str(), bytes / sizeof(wchar_t)));
-    section[std::wstring(name, length)] = type == REG_SZ ? text : L"<REG type " + std::to_wstring(type) + L">";
-  }
+  wchar_t name[256];
+  for (DWORD i = 0, length = 256;
+       RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i, length = 256)
+    section[name] = Text(key, nullptr, name).value_or(L"<not REG_SZ>");
   return section;
 }
 
 // Requests to the harness: <id>.req holds one argument a line (UTF-8); the harness
 // answers with <id>.done: the exit status on the first line, then the output.
-testing::AssertionResult Request(const std::vector<std::string>& args, std::string* output = nullptr) {
+Result Request(const std::vector<std::string>& args, std::string* output = nullptr) {
   std::wstring dir = Environment(L"RETICOR_E2E_CHANNEL");
   if (dir.empty()) return testing::AssertionFailure() << "no harness: run through harness.sh";
   std::replace(dir.begin(), dir.end(), L'/', L'\\');
   static unsigned counter = 0;
   const std::wstring base =
       L"Z:" + dir + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-  FILE* file = _wfopen((base + L".tmp").c_str(), L"wb");
-  if (file == nullptr) return Failed("cannot write a request", GetLastError());
-  for (const std::string& a : args) std::fprintf(file, "%s\n", a.c_str());
-  std::fclose(file);
+  if (std::ofstream request(std::filesystem::path(base + L".tmp"), std::ios::binary); request)
+    for (const std::string& a : args) request << a << '\n';
   MoveFileExW((base + L".tmp").c_str(), (base + L".req").c_str(), MOVEFILE_REPLACE_EXISTING);
   const std::wstring done = base + L".done";
   if (!WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000))
     return testing::AssertionFailure() << "the harness did not answer '" << args.front() << "'";
-  std::string answer;
-  if ((file = _wfopen(done.c_str(), L"rb")) != nullptr) {
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) answer.append(buffer, n);
-    std::fclose(file);
-  }
+  std::string status, out;
+  if (std::ifstream answer(std::filesystem::path(done), std::ios::binary); std::getline(answer, status))
+    out.assign(std::istreambuf_iterator<char>(answer), {});
   DeleteFileW(done.c_str());
-  const size_t eol = answer.find('\n');
-  std::string out = eol == std::string::npos ? "" : answer.substr(eol + 1);
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
   if (output) *output = out;
-  if (answer.substr(0, eol) != "0")
-    return testing::AssertionFailure() << "'" << args.front() << "' failed: " << answer.substr(0, eol) << " " << out;
+  if (status != "0") return testing::AssertionFailure() << "'" << args.front() << "' failed: " << status << " " << out;
   return testing::AssertionSuccess();
+}
+
+// A named CALLBACK: the first icon group's name (an id, or a string resource name).
+BOOL CALLBACK FirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+  auto* first = reinterpret_cast<std::wstring*>(found);
+  *first = IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name)) : std::wstring(name);
+  return FALSE;
+}
+std::string_view ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
+  HRSRC resource = FindResourceW(module, name, type);
+  const void* bytes = resource ? LockResource(LoadResource(module, resource)) : nullptr;
+  return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)) : "";
+}
+
+// Starts a program with arguments, on the named desktop if one is given; its
+// process handle, or null with the error kept.
+HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid = nullptr,
+             std::wstring desktop = L"") {
+  std::wstring command_line = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (!desktop.empty()) si.lpDesktop = desktop.data();
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
+
+struct WindowSearch {
+  DWORD pid;
+  std::wstring_view className;
+  std::vector<HWND> found;
+};
+
+// A named CALLBACK, not a lambda: a lambda's function pointer is not stdcall in a 32-bit build.
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  wchar_t name[256];
+  GetWindowThreadProcessId(hwnd, &owner);
+  const int n = GetClassNameW(hwnd, name, 256);
+  if (owner == search->pid && std::wstring_view(name, static_cast<size_t>(std::max(n, 0))) == search->className)
+    search->found.push_back(hwnd);
+  return TRUE;
 }
 
 }  // namespace
@@ -98,11 +141,7 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 // ---- settings
 
 std::optional<std::wstring> UserText(const std::wstring& key, const wchar_t* name) {
-  wchar_t value[2048];
-  DWORD bytes = sizeof value;
-  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
-    return std::nullopt;
-  return std::wstring(value);
+  return Text(HKEY_CURRENT_USER, key.c_str(), name);
 }
 
 std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstring_view section, const wchar_t* key) {
@@ -119,32 +158,24 @@ Application ReadApplication(std::wstring_view application) {
   for (DWORD i = 0, length = 256;
        RegEnumKeyExW(app, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i, length = 256) {
     HKEY section;
-    content[name];
-    if (RegOpenKeyExW(app, name, 0, KEY_READ, &section) != ERROR_SUCCESS) continue;
-    content[name] = ReadSection(section);
+    content[name] = RegOpenKeyExW(app, name, 0, KEY_READ, &section) == ERROR_SUCCESS ? ReadSection(section) : Section{};
     RegCloseKey(section);
   }
   RegCloseKey(app);
   return content;
 }
 
-testing::AssertionResult SaveApplication(std::wstring_view application, const Application& content) {
-  for (const auto& [section, values] : content) {
-    HKEY key;
-    LONG r = RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey(application, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                             nullptr, &key, nullptr);
-    if (r != ERROR_SUCCESS) return Failed("cannot create " + Utf8(section), r);
+Result SaveApplication(std::wstring_view application, const Application& content) {
+  for (const auto& [section, values] : content)
     for (const auto& [name, text] : values)
-      if (r == ERROR_SUCCESS)
-        r = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    if (r != ERROR_SUCCESS) return Failed("cannot write in " + Utf8(section), r);
-  }
+      if (const LONG r = RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKey(application, section).c_str(), name.c_str(),
+                                         REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+          r != ERROR_SUCCESS)
+        return Failed("cannot write " + Utf8(section) + "\\" + Utf8(name), r);
   return testing::AssertionSuccess();
 }
 
-testing::AssertionResult ResetSettings() {
+Result ResetSettings() {
   for (const wchar_t* application : {kDisplayApp, kCorrectionApp}) {
     const LONG r = RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey(application).c_str());
     if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) return Failed("cannot delete " + Utf8(application), r);
@@ -193,21 +224,6 @@ std::wstring TextOf(HWND control) {
   return text;
 }
 
-std::vector<std::wstring> ListItems(HWND combo) {
-  std::vector<std::wstring> items;
-  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
-    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-    const LRESULT got = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
-    items.push_back(text);
-  }
-  return items;
-}
-
-int ListSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
-
 std::string Describe(const WindowState& w) {
   char text[200];
   std::snprintf(text, sizeof text, "\" at (%ld,%ld)-(%ld,%ld)%s%s style=0x%llx exstyle=0x%llx", w.rect.left, w.rect.top,
@@ -222,20 +238,6 @@ int WindowsInSession(const wchar_t* className) {
   return count;
 }
 
-namespace {
-// A named CALLBACK: the first icon group's name (an id, or a string resource name).
-BOOL CALLBACK FirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
-  auto* first = reinterpret_cast<std::wstring*>(found);
-  *first = IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name)) : std::wstring(name);
-  return FALSE;
-}
-std::string_view ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
-  HRSRC resource = FindResourceW(module, name, type);
-  const void* bytes = resource ? LockResource(LoadResource(module, resource)) : nullptr;
-  return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)) : "";
-}
-}  // namespace
-
 std::map<int, std::string> IconImages(const std::wstring& file) {
   std::map<int, std::string> images;
   HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -247,37 +249,15 @@ std::map<int, std::string> IconImages(const std::wstring& file) {
   const std::string_view group = group_name.empty() ? "" : ResourceBytes(module, group_name.c_str(), RT_GROUP_ICON);
   const size_t count = group.size() >= 6 ? static_cast<unsigned char>(group[4]) : 0;
   for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i) {
-    const char* entry = group.data() + 6 + 14 * i;
-    WORD id = 0;
-    std::memcpy(&id, entry + 12, sizeof id);
-    const int width = static_cast<unsigned char>(entry[0]);
-    images[width == 0 ? 256 : width] = std::string(ResourceBytes(module, MAKEINTRESOURCEW(id), RT_ICON));
+    const auto* entry = reinterpret_cast<const unsigned char*>(group.data()) + 6 + 14 * i;
+    const auto id = static_cast<WORD>(entry[12] | entry[13] << 8);
+    images[entry[0] == 0 ? 256 : entry[0]] = std::string(ResourceBytes(module, MAKEINTRESOURCEW(id), RT_ICON));
   }
   FreeLibrary(module);
   return images;
 }
 
 std::wstring AppPath() { return Environment(L"RETICOR_E2E_APP"); }
-
-namespace {
-
-// Starts a program with arguments, on the named desktop if one is given; its
-// process handle, or null with the error kept.
-HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid = nullptr,
-             std::wstring desktop = L"") {
-  std::wstring command_line = L"\"" + program + L"\" " + arguments;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  if (!desktop.empty()) si.lpDesktop = desktop.data();
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return nullptr;
-  CloseHandle(pi.hThread);
-  if (pid) *pid = pi.dwProcessId;
-  return pi.hProcess;
-}
-
-}  // namespace
 
 std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
   const HANDLE process = Spawn(program, arguments);
@@ -291,7 +271,7 @@ std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring&
 
 // ---- the program
 
-testing::AssertionResult App::Start(const std::wstring& desktop) {
+Result App::Start(const std::wstring& desktop) {
   if (process_ != nullptr || (process_ = Spawn(AppPath(), L"", &pid_, desktop)) == nullptr)
     return Failed("cannot start '" + Utf8(AppPath()) + "'", GetLastError());
   const bool up = WaitUntil([&] { return !Running() || Window(L"frm_Pop") != nullptr; }, 20000);
@@ -300,16 +280,10 @@ testing::AssertionResult App::Start(const std::wstring& desktop) {
   return testing::AssertionSuccess();
 }
 
-bool App::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
-
 std::optional<DWORD> App::ExitCode() const {
   DWORD code = 0;
   if (!process_ || Running() || !GetExitCodeProcess(process_, &code)) return std::nullopt;
   return code;
-}
-
-bool App::WaitForExit(DWORD timeoutMs) {
-  return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
 }
 
 void App::Terminate() {
@@ -320,34 +294,14 @@ void App::Terminate() {
   pid_ = 0;
 }
 
-namespace {
-struct WindowSearch {
-  DWORD pid;
-  std::wstring_view className;
-  std::vector<HWND> found;
-};
-
-// A named CALLBACK, not a lambda: a lambda's function pointer is not stdcall in a 32-bit build.
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD owner = 0;
-  wchar_t name[256];
-  GetWindowThreadProcessId(hwnd, &owner);
-  const int n = GetClassNameW(hwnd, name, 256);
-  if (owner == search->pid && std::wstring_view(name, static_cast<size_t>(std::max(n, 0))) == search->className)
-    search->found.push_back(hwnd);
-  return TRUE;
-}
-}  // namespace
-
 std::vector<HWND> App::Windows(std::wstring_view className) const {
   WindowSearch search{pid_, className, {}};
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  if (process_) EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
 HWND App::Window(std::wstring_view className) const {
-  const std::vector<HWND> windows = process_ ? Windows(className) : std::vector<HWND>{};
+  const std::vector<HWND> windows = Windows(className);
   return windows.empty() ? nullptr : windows.front();
 }
 
@@ -363,6 +317,12 @@ HWND App::Dialog(std::wstring_view caption, DWORD timeoutMs) const {
   return found;
 }
 
+HWND App::Menu() const {
+  for (HWND menu : Windows(L"#32768"))
+    if (IsWindowVisible(menu)) return menu;
+  return nullptr;
+}
+
 std::string App::VisibleDialogs() const {
   std::string out;
   for (HWND w : Windows(L"#32770"))
@@ -372,41 +332,40 @@ std::string App::VisibleDialogs() const {
 
 // ---- the virtual display
 
-testing::AssertionResult Screenshot(std::string_view name) {
+Result Screenshot(std::string_view name) {
   std::string path;
-  testing::AssertionResult r = Request({"screenshot", std::string(name)}, &path);
+  Result r = Request({"screenshot", std::string(name)}, &path);
   if (r) std::printf("[ screenshot ] %s\n", path.c_str());
   return r;
 }
 
-testing::AssertionResult Xdotool(const std::vector<std::string>& args, std::string* output) {
+Result Xdotool(const std::vector<std::string>& args, std::string* output) {
   std::vector<std::string> request{"xdotool"};
   request.insert(request.end(), args.begin(), args.end());
   return Request(request, output);
 }
 
-testing::AssertionResult MouseMove(int x, int y) {
-  if (testing::AssertionResult moved = Xdotool({"mousemove", std::to_string(x), std::to_string(y)}); !moved)
-    return moved;
+Result MouseMove(int x, int y) {
+  if (Result moved = Xdotool({"mousemove", std::to_string(x), std::to_string(y)}); !moved) return moved;
   // Not xdotool's --sync: it waits for a motion event that never comes when the pointer is there already.
   POINT at{};
   if (WaitUntil([&] { return GetCursorPos(&at) && at.x == x && at.y == y; }, 3000)) return testing::AssertionSuccess();
   return testing::AssertionFailure() << "the pointer is at " << at.x << "," << at.y << ", not " << x << "," << y;
 }
 
-testing::AssertionResult Click(int x, int y) {
-  testing::AssertionResult moved = MouseMove(x, y);
+Result Click(int x, int y) {
+  Result moved = MouseMove(x, y);
   return moved ? Xdotool({"click", "1"}) : moved;
 }
 
-testing::AssertionResult ClickCentre(HWND window) {
+Result ClickCentre(HWND window) {
   RECT r{};
   if (!GetWindowRect(window, &r)) return testing::AssertionFailure() << "no window to click";
   return Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
-testing::AssertionResult Drag(POINT from, POINT to, int pixels) {
-  testing::AssertionResult moved = MouseMove(from.x, from.y);
+Result Drag(POINT from, POINT to, int pixels) {
+  Result moved = MouseMove(from.x, from.y);
   if (!moved) return moved;
   const long distance = std::max(std::labs(to.x - from.x), std::labs(to.y - from.y));
   const long steps = std::max(1L, (distance + pixels - 1) / pixels);
@@ -418,20 +377,16 @@ testing::AssertionResult Drag(POINT from, POINT to, int pixels) {
   return Xdotool(chain);
 }
 
-testing::AssertionResult Key(std::string_view keys) {
+Result Key(std::string_view keys) {
   std::vector<std::string> args{"key", "--delay", "40"};
-  for (size_t start = 0, end; start < keys.size(); start = end + 1) {
-    end = std::min(keys.find(' ', start), keys.size());
-    if (end > start) args.emplace_back(keys.substr(start, end - start));
-  }
+  std::istringstream names{std::string(keys)};
+  for (std::string name; names >> name;) args.push_back(name);
   return Xdotool(args);
 }
 
-testing::AssertionResult Type(std::wstring_view text) { return Xdotool({"type", "--delay", "40", Utf8(text)}); }
-
-testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour) {
+Result ScreenPixel(int x, int y, COLORREF* colour) {
   std::string rgb;
-  testing::AssertionResult r = Request({"pixel", std::to_string(x), std::to_string(y)}, &rgb);
+  Result r = Request({"pixel", std::to_string(x), std::to_string(y)}, &rgb);
   unsigned red = 0, green = 0, blue = 0;
   if (r && std::sscanf(rgb.c_str(), "%u %u %u", &red, &green, &blue) != 3)
     return testing::AssertionFailure() << "unexpected pixel answer '" << rgb << "'";
@@ -445,57 +400,29 @@ bool PostTrayNotice(const App& app, UINT code, POINT anchor) {
                       MAKELPARAM(code, rc::shell::kTrayIconId)) != FALSE;
 }
 
-namespace {
-HWND VisibleMenu(const App& app) {
-  for (HWND m : app.Windows(L"#32768"))
-    if (IsWindowVisible(m)) return m;
-  return nullptr;
-}
-
-testing::AssertionResult OpenTrayMenu(const App& app, HWND* menu) {
-  if (testing::AssertionResult moved = MouseMove(300, 200); !moved) return moved;
+Result ChooseFromTrayMenu(const App& app, int command, bool byKeys) {
+  if (Result moved = MouseMove(300, 200); !moved) return moved;
   // As the notification area (version 4) reports the right button's release:
   // the release, then the context-menu code, each with the pointer as anchor.
-  if (!PostTrayNotice(app, WM_RBUTTONUP, {300, 200}) || !PostTrayNotice(app, WM_CONTEXTMENU, {300, 200}))
-    return testing::AssertionFailure() << "no frm_Pop to notify";
-  if (!WaitUntil([&] { return (*menu = VisibleMenu(app)) != nullptr; }, 5000))
+  HWND menu = nullptr;
+  if (!PostTrayNotice(app, WM_RBUTTONUP, {300, 200}) || !PostTrayNotice(app, WM_CONTEXTMENU, {300, 200}) ||
+      !WaitUntil([&] { return (menu = app.Menu()) != nullptr; }, 5000))
     return testing::AssertionFailure() << "the tray menu did not open";
   Sleep(300);  // the menu has drawn its items
-  return testing::AssertionSuccess();
-}
-
-testing::AssertionResult WaitMenuClosed(HWND menu) {
-  if (!WaitUntil([&] { return !IsWindowVisible(menu); }, 5000))
-    return testing::AssertionFailure() << "the tray menu did not close";
-  return testing::AssertionSuccess();
-}
-}  // namespace
-
-testing::AssertionResult ChooseFromTrayMenu(const App& app, int command, const char* screenshot) {
-  HWND menu = nullptr;
-  if (testing::AssertionResult opened = OpenTrayMenu(app, &menu); !opened) return opened;
-  if (testing::AssertionResult shot = screenshot ? Screenshot(screenshot) : testing::AssertionSuccess(); !shot)
-    return shot;
-  // Rows of one height, command 1 at the top: keys can miss the first menu of a fresh prefix.
+  // Rows of one height, command 1 at the top (keys can miss the first menu of a fresh prefix).
   const RECT r = QueryWindow(menu).rect;
   const int row = (r.bottom - r.top) / static_cast<int>(std::size(rc::shell::kDizodudozPop));
-  if (testing::AssertionResult clicked = Click((r.left + r.right) / 2, r.top + (command - 1) * row + row / 2); !clicked)
-    return clicked;
-  return WaitMenuClosed(menu);
-}
-
-testing::AssertionResult ChooseFromTrayMenuByKeys(const App& app, int command) {
-  HWND menu = nullptr;
-  if (testing::AssertionResult opened = OpenTrayMenu(app, &menu); !opened) return opened;
-  std::string keys;
-  for (int i = 0; i < command; ++i) keys += "Down ";
-  if (testing::AssertionResult typed = Key(keys + "Return"); !typed) return typed;
-  return WaitMenuClosed(menu);
+  std::string down;
+  for (int i = 0; i < command; ++i) down += "Down ";
+  Result chosen = byKeys ? Key(down + "Return") : Click((r.left + r.right) / 2, r.top + (command - 1) * row + row / 2);
+  if (chosen && !WaitUntil([&] { return !IsWindowVisible(menu); }, 5000))
+    return testing::AssertionFailure() << "the tray menu did not close";
+  return chosen;
 }
 
 // ---- the serial link
 
-testing::AssertionResult SetPort(const char* port, const char* state) { return Request({"port", port, state}); }
+Result SetPort(const char* port, const char* state) { return Request({"port", port, state}); }
 
 void AnnouncePort(HWND window, const wchar_t* port, bool arrived) {
   // The record ends in the name, longer than the one character the struct declares.
@@ -509,23 +436,22 @@ void AnnouncePort(HWND window, const wchar_t* port, bool arrived) {
                       reinterpret_cast<LPARAM>(record), SMTO_ABORTIFHUNG, 5000, &result);
 }
 
-testing::AssertionResult SerialPeer::Open(const wchar_t* port) {
+Result SerialPeer::Open(const wchar_t* port) {
   Close();
   handle_ = CreateFileW((std::wstring(L"\\\\.\\") + port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                         OPEN_EXISTING, 0, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) return Failed(("cannot open " + Utf8(port)).c_str(), GetLastError());
+  if (handle_ == INVALID_HANDLE_VALUE) return Failed("cannot open " + Utf8(port), GetLastError());
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
-  dcb.BaudRate = CBR_9600;
-  dcb.ByteSize = 8;
-  dcb.fBinary = TRUE;  // no parity, one stop bit, no flow control: the zeroes
+  dcb.fBinary = TRUE;
   COMMTIMEOUTS timeouts{};
   timeouts.ReadIntervalTimeout = MAXDWORD;  // reads return at once with what is there
   timeouts.WriteTotalTimeoutConstant = 5000;
-  if (!SetCommState(handle_, &dcb) || !SetCommTimeouts(handle_, &timeouts)) {
+  if (!BuildCommDCBW(L"baud=9600 parity=N data=8 stop=1", &dcb) || !SetCommState(handle_, &dcb) ||
+      !SetCommTimeouts(handle_, &timeouts)) {
     const DWORD error = GetLastError();
     Close();
-    return Failed("cannot set up COM3", error);
+    return Failed("cannot set up " + Utf8(port), error);
   }
   PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
   return testing::AssertionSuccess();
@@ -536,7 +462,7 @@ void SerialPeer::Close() {
   handle_ = INVALID_HANDLE_VALUE;
 }
 
-testing::AssertionResult SerialPeer::Write(std::string_view bytes) {
+Result SerialPeer::Write(std::string_view bytes) {
   DWORD sent = 0;
   if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &sent, nullptr))
     return Failed("serial write", GetLastError());
@@ -550,13 +476,9 @@ std::string SerialPeer::ReadLine(DWORD timeoutMs) {
   while (got.empty() || got.back() != '\r') {
     char byte = 0;
     DWORD n = 0;
-    if (!ReadFile(handle_, &byte, 1, &n, nullptr)) break;
-    if (n == 1)
-      got += byte;
-    else if (GetTickCount64() >= deadline)
-      break;
-    else
-      Sleep(5);
+    if (!ReadFile(handle_, &byte, 1, &n, nullptr) || (n == 0 && GetTickCount64() >= deadline)) break;
+    got.append(n, byte);
+    if (n == 0) Sleep(5);
   }
   return got;
 }

@@ -1,11 +1,9 @@
 // Helpers for the end-to-end tests: the real Reticor2.exe under Wine, its windows,
-// the per-user settings in the registry, the virtual display (screenshots, real
-// pointer and keyboard input through the harness) and the far end of the serial link.
-//
-// The test program runs in the same Wine prefix as the program under test, so it
-// sees the same HKEY_CURRENT_USER and the same window list. harness.sh sets:
-//   RETICOR_E2E_APP      Windows path of the Reticor2.exe to start
-//   RETICOR_E2E_CHANNEL  Unix directory where requests to the harness go
+// the per-user settings, the virtual display (screenshots, real pointer and keys
+// through the harness) and the far end of the serial link. The test program runs in
+// the program's Wine prefix: the same HKEY_CURRENT_USER and window list. harness.sh
+// sets RETICOR_E2E_APP (the Reticor2.exe to start) and RETICOR_E2E_CHANNEL (the
+// Unix directory where requests to the harness go).
 #pragma once
 
 #include <windows.h>
@@ -23,14 +21,15 @@
 
 namespace e2e {
 
+using Result = testing::AssertionResult;
+
 std::string Utf8(std::wstring_view text);
 
-// Calls `done` every 20 ms until it returns true or `timeoutMs` has passed; returns
-// the last result. For waiting on the program, never for timing it.
+// Asks `done` every 20 ms until it holds or `timeoutMs` has passed; the last answer.
+// For waiting on the program, never for timing it.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
-// ---- settings: HKCU\Software\VB and VBA Program Settings\<application>\<section>,
-// each key a REG_SZ value.
+// ---- settings: HKCU\Software\VB and VBA Program Settings\<application>\<section>, REG_SZ keys
 inline constexpr const wchar_t* kDisplayApp = L"Dizodudoz";
 inline constexpr const wchar_t* kCorrectionApp = L"기계보정";
 using Section = std::map<std::wstring, std::wstring>;  // key -> text
@@ -42,13 +41,11 @@ std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstri
 // Every section (also empty ones) with every value; empty when the application is missing.
 Application ReadApplication(std::wstring_view application);
 // Writes every value of `content` on top of what is stored.
-testing::AssertionResult SaveApplication(std::wstring_view application, const Application& content);
+Result SaveApplication(std::wstring_view application, const Application& content);
 // Deletes both applications: the next start is a first start.
-testing::AssertionResult ResetSettings();
-// Readable (UTF-8) settings for failure messages.
-std::string Describe(const Application& content);
-// The nineteen part flags "0".."18" all `text`.
-Section PartFlags(std::wstring_view text = L"1");
+Result ResetSettings();
+std::string Describe(const Application& content);  // readable, for failure messages
+Section PartFlags(std::wstring_view text = L"1");  // the nineteen part flags "0".."18"
 
 // ---- windows
 struct WindowState {
@@ -60,23 +57,16 @@ struct WindowState {
   LONG_PTR style = 0, exStyle = 0;
 };
 WindowState QueryWindow(HWND hwnd);
+std::string Describe(const WindowState& window);
 // A control of one of the program's dialogs, by its id in the dialog's table.
 HWND Control(HWND dialog, int control);
 // A control's text, asked of the control (GetWindowText does not ask another process's).
 std::wstring TextOf(HWND control);
-// The entries of a drop-down list, and the one selected (-1: none).
-std::vector<std::wstring> ListItems(HWND combo);
-int ListSelection(HWND combo);
-std::string Describe(const WindowState& window);
-// Top-level windows of the class in the whole session.
-int WindowsInSession(const wchar_t* className);
-
-// The images of a program file's first icon (its main one), by width in pixels:
-// the bytes of each image resource. Empty when the file has no icon.
+int WindowsInSession(const wchar_t* className);  // top-level windows of the class
+// The images of a program file's main icon by width in pixels: each image's bytes.
 std::map<int, std::string> IconImages(const std::wstring& file);
 
-// The Reticor2.exe under test (RETICOR_E2E_APP).
-std::wstring AppPath();
+std::wstring AppPath();  // the Reticor2.exe under test
 // Runs a program and waits for it: its exit code, nullopt when it did not start or end.
 std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs);
 
@@ -88,14 +78,12 @@ class App {
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
-  // Starts the program and waits until `frm_Pop` exists and start-up has run;
-  // on the named desktop when one is given (the calling thread must be on it
-  // too, to see its windows).
-  testing::AssertionResult Start(const std::wstring& desktop = L"");
-  DWORD Pid() const { return pid_; }
-  bool Running() const;
+  // Starts the program and waits until `frm_Pop` exists and start-up has run; on
+  // the named desktop when one is given (the calling thread on it too, to see its windows).
+  Result Start(const std::wstring& desktop = L"");
+  bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
   std::optional<DWORD> ExitCode() const;  // once it has ended
-  bool WaitForExit(DWORD timeoutMs);
+  bool WaitForExit(DWORD timeoutMs) { return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
   void Terminate();  // at once, nothing of the program runs
 
   // Its top-level windows of the class, in Z order; the first one, or null.
@@ -103,8 +91,8 @@ class App {
   HWND Window(std::wstring_view className) const;
   // Its visible dialog or message box ("#32770") with the caption, waiting up to `timeoutMs`.
   HWND Dialog(std::wstring_view caption, DWORD timeoutMs = 0) const;
-  // Every visible "#32770" it shows, described; empty when none.
-  std::string VisibleDialogs() const;
+  std::string VisibleDialogs() const;  // each visible "#32770" described; empty when none
+  HWND Menu() const;                   // its open popup menu, or null
 
  private:
   HANDLE process_ = nullptr;
@@ -113,31 +101,26 @@ class App {
 
 // ---- the virtual display, through the harness
 // Saves the whole screen as <screenshot dir>/<name>.png.
-testing::AssertionResult Screenshot(std::string_view name);
+Result Screenshot(std::string_view name);
 // xdotool with these arguments (chains allowed); its output to `output`.
-testing::AssertionResult Xdotool(const std::vector<std::string>& args, std::string* output = nullptr);
+Result Xdotool(const std::vector<std::string>& args, std::string* output = nullptr);
 // Returns once the system reports the pointer there.
-testing::AssertionResult MouseMove(int x, int y);
-testing::AssertionResult Click(int x, int y);
-testing::AssertionResult ClickCentre(HWND window);
+Result MouseMove(int x, int y);
+Result Click(int x, int y);
+Result ClickCentre(HWND window);
 // Left press at `from`, motion events of at most `pixels` along either axis 30 ms
 // apart to `to`, release.
-testing::AssertionResult Drag(POINT from, POINT to, int pixels);
+Result Drag(POINT from, POINT to, int pixels);
 // X key names, blank-separated, 40 ms apart: "Tab", "shift+Tab", "alt+F4".
-testing::AssertionResult Key(std::string_view keys);
-testing::AssertionResult Type(std::wstring_view text);
-// One screen pixel as RGB().
-testing::AssertionResult ScreenPixel(int x, int y, COLORREF* colour);
+Result Key(std::string_view keys);
+Result ScreenPixel(int x, int y, COLORREF* colour);  // as RGB()
 // Posts the start-up window one notification of its tray icon as the notification
-// area's version 4 sends it: the code (a mouse message, WM_CONTEXTMENU, NIN_...)
-// and its anchor point.
+// area's version 4 sends it: the code (a mouse message, WM_CONTEXTMENU, NIN_...) and its anchor.
 bool PostTrayNotice(const App& app, UINT code, POINT anchor);
-// Opens the tray menu as a right-button release over the icon does (the pointer
-// off the cross), saves a screenshot of it when named, and clicks the command's
-// row; returns once the menu has closed.
-testing::AssertionResult ChooseFromTrayMenu(const App& app, int command, const char* screenshot = nullptr);
-// The same with the keyboard: Down to the command's row, Return.
-testing::AssertionResult ChooseFromTrayMenuByKeys(const App& app, int command);
+// Opens the tray menu as a right-button release over the icon does (the pointer off
+// the cross) and chooses the command: a click on its row, or with `byKeys` Down to
+// it and Return. Returns once the menu has closed.
+Result ChooseFromTrayMenu(const App& app, int command, bool byKeys = false);
 
 // ---- the serial link
 // One reading and the program's reply to it with no correction.
@@ -147,13 +130,10 @@ inline constexpr std::string_view kReply = "000123,000234,1\r";
 // A port of the harness, "com2" or "com5": "missing" points it at nothing;
 // "present" back at its pty pair; "unplug": the pair ends (an open port fails, as
 // a pulled adapter does); "plug": a new pair.
-testing::AssertionResult SetPort(const char* port, const char* state);
-inline testing::AssertionResult SetCom2(const char* state) { return SetPort("com2", state); }
-
-// Sends the top-level window the system's message for a serial port's arrival
-// or removal (nothing broadcasts them under Wine).
+Result SetPort(const char* port, const char* state);
+// Sends the top-level window the system's message for a serial port's arrival or
+// removal (nothing broadcasts them under Wine).
 void AnnouncePort(HWND window, const wchar_t* port, bool arrived = true);
-inline void AnnounceCom2(HWND window) { AnnouncePort(window, L"COM2"); }
 
 // Lets the reader be idle after the program opened its port: bytes that come
 // sooner are taken for the tail of a reading the open cut, and dropped.
@@ -167,10 +147,9 @@ class SerialPeer {
   SerialPeer(const SerialPeer&) = delete;
   SerialPeer& operator=(const SerialPeer&) = delete;
 
-  // 9600 8N1, nothing waiting.
-  testing::AssertionResult Open(const wchar_t* port = L"COM3");
+  Result Open(const wchar_t* port = L"COM3");  // 9600 8N1, nothing waiting
   void Close();
-  testing::AssertionResult Write(std::string_view bytes);
+  Result Write(std::string_view bytes);
   // Bytes up to and including a CR, or what arrived within `timeoutMs`.
   std::string ReadLine(DWORD timeoutMs = 5000);
 
@@ -185,7 +164,7 @@ class Scenario : public testing::Test {
   void TearDown() override {
     app.Terminate();
     peer.Close();
-    EXPECT_TRUE(SetCom2("present"));
+    EXPECT_TRUE(SetPort("com2", "present"));
     EXPECT_TRUE(ResetSettings());
   }
   App app;

@@ -1,7 +1,11 @@
 // The reader link of the real program: readings written on COM3 reach Reticor2.exe
-// on COM2 through the pty pair and are answered there, at the wire's pace, through
-// noise, a pulled adapter, a switch of the reader mode and the close of the program.
+// on COM2 (or COM12, the same pty end) through the pty pair and are answered there,
+// at the wire's pace, through noise, a pulled adapter, a switch of the reader mode
+// and the close of the program; start-up against a store it did not write and a
+// second start; the port chooser of the correction dialog.
 #include "e2e_support.h"  // <windows.h> first
+
+#include <algorithm>
 
 #include "reader/correction_dialog.h"
 #include "shell/popup_menu_items.h"
@@ -21,28 +25,68 @@ class ReaderTest : public e2e::Scenario {
     EXPECT_TRUE(peer.Write(line));
     return peer.ReadLine(timeoutMs);
   }
+  // A byte at a time at the wire's pace, about a millisecond a byte at 9600 baud.
+  e2e::Result WriteAtWirePace(std::string_view bytes) {
+    for (char byte : bytes) {
+      if (e2e::Result sent = peer.Write(std::string(1, byte)); !sent) return sent;
+      Sleep(1);
+    }
+    return testing::AssertionSuccess();
+  }
 };
 
-TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndTheClose) {
+// A store the program did not write: values that do not convert (one of 100 K
+// characters among them) stop nothing and are left as they are, the stored port
+// above COM9 is used, and a second start only shows the running copy's handle.
+// Then the link on that port (the same pty end as COM2): readings are answered once
+// through CR LF line ends, noise and a pulled adapter, and the close at log-off
+// releases the port and writes nothing.
+TEST_F(ReaderTest, AStoreItDidNotWriteASecondStartAndReadingsThroughNoiseAPulledPortAndTheClose) {
+  const e2e::Application display{
+      {L"선택사항", {{L"색상", L"maybe"}, {L"항상위", L"False"}}},
+      {L"크기", {{L"Length", L"350"}, {L"Thickness", L"abc"}, {L"Gap", L"99999"}}},
+      {L"위치", {{L"XPosition", std::wstring(100 * 1024, L'7')}, {L"YPosition", L"-40000.5e3"}, {L"고정", L"네"}}},
+      {L"폼", {{L"0", L"1"}, {L"1", L"yes"}, {L"2", L""}, {L"3", L"1e999"}, {L"5", L"-1"}}},
+  };
+  // An angle that does not convert, an empty mode (the default, in memory only), a port above COM9.
+  const e2e::Application correction{
+      {L"각도", {{L"각도", L"1,5도"}}}, {L"모드", {{L"모드", L""}}}, {L"포트", {{L"포트", L"COM12"}}}};
+  ASSERT_TRUE(e2e::SaveApplication(e2e::kDisplayApp, display));
+  ASSERT_TRUE(e2e::SaveApplication(e2e::kCorrectionApp, correction));
+  const auto unchanged = [&] {
+    return e2e::ReadApplication(e2e::kDisplayApp) == display && e2e::ReadApplication(e2e::kCorrectionApp) == correction;
+  };
   ASSERT_TRUE(peer.Open());
   ASSERT_TRUE(app.Start());
-  const HWND pop = app.Window(L"frm_Pop");
-  e2e::ReaderIdleAfterOpen();
+  Sleep(1000);  // an error report or a late crash would show by now
+  const HWND pop = app.Window(L"frm_Pop"), handle = app.Window(L"frm_Center");
+  EXPECT_TRUE(app.Running()) << "exit code " << app.ExitCode().value_or(0);
+  EXPECT_EQ(app.VisibleDialogs(), "");
+  std::vector<HWND> parts = app.Windows(L"BarWindow");
+  parts.push_back(handle);
+  ASSERT_EQ(parts.size(), 19u);
+  for (HWND w : parts)
+    EXPECT_FALSE(e2e::QueryWindow(w).topmost) << "the stored OnTop: " << e2e::Describe(e2e::QueryWindow(w));
 
-  // A reader that ends its lines in CR LF, a byte at a time at the wire's pace
-  // (about a millisecond a byte at 9600 baud), then a line a write: each reading is
-  // answered exactly once, and no LF ends up in front of the next X field.
+  // A second start, with the running copy's handle hidden by something outside it.
+  ShowWindow(handle, SW_HIDE);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(handle); }, 3000));
+  EXPECT_EQ(e2e::RunAndWait(e2e::AppPath(), L"", 20000), 0u) << "the second start did not end with 0";
+  EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(handle) != FALSE; }, 5000)) << "the handle stays hidden";
+  EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 1);
+  EXPECT_EQ(app.VisibleDialogs(), "");  // the second copy never reached the port
+  // Neither start wrote anything (start-up may still be writing: waited for).
+  EXPECT_TRUE(e2e::WaitUntil(unchanged, 5000)) << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp))
+                                               << e2e::Describe(e2e::ReadApplication(e2e::kCorrectionApp));
+  EXPECT_TRUE(e2e::Screenshot("startup-second-start"));
+
+  // A reader that ends its lines in CR LF, a byte at a time at the wire's pace, then
+  // a line a write: each reading is answered exactly once, and no LF ends up in
+  // front of the next X field.
   const std::string readings[] = {std::string(kReading) + "\n", kOtherReading + "\n"};
   const std::string replies[] = {std::string(kReply), kOtherReply};
   for (int i = 0; i < 4; ++i) {
-    if (i < 3) {
-      for (char byte : readings[i % 2]) {
-        ASSERT_TRUE(peer.Write(std::string(1, byte)));
-        Sleep(1);
-      }
-    } else {
-      ASSERT_TRUE(peer.Write(readings[i % 2]));
-    }
+    ASSERT_TRUE(i < 3 ? WriteAtWirePace(readings[i % 2]) : peer.Write(readings[i % 2]));
     EXPECT_EQ(peer.ReadLine(), replies[i % 2]) << "reading " << i;
   }
   EXPECT_EQ(peer.ReadLine(kQuietMs), "") << "more than one reply to a reading";
@@ -57,65 +101,62 @@ TEST_F(ReaderTest, ReadingsAreAnsweredOnceThroughNoiseAPulledPortAModeSwitchAndT
   // A pulled adapter: the program closes its port without a word; plugged back
   // and announced, the link answers again.
   peer.Close();
-  ASSERT_TRUE(e2e::SetCom2("unplug"));
+  ASSERT_TRUE(e2e::SetPort("com2", "unplug"));
   Sleep(kQuietMs);
   EXPECT_EQ(app.VisibleDialogs(), "");
   ASSERT_TRUE(app.Running());
-  ASSERT_TRUE(e2e::SetCom2("plug"));
+  ASSERT_TRUE(e2e::SetPort("com2", "plug"));
   ASSERT_TRUE(peer.Open());
-  e2e::AnnounceCom2(pop);
+  e2e::AnnouncePort(pop, L"COM12");
   e2e::ReaderIdleAfterOpen();
   EXPECT_EQ(Exchange(kOtherReading), kOtherReply) << "not reopened";
   EXPECT_EQ(app.VisibleDialogs(), "");
-
-  // The mode button of the correction dialog closes the port ("Wintab 전환"):
-  // nothing is answered and nothing shown; pressed again, the link answers.
-  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, rc::shell::kRevision));
-  const HWND dialog = app.Dialog(L"기계보정", 5000);
-  ASSERT_NE(dialog, nullptr);
-  const HWND mode = e2e::Control(dialog, rc::reader::kModeButton);
-  ASSERT_TRUE(e2e::ClickCentre(mode));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(mode) == L"Wintab 전환"; }, 3000));
-  EXPECT_EQ(Exchange(kReading, kQuietMs), "");
-  EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr);
-  ASSERT_TRUE(e2e::ClickCentre(mode));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(mode) == L"지적통합"; }, 3000));
-  e2e::ReaderIdleAfterOpen();
-  EXPECT_EQ(Exchange(kReading), kReply);
-  PostMessageW(dialog, WM_CLOSE, 0, 0);
 
   // Closing the start-up window, as the system does at log-off, releases the port
   // and ends the program without saving.
   PostMessageW(pop, WM_CLOSE, 0, 0);
   ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(pop); }, 5000)) << "closing the port hangs";
-  const HANDLE com2 = CreateFileW(L"\\\\.\\COM2", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(com2, INVALID_HANDLE_VALUE) << "COM2 is still held: error " << GetLastError();
-  if (com2 != INVALID_HANDLE_VALUE) CloseHandle(com2);
+  const HANDLE port = CreateFileW(L"\\\\.\\COM12", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(port, INVALID_HANDLE_VALUE) << "COM12 is still held: error " << GetLastError();
+  if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
   EXPECT_TRUE(app.WaitForExit(5000)) << "the process outlives its start-up window";
-  EXPECT_EQ(e2e::ReadApplication(e2e::kDisplayApp), e2e::Application({{L"폼", e2e::PartFlags()}}));
-  EXPECT_TRUE(e2e::ReadApplication(e2e::kCorrectionApp).empty());
+  EXPECT_TRUE(unchanged()) << "the close wrote " << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp));
 }
-
-}  // namespace
-
-namespace {
 
 using rc::reader::kModeButton, rc::reader::kPortList, rc::reader::kReceivedBox, rc::reader::kStatusLine;
 
-// A surveyor whose reader hangs on a USB adapter (COM5; COM2 is not there) sets
-// it up from the dialog with the keyboard alone, sees the link's state and the
-// last line, pulls and replugs the adapter, and finds it all again after a restart.
+// A surveyor whose reader hangs on a USB adapter (COM5; COM2 is not there) is told
+// so at start-up, in a message the whole program waits behind; sets the port up from
+// the dialog with the keyboard alone, sees the link's state and the last line, pulls
+// and replugs the adapter, and finds it all again after a restart.
 TEST_F(ReaderTest, APortChosenInTheDialogIsUsedWatchedAndKept) {
-  ASSERT_TRUE(e2e::SetCom2("missing"));
+  ASSERT_TRUE(e2e::SetPort("com2", "missing"));
   ASSERT_TRUE(app.Start());
-  const HWND pop = app.Window(L"frm_Pop");
-  HWND box = app.Dialog(L"Reticor2", 10000);
+  const HWND pop = app.Window(L"frm_Pop"), handle = app.Window(L"frm_Center");
+  const HWND box = app.Dialog(L"Reticor2", 10000);
   ASSERT_NE(box, nullptr) << "no message about COM2";
   EXPECT_EQ(e2e::TextOf(GetDlgItem(box, 0xFFFF)), L"COM2 포트를 열수가 없습니다.");
+  EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+  // Behind it the handle refuses a drag and the tray opens no menu; after OK the handle drags.
+  EXPECT_FALSE(IsWindowEnabled(handle));
+  const RECT start = e2e::QueryWindow(handle).rect;
+  ASSERT_TRUE(e2e::Drag({start.left + 1, start.top + 1}, {start.left - 199, start.top + 101}, 25));
+  ASSERT_TRUE(e2e::PostTrayNotice(app, WM_RBUTTONUP, {300, 200}));
+  ASSERT_TRUE(e2e::PostTrayNotice(app, WM_CONTEXTMENU, {300, 200}));
+  Sleep(500);
+  const RECT held = e2e::QueryWindow(handle).rect;
+  EXPECT_TRUE(EqualRect(&start, &held)) << "the handle moved behind the message";
+  EXPECT_EQ(app.Menu(), nullptr) << "the tray menu opened";
+  EXPECT_TRUE(e2e::Screenshot("cross-drag-refused-behind-port-message"));
   ASSERT_TRUE(e2e::ClickCentre(GetDlgItem(box, IDOK)));
   ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(box); }, 5000));
+  Sleep(1000);
+  EXPECT_EQ(app.VisibleDialogs(), "") << "a second message";
+  ASSERT_TRUE(e2e::Drag({start.left + 1, start.top + 1}, {start.left - 199, start.top + 101}, 25));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::QueryWindow(handle).rect.left == start.left - 200; }, 3000))
+      << "the handle does not drag after the message";
 
-  ASSERT_TRUE(e2e::ChooseFromTrayMenuByKeys(app, rc::shell::kRevision));
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, rc::shell::kRevision, true));
   const HWND dialog = app.Dialog(L"기계보정", 5000);
   ASSERT_NE(dialog, nullptr) << "the menu keys did not open 기계보정";
   const HWND list = e2e::Control(dialog, kPortList), status = e2e::Control(dialog, kStatusLine),
@@ -123,14 +164,16 @@ TEST_F(ReaderTest, APortChosenInTheDialogIsUsedWatchedAndKept) {
   auto status_is = [&](const std::wstring& text) {
     return e2e::WaitUntil([&] { return e2e::TextOf(status) == text; }, 5000);
   };
-  const std::vector<std::wstring> ports = e2e::ListItems(list);
-  auto listed = [&](const wchar_t* entry) { return std::find(ports.begin(), ports.end(), entry) != ports.end(); };
-  std::wstring all;
-  for (const std::wstring& port : ports) all += port + L"|";
-  EXPECT_TRUE(listed(L"COM2 (없음)") && listed(L"COM5") && listed(L"COM7")) << e2e::Utf8(all);
-  ASSERT_GE(e2e::ListSelection(list), 0);
-  ASSERT_LT(static_cast<std::size_t>(e2e::ListSelection(list)), ports.size());
-  EXPECT_EQ(ports[static_cast<std::size_t>(e2e::ListSelection(list))], L"COM2 (없음)");
+  // The system's other ports (COM1 under Wine) around them.
+  std::vector<std::wstring> ports;
+  for (LRESULT i = 0, count = SendMessageW(list, CB_GETCOUNT, 0, 0); i < count; ++i) {
+    wchar_t text[256] = {};  // port names are short
+    SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    ports.emplace_back(text);
+  }
+  const std::vector<std::wstring> ours{L"COM2 (없음)", L"COM5", L"COM7"};
+  EXPECT_FALSE(std::ranges::search(ports, ours).empty()) << testing::PrintToString(ports);
+  EXPECT_EQ(e2e::TextOf(list), L"COM2 (없음)");  // the selected entry
   EXPECT_TRUE(status_is(L"COM2: 없음 (꽂으면 자동으로 엽니다)"));
   EXPECT_TRUE(e2e::Screenshot("dialog-correction-ports"));
 
@@ -165,21 +208,20 @@ TEST_F(ReaderTest, APortChosenInTheDialogIsUsedWatchedAndKept) {
   e2e::ReaderIdleAfterOpen();
   EXPECT_EQ(Exchange(kOtherReading), kOtherReply);
 
-  // A reading cut by the mode button: its first byte goes while the port is
-  // closed, its rest at the wire's pace right after the reopen. The rest is no
-  // reading; the reader's resend is answered.
+  // A reading cut by the mode button ("Wintab 전환" closes the port, without a
+  // word): its first byte goes while the port is closed, its rest at the wire's
+  // pace right after the reopen. The rest is no reading; the reader's resend is answered.
   const std::string cut = "1005000,2005000   0\r";
   const HWND mode = e2e::Control(dialog, kModeButton);
   ASSERT_TRUE(e2e::ClickCentre(mode));
   EXPECT_TRUE(status_is(L"COM5: 닫힘 (Wintab 전환)"));
+  EXPECT_EQ(e2e::TextOf(mode), L"Wintab 전환");
   ASSERT_TRUE(peer.Write(cut.substr(0, 1)));
   Sleep(100);
+  EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr);
   ASSERT_TRUE(e2e::ClickCentre(mode));
   ASSERT_TRUE(status_is(L"COM5: 열림, 수신 대기 중"));
-  for (char byte : cut.substr(1)) {
-    ASSERT_TRUE(peer.Write(std::string(1, byte)));
-    Sleep(1);
-  }
+  ASSERT_TRUE(WriteAtWirePace(cut.substr(1)));
   EXPECT_EQ(peer.ReadLine(kQuietMs), "") << "the tail of a reading was answered";
   EXPECT_EQ(Exchange(cut), "010050,020050,1\r");
   ASSERT_TRUE(e2e::ClickCentre(mode));

@@ -12,30 +12,11 @@
 
 namespace {
 
-struct Search {
-  const wchar_t* className;
-  const wchar_t* caption;  // null: any
-  bool mustBeVisible;
-  HWND found;
-};
-
-BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  wchar_t name[256], text[256];
-  if (GetClassNameW(hwnd, name, 256) == 0 || std::wcscmp(name, search->className) != 0) return TRUE;
-  if (search->mustBeVisible && !IsWindowVisible(hwnd)) return TRUE;
-  if (search->caption != nullptr) {
-    GetWindowTextW(hwnd, text, 256);
-    if (std::wcscmp(text, search->caption) != 0) return TRUE;
-  }
-  search->found = hwnd;
-  return FALSE;
-}
-
+// The first top-level window of the class (and caption, when given), in Z order.
 HWND Find(const wchar_t* className, const wchar_t* caption, bool mustBeVisible) {
-  Search search{className, caption, mustBeVisible, nullptr};
-  EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, caption)) != nullptr;)
+    if (!mustBeVisible || IsWindowVisible(w)) return w;
+  return nullptr;
 }
 
 }  // namespace
@@ -57,10 +38,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 6 && std::wcscmp(argv[1], L"post") == 0) {
     HWND window = Find(argv[2], nullptr, false);
-    if (window == nullptr) return 1;
     auto number = [](const wchar_t* text) { return std::wcstoull(text, nullptr, 0); };
-    return PostMessageW(window, static_cast<UINT>(number(argv[3])), static_cast<WPARAM>(number(argv[4])),
-                        static_cast<LPARAM>(number(argv[5])))
+    return window && PostMessageW(window, static_cast<UINT>(number(argv[3])), static_cast<WPARAM>(number(argv[4])),
+                                  static_cast<LPARAM>(number(argv[5])))
                ? 0
                : 1;
   }
