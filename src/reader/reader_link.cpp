@@ -191,7 +191,7 @@ void ReaderLink::OnSerialLost(platform::SerialOpen open) {
 }
 
 void ReaderLink::OnPortArrived(std::wstring_view port_name) {
-  PortsChanged();
+  Tell(&LinkObserver::OnPortsChanged);
   if (!switched_on_ || !EqualIgnoringAsciiCase(port_name, PortName())) return;
   // A port that arrives was not there before: one still held open is the
   // device that went away, its loss not yet reported. It is closed first.
@@ -202,7 +202,7 @@ void ReaderLink::OnPortArrived(std::wstring_view port_name) {
 }
 
 void ReaderLink::OnPortRemoved(std::wstring_view port_name) {
-  PortsChanged();
+  Tell(&LinkObserver::OnPortsChanged);
   if (!switched_on_ || !EqualIgnoringAsciiCase(port_name, PortName())) return;
   StopRetries();
   ClosePort();
@@ -241,15 +241,12 @@ void ReaderLink::AddObserver(LinkObserver& observer) { observers_.push_back(&obs
 
 void ReaderLink::RemoveObserver(LinkObserver& observer) { std::erase(observers_, &observer); }
 
-void ReaderLink::Changed() {
+void ReaderLink::Changed() { Tell(&LinkObserver::OnLinkChanged); }
+
+void ReaderLink::Tell(void (LinkObserver::*event)()) {
   // A copy: an observer may remove itself.
   const std::vector<LinkObserver*> observers = observers_;
-  for (LinkObserver* observer : observers) observer->OnLinkChanged();
-}
-
-void ReaderLink::PortsChanged() {
-  const std::vector<LinkObserver*> observers = observers_;
-  for (LinkObserver* observer : observers) observer->OnPortsChanged();
+  for (LinkObserver* observer : observers) (observer->*event)();
 }
 
 }  // namespace rc::reader

@@ -116,7 +116,8 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   void StopRetries();
   void Answer(std::string line);
   void Changed();
-  void PortsChanged();
+  // Each observer hears `event`.
+  void Tell(void (LinkObserver::*event)());
 
   platform::SerialPort& port_;
   platform::Clock& clock_;

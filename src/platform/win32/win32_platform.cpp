@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/registry_text.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/win32_cross_window.h"
 #include "platform/win32/win32_dialog.h"
@@ -90,21 +91,7 @@ std::wstring RegistrySettings::Get(std::wstring_view application, std::wstring_v
     return std::wstring(fallback);
   }
   OwnedKey section_key(raw);
-  std::wstring name(key);
-  DWORD type = 0, bytes = 0;
-  if (::RegQueryValueExW(section_key.get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ)) {
-    return std::wstring(fallback);
-  }
-  std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-  DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  if (::RegQueryValueExW(section_key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
-                         &size) != ERROR_SUCCESS) {
-    return std::wstring(fallback);
-  }
-  value.resize(std::min<std::size_t>(value.size(), size / sizeof(wchar_t)));
-  while (!value.empty() && value.back() == L'\0') value.pop_back();
-  return value;
+  return ReadRegistryText(section_key.get(), std::wstring(key).c_str()).value_or(std::wstring(fallback));
 }
 
 bool RegistrySettings::Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) {
@@ -114,10 +101,7 @@ bool RegistrySettings::Contains(std::wstring_view application, std::wstring_view
     return false;
   }
   OwnedKey section_key(raw);
-  const std::wstring name(key);
-  DWORD type = 0;
-  return ::RegQueryValueExW(section_key.get(), name.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
-         (type == REG_SZ || type == REG_EXPAND_SZ);
+  return ReadRegistryText(section_key.get(), std::wstring(key).c_str()).has_value();
 }
 
 platform::Status RegistrySettings::Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,

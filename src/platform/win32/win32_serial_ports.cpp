@@ -13,6 +13,7 @@
 
 #include "base/ascii.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/registry_text.h"
 
 namespace rc::win32 {
 
@@ -24,20 +25,6 @@ struct DeviceInfoSetTraits {
 };
 using OwnedDeviceInfoSet = Owned<HDEVINFO, DeviceInfoSetTraits>;
 
-// A REG_SZ value, or empty.
-std::wstring TextValue(HKEY key, const wchar_t* name) {
-  DWORD type = 0, bytes = 0;
-  if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS || type != REG_SZ) return {};
-  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-  bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) != ERROR_SUCCESS) {
-    return {};
-  }
-  text.resize(bytes / sizeof(wchar_t));
-  while (!text.empty() && text.back() == L'\0') text.pop_back();
-  return text;
-}
-
 // Present devices of the Ports class: each one's "PortName" and friendly name.
 void AddDeviceManagerPorts(std::vector<platform::SerialPortInfo>& ports) {
   OwnedDeviceInfoSet devices(::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT));
@@ -48,7 +35,7 @@ void AddDeviceManagerPorts(std::vector<platform::SerialPortInfo>& ports) {
     HKEY raw = ::SetupDiOpenDevRegKey(devices.get(), &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_QUERY_VALUE);
     if (raw == INVALID_HANDLE_VALUE) continue;
     OwnedKey key(raw);
-    std::wstring name = TextValue(key.get(), L"PortName");
+    std::wstring name = ReadRegistryText(key.get(), L"PortName").value_or(L"");
     if (name.empty()) continue;
     wchar_t friendly[256] = {};
     DWORD type = 0;

@@ -85,6 +85,14 @@ std::unique_ptr<platform::PopupMenu> Win32ShellWindow::MakePopupMenu(std::span<c
 }
 
 namespace {
+// Copies as much of `text` as fits, always terminated.
+template <std::size_t N>
+void CopyText(wchar_t (&field)[N], std::wstring_view text) {
+  const std::size_t length = std::min(text.size(), N - 1);
+  std::copy_n(text.begin(), length, field);
+  field[length] = L'\0';
+}
+
 // Every add and modify carries the tip; with version 4 the standard tooltip
 // shows only with NIF_SHOWTIP.
 NOTIFYICONDATAW ToShellRecord(HWND window, HICON icon, const platform::TrayIconRecord& record) {
@@ -95,19 +103,10 @@ NOTIFYICONDATAW ToShellRecord(HWND window, HICON icon, const platform::TrayIconR
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
   data.uCallbackMessage = kTrayCallbackMessage;
   data.hIcon = icon;
-  static_assert(sizeof data.szTip / sizeof data.szTip[0] == std::tuple_size_v<decltype(record.tip)>);
-  std::copy(record.tip.begin(), record.tip.end(), data.szTip);
-  data.szTip[std::size(data.szTip) - 1] = L'\0';
+  CopyText(data.szTip, {record.tip.data(), ::wcsnlen(record.tip.data(), record.tip.size())});
   return data;
 }
 
-// Copies as much of `text` as fits, always terminated.
-template <std::size_t N>
-void CopyText(wchar_t (&field)[N], std::wstring_view text) {
-  const std::size_t length = std::min(text.size(), N - 1);
-  std::copy_n(text.begin(), length, field);
-  field[length] = L'\0';
-}
 }  // namespace
 
 HICON Win32ShellWindow::TrayIconImage() {
