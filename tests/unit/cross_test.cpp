@@ -1,6 +1,6 @@
 // The cross: placement geometry, what a layout sets, the centre
 // handle's repaint and drag, its place on the monitors, and at start-up the
-// order in which the windows are made, styled and stacked, and always on top.
+// order in which the windows are made and stacked, and always on top.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,7 +21,6 @@ using unit::Calls;
 using unit::PartName;
 
 TEST(CrossGeometry, PlacementTable) {
-  // size: L, T, G
   // Size: L, T, G; tops of Form1..Form8, lefts of Form9..Form18.
   struct Case {
     const char* name;
