@@ -1,8 +1,6 @@
 #include "app/startup_window.h"
 
-#include "dialogs/about_dialog.h"
-#include "dialogs/properties_dialog.h"
-#include "reader/correction_dialog.h"
+#include "reader/port_choice.h"
 #include "shell/always_on_top.h"
 #include "shell/menu_commands.h"
 #include "shell/popup_menu_items.h"
@@ -18,7 +16,9 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
       store_(platform.settings(), platform.screen()),
       cross_(platform, store_),
       reader_link_(platform.serial_port(), platform.clock(), platform.messages(), store_.values()),
-      properties_dialog_([this] { return dialogs::PropertiesDialog::Make(cross_); }),
+      tray_icon_(platform.clock()),
+      shortcuts_(store_),
+      properties_dialog_([this] { return dialogs::PropertiesDialog::Make(cross_, shortcuts_); }),
       revision_dialog_([this] { return reader::CorrectionDialog::Make(platform_, store_, reader_link_); }),
       about_dialog_(
           [this] { return dialogs::AboutDialog::Make(cross_, platform_.machine_registry(), platform_.processes()); }) {}
@@ -26,19 +26,21 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
 StartUpWindow::~StartUpWindow() { reader_link_.RemoveObserver(*this); }
 
 bool StartUpWindow::Load() {
-  window_ = platform_.MakeShellWindow(*this);
-  if (!window_) {
-    platform_.messages().ShowMessage(platform::StartFailedText(kStartUpWindowName));
+  platform::MessageBoxes& messages = platform_.messages();
+  platform::Made<platform::ShellWindow> window = platform_.MakeShellWindow(*this);
+  if (!window.object) {
+    messages.ShowMessage(platform::StartFailedText(kStartUpWindowName, messages.ReasonText(window.status)));
     return false;
   }
-  menu_ = window_->MakePopupMenu(shell::kDizodudozPop);
-  if (!menu_) {
-    platform_.messages().ShowMessage(platform::StartFailedText(L"DizodudozPop"));
+  window_ = std::move(window.object);
+  platform::Made<platform::PopupMenu> menu = window_->MakePopupMenu(shell::kDizodudozPop);
+  if (!menu.object) {
+    messages.ShowMessage(platform::StartFailedText(L"DizodudozPop", messages.ReasonText(menu.status)));
     return false;
   }
+  menu_ = std::move(menu.object);
 
-  tray_tip_ = shell::TrayTip({});
-  AddTrayIcon();
+  tray_icon_.Add(*window_, shell::TrayTip({}));
   reader_link_.AddObserver(*this);
   store_.LoadSettings();
   const bool first_run = store_.FirstRunDefaultsApply();
@@ -46,15 +48,17 @@ bool StartUpWindow::Load() {
   CreateCrossWindows();  // the handle's load lays them out
   Ini_OnTop();
   ShowCentreHandle();
-  if (first_run) ShowFirstRunNotification();
+  if (first_run) tray_icon_.Notify(shell::TrayNotice::FirstRun, shell::kFirstRunText);
   ReportWriteFailure(first_run_written);
+  // A chord another program holds is only shown in 속성: no message at start-up.
+  shortcuts_.RegisterAll(*window_);
   ConfigureReaderPort();  // a failure here is reported and the program runs on
   return true;
 }
 
 void StartUpWindow::Finish() {
   ReportWriteFailure(store_.SaveExitSettings(HandleLeft(), HandleTop()));
-  DeleteTrayIcon();
+  tray_icon_.Delete();
   platform_.EndProcess(0);
 }
 
@@ -62,14 +66,14 @@ void StartUpWindow::ReportWriteFailure(const settings::WriteResult& written) {
   if (written) platform_.messages().ShowMessage(settings::WriteFailedText(*written, platform_.messages()));
 }
 
-void StartUpWindow::OnClose() { CloseReaderPort(); }
+void StartUpWindow::OnClose() { reader_link_.Close(); }
 
 void StartUpWindow::OnSessionEnding() {
   // The session is really ending: keep what the user changed since start, as
   // the exit command would, before the port is released. A failure goes
   // unreported: a message now would hold up the log-off.
   (void)store_.SaveExitSettings(HandleLeft(), HandleTop());
-  CloseReaderPort();
+  reader_link_.Close();
 }
 
 void StartUpWindow::OnTrayEvent(platform::TrayEvent event) {
@@ -77,7 +81,7 @@ void StartUpWindow::OnTrayEvent(platform::TrayEvent event) {
     case shell::TrayAction::None:
       break;
     case shell::TrayAction::ShowHandle:
-      ShowCentreHandleActivated();
+      ShowCrossActivated();
       break;
     case shell::TrayAction::MenuAtPointer:
       ShowMenu(std::nullopt);
@@ -85,10 +89,14 @@ void StartUpWindow::OnTrayEvent(platform::TrayEvent event) {
     case shell::TrayAction::MenuAtAnchor:
       ShowMenu(event.anchor);
       break;
-    case shell::TrayAction::MenuAtIcon:
-      // Where the shell does not say where the icon is: at the pointer, which
-      // has just clicked the notification.
-      ShowMenu(window_->TrayIconCorner(tray_icon_));
+    case shell::TrayAction::NotificationClicked:
+      if (tray_icon_.last_notice() == shell::TrayNotice::OtherPorts) {
+        if (reader::CorrectionDialog* dialog = revision_dialog_.Show()) dialog->DropDownPorts();
+        break;
+      }
+      // At the icon; where the shell does not say where it is, at the pointer,
+      // which has just clicked the notification.
+      ShowMenu(tray_icon_.Corner());
       break;
   }
 }
@@ -127,26 +135,61 @@ void StartUpWindow::OnMenuCommand(int command) {
   }
 }
 
-// The same record as at start; a refused add (the icon is still there) is harmless.
-void StartUpWindow::OnTaskbarCreated() { AddTrayIcon(); }
+void StartUpWindow::OnHotkey(int id) {
+  const std::optional<shell::Hotkey> hotkey = shortcuts_.Decide(id);
+  if (!hotkey) return;
+  const bool held = store_.values().HoldPosition;
+  switch (hotkey->action) {
+    case settings::kHideShortcut:
+      cross_.SetHidden(!cross_.hidden());
+      break;
+    case settings::kBringShortcut:
+      if (held) break;
+      cross_.SetHidden(false);
+      cross_.handle().MoveCentreTo(platform_.screen().Pointer());
+      break;
+    case settings::kNudgeShortcut:
+      if (!held && !cross_.hidden()) cross_.handle().Nudge(hotkey->dx, hotkey->dy);
+      break;
+    case settings::kHoldShortcut:
+      shell::Hold(*menu_, store_.values());
+      break;
+    default:
+      break;
+  }
+}
 
-void StartUpWindow::OnAnotherCopyStarted() { ShowCentreHandleActivated(); }
+void StartUpWindow::OnTaskbarCreated() { tray_icon_.OnTaskbarCreated(); }
 
-void StartUpWindow::OnSerialPortArrived(std::wstring_view port_name) { reader_link_.OnPortArrived(port_name); }
+void StartUpWindow::OnAnotherCopyStarted() { ShowCrossActivated(); }
 
-void StartUpWindow::OnSerialPortRemoved(std::wstring_view port_name) { reader_link_.OnPortRemoved(port_name); }
+void StartUpWindow::OnSerialPortArrived(std::wstring_view port_name) {
+  if (port_watch_) ActOn(port_watch_->Announced(port_name, true, platform_.clock().NowMs()));
+}
+
+void StartUpWindow::OnSerialPortRemoved(std::wstring_view port_name) {
+  if (port_watch_) ActOn(port_watch_->Announced(port_name, false, platform_.clock().NowMs()));
+}
+
+void StartUpWindow::OnSerialPortsChanged() {
+  if (port_watch_) ActOn(port_watch_->Listed(platform_.serial_ports().Present(), platform_.clock().NowMs()));
+}
+
+void StartUpWindow::ActOn(const std::vector<reader::PortChange>& changes) {
+  for (const reader::PortChange& change : changes) {
+    if (change.arrived) {
+      reader_link_.OnPortArrived(change.name);
+    } else {
+      reader_link_.OnPortRemoved(change.name);
+    }
+  }
+}
 
 void StartUpWindow::OnSystemResumed() { reader_link_.OnSystemResumed(); }
 
-void StartUpWindow::OnLinkChanged() {
-  std::wstring tip = shell::TrayTip(reader_link_.StatusLine());
-  if (tip == tray_tip_) return;
-  tray_tip_ = std::move(tip);
-  if (window_) (void)shell::ModifyTrayTip(*window_, tray_icon_, tray_tip_);
-}
-void StartUpWindow::OnDisplayChanged() { cross_.handle().OnDisplayChanged(); }
+void StartUpWindow::OnLinkChanged() { tray_icon_.SetTip(shell::TrayTip(reader_link_.StatusLine())); }
 
-void StartUpWindow::AddTrayIcon() { (void)shell::AddTrayIcon(*window_, tray_icon_, tray_tip_); }
+void StartUpWindow::OnDisplayChanged() { cross_.handle().OnDisplayChanged(); }
 
 void StartUpWindow::CreateCrossWindows() { cross_.CreateWindows(); }
 
@@ -156,17 +199,25 @@ void StartUpWindow::Ini_OnTop() { shell::Ini_OnTop(cross_, store_.values(), *men
 // Not activated: the handle never takes the focus.
 void StartUpWindow::ShowCentreHandle() { cross_.handle().window().SetVisible(true); }
 
-void StartUpWindow::ShowCentreHandleActivated() { cross_.handle().window().ShowActivated(); }
-
-void StartUpWindow::ConfigureReaderPort() { reader_link_.ConfigureReaderPort(); }
-
-void StartUpWindow::ShowFirstRunNotification() { (void)shell::ShowFirstRunNotification(*window_, tray_icon_); }
-
-void StartUpWindow::DeleteTrayIcon() {
-  if (window_) (void)shell::DeleteTrayIcon(*window_, tray_icon_);
+void StartUpWindow::ShowCrossActivated() {
+  cross_.SetHidden(false);
+  cross_.handle().window().ShowActivated();
 }
 
-void StartUpWindow::CloseReaderPort() { reader_link_.Close(); }
+// The last start-up step. The port list read here is what later notices of
+// ports coming and going are compared with.
+void StartUpWindow::ConfigureReaderPort() {
+  const std::vector<platform::SerialPortInfo> present = platform_.serial_ports().Present();
+  port_watch_.emplace(present);
+  reader_link_.ConfigureReaderPort();
+  // The port in use would not open (its message has been dismissed): the user
+  // is shown where the other ports are, and chooses; a wrong port may be
+  // another device.
+  if (reader_link_.status().state == reader::LinkState::Off || reader_link_.IsOpen()) return;
+  if (std::wstring others = reader::OtherPortsText(present, reader_link_.PortName()); !others.empty()) {
+    tray_icon_.Notify(shell::TrayNotice::OtherPorts, others);
+  }
+}
 
 // The handle window's own edges; before it exists (start-up failed early) the
 // position in memory.

@@ -1,16 +1,22 @@
 #pragma once
 // The hidden start-up window: its load is the program's start-up sequence, and
 // it owns everything the program has (settings, cross, tray icon and menu,
-// reader link, dialogs). After start-up the program only reacts to events.
+// global shortcuts, reader link, dialogs). After start-up the program only
+// reacts to events.
 
 #include <memory>
 #include <optional>
 
 #include "cross/cross.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/properties_dialog.h"
 #include "platform/platform.h"
+#include "reader/correction_dialog.h"
+#include "reader/port_watch.h"
 #include "reader/reader_link.h"
 #include "settings/settings_store.h"
 #include "shell/dialog_host.h"
+#include "shell/shortcuts.h"
 #include "shell/tray_icon.h"
 
 namespace rc::app {
@@ -34,12 +40,14 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   // The crosshair: bar windows, centre handle, layout.
   cross::Cross& cross() { return cross_; }
   platform::PopupMenu* menu() { return menu_.get(); }
+  shell::Shortcuts& shortcuts() { return shortcuts_; }
 
   // Events of the start-up window.
   void OnClose() override;
   void OnSessionEnding() override;
-  // What the icon's notification does (shell::TrayCallback): show the centre
-  // handle, or open the menu with the Hold check mark refreshed first.
+  // What the icon's notification does (shell::TrayCallback): show the cross,
+  // open the menu with the Hold check mark refreshed first, or what the
+  // notification clicked offered.
   void OnTrayEvent(platform::TrayEvent event) override;
   void OnMenuCommand(int command) override;
   // The notification area was re-created (the shell restarted): the icon is
@@ -47,10 +55,15 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   void OnTaskbarCreated() override;
   // A second start shows this copy's centre handle, as the icon's double-click does.
   void OnAnotherCopyStarted() override;
-  // Serial ports coming and going, and the system waking up, concern the reader link.
+  // Serial ports coming and going, however the system says it, and the system
+  // waking up, concern the reader link.
   void OnSerialPortArrived(std::wstring_view port_name) override;
   void OnSerialPortRemoved(std::wstring_view port_name) override;
+  void OnSerialPortsChanged() override;
   void OnSystemResumed() override;
+  // A global shortcut: hide or show the cross, bring it to the pointer, nudge
+  // it a pixel (neither while it is held), or the hold command.
+  void OnHotkey(int id) override;
   // The icon's tip follows the link's state.
   void OnLinkChanged() override;
   // A cross left on no monitor by the change comes back.
@@ -58,23 +71,19 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
 
  private:
   // The steps of the start-up sequence, in their order.
-  void AddTrayIcon();
   void CreateCrossWindows();
   void Ini_OnTop();
   void ShowCentreHandle();
-  // Shown, activated and in front, wherever the program was asked for it.
-  void ShowCentreHandleActivated();
   void ConfigureReaderPort();
-  // On a first run, where the menu is: a notification from the icon.
-  void ShowFirstRunNotification();
+  // The cross shown (also after its shortcut hid it), the handle activated and
+  // in front, wherever the program was asked for it.
+  void ShowCrossActivated();
 
   // The popup menu with the Hold check mark refreshed, at `at` or at the pointer.
   void ShowMenu(std::optional<platform::PixelPoint> at);
-  void DeleteTrayIcon();
+  void ActOn(const std::vector<reader::PortChange>& changes);
   // A save that failed, told in a message to the whole program.
   void ReportWriteFailure(const settings::WriteResult& written);
-  // Closes the reader port; an error here is of no consequence.
-  void CloseReaderPort();
   // The centre handle's current edges, as the exit save writes them.
   float HandleLeft() const;
   float HandleTop() const;
@@ -83,15 +92,16 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   settings::SettingsStore store_;
   cross::Cross cross_;              // after store_: it reads the settings
   reader::ReaderLink reader_link_;  // the reader's port; after store_: it reads the settings
+  shell::TrayIcon tray_icon_;
+  shell::Shortcuts shortcuts_;
   std::unique_ptr<platform::ShellWindow> window_;
   std::unique_ptr<platform::PopupMenu> menu_;  // the tray icon's popup menu, kDizodudozPop
-  platform::TrayIconRecord tray_icon_;         // the tray icon's record
-  std::wstring tray_tip_;
   shell::TrayCallback tray_callback_;
+  std::optional<reader::PortWatch> port_watch_;  // from the port list read at start-up
   // The dialogs of the menu: properties, machine correction, software information.
-  shell::DialogHost properties_dialog_;
-  shell::DialogHost revision_dialog_;
-  shell::DialogHost about_dialog_;
+  shell::DialogHost<dialogs::PropertiesDialog> properties_dialog_;
+  shell::DialogHost<reader::CorrectionDialog> revision_dialog_;
+  shell::DialogHost<dialogs::AboutDialog> about_dialog_;
 };
 
 }  // namespace rc::app

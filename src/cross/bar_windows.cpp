@@ -2,17 +2,19 @@
 
 #include <cassert>
 #include <string>
+#include <utility>
 
 namespace rc::cross {
 
 std::unique_ptr<platform::Window> MakeCrossWindow(platform::Platform& platform, platform::WindowClass window_class,
                                                   std::wstring_view name, platform::WindowEvents& events) {
-  auto window = platform.MakeWindow(window_class, name, events);
-  if (!window) {
-    platform.messages().ShowMessage(platform::StartFailedText(name));
+  platform::Made<platform::Window> made = platform.MakeWindow(window_class, name, events);
+  if (!made.object) {
+    platform::MessageBoxes& messages = platform.messages();
+    messages.ShowMessage(platform::StartFailedText(name, messages.ReasonText(made.status)));
     platform.EndProcess(1);
   }
-  return window;
+  return std::move(made.object);
 }
 
 void BarWindows::Create(int number) {

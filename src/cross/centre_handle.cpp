@@ -19,7 +19,8 @@ bool OnSomeMonitor(const platform::Screen& screen, double left, double top, doub
   if (side <= 0) side = 1;
   const auto monitors = screen.Monitors();
   if (monitors.empty()) return true;  // nothing known: keep the stored place
-  for (const platform::TwipsRect& m : monitors) {
+  for (const platform::Monitor& monitor : monitors) {
+    const platform::TwipsRect& m = monitor.area;
     const auto m_left = static_cast<double>(m.left), m_top = static_cast<double>(m.top);
     const double m_right = m_left + static_cast<double>(m.width), m_bottom = m_top + static_cast<double>(m.height);
     if (left < m_right && left + side > m_left && top < m_bottom && top + side > m_top) return true;
@@ -40,6 +41,9 @@ void CentreHandle::Load() {
   if (!OnSomeMonitor(cross_.platform().screen(), s.XPosition, s.YPosition, s.Thickness)) MoveToFirstRunPlace();
   window_->SetTop(static_cast<float>(s.YPosition));
   window_->SetLeft(static_cast<float>(s.XPosition));
+  // The stored place is the handle's top-left corner at the primary monitor's
+  // scale; on a monitor of another scale its size is that monitor's from the start.
+  cross_.AdoptSizeRatioAt(s.XPosition, s.YPosition);
   CrossLayout(cross_);
 }
 
@@ -68,6 +72,29 @@ void CentreHandle::OnRepaint() {
   settings::ProgramSettings& s = cross_.store().values();
   s.XPosition = settings::PositionFromEdge(window().Left(), s.XPosition);
   s.YPosition = settings::PositionFromEdge(window().Top(), s.YPosition);
+}
+
+void CentreHandle::MoveCentreTo(platform::PixelPoint pointer) {
+  const PixelScale x = cross_.platform().screen().ScaleX(), y = cross_.platform().screen().ScaleY();
+  // The pointer's pixel's middle; the layout gives the handle the size of the
+  // monitor it lands on, around that middle.
+  const double half = cross_.store().values().Thickness * cross_.size_ratio() / 2;
+  platform::WindowBatch batch(cross_.platform());
+  auto middle = [&](PixelScale scale, int pixel) {
+    return static_cast<float>(static_cast<double>(scale.Twips(pixel)) + static_cast<double>(scale.TwipsPerPixel()) / 2 - half);
+  };
+  window_->SetLeft(middle(x, pointer.x));
+  window_->SetTop(middle(y, pointer.y));
+  OnRepaint();
+}
+
+void CentreHandle::Nudge(int dx, int dy) {
+  const PixelScale x = cross_.platform().screen().ScaleX(), y = cross_.platform().screen().ScaleY();
+  // From the pixel the handle is seen on, so that every step is one pixel.
+  platform::WindowBatch batch(cross_.platform());
+  window_->SetLeft(x.Twips(x.Pixel(static_cast<double>(window_->Left())) + dx));
+  window_->SetTop(y.Twips(y.Pixel(static_cast<double>(window_->Top())) + dy));
+  OnRepaint();
 }
 
 void CentreHandle::OnMouseButtonDown() {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/screen.h"
 #include "platform/window.h"
 
 namespace rc::cross {
@@ -36,6 +37,13 @@ class CentreHandle final : public platform::WindowEvents {
   // Mouse-button handler: unless the position is held, hides the bars, lets the
   // user move the handle, then repaints.
   void OnMouseButtonDown() override;
+
+  // Moves the cross so that the handle's middle is on that pixel, and lays it
+  // out; the position follows, as after a drag. Any place is taken, as a drag
+  // takes it.
+  void MoveCentreTo(platform::PixelPoint pointer);
+  // Moves the cross by whole pixels (-1, 0 or 1 each way), as above.
+  void Nudge(int dx, int dy);
 
   // The screen changed: a handle that lies on no attached monitor any more
   // comes back as at start-up (where a first run puts it); a handle still on a

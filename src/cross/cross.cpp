@@ -1,5 +1,8 @@
 #include "cross/cross.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace rc::cross {
 
 platform::Window& Cross::Part(int part) { return part == 0 ? handle_.window() : bars_.Bar(part); }
@@ -15,31 +18,67 @@ void Cross::CreateWindows() {
   handle_.Load();
 }
 
+void Cross::SetHidden(bool hidden) {
+  if (hidden_ == hidden) return;
+  hidden_ = hidden;
+  CrossLayout(*this);
+}
+
+double Cross::SizeRatioAt(double x, double y) const {
+  const platform::Screen& screen = platform_.screen();
+  // The monitor holding the point, else the nearest one.
+  int dpi = screen.ScaleX().dots_per_inch();
+  double nearest = std::numeric_limits<double>::infinity();
+  for (const platform::Monitor& m : screen.Monitors()) {
+    const auto left = static_cast<double>(m.area.left), top = static_cast<double>(m.area.top);
+    const double right = left + static_cast<double>(m.area.width), bottom = top + static_cast<double>(m.area.height);
+    const double dx = std::max({left - x, 0.0, x - right}), dy = std::max({top - y, 0.0, y - bottom});
+    if (dx * dx + dy * dy < nearest) nearest = dx * dx + dy * dy, dpi = m.dpi;
+  }
+  return static_cast<double>(dpi) / screen.ScaleX().dots_per_inch();
+}
+
+double Cross::FollowHandleMonitor() {
+  platform::Window& handle = handle_.window();
+  const double thickness = store_.values().Thickness;
+  const double half = thickness * size_ratio_ / 2;
+  const double centre_x = static_cast<double>(handle.Left()) + half;
+  const double centre_y = static_cast<double>(handle.Top()) + half;
+  const double ratio = SizeRatioAt(centre_x, centre_y);
+  if (ratio != size_ratio_) {
+    size_ratio_ = ratio;
+    handle.SetLeft(static_cast<float>(centre_x - thickness * ratio / 2));
+    handle.SetTop(static_cast<float>(centre_y - thickness * ratio / 2));
+  }
+  return ratio;
+}
+
 void CrossLayout(Cross& cross) {
   const settings::ProgramSettings& s = cross.store().values();
   const CrossSize size{s.Length, s.Thickness, s.Gap};
+  const std::uint32_t colour = CrossColourValue(s.CrossColor);
+  const std::uint8_t alpha = OpacityAlpha(s.Opacity);
   platform::Window& handle = cross.handle().window();
   platform::WindowBatch batch(cross.platform());
+  const double ratio = cross.FollowHandleMonitor();
   for (int part : kWindowOrder) {
-    const bool visible = s.PartVisible[static_cast<std::size_t>(part)];
+    platform::Window& window = cross.Part(part);
     if (part == 0) {
-      const float side = static_cast<float>(size.thickness);
+      const auto side = static_cast<float>(size.thickness * ratio);
       handle.SetHeight(side);
       handle.SetWidth(side);
-      handle.SetBackColour(CrossColourValue(s.CrossColor));
-      handle.SetVisible(visible);
-      continue;
+    } else {
+      // The handle's edges are read afresh for every bar: nothing is cached.
+      const BarRect place = PlaceBar(part, size, handle.Left(), handle.Top(), ratio);
+      window.SetTop(place.top);
+      window.SetLeft(place.left);
+      window.SetHeight(place.height);
+      window.SetWidth(place.width);
     }
-    platform::Window& bar = cross.bars().Bar(part);
-    // The handle's edges are read afresh for every bar: nothing is cached.
-    const BarRect place = PlaceBar(part, size, handle.Left(), handle.Top());
-    bar.SetTop(place.top);
-    bar.SetLeft(place.left);
-    bar.SetHeight(place.height);
-    bar.SetWidth(place.width);
-    bar.SetBackColour(CrossColourValue(s.CrossColor));
+    window.SetBackColour(colour);
+    window.SetAlpha(alpha);
     // Applied on every run: this also undoes the hiding of a drag.
-    bar.SetVisible(visible);
+    window.SetVisible(!cross.hidden() && s.PartVisible[static_cast<std::size_t>(part)]);
   }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The crosshair: eighteen bar windows around the draggable centre handle, and
-// the two routines that style and lay them out.
+// the routine that lays them out.
 
 #include "cross/bar_windows.h"
 #include "cross/centre_handle.h"
@@ -26,6 +26,23 @@ class Cross {
   // Part 0 is the centre handle's window, 1..18 the bar of that number.
   platform::Window& Part(int part);
 
+  // Hidden by its shortcut: every part hidden whatever its flag, until shown
+  // again; in memory only, no flag changes.
+  bool hidden() const { return hidden_; }
+  void SetHidden(bool hidden);
+
+  // Positions convert at the primary monitor's scale, sizes at the scale of
+  // the monitor that holds the handle's centre: this is the ratio of the two
+  // DPIs as the cross is laid out now (1 on one monitor, or on monitors alike).
+  double size_ratio() const { return size_ratio_; }
+  // The ratio at this point (twips) of the screen: of the monitor holding it, or the nearest.
+  double SizeRatioAt(double x, double y) const;
+  // At start-up: the sizes of the monitor the stored place lies on, taken as they are.
+  void AdoptSizeRatioAt(double x, double y) { size_ratio_ = SizeRatioAt(x, y); }
+  // When the handle's centre has come to a monitor of another scale, the
+  // handle's size changes around that centre. Returns the ratio to lay out at.
+  double FollowHandleMonitor();
+
   platform::Platform& platform() { return platform_; }
   settings::SettingsStore& store() { return store_; }
 
@@ -34,12 +51,15 @@ class Cross {
   settings::SettingsStore& store_;
   BarWindows bars_;
   CentreHandle handle_;
+  bool hidden_ = false;
+  double size_ratio_ = 1;
 };
 
 // Places, sizes, colours and shows or hides every part around the centre
 // handle's current left and top edge, from the settings alone; the handle keeps
-// its place. One window batch, so the cross never shows half-moved. With
-// unchanged settings and position it makes no platform call.
+// its place (its size follows its monitor's scale, around its centre). One
+// window batch, so the cross never shows half-moved. With unchanged settings
+// and position it makes no platform call.
 void CrossLayout(Cross& cross);
 
 }  // namespace rc::cross

@@ -1,5 +1,8 @@
 #include "cross/cross_geometry.h"
 
+#include <algorithm>
+
+#include "base/rounding.h"
 #include "settings/setting_text.h"
 
 namespace rc::cross {
@@ -14,5 +17,9 @@ std::uint32_t CrossColourValue(std::wstring_view text) {
 }
 
 bool IsColourText(std::wstring_view text) { return ColourOf(text).has_value(); }
+
+std::uint8_t OpacityAlpha(int percent) {
+  return static_cast<std::uint8_t>(std::clamp(RoundHalfEven(255.0 * percent / 100), 0.0, 255.0));
+}
 
 }  // namespace rc::cross

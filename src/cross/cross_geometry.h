@@ -75,26 +75,34 @@ constexpr std::int32_t ArmOffset(const BarPlacement& p, const CrossSize& s) {
   return p.t * std::int32_t{s.thickness} + p.g * std::int32_t{s.gap} + p.l * std::int32_t{s.length};
 }
 
-constexpr float BarTop(const BarPlacement& p, const CrossSize& s, float handle_top) {
+// `ratio` scales the sizes: the DPI of the monitor that holds the handle over
+// the primary monitor's, at which positions convert (1 on a single monitor,
+// where every result is exact).
+constexpr float BarTop(const BarPlacement& p, const CrossSize& s, float handle_top, double ratio) {
   if (!IsVertical(p.arm)) return handle_top;
-  return static_cast<float>(static_cast<double>(handle_top) + ArmOffset(p, s));
+  return static_cast<float>(static_cast<double>(handle_top) + ArmOffset(p, s) * ratio);
 }
-constexpr float BarLeft(const BarPlacement& p, const CrossSize& s, float handle_left) {
+constexpr float BarLeft(const BarPlacement& p, const CrossSize& s, float handle_left, double ratio) {
   if (IsVertical(p.arm)) return handle_left;
-  return static_cast<float>(static_cast<double>(handle_left) + ArmOffset(p, s));
+  return static_cast<float>(static_cast<double>(handle_left) + ArmOffset(p, s) * ratio);
 }
-constexpr float BarWidth(const BarPlacement& p, const CrossSize& s) {
-  return static_cast<float>(IsVertical(p.arm) ? s.thickness : s.length);
+constexpr float BarWidth(const BarPlacement& p, const CrossSize& s, double ratio) {
+  return static_cast<float>((IsVertical(p.arm) ? s.thickness : s.length) * ratio);
 }
-constexpr float BarHeight(const BarPlacement& p, const CrossSize& s) {
-  return static_cast<float>(IsVertical(p.arm) ? s.length : s.thickness);
+constexpr float BarHeight(const BarPlacement& p, const CrossSize& s, double ratio) {
+  return static_cast<float>((IsVertical(p.arm) ? s.length : s.thickness) * ratio);
 }
 
 // Bar `number` (1..18) around a handle whose top-left corner is (left, top).
-constexpr BarRect PlaceBar(int number, const CrossSize& s, float handle_left, float handle_top) {
+constexpr BarRect PlaceBar(int number, const CrossSize& s, float handle_left, float handle_top, double ratio = 1) {
   const BarPlacement& p = kBarPlacements[static_cast<std::size_t>(number - 1)];
-  return {BarLeft(p, s, handle_left), BarTop(p, s, handle_top), BarWidth(p, s), BarHeight(p, s)};
+  return {BarLeft(p, s, handle_left, ratio), BarTop(p, s, handle_top, ratio), BarWidth(p, s, ratio),
+          BarHeight(p, s, ratio)};
 }
+
+// The windows' alpha for an opacity in percent: 255 x percent / 100, to the
+// nearest whole value, halves to even (50 % is 128).
+std::uint8_t OpacityAlpha(int percent);
 
 // The colour a CrossColor text stands for, 0x00BBGGRR. The program only ever
 // stores decimal numbers there; a text that is not a whole number from 0 to

@@ -1,6 +1,7 @@
 #include "dialogs/properties_dialog.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "base/rounding.h"
@@ -23,10 +24,33 @@ constexpr auto kColourEntries = [] {
 }();
 constexpr std::wstring_view kClickOrMore = L"클릭!";
 constexpr std::wstring_view kClick = L"클릭";
+// The nudge's list: its modifier sets as settings::kNudgeModifiers has them.
+constexpr std::wstring_view kNudgeEntries[] = {L"Ctrl+Alt+Shift", L"Ctrl+Alt", L"Ctrl+Shift",
+                                              L"Alt+Shift",      L"Win+Alt",  L"없음"};
+static_assert(std::size(kNudgeEntries) == settings::kNudgeModifiers.size());
+constexpr int kOpacityStep = 10;  // percent a position
 
 // One swatch of the miniature cross, in the parts frame.
 constexpr ControlLayout Swatch(int n, float left, float top, std::wstring_view tooltip, std::wstring_view name) {
   return {PartSwatch(n), ControlKind::Swatch, name, kPartsFrame, left, top, 120, 120, L"", -1, tooltip};
+}
+
+// The controls of one shortcut row a (settings::ShortcutAction), in the shortcut frame:
+// the action's name, its chord box (the nudge: a list of modifier sets), what became of it.
+constexpr float ShortcutTop(int a) { return static_cast<float>(270 + 630 * a); }
+constexpr ControlLayout ShortcutName(int a, std::wstring_view name, std::wstring_view text) {
+  return {ShortcutCaption(a), ControlKind::Label, name, kShortcutFrame, 180, ShortcutTop(a) + 60, 1695, 195, text};
+}
+constexpr ControlLayout ShortcutEntry(int a, std::wstring_view name) {
+  if (a == settings::kNudgeShortcut) {
+    return {ShortcutBox(a), ControlKind::DropDownList, name, kShortcutFrame, 1980, ShortcutTop(a), 2430, 315, L"",
+            6 + a, {}, {}, platform::kWindowTextColour, kNudgeEntries};
+  }
+  return {ShortcutBox(a), ControlKind::ShortcutBox, name, kShortcutFrame, 1980, ShortcutTop(a), 2430, 315, L"", 6 + a};
+}
+constexpr ControlLayout ShortcutStateLabel(int a, std::wstring_view name) {
+  return {ShortcutState(a), ControlKind::Label, name, kShortcutFrame, 1980, ShortcutTop(a) + 330, 2430, 195, L"",
+          -1, {}, kSizeLabelFont};
 }
 
 }  // namespace
@@ -73,14 +97,36 @@ const std::array<ControlLayout, kPropertiesControlCount> kPropertiesControls{{
     Swatch(16, 1590, 900, kClickOrMore, L"Picture2(16)"),
     Swatch(17, 1740, 900, kClickOrMore, L"Picture2(17)"),
     Swatch(18, 1890, 900, kClickOrMore, L"Picture2(18)"),  // right, outermost
+    // Below: the display frame with the opacity row (like the size rows) and sign-in, then the shortcuts.
+    {kDisplayFrame, ControlKind::Frame, L"fraDisplay", -1, 60, 2040, 4545, 930, L"표시"},
+    {kOpacityCaption, ControlKind::Label, L"lblOpacity", kDisplayFrame, 180, 300, 855, 195, L"불투명도", -1, {},
+     kSizeLabelFont},
+    {kOpacityBar, ControlKind::ScrollBar, L"hsbOpacity", kDisplayFrame, 1080, 270, 1095, 165, L"", 4, {}, {},
+     platform::kWindowTextColour, {}, 1, 10, 10},
+    {kOpacityValue, ControlKind::Label, L"lblOpacityValue", kDisplayFrame, 2280, 270, 735, 255, L"100 %"},
+    {kSignInBox, ControlKind::CheckBox, L"chkSignIn", kDisplayFrame, 180, 570, 4245, 255,
+     L"Windows에 로그인할 때 시작", 5},
+    {kShortcutFrame, ControlKind::Frame, L"fraShortcuts", -1, 60, 3045, 4545, 2805, L"단축키"},
+    ShortcutName(0, L"lblShortcut(0)", L"숨기기/보이기"), ShortcutEntry(0, L"hkyShortcut(0)"),
+    ShortcutStateLabel(0, L"lblShortcutState(0)"),
+    ShortcutName(1, L"lblShortcut(1)", L"포인터로 옮기기"), ShortcutEntry(1, L"hkyShortcut(1)"),
+    ShortcutStateLabel(1, L"lblShortcutState(1)"),
+    ShortcutName(2, L"lblShortcut(2)", L"한 픽셀 이동"), ShortcutEntry(2, L"cboNudge"),
+    ShortcutStateLabel(2, L"lblShortcutState(2)"),
+    ShortcutName(3, L"lblShortcut(3)", L"고정"), ShortcutEntry(3, L"hkyShortcut(3)"),
+    ShortcutStateLabel(3, L"lblShortcutState(3)"),
 }};
 // clang-format on
 
 // No buttons: every change applies at once.
-const platform::DialogLayout kPropertiesLayout{L"속성", 4695, 2070, kPropertiesControls};
+const platform::DialogLayout kPropertiesLayout{L"속성", 4695, 5925, kPropertiesControls};
 
-std::unique_ptr<PropertiesDialog> PropertiesDialog::Make(cross::Cross& cross) {
-  std::unique_ptr<PropertiesDialog> dialog(new PropertiesDialog(cross));
+std::wstring OpacityText(int percent) { return std::to_wstring(percent) + L" %"; }
+
+std::wstring SignInCommand(std::wstring_view program_path) { return L"\"" + std::wstring(program_path) + L"\""; }
+
+std::unique_ptr<PropertiesDialog> PropertiesDialog::Make(cross::Cross& cross, shell::Shortcuts& shortcuts) {
+  std::unique_ptr<PropertiesDialog> dialog(new PropertiesDialog(cross, shortcuts));
   dialog->window_ = cross.platform().MakeDialog(kPropertiesLayout, *dialog);
   if (!dialog->window_) return nullptr;
   dialog->Load();
@@ -134,10 +180,66 @@ void PropertiesDialog::Load() {
 
   // Each bar's read-out shows its position.
   for (int k = 0; k < 3; ++k) w.SetText(SizeValue(k), std::to_wstring(w.ScrollPosition(SizeBar(k))));
+
+  // The opacity bar likewise, from 10 (100 %).
+  const int opacity = static_cast<int>(std::clamp(RoundHalfEven(s.Opacity / double{kOpacityStep}), 1.0, 10.0));
+  if (opacity != w.ScrollPosition(kOpacityBar)) {
+    w.SetScrollPosition(kOpacityBar, opacity);
+    OpacityChange(opacity);
+  }
+  w.SetText(kOpacityValue, OpacityText(s.Opacity));
+
+  // What the Run value holds now, whoever wrote it (the installer, too).
+  w.SetChecked(kSignInBox, cross_.platform().sign_in().IsSet());
+
+  // A chord refused before is tried again: the program holding it may be gone.
+  shortcuts_.RegisterAgain();
+  ShowShortcuts();
+}
+
+void PropertiesDialog::ShowShortcuts() {
+  platform::Dialog& w = *window_;
+  const settings::ProgramSettings& s = cross_.store().values();
+  for (int a = 0; a < settings::kShortcutCount; ++a) {
+    const Chord chord = s.Shortcuts[static_cast<std::size_t>(a)];
+    if (a == settings::kNudgeShortcut) {
+      const auto* set = std::find(settings::kNudgeModifiers.begin(), settings::kNudgeModifiers.end(), chord.modifiers);
+      w.SetSelection(ShortcutBox(a), static_cast<int>(set - settings::kNudgeModifiers.begin()));
+    } else {
+      w.SetChord(ShortcutBox(a), chord);
+    }
+    const shell::ShortcutStatus& status = shortcuts_.status(static_cast<settings::ShortcutAction>(a));
+    w.SetText(ShortcutState(a), shell::ShortcutStateText(status, status.state == shell::ShortcutState::Refused
+                                                                     ? cross_.platform().messages().ErrorText(
+                                                                           status.system_code)
+                                                                     : std::wstring()));
+  }
 }
 
 void PropertiesDialog::OnSelectionChange(int control) {
   if (control == kColourList) ColourChosen();
+  if (control == ShortcutBox(settings::kNudgeShortcut)) {
+    const int index = window_->Selection(control);
+    if (index >= 0 && index < static_cast<int>(settings::kNudgeModifiers.size())) {
+      ChangeShortcut(settings::kNudgeShortcut, {settings::kNudgeModifiers[static_cast<std::size_t>(index)], 0});
+    }
+  }
+}
+
+void PropertiesDialog::OnChordChange(int control) {
+  for (int a = 0; a < settings::kShortcutCount; ++a) {
+    if (control != ShortcutBox(a) || a == settings::kNudgeShortcut) continue;
+    const Chord chord = window_->ChordOf(control);
+    // A key the store has no name for cannot be kept: the row keeps its chord.
+    if (chord.key != 0 && settings::KeyText(chord.key).empty()) return ShowShortcuts();
+    ChangeShortcut(static_cast<settings::ShortcutAction>(a), chord);
+  }
+}
+
+void PropertiesDialog::ChangeShortcut(settings::ShortcutAction action, Chord chord) {
+  if (cross_.store().values().Shortcuts[static_cast<std::size_t>(action)] == chord) return;
+  ReportWriteFailure(shortcuts_.Change(action, chord), cross_.platform().messages());
+  if (IsOpen()) ShowShortcuts();
 }
 
 void PropertiesDialog::ColourChosen() {
@@ -163,6 +265,13 @@ void PropertiesDialog::AllColorPaint() {
 
 void PropertiesDialog::OnScrollChange(int control, int position) {
   if (control >= SizeBar(0) && control <= SizeBar(2)) ScrollChange(control - kSizeBar, position);
+  if (control == kOpacityBar) OpacityChange(position);
+}
+
+void PropertiesDialog::OpacityChange(int position) {
+  cross_.store().values().Opacity = kOpacityStep * position;
+  window_->SetText(kOpacityValue, OpacityText(kOpacityStep * position));
+  cross::CrossLayout(cross_);
 }
 
 void PropertiesDialog::ScrollChange(int k, int position) {
@@ -177,6 +286,19 @@ void PropertiesDialog::ScrollChange(int k, int position) {
 
 void PropertiesDialog::OnControlClick(int control) {
   if (control >= PartSwatch(0) && control <= PartSwatch(18)) SwatchClick(control - kPartSwatch);
+  if (control == kSignInBox) SignInClick();
+}
+
+void PropertiesDialog::SignInClick() {
+  platform::Platform& p = cross_.platform();
+  const bool on = window_->Checked(kSignInBox);
+  const platform::Status written =
+      on ? p.sign_in().Set(SignInCommand(p.processes().ProgramPath())) : p.sign_in().Clear();
+  if (!written.ok()) {
+    ReportWriteFailure(settings::WriteFailure{std::wstring(platform::kSignInValuePath), written.system_code},
+                       p.messages());
+  }
+  if (IsOpen()) window_->SetChecked(kSignInBox, p.sign_in().IsSet());
 }
 
 void PropertiesDialog::SwatchClick(int n) {

@@ -1,8 +1,10 @@
 #pragma once
 // The properties dialog (Frm_속성): the cross colour from six fixed colours, the
 // segment length, gap and thickness on three scroll bars, and each bar switched
-// on or off by a click on its swatch in a miniature cross. Every change shows on
-// the screen at once; only part switches are written at once, the rest at exit.
+// on or off by a click on its swatch in a miniature cross; below them the
+// cross's opacity, starting at sign-in, and the global shortcuts. Every change
+// shows at once; part switches, the sign-in choice and the shortcuts are
+// written at once, the colour, sizes and opacity at exit.
 
 #include <array>
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include "cross/cross.h"
 #include "platform/dialog.h"
 #include "shell/dialog_host.h"
+#include "shell/shortcuts.h"
 
 namespace rc::dialogs {
 
@@ -27,12 +30,30 @@ enum PropertiesControl : int {
   kSizeBar = kSizeCaption + 3,   // HScroll1(0..2)
   kSizeValue = kSizeBar + 3,     // Label4(0..2)
   kPartSwatch = kSizeValue + 3,  // Picture2(0..18)
-  kPropertiesControlCount = kPartSwatch + 19,
+  kDisplayFrame = kPartSwatch + 19,  // fraDisplay
+  kOpacityCaption,                   // lblOpacity
+  kOpacityBar,                       // hsbOpacity: 10 % a position
+  kOpacityValue,                     // lblOpacityValue: "100 %"
+  kSignInBox,                        // chkSignIn: starts the program at sign-in
+  kShortcutFrame,                    // fraShortcuts
+  kShortcutCaption,                  // lblShortcut(0..3), by settings::ShortcutAction
+  kShortcutBox = kShortcutCaption + 4,    // hkyShortcut(0..3); the nudge's a list of modifier sets
+  kShortcutState = kShortcutBox + 4,      // lblShortcutState(0..3)
+  kPropertiesControlCount = kShortcutState + 4,
 };
 constexpr int SizeCaption(int k) { return kSizeCaption + k; }
 constexpr int SizeBar(int k) { return kSizeBar + k; }
 constexpr int SizeValue(int k) { return kSizeValue + k; }
 constexpr int PartSwatch(int n) { return kPartSwatch + n; }
+constexpr int ShortcutCaption(int a) { return kShortcutCaption + a; }
+constexpr int ShortcutBox(int a) { return kShortcutBox + a; }
+constexpr int ShortcutState(int a) { return kShortcutState + a; }
+
+// The opacity's read-out: "100 %".
+std::wstring OpacityText(int percent);
+// The Run value that starts this program at sign-in: its own path, quoted, so
+// that a copy run from anywhere (unzipped, not installed) starts itself.
+std::wstring SignInCommand(std::wstring_view program_path);
 
 struct ColourChoice {
   std::wstring_view entry;
@@ -59,7 +80,7 @@ class PropertiesDialog final : public shell::WindowedDialog {
  public:
   // Makes the window (hidden) and runs the load step; null when the window
   // cannot be made.
-  static std::unique_ptr<PropertiesDialog> Make(cross::Cross& cross);
+  static std::unique_ptr<PropertiesDialog> Make(cross::Cross& cross, shell::Shortcuts& shortcuts);
 
   // Paints the eighteen bars and the centre handle with Picture1's colour;
   // hidden bars too. Visibility, size and place stay as they are.
@@ -68,17 +89,24 @@ class PropertiesDialog final : public shell::WindowedDialog {
   void OnControlClick(int control) override;
   void OnSelectionChange(int control) override;
   void OnScrollChange(int control, int position) override;
+  void OnChordChange(int control) override;
 
  private:
-  explicit PropertiesDialog(cross::Cross& cross) : cross_(cross) {}
+  PropertiesDialog(cross::Cross& cross, shell::Shortcuts& shortcuts) : cross_(cross), shortcuts_(shortcuts) {}
   void Load();
   void ColourChosen();
   void ScrollChange(int k, int position);
+  void OpacityChange(int position);
   void SwatchClick(int n);
+  void SignInClick();
+  void ChangeShortcut(settings::ShortcutAction action, Chord chord);
+  // Each shortcut row: its chord and what became of it.
+  void ShowShortcuts();
   // CrossColor as a colour; a text that is not a colour counts as 255.
   std::uint32_t CrossColour() const;
 
   cross::Cross& cross_;
+  shell::Shortcuts& shortcuts_;
 };
 
 }  // namespace rc::dialogs

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/status.h"
+
 namespace rc::platform {
 
 struct LocalTime {
@@ -27,14 +29,16 @@ class Clock {
   virtual LocalTime Local() const = 0;
   // After `delay_ms`, `events.OnTimer(timer)` runs once on the user-interface
   // thread. Starting a timer that is pending starts it afresh. `events` must
-  // outlive the timer (stop it first).
-  virtual void StartTimer(int timer, std::uint32_t delay_ms, TimerEvents& events) = 0;
+  // outlive the timer (stop it first). Fails, with the system's reason, when
+  // the system has no timer to give.
+  virtual Status StartTimer(int timer, std::uint32_t delay_ms, TimerEvents& events) = 0;
   virtual void StopTimer(int timer) = 0;
 };
 
 // The program's timers, one number each.
 enum TimerId : int {
   kReaderRetryTimer = 1,
+  kTrayRetryTimer,
 };
 
 }  // namespace rc::platform

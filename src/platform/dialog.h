@@ -10,6 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/chord.h"
+#include "base/pixel_scale.h"
+
 namespace rc::platform {
 
 // The kinds of control a dialog is built from.
@@ -24,6 +27,8 @@ enum class ControlKind {
   ColourBox,     // a box filled with one colour, sunken border
   Swatch,        // a small box filled with one colour, single-line border; reports clicks
   Picture,       // a bitmap resource at its natural size
+  ShortcutBox,   // the system's hotkey box: one key chord typed in; Backspace or Delete clears it
+  CheckBox,      // a box the user ticks or clears, with its caption beside it
 };
 
 inline constexpr std::uint32_t kWindowTextColour = 0xFFFFFFFF;  // the system's text colour
@@ -75,7 +80,8 @@ struct DialogLayout {
 // order their table row carries.
 constexpr bool TakesFocus(ControlKind kind) {
   return kind == ControlKind::TextBox || kind == ControlKind::ReadOnlyText || kind == ControlKind::Button ||
-         kind == ControlKind::DropDownList || kind == ControlKind::ScrollBar;
+         kind == ControlKind::DropDownList || kind == ControlKind::ScrollBar || kind == ControlKind::ShortcutBox ||
+         kind == ControlKind::CheckBox;
 }
 
 // The controls that Tab visits, in the order it visits them: those that take
@@ -93,6 +99,24 @@ inline std::vector<int> TabStops(const DialogLayout& layout) {
   return ids;
 }
 
+// A rectangle in pixels: left and top inclusive, right and bottom exclusive.
+struct PixelRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const PixelRect&) const = default;
+};
+
+// Where a control lies in the client area at `scale`, the dialog's own
+// monitor's: inside its frame when it names one, each edge on the pixel
+// nearest to it, so that what touches in twips touches on the screen.
+inline PixelRect ControlRect(const DialogLayout& layout, const ControlLayout& control, PixelScale scale) {
+  auto left = static_cast<double>(control.left), top = static_cast<double>(control.top);
+  for (const ControlLayout& frame : layout.controls) {
+    if (frame.id == control.parent) left += static_cast<double>(frame.left), top += static_cast<double>(frame.top);
+  }
+  const PixelSpan across = scale.Span(left, control.width), down = scale.Span(top, control.height);
+  return {across.start, down.start, across.start + across.length, down.start + down.length};
+}
+
 // What a dialog window reports to its owner, on the user-interface thread.
 class DialogEvents {
  public:
@@ -106,6 +130,9 @@ class DialogEvents {
   // A scroll bar's move is complete (arrow, trough, released thumb) and its
   // position differs from the last one reported; not signalled while dragging.
   virtual void OnScrollChange(int /*control*/, int /*position*/) {}
+  // The user typed a whole chord into a shortcut box, or cleared it; not
+  // signalled for modifier keys alone while they are being pressed.
+  virtual void OnChordChange(int /*control*/) {}
 
  protected:
   ~DialogEvents() = default;
@@ -137,6 +164,14 @@ class Dialog {
   virtual int ScrollPosition(int control) const = 0;
   virtual void SetFillColour(int control, std::uint32_t bgr) = 0;
   virtual std::uint32_t FillColour(int control) const = 0;
+  // A shortcut box's chord (no key: empty).
+  virtual void SetChord(int control, Chord chord) = 0;
+  virtual Chord ChordOf(int control) const = 0;
+  // A check box's tick; a click by the user changes it and is reported as a click.
+  virtual void SetChecked(int control, bool checked) = 0;
+  virtual bool Checked(int control) const = 0;
+  // Drops a list's entries down, as a click on its arrow does, with the focus in it.
+  virtual void DropDown(int control) = 0;
   // The system's button-face colour, 0x00BBGGRR.
   virtual std::uint32_t ButtonFaceColour() const = 0;
   // Closes the window as its close box does: the owner hears OnDialogClosed.

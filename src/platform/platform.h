@@ -17,6 +17,7 @@
 #include "platform/serial_port.h"
 #include "platform/settings_backend.h"
 #include "platform/shell_window.h"
+#include "platform/sign_in.h"
 #include "platform/window.h"
 
 namespace rc::platform {
@@ -25,11 +26,10 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Creates a hidden window; `events` must outlive it. Null on failure.
-  virtual std::unique_ptr<Window> MakeWindow(WindowClass window_class, std::wstring_view name,
-                                             WindowEvents& events) = 0;
-  // The hidden start-up window, of class kStartUpWindowName. Null on failure.
-  virtual std::unique_ptr<ShellWindow> MakeShellWindow(ShellEvents& events) = 0;
+  // Creates a hidden window; `events` must outlive it.
+  virtual Made<Window> MakeWindow(WindowClass window_class, std::wstring_view name, WindowEvents& events) = 0;
+  // The hidden start-up window, of class kStartUpWindowName.
+  virtual Made<ShellWindow> MakeShellWindow(ShellEvents& events) = 0;
   // Creates a hidden modeless dialog; `events` must outlive it. Null on failure.
   virtual std::unique_ptr<Dialog> MakeDialog(const DialogLayout& layout, DialogEvents& events) = 0;
 
@@ -45,6 +45,7 @@ class Platform {
   virtual Clock& clock() = 0;
   virtual MachineRegistry& machine_registry() = 0;
   virtual Processes& processes() = 0;
+  virtual SignInStart& sign_in() = 0;
 
   // Ends the process at once: no window's unload handling runs.
   [[noreturn]] virtual void EndProcess(int exit_code) = 0;

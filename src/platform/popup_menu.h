@@ -2,13 +2,9 @@
 #include <span>
 #include <string_view>
 
-namespace rc::platform {
+#include "platform/screen.h"
 
-// A point on the screen in pixels.
-struct PixelPoint {
-  int x = 0, y = 0;
-  bool operator==(const PixelPoint&) const = default;
-};
+namespace rc::platform {
 
 struct MenuItem {
   int command;  // reported back through ShellEvents::OnMenuCommand

@@ -12,6 +12,8 @@ class Processes {
  public:
   virtual ~Processes() = default;
   virtual bool FileExists(std::wstring_view path) = 0;
+  // The full path of this program's own file.
+  virtual std::wstring ProgramPath() = 0;
   // The folder of the system's own programs, named so that this program reaches
   // the machine's native one (a 32-bit program on 64-bit Windows is otherwise
   // shown the 32-bit folder in its place); no trailing backslash. Empty when

@@ -33,6 +33,8 @@ class SerialEvents {
   virtual void OnSerialReceived(SerialOpen open, std::string_view bytes, std::int64_t received_ms) = 0;
   // The port went away (device removed, or dead); it is still open until closed.
   virtual void OnSerialLost(SerialOpen open) = 0;
+  // A write of this open is done: ok only when every byte has left.
+  virtual void OnSerialWritten(SerialOpen open, Status status) = 0;
 
  protected:
   ~SerialEvents() = default;
@@ -56,8 +58,11 @@ class SerialPort {
   // Whether the open port still answers (a USB adapter may die across sleep
   // without being removed). False when closed.
   virtual bool Responds() = 0;
-  // Sends the bytes as one write. Succeeds only when every byte has left;
-  // a failed, short or timed-out write is a failure.
+  // Hands the bytes to the port's own I/O as one write and returns at once, so
+  // that the caller never waits on a slow driver. The outcome arrives later as
+  // OnSerialWritten: a failed, short or timed-out write is a failure. Writes go
+  // out, and are reported, in the order given. Fails at once, with nothing
+  // queued, when the port is not open.
   virtual Status Write(std::string_view bytes) = 0;
 };
 

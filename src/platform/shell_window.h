@@ -9,6 +9,7 @@
 #include <span>
 #include <string_view>
 
+#include "base/chord.h"
 #include "platform/popup_menu.h"
 #include "platform/status.h"
 #include "platform/window.h"
@@ -53,9 +54,16 @@ class ShellEvents {
   virtual void OnSessionEnding() {}
   // The program was started again in the same session; that copy has ended.
   virtual void OnAnotherCopyStarted() {}
-  // A serial port of that name ("COM5") arrived (plugged in) or was removed.
+  // A serial port of that name ("COM5") arrived (plugged in) or was removed, as
+  // the port's own broadcast says (not every driver sends one).
   virtual void OnSerialPortArrived(std::wstring_view /*port_name*/) {}
   virtual void OnSerialPortRemoved(std::wstring_view /*port_name*/) {}
+  // A serial port's device came or went, as its device interface says (every
+  // driver announces that); which port it was, the port list tells.
+  virtual void OnSerialPortsChanged() {}
+  // A global shortcut registered with this id was pressed (and, for one that
+  // repeats, each auto-repeat of its key), whichever program has the keyboard.
+  virtual void OnHotkey(int /*id*/) {}
   // The system woke from sleep or hibernation.
   virtual void OnSystemResumed() {}
   // The screen changed: its size, the monitors attached, or the work area.
@@ -72,8 +80,8 @@ class ShellEvents {
 class ShellWindow {
  public:
   virtual ~ShellWindow() = default;
-  // Commands chosen from the menu arrive as OnMenuCommand. Null on failure.
-  virtual std::unique_ptr<PopupMenu> MakePopupMenu(std::span<const MenuItem> items) = 0;
+  // Commands chosen from the menu arrive as OnMenuCommand.
+  virtual Made<PopupMenu> MakePopupMenu(std::span<const MenuItem> items) = 0;
   // The icon's notifications arrive as OnTrayEvent. The add also asks for the
   // notification area's version 4, in which the keyboard reaches the icon; a
   // shell without it goes on with the mouse alone.
@@ -84,6 +92,12 @@ class ShellWindow {
   virtual Status DeleteTrayIcon(const TrayIconRecord& record) = 0;
   // The icon's top-left corner on the screen, where the notification area tells it.
   virtual std::optional<PixelPoint> TrayIconCorner(const TrayIconRecord& record) = 0;
+  // A global shortcut: `chord` pressed in any program arrives as OnHotkey(id);
+  // held down it arrives again at the keyboard's repeat rate only when
+  // `repeats`. Fails with Error::Busy when another program holds the chord.
+  // Registering an id again replaces its chord.
+  virtual Status RegisterHotkey(int id, Chord chord, bool repeats) = 0;
+  virtual void UnregisterHotkey(int id) = 0;
 };
 
 }  // namespace rc::platform

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 namespace rc::platform {
 
@@ -7,7 +8,7 @@ namespace rc::platform {
 enum class Error {
   None,
   PortMissing,  // no device of that name
-  PortBusy,     // another program holds it, or it is already open here
+  Busy,         // another program holds it (a port, a key chord), or it is already open here
   DeviceLost,   // the device went away while in use
   WriteFailed,  // not every byte left
   AccessDenied,
@@ -26,6 +27,13 @@ struct Status {
     return {error == Error::None ? Error::Other : error, system_code};
   }
   constexpr bool ok() const { return error == Error::None; }
+};
+
+// What a maker gives: the object, or null with the system's reason.
+template <typename T>
+struct Made {
+  std::unique_ptr<T> object;
+  Status status;
 };
 
 }  // namespace rc::platform

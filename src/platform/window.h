@@ -55,6 +55,11 @@ class Window {
   virtual bool Visible() const = 0;
   virtual void SetVisible(bool visible) = 0;
 
+  // How opaque the window is drawn: 255 fully, 0 not at all. The mouse acts on
+  // the window as at 255.
+  virtual std::uint8_t Alpha() const = 0;
+  virtual void SetAlpha(std::uint8_t alpha) = 0;
+
   // Stacking is an action, not a cached property: every call reaches the platform.
   virtual void SetTopmost(bool topmost) = 0;
 

@@ -100,14 +100,14 @@ void CorrectionDialog::ChoosePort() {
   const std::wstring& chosen = port_names_[static_cast<std::size_t>(index)];
   if (chosen == link_.PortName()) return;
   store_.values().ReaderPort = chosen;
-  ReportWriteFailure(store_.SaveReaderPort(), messages_);
+  ReportWriteFailure(store_.Save(settings::keys::kReaderPort), messages_);
   link_.PortChanged();
   if (IsOpen()) ShowPorts();  // the old port's "(없음)" entry goes
 }
 
 void CorrectionDialog::ShowPorts() {
   const std::vector<platform::SerialPortInfo> present = ports_.Present();
-  PortChoices choices = MakePortChoices(present, link_.PortName());
+  PortChoices choices = MakePortChoices(present, link_.PortName(), link_.IsOpen());
   std::vector<std::wstring> entries;
   port_names_.clear();
   for (PortChoice& choice : choices.choices) {
@@ -117,6 +117,8 @@ void CorrectionDialog::ShowPorts() {
   window_->SetItems(kPortList, entries);
   window_->SetSelection(kPortList, choices.selected);
 }
+
+void CorrectionDialog::DropDownPorts() { window_->DropDown(kPortList); }
 
 void CorrectionDialog::ShowLink() {
   window_->SetText(kStatusLine, link_.StatusLine());

@@ -50,6 +50,9 @@ class CorrectionDialog final : public shell::WindowedDialog, public LinkObserver
                                                 ReaderLink& link);
   ~CorrectionDialog() override;
 
+  // The port list dropped down, for the user to choose from.
+  void DropDownPorts();
+
   void OnControlClick(int control) override;
   void OnSelectionChange(int control) override;
   void OnLinkChanged() override;

@@ -32,7 +32,8 @@ struct Port {
 
 }  // namespace
 
-PortChoices MakePortChoices(std::span<const platform::SerialPortInfo> present, std::wstring_view in_use) {
+PortChoices MakePortChoices(std::span<const platform::SerialPortInfo> present, std::wstring_view in_use,
+                            bool in_use_is_open) {
   std::vector<Port> ports;
   for (const platform::SerialPortInfo& info : present) {
     const std::optional<std::wstring> name = settings::PortName(info.name);
@@ -43,7 +44,7 @@ PortChoices MakePortChoices(std::span<const platform::SerialPortInfo> present, s
   }
   const std::wstring used = settings::ReaderPortName(in_use);
   if (std::none_of(ports.begin(), ports.end(), [&](const Port& p) { return p.name == used; })) {
-    ports.push_back(Port{used, {}, false});
+    ports.push_back(Port{used, {}, in_use_is_open});
   }
   std::stable_sort(ports.begin(), ports.end(),
                    [](const Port& a, const Port& b) { return PortNumber(a.name) < PortNumber(b.name); });
@@ -59,6 +60,19 @@ PortChoices MakePortChoices(std::span<const platform::SerialPortInfo> present, s
     result.choices.push_back({port.name, std::move(entry)});
   }
   return result;
+}
+
+std::wstring OtherPortsText(std::span<const platform::SerialPortInfo> present, std::wstring_view in_use) {
+  constexpr int kShown = 3;
+  const PortChoices ports = MakePortChoices(present, in_use);
+  std::wstring listed;
+  int shown = 0;
+  for (int i = 0; i < static_cast<int>(ports.choices.size()) && shown < kShown; ++i) {
+    if (i == ports.selected) continue;
+    listed += (shown++ > 0 ? L", " : L"") + ports.choices[static_cast<std::size_t>(i)].entry;
+  }
+  if (listed.empty()) return {};
+  return L"다른 포트가 있습니다: " + listed + L". 여기를 누르면 기계보정에서 고를 수 있습니다.";
 }
 
 }  // namespace rc::reader

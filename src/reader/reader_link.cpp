@@ -32,7 +32,7 @@ LinkStatus FailureStatus(const platform::Status& status) {
     case platform::Error::PortMissing:
     case platform::Error::DeviceLost:
       return {LinkState::Missing, status.system_code, {}};
-    case platform::Error::PortBusy:
+    case platform::Error::Busy:
       return {LinkState::Busy, status.system_code, {}};
     default:
       return {LinkState::Failed, status.system_code, {}};
@@ -51,9 +51,11 @@ void ReaderLink::ConfigureReaderPort() {
   platform::Status status = port_.Configure(ReaderLineSettings());
   if (!status.ok()) status_ = FailureStatus(status);
   if (status.ok() && switched_on_) status = OpenPort();
+  // No arrival retries: the link opens by itself when the port arrives, or
+  // the user switches it on in the correction dialog; a held port is watched.
+  if (!status.ok() && switched_on_) ScheduleRetry(kReopenRetryMs.size());
   Changed();
-  // One message, and no retry: the link opens by itself when the port
-  // arrives, or the user switches it on in the correction dialog.
+  // One message.
   if (!status.ok()) messages_.ShowMessage(PortOpenFailedText(PortName()));
 }
 
@@ -77,7 +79,7 @@ platform::Status ReaderLink::SwitchPort(bool open) {
 void ReaderLink::PortChanged() {
   StopRetries();
   ClosePort();
-  if (switched_on_) (void)OpenPort();
+  if (switched_on_) OpenWithRetries(kReopenRetryMs.size());
   Changed();
 }
 
@@ -90,7 +92,7 @@ void ReaderLink::Close() {
 platform::Status ReaderLink::OpenPort() {
   // Already open (the mode button still shows the saved mode): the link and its
   // state stay as they are.
-  if (port_.IsOpen()) return platform::Status::Failed(platform::Error::PortBusy);
+  if (port_.IsOpen()) return platform::Status::Failed(platform::Error::Busy);
   // Whatever a previous session left half-received is not part of a new line.
   rx_buffer_.Clear();
   const platform::Status status = port_.Open(PortName(), *this);
@@ -110,16 +112,31 @@ platform::Status ReaderLink::OpenPort() {
 void ReaderLink::ClosePort() {
   if (port_.IsOpen()) (void)port_.Close();
   rx_buffer_.Clear();
+  // What was going out, and what waited for it, went with the open.
+  writing_.reset();
+  waiting_.clear();
 }
 
 void ReaderLink::OpenWithRetries(std::size_t retry) {
   next_retry_.reset();
   if (!switched_on_) return;
   if (OpenPort().ok()) return;
+  ScheduleRetry(retry);
+}
+
+void ReaderLink::ScheduleRetry(std::size_t retry) {
+  std::uint32_t wait = kBusyRetryMs;
   if (retry < kReopenRetryMs.size()) {
-    next_retry_ = retry;
-    clock_.StartTimer(platform::kReaderRetryTimer, kReopenRetryMs[retry], *this);
+    wait = kReopenRetryMs[retry];
+  } else if (status_.state != LinkState::Busy) {
+    return;
   }
+  next_retry_ = retry;
+  const platform::Status started = clock_.StartTimer(platform::kReaderRetryTimer, wait, *this);
+  if (started.ok()) return;
+  // The retries would be silently undone: the state says so instead.
+  next_retry_.reset();
+  status_ = {LinkState::Failed, started.system_code, {}};
 }
 
 void ReaderLink::StopRetries() {
@@ -130,7 +147,7 @@ void ReaderLink::StopRetries() {
 
 void ReaderLink::OnTimer(int timer) {
   if (timer != platform::kReaderRetryTimer || !next_retry_) return;
-  const std::size_t retry = *next_retry_ + 1;
+  const std::size_t retry = std::min(*next_retry_ + 1, kReopenRetryMs.size());
   next_retry_.reset();
   if (port_.IsOpen()) return;
   OpenWithRetries(retry);
@@ -154,7 +171,15 @@ void ReaderLink::OnSerialReceived(platform::SerialOpen open, std::string_view by
     if (bytes.empty()) return;
   }
   std::optional<std::string> line = rx_buffer_.Append(bytes);
-  if (line) Answer(std::move(*line));
+  if (line) Take(std::move(*line));
+}
+
+void ReaderLink::Take(std::string line) {
+  if (!writing_) return Answer(std::move(line));
+  // Judged once the reply before it has left: whether it repeats the last line
+  // answered depends on that reply.
+  if (waiting_.size() == kWaitingLines) waiting_.pop_front();
+  waiting_.push_back(std::move(line));
 }
 
 void ReaderLink::Answer(std::string line) {
@@ -164,20 +189,40 @@ void ReaderLink::Answer(std::string line) {
   // failed or short write the reader's resend of the same line is answered.
   std::string answered = last_line_;
   Conversion conversion = ConvertReading(line, answered, settings_.CorrectionAngle, settings_.LengthRatio);
-  if (conversion.reply) {
-    received.reply = *conversion.reply;
-    const platform::Status written = port_.Write(*conversion.reply);
-    if (written.ok()) {
-      last_line_ = std::move(answered);
-      received.fate = ReceivedLine::Fate::Answered;
-    } else {
-      received.fate = ReceivedLine::Fate::NotSent;
-      received.system_code = written.system_code;
-    }
-  } else {
-    received.fate = ReceivedLine::Fate::Dropped;
+  if (!conversion.reply) {
     received.reason = conversion.reason;
+    return Record(std::move(received));
   }
+  received.reply = *conversion.reply;
+  const platform::Status queued = port_.Write(received.reply);
+  if (!queued.ok()) {
+    received.fate = ReceivedLine::Fate::NotSent;
+    received.system_code = queued.system_code;
+    return Record(std::move(received));
+  }
+  writing_ = Reply{std::move(received), std::move(answered)};
+}
+
+void ReaderLink::OnSerialWritten(platform::SerialOpen open, platform::Status status) {
+  if (!port_.IsOpen() || open != open_ || !writing_) return;
+  Reply reply = std::move(*writing_);
+  writing_.reset();
+  if (status.ok()) {
+    last_line_ = std::move(reply.answered);
+    reply.received.fate = ReceivedLine::Fate::Answered;
+  } else {
+    reply.received.fate = ReceivedLine::Fate::NotSent;
+    reply.received.system_code = status.system_code;
+  }
+  Record(std::move(reply.received));
+  while (!writing_ && !waiting_.empty()) {
+    std::string next = std::move(waiting_.front());
+    waiting_.pop_front();
+    Answer(std::move(next));
+  }
+}
+
+void ReaderLink::Record(ReceivedLine received) {
   last_received_ = std::move(received);
   status_.last_line_time = clock_.Local();
   Changed();

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,12 @@ platform::SerialLineSettings ReaderLineSettings();
 // again after each of these waits, about three seconds in all, then left until
 // it arrives again.
 inline constexpr std::array<std::uint32_t, 4> kReopenRetryMs = {250, 500, 750, 1500};
+// A port that another program holds is tried again this often while the link
+// is switched on: that program may let it go at any time, and says nothing.
+inline constexpr std::uint32_t kBusyRetryMs = 5000;
+// Lines completed while a reply is still going out wait for it, in order, up to
+// this many; a reader sends one line per reading, so more is noise.
+inline constexpr std::size_t kWaitingLines = 16;
 
 // Bytes that arrive this soon after an open, up to the next CR, are the rest of
 // a reading whose beginning came while the port was closed: a reading answered
@@ -94,6 +101,8 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   // The port's and the clock's events.
   void OnSerialReceived(platform::SerialOpen open, std::string_view bytes, std::int64_t received_ms) override;
   void OnSerialLost(platform::SerialOpen open) override;
+  // A line counts as answered only once its whole reply has left.
+  void OnSerialWritten(platform::SerialOpen open, platform::Status status) override;
   void OnTimer(int timer) override;
 
   bool IsOpen() const { return port_.IsOpen(); }
@@ -111,10 +120,16 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
  private:
   platform::Status OpenPort();
   void ClosePort();
-  // Opens now; on failure tries again after the next wait of kReopenRetryMs.
+  // Opens now; on failure tries again (ScheduleRetry).
   void OpenWithRetries(std::size_t retry);
+  // The next try after a failed open: the wait of kReopenRetryMs at `retry`;
+  // past the last, kBusyRetryMs while another program holds the port, else none.
+  void ScheduleRetry(std::size_t retry);
   void StopRetries();
+  // A complete line: answered now, or after the reply that is going out.
+  void Take(std::string line);
   void Answer(std::string line);
+  void Record(ReceivedLine received);
   void Changed();
   // Each observer hears `event`.
   void Tell(void (LinkObserver::*event)());
@@ -132,7 +147,15 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   std::int64_t opened_ms_ = 0;
   bool first_bytes_pending_ = false;       // nothing has arrived since the open
   bool dropping_tail_ = false;             // skipping a reading's tail up to its CR
-  std::optional<std::size_t> next_retry_;  // the pending retry's index in kReopenRetryMs
+  std::optional<std::size_t> next_retry_;  // the pending retry's index in kReopenRetryMs (its size: busy)
+  // The reply going out, with its line and what becomes the last line answered
+  // once it has left; and the lines completed meanwhile.
+  struct Reply {
+    ReceivedLine received;
+    std::string answered;
+  };
+  std::optional<Reply> writing_;
+  std::deque<std::string> waiting_;
   LinkStatus status_;
   std::optional<ReceivedLine> last_received_;
   std::vector<LinkObserver*> observers_;

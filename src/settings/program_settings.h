@@ -1,17 +1,39 @@
 #pragma once
-// The program-wide settings held in memory. Every value starts at its zero
-// value; the store's load and first-run rule give them their working values.
+// The program-wide settings held in memory, and where the store keeps each.
+// The first twelve values start at their zero value; the store's load and
+// first-run rule give them their working values.
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "base/chord.h"
+
 namespace rc::settings {
 
 inline constexpr int kPartCount = 19;                              // 0: the centre handle, 1..18: the bars
 inline constexpr std::wstring_view kModeReaderLink = L"지적통합";  // port open
 inline constexpr std::wstring_view kModeWintab = L"Wintab 전환";   // port closed
+
+// The global shortcuts, in the order their rows stand in the properties dialog.
+enum ShortcutAction : int {
+  kHideShortcut,   // 숨기기/보이기: hides the whole cross, or shows it again
+  kBringShortcut,  // 포인터로 옮기기: the cross's middle to the mouse pointer
+  kNudgeShortcut,  // 한 픽셀 이동: with an arrow key, the cross one pixel that way
+  kHoldShortcut,   // 고정: the menu's hold command
+  kShortcutCount,
+};
+
+// Ctrl+Alt+Shift: rarely taken by other programs, and no character on the
+// Korean layout.
+inline constexpr std::uint8_t kDefaultModifiers = modifier::kCtrl | modifier::kAlt | modifier::kShift;
+inline constexpr std::array<Chord, kShortcutCount> kDefaultShortcuts{{
+    {kDefaultModifiers, 'H'},
+    {kDefaultModifiers, 'C'},
+    {kDefaultModifiers, 0},
+    {kDefaultModifiers, 'L'},
+}};
 
 struct ProgramSettings {
   std::wstring CrossColor;  // decimal text of a 0x00BBGGRR colour
@@ -31,6 +53,12 @@ struct ProgramSettings {
   // The reader's port, "COM2" unless the store names another; written when the
   // user chooses one.
   std::wstring ReaderPort;
+  // Added later than the rest, so they start at their defaults: a store
+  // written before them reads as the defaults.
+  int Opacity = 100;  // percent, 10 to 100: how opaque the cross is drawn
+  // The global shortcuts by ShortcutAction; no key: switched off. The nudge's
+  // chord is its modifiers alone (no modifiers: off); the arrows are its keys.
+  std::array<Chord, kShortcutCount> Shortcuts{kDefaultShortcuts};
 };
 
 // Where each value is kept: application, section, key.
@@ -57,6 +85,13 @@ inline constexpr SettingKey kCorrectionAngle{kCorrection, L"각도", L"각도"};
 inline constexpr SettingKey kReaderMode{kCorrection, L"모드", L"모드"};
 inline constexpr SettingKey kLengthRatio{kCorrection, L"길이비율", L"길이비율"};
 inline constexpr SettingKey kReaderPort{kCorrection, L"포트", L"포트"};
+inline constexpr SettingKey kOpacity{kDisplay, L"선택사항", L"불투명도"};
+inline constexpr std::array<SettingKey, kShortcutCount> kShortcuts{{
+    {kDisplay, L"단축키", L"숨기기"},
+    {kDisplay, L"단축키", L"포인터로"},
+    {kDisplay, L"단축키", L"이동"},
+    {kDisplay, L"단축키", L"고정"},
+}};
 }  // namespace keys
 
 }  // namespace rc::settings

@@ -1,6 +1,7 @@
 #include "settings/setting_text.h"
 
 #include <charconv>
+#include <utility>
 #include <cmath>
 #include <limits>
 
@@ -65,18 +66,9 @@ std::optional<std::int64_t> TextToInteger(std::wstring_view text, std::int64_t l
 }
 
 std::optional<bool> TextToBoolean(std::wstring_view text) {
-  std::wstring_view word = Trim(text);
-  auto equals_word = [word](std::wstring_view expected) {
-    if (word.size() != expected.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-      wchar_t c = word[i];
-      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-      if (c != expected[i]) return false;
-    }
-    return true;
-  };
-  if (equals_word(L"true")) return true;
-  if (equals_word(L"false")) return false;
+  const std::wstring_view word = Trim(text);
+  if (EqualIgnoringAsciiCase(word, L"true")) return true;
+  if (EqualIgnoringAsciiCase(word, L"false")) return false;
   auto number = TextToDouble(text);
   if (!number) return std::nullopt;
   return *number != 0.0;
@@ -120,5 +112,99 @@ std::optional<std::wstring> PortName(std::wstring_view text) {
 }
 
 std::wstring ReaderPortName(std::wstring_view stored) { return PortName(stored).value_or(L"COM2"); }
+
+namespace {
+
+struct KeyName {
+  std::uint16_t key;
+  std::wstring_view name;
+};
+// The keys with a name of more than one character, and the punctuation keys by
+// what they show on a US layout (their place on a Korean one is the same).
+// clang-format off
+constexpr KeyName kKeyNames[] = {
+    {0x13, L"Pause"},    {0x20, L"Space"},  {0x21, L"PageUp"}, {0x22, L"PageDown"}, {0x23, L"End"},
+    {0x24, L"Home"},     {0x25, L"Left"},   {0x26, L"Up"},     {0x27, L"Right"},    {0x28, L"Down"},
+    {0x2D, L"Insert"},   {0x2E, L"Delete"}, {0x6A, L"Num*"},   {0x6B, L"Num+"},     {0x6D, L"Num-"},
+    {0x6E, L"Num."},     {0x6F, L"Num/"},   {0xBA, L";"},      {0xBB, L"="},        {0xBC, L","},
+    {0xBD, L"-"},        {0xBE, L"."},      {0xBF, L"/"},      {0xC0, L"`"},        {0xDB, L"["},
+    {0xDC, L"\\"},       {0xDD, L"]"},      {0xDE, L"'"},
+};
+// In the order the text names them.
+constexpr std::pair<std::uint8_t, std::wstring_view> kModifierNames[] = {
+    {modifier::kCtrl, L"Ctrl"}, {modifier::kAlt, L"Alt"}, {modifier::kShift, L"Shift"}, {modifier::kWin, L"Win"},
+};
+// clang-format on
+
+// Takes one modifier's name and its "+" from the front of `text`.
+std::optional<std::uint8_t> TakeModifier(std::wstring_view& text) {
+  for (const auto& [flag, name] : kModifierNames) {
+    if (text.size() > name.size() && text[name.size()] == L'+' &&
+        EqualIgnoringAsciiCase(text.substr(0, name.size()), name)) {
+      text.remove_prefix(name.size() + 1);
+      return flag;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::wstring KeyText(std::uint16_t key) {
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return std::wstring(1, static_cast<wchar_t>(key));
+  if (key >= 0x70 && key <= 0x87) return L"F" + std::to_wstring(key - 0x70 + 1);  // F1 to F24
+  if (key >= 0x60 && key <= 0x69) return L"Num" + std::to_wstring(key - 0x60);    // the keypad's digits
+  for (const KeyName& k : kKeyNames) {
+    if (k.key == key) return std::wstring(k.name);
+  }
+  return {};
+}
+
+std::wstring ModifierText(std::uint8_t modifiers) {
+  std::wstring text;
+  for (const auto& [flag, name] : kModifierNames) {
+    if ((modifiers & flag) == 0) continue;
+    if (!text.empty()) text += L'+';
+    text += name;
+  }
+  return text;
+}
+
+std::wstring ChordText(Chord chord) {
+  const std::wstring key = KeyText(chord.key);
+  if (key.empty()) return {};
+  const std::wstring modifiers = ModifierText(chord.modifiers);
+  return modifiers.empty() ? key : modifiers + L"+" + key;
+}
+
+std::optional<Chord> TextToChord(std::wstring_view text) {
+  text = Trim(text);
+  if (text.empty()) return Chord{};
+  Chord chord;
+  while (const auto flag = TakeModifier(text)) {
+    if ((chord.modifiers & *flag) != 0) return std::nullopt;  // named twice
+    chord.modifiers = static_cast<std::uint8_t>(chord.modifiers | *flag);
+  }
+  for (std::uint16_t key = 1; key < 0x100; ++key) {
+    if (const std::wstring name = KeyText(key); !name.empty() && EqualIgnoringAsciiCase(name, text)) {
+      chord.key = key;
+      return chord;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::uint8_t> TextToNudgeModifiers(std::wstring_view text) {
+  text = Trim(text);
+  if (text.empty()) return std::uint8_t{0};
+  for (std::uint8_t modifiers : kNudgeModifiers) {
+    if (modifiers == 0) continue;
+    // The same modifiers in any order: the text with a key named after it.
+    if (const auto chord = TextToChord(std::wstring(text) + L"+A"); chord && chord->modifiers == modifiers) {
+      return modifiers;
+    }
+  }
+  return std::nullopt;
+}
 
 }  // namespace rc::settings

@@ -4,10 +4,13 @@
 // back to that value's default. "." is the decimal separator whatever the locale,
 // because the program always writes it that way.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "base/chord.h"
 
 namespace rc::settings {
 
@@ -47,5 +50,30 @@ std::optional<std::wstring> PortName(std::wstring_view text);
 // The reader's port as stored: its PortName, or "COM2" for anything else,
 // empty text included.
 std::wstring ReaderPortName(std::wstring_view stored);
+
+// Key chords as stored: the modifiers in the order Ctrl, Alt, Shift, Win, then
+// the key ("Ctrl+Alt+Shift+H"): a letter, a digit, F1 to F24, or a name
+// ("Space", "Insert", "Num5", ";"). A chord without a key is "" (switched off).
+std::wstring ChordText(Chord chord);
+// The key's name; "" for a key without one (such a chord cannot be stored).
+std::wstring KeyText(std::uint16_t key);
+// Reads any letter case and the modifiers in any order, each once; "" is a
+// switched-off chord; nothing for any other text.
+std::optional<Chord> TextToChord(std::wstring_view text);
+
+// The nudge's modifier sets, as its list offers them; 0 (none) switches it off.
+inline constexpr std::array<std::uint8_t, 6> kNudgeModifiers{
+    modifier::kCtrl | modifier::kAlt | modifier::kShift,
+    modifier::kCtrl | modifier::kAlt,
+    modifier::kCtrl | modifier::kShift,
+    modifier::kAlt | modifier::kShift,
+    modifier::kWin | modifier::kAlt,
+    0,
+};
+// "Ctrl+Alt+Shift" (the order as for a chord); "" for none.
+std::wstring ModifierText(std::uint8_t modifiers);
+// One of kNudgeModifiers, in any order and letter case; "" is none; nothing
+// for any other text.
+std::optional<std::uint8_t> TextToNudgeModifiers(std::wstring_view text);
 
 }  // namespace rc::settings

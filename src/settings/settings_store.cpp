@@ -1,7 +1,7 @@
 #include "settings/settings_store.h"
 
-#include <cmath>
 #include <limits>
+#include <variant>
 
 #include "base/rounding.h"
 #include "settings/setting_text.h"
@@ -10,17 +10,130 @@ namespace rc::settings {
 
 namespace {
 
-constexpr std::int16_t kDefaultLength = 350;
-constexpr std::int16_t kDefaultThickness = 50;
-constexpr std::int16_t kDefaultGap = 350;
-constexpr std::wstring_view kDefaultColor = L"255";
+using Values = ProgramSettings;
+
+// The forms a stored value takes. Each reads its text (a text that does not
+// convert gives the value's default alone), writes it, and gives the value
+// its first-run default. The text read for a missing key is the value's own,
+// so a missing key keeps what memory holds.
+struct TextForm {  // as it stands
+  std::wstring Values::*field;
+  std::wstring_view first_run;
+  std::wstring_view when_empty;  // memory only: the empty text is kept in the store
+  void Read(Values& v, std::wstring text, const SettingsStore&) const {
+    v.*field = text.empty() ? std::wstring(when_empty) : std::move(text);
+  }
+  std::wstring Text(const Values& v) const { return v.*field; }
+  void Reset(Values& v, const SettingsStore&) const { v.*field = first_run; }
+};
+struct WordForm {  // True / False; any number reads too
+  bool Values::*field;
+  bool first_run;
+  void Read(Values& v, const std::wstring& text, const SettingsStore&) const {
+    v.*field = TextToBoolean(text).value_or(first_run);
+  }
+  std::wstring Text(const Values& v) const { return BooleanWord(v.*field); }
+  void Reset(Values& v, const SettingsStore&) const { v.*field = first_run; }
+};
+template <typename T>
+struct IntegerForm {  // whole decimal number in [lowest, highest]
+  T Values::*field;
+  T first_run, lowest, highest;
+  void Read(Values& v, const std::wstring& text, const SettingsStore&) const {
+    const auto number = TextToInteger(text, lowest, highest);
+    v.*field = number ? static_cast<T>(*number) : first_run;
+  }
+  std::wstring Text(const Values& v) const { return std::to_wstring(v.*field); }
+  void Reset(Values& v, const SettingsStore&) const { v.*field = first_run; }
+};
+// A size that would draw a cross nobody can see or grab does not convert. A
+// Length of 0 stays: it is what calls for the first-run defaults.
+using SizeForm = IntegerForm<std::int16_t>;
+using PercentForm = IntegerForm<int>;
+struct PositionForm {  // 32 bits; the first run's is the middle of the primary screen
+  std::int32_t Values::*field;
+  bool vertical;
+  std::int32_t Default(const SettingsStore& store) const {
+    return vertical ? store.DefaultYPosition() : store.DefaultXPosition();
+  }
+  void Read(Values& v, const std::wstring& text, const SettingsStore& store) const {
+    const auto number = TextToInteger(text, std::numeric_limits<std::int32_t>::min(),
+                                      std::numeric_limits<std::int32_t>::max());
+    v.*field = number ? static_cast<std::int32_t>(*number) : Default(store);
+  }
+  std::wstring Text(const Values& v) const { return std::to_wstring(v.*field); }
+  void Reset(Values& v, const SettingsStore& store) const { v.*field = Default(store); }
+};
+struct AngleForm {  // a blank before a value of 0 or more
+  void Read(Values& v, const std::wstring& text, const SettingsStore&) const {
+    v.CorrectionAngle = TextToDouble(text).value_or(0.0);
+  }
+  std::wstring Text(const Values& v) const { return AngleStoreText(v.CorrectionAngle); }
+  void Reset(Values&, const SettingsStore&) const {}
+};
+struct PortForm {  // COM1 to COM256, else COM2
+  void Read(Values& v, const std::wstring& text, const SettingsStore&) const { v.ReaderPort = ReaderPortName(text); }
+  std::wstring Text(const Values& v) const { return v.ReaderPort; }
+  void Reset(Values&, const SettingsStore&) const {}
+};
+struct ShortcutForm {  // "Ctrl+Alt+Shift+H"; the nudge's modifiers alone
+  ShortcutAction action;
+  bool IsNudge() const { return action == kNudgeShortcut; }
+  void Read(Values& v, const std::wstring& text, const SettingsStore&) const {
+    Chord& chord = v.Shortcuts[static_cast<std::size_t>(action)];
+    const Chord fallback = kDefaultShortcuts[static_cast<std::size_t>(action)];
+    if (IsNudge()) {
+      chord = {TextToNudgeModifiers(text).value_or(fallback.modifiers), 0};
+    } else {
+      chord = TextToChord(text).value_or(fallback);
+    }
+  }
+  std::wstring Text(const Values& v) const {
+    const Chord chord = v.Shortcuts[static_cast<std::size_t>(action)];
+    return IsNudge() ? ModifierText(chord.modifiers) : ChordText(chord);
+  }
+  void Reset(Values&, const SettingsStore&) const {}
+};
+
+using Form = std::variant<TextForm, WordForm, SizeForm, PercentForm, PositionForm, AngleForm, PortForm, ShortcutForm>;
+
+struct StoredSetting {
+  SettingKey key;
+  Written written;
+  Form form;
+};
+
+constexpr std::int16_t kInt16Max = std::numeric_limits<std::int16_t>::max();
+
+// Every value the store keeps but the part flags, in the order they are read
+// and written. A first run gives those written at exit their defaults.
+// clang-format off
+const StoredSetting kStoredSettings[] = {
+    {keys::kCrossColor, Written::AtExit, TextForm{&Values::CrossColor, L"255", L""}},
+    {keys::kOnTop, Written::AtExit, WordForm{&Values::OnTop, true}},
+    {keys::kOpacity, Written::AtExit, PercentForm{&Values::Opacity, 100, 10, 100}},
+    {keys::kLength, Written::AtExit, SizeForm{&Values::Length, 350, 0, kInt16Max}},
+    {keys::kThickness, Written::AtExit, SizeForm{&Values::Thickness, 50, 1, kInt16Max}},
+    {keys::kGap, Written::AtExit, SizeForm{&Values::Gap, 350, 0, kInt16Max}},
+    {keys::kXPosition, Written::AtExit, PositionForm{&Values::XPosition, false}},
+    {keys::kYPosition, Written::AtExit, PositionForm{&Values::YPosition, true}},
+    {keys::kHoldPosition, Written::AtExit, WordForm{&Values::HoldPosition, false}},
+    {keys::kCorrectionAngle, Written::WithCorrection, AngleForm{}},
+    {keys::kReaderMode, Written::WithCorrection, TextForm{&Values::ReaderMode, L"", kModeReaderLink}},
+    {keys::kLengthRatio, Written::WithCorrection, TextForm{&Values::LengthRatio, L"", L""}},
+    {keys::kReaderPort, Written::WhenChanged, PortForm{}},
+    {keys::kShortcuts[kHideShortcut], Written::WhenChanged, ShortcutForm{kHideShortcut}},
+    {keys::kShortcuts[kBringShortcut], Written::WhenChanged, ShortcutForm{kBringShortcut}},
+    {keys::kShortcuts[kNudgeShortcut], Written::WhenChanged, ShortcutForm{kNudgeShortcut}},
+    {keys::kShortcuts[kHoldShortcut], Written::WhenChanged, ShortcutForm{kHoldShortcut}},
+};
+// clang-format on
+
+bool SameKey(const SettingKey& a, const SettingKey& b) {
+  return a.application == b.application && a.section == b.section && a.key == b.key;
+}
 
 std::wstring PartKey(int index) { return std::to_wstring(index); }
-
-template <typename T>
-std::wstring IntegerText(T value) {
-  return std::to_wstring(value);
-}
 
 }  // namespace
 
@@ -33,12 +146,18 @@ class SettingsStore::WriteBatch {
  public:
   explicit WriteBatch(SettingsStore& store) : store_(store) {}
 
-  void Save(const SettingKey& key, std::wstring_view value) { Save(key.application, key.section, key.key, value); }
-  void Save(std::wstring_view application, std::wstring_view section, std::wstring_view key, std::wstring_view value) {
-    const platform::Status status = store_.backend_.Save(application, section, key, value);
+  void Save(const SettingKey& key, std::wstring_view value) {
+    const platform::Status status = store_.backend_.Save(key.application, key.section, key.key, value);
     if (!status.ok() && !failure_) {
-      failure_ = WriteFailure{std::wstring(application) + L"\\" + std::wstring(section) + L"\\" + std::wstring(key),
+      failure_ = WriteFailure{std::wstring(key.application) + L"\\" + std::wstring(key.section) + L"\\" +
+                                  std::wstring(key.key),
                               status.system_code};
+    }
+  }
+  // Every value written at that moment, in the table's order.
+  void Save(Written written) {
+    for (const StoredSetting& s : kStoredSettings) {
+      if (s.written == written) Save(s.key, std::visit([&](const auto& f) { return f.Text(store_.values_); }, s.form));
     }
   }
   WriteResult result() const { return failure_; }
@@ -59,45 +178,18 @@ std::int32_t SettingsStore::DefaultYPosition() const {
   return static_cast<std::int32_t>(RoundHalfEven(static_cast<double>(screen_.HeightTwips()) / 2));
 }
 
-std::wstring SettingsStore::Read(const SettingKey& key, const std::wstring& current) {
-  return backend_.Get(key.application, key.section, key.key, current);
-}
-
-template <typename T>
-T SettingsStore::ReadInteger(const SettingKey& key, T current, T fallback, T lowest) {
-  auto value = TextToInteger(Read(key, IntegerText(current)), lowest, std::numeric_limits<T>::max());
-  return value ? static_cast<T>(*value) : fallback;
-}
-
-bool SettingsStore::ReadBoolean(const SettingKey& key, bool current, bool fallback) {
-  auto value = TextToBoolean(Read(key, BooleanWord(current)));
-  return value ? *value : fallback;
-}
-
 void SettingsStore::LoadSettings() {
-  ProgramSettings& v = values_;
-  v.CrossColor = Read(keys::kCrossColor, v.CrossColor);
-  v.OnTop = ReadBoolean(keys::kOnTop, v.OnTop, true);
-  // Sizes that would draw a cross nobody can see or grab do not convert. A
-  // Length of 0 stays: it is what calls for the first-run defaults.
-  v.Length = ReadInteger<std::int16_t>(keys::kLength, v.Length, kDefaultLength, 0);
-  v.Thickness = ReadInteger<std::int16_t>(keys::kThickness, v.Thickness, kDefaultThickness, 1);
-  v.Gap = ReadInteger<std::int16_t>(keys::kGap, v.Gap, kDefaultGap, 0);
-  v.XPosition = ReadInteger(keys::kXPosition, v.XPosition, DefaultXPosition());
-  v.YPosition = ReadInteger(keys::kYPosition, v.YPosition, DefaultYPosition());
-  v.HoldPosition = ReadBoolean(keys::kHoldPosition, v.HoldPosition, false);
-  {
-    auto angle = TextToDouble(Read(keys::kCorrectionAngle, AngleStoreText(v.CorrectionAngle)));
-    v.CorrectionAngle = angle ? *angle : 0.0;
+  for (const StoredSetting& s : kStoredSettings) {
+    std::visit(
+        [&](const auto& form) {
+          form.Read(values_, backend_.Get(s.key.application, s.key.section, s.key.key, form.Text(values_)), *this);
+        },
+        s.form);
   }
-  v.ReaderMode = Read(keys::kReaderMode, v.ReaderMode);
-  v.LengthRatio = Read(keys::kLengthRatio, v.LengthRatio);
-  v.ReaderPort = ReaderPortName(Read(keys::kReaderPort, v.ReaderPort));
-  if (v.ReaderMode.empty()) v.ReaderMode = kModeReaderLink;  // in memory only
   for (int i = 0; i < kPartCount; ++i) {
-    std::wstring part = PartKey(i);
-    SettingKey key{keys::kDisplay, keys::kPartSection, part};
-    v.PartVisible[static_cast<std::size_t>(i)] = ReadBoolean(key, v.PartVisible[static_cast<std::size_t>(i)], true);
+    bool& flag = values_.PartVisible[static_cast<std::size_t>(i)];
+    flag = TextToBoolean(backend_.Get(keys::kDisplay, keys::kPartSection, PartKey(i), PartFlagText(flag)))
+               .value_or(true);
   }
   // Is any flag there at all? The handle's is, unless the store was damaged.
   auto stored = [&](int i) { return backend_.Contains(keys::kDisplay, keys::kPartSection, PartKey(i)); };
@@ -122,65 +214,52 @@ WriteResult SettingsStore::ApplyFirstRunDefaults() {
     if (!handle_flag_stored_) v.PartVisible[0] = true;
     return {};
   }
-  v.CrossColor = kDefaultColor;
-  v.OnTop = true;
-  v.Length = kDefaultLength;
-  v.Thickness = kDefaultThickness;
-  v.Gap = kDefaultGap;
-  v.XPosition = DefaultXPosition();
-  v.YPosition = DefaultYPosition();
-  v.HoldPosition = false;
+  for (const StoredSetting& s : kStoredSettings) {
+    if (s.written == Written::AtExit) std::visit([&](const auto& form) { form.Reset(v, *this); }, s.form);
+  }
   v.PartVisible.fill(true);
   return SaveFirstRunPartFlags();
 }
 
 WriteResult SettingsStore::SaveFirstRunPartFlags() {
   WriteBatch batch(*this);
-  for (int i = 0; i < kPartCount; ++i) batch.Save(keys::kDisplay, keys::kPartSection, PartKey(i), L"1");
+  for (int i = 0; i < kPartCount; ++i) batch.Save({keys::kDisplay, keys::kPartSection, PartKey(i)}, L"1");
   return batch.result();
 }
 
 WriteResult SettingsStore::SaveExitSettings(float handle_left, float handle_top) {
-  const ProgramSettings& v = values_;
+  values_.XPosition = PositionFromEdge(handle_left, values_.XPosition);
+  values_.YPosition = PositionFromEdge(handle_top, values_.YPosition);
   WriteBatch batch(*this);
-  batch.Save(keys::kCrossColor, v.CrossColor);
-  batch.Save(keys::kOnTop, BooleanWord(v.OnTop));
-  batch.Save(keys::kHoldPosition, BooleanWord(v.HoldPosition));
-  batch.Save(keys::kXPosition, IntegerText(PositionFromEdge(handle_left, v.XPosition)));
-  batch.Save(keys::kYPosition, IntegerText(PositionFromEdge(handle_top, v.YPosition)));
-  batch.Save(keys::kGap, IntegerText(v.Gap));
-  batch.Save(keys::kLength, IntegerText(v.Length));
-  batch.Save(keys::kThickness, IntegerText(v.Thickness));
+  batch.Save(Written::AtExit);
   return batch.result();
 }
 
 WriteResult SettingsStore::SavePartVisible(int index, bool visible) {
   WriteBatch batch(*this);
-  batch.Save(keys::kDisplay, keys::kPartSection, PartKey(index), PartFlagText(visible));
+  batch.Save({keys::kDisplay, keys::kPartSection, PartKey(index)}, PartFlagText(visible));
   return batch.result();
 }
 
 void SettingsStore::ReloadPartVisible() {
   for (int i = 1; i < kPartCount; ++i) {
     bool& flag = values_.PartVisible[static_cast<std::size_t>(i)];
-    std::wstring part = PartKey(i);
-    SettingKey key{keys::kDisplay, keys::kPartSection, part};
-    flag = ReadBoolean(key, flag, flag);
+    flag = TextToBoolean(backend_.Get(keys::kDisplay, keys::kPartSection, PartKey(i), PartFlagText(flag)))
+               .value_or(flag);
   }
 }
 
 WriteResult SettingsStore::SaveCorrectionSettings() {
-  const ProgramSettings& v = values_;
   WriteBatch batch(*this);
-  batch.Save(keys::kCorrectionAngle, AngleStoreText(v.CorrectionAngle));
-  batch.Save(keys::kReaderMode, v.ReaderMode);
-  batch.Save(keys::kLengthRatio, v.LengthRatio);
+  batch.Save(Written::WithCorrection);
   return batch.result();
 }
 
-WriteResult SettingsStore::SaveReaderPort() {
+WriteResult SettingsStore::Save(const SettingKey& key) {
   WriteBatch batch(*this);
-  batch.Save(keys::kReaderPort, values_.ReaderPort);
+  for (const StoredSetting& s : kStoredSettings) {
+    if (SameKey(s.key, key)) batch.Save(key, std::visit([&](const auto& f) { return f.Text(values_); }, s.form));
+  }
   return batch.result();
 }
 

@@ -27,6 +27,13 @@ using WriteResult = std::optional<WriteFailure>;
 // "설정을 저장하지 못했습니다: <path>" and the system's reason on a second line.
 std::wstring WriteFailedText(const WriteFailure& failure, platform::MessageBoxes& messages);
 
+// When a stored value is written.
+enum class Written {
+  AtExit,          // the exit save: the display settings, which a first run resets
+  WithCorrection,  // the correction dialog's save
+  WhenChanged,     // at once, when the user changes it (the reader's port, a shortcut)
+};
+
 class SettingsStore {
  public:
   SettingsStore(platform::SettingsBackend& backend, const platform::Screen& screen);
@@ -35,7 +42,7 @@ class SettingsStore {
   const ProgramSettings& values() const { return values_; }
 
   // Reads every setting in its fixed order. A stored value that does not
-  // convert is replaced by that value's first-run default alone.
+  // convert is replaced by that value's default alone.
   void LoadSettings();
   // Whether this is a first run, as the loaded values say: no colour stored,
   // or a length of 0.
@@ -51,8 +58,8 @@ class SettingsStore {
   // Re-reads part flags 1 to 18 (not 0), each with its current value as default.
   void ReloadPartVisible();
   [[nodiscard]] WriteResult SaveCorrectionSettings();
-  // The port chooser's choice, at once.
-  [[nodiscard]] WriteResult SaveReaderPort();
+  // One value written when the user changes it (Written::WhenChanged).
+  [[nodiscard]] WriteResult Save(const SettingKey& key);
 
   // First-run position: the centre handle's top-left corner at the middle of
   // the primary screen.
@@ -61,12 +68,6 @@ class SettingsStore {
 
  private:
   class WriteBatch;
-
-  std::wstring Read(const SettingKey& key, const std::wstring& current);
-  // An integer in [lowest, the type's maximum]; anything else is `fallback`.
-  template <typename T>
-  T ReadInteger(const SettingKey& key, T current, T fallback, T lowest = std::numeric_limits<T>::min());
-  bool ReadBoolean(const SettingKey& key, bool current, bool fallback);
 
   // Writes the nineteen part flags as "1", as a first run does.
   WriteResult SaveFirstRunPartFlags();

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "platform/dialog.h"
 #include "platform/message_box.h"
@@ -34,25 +35,36 @@ class WindowedDialog : public platform::DialogEvents {
   std::unique_ptr<platform::Dialog> window_;
 };
 
-// Makes a dialog and runs its load step, without showing it; null when its
-// window cannot be made.
-using DialogFactory = std::function<std::unique_ptr<WindowedDialog>()>;
-
+// The menu command's single instance of one dialog type `T` (a WindowedDialog).
+template <typename T>
 class DialogHost {
  public:
-  explicit DialogHost(DialogFactory make) : make_(std::move(make)) {}
+  // Makes the dialog and runs its load step, without showing it; null when
+  // its window cannot be made.
+  using Factory = std::function<std::unique_ptr<T>()>;
+
+  explicit DialogHost(Factory make) : make_(std::move(make)) {}
   DialogHost(const DialogHost&) = delete;
   DialogHost& operator=(const DialogHost&) = delete;
 
-  // The menu command.
-  void Show();
+  // The menu command: the dialog, open and in front; null when it could not
+  // be made (the command then does nothing).
+  T* Show() {
+    if (!IsOpen()) {
+      dialog_.reset();  // the closed one, if any: safe here, outside its window's handlers
+      dialog_ = make_();
+      if (!dialog_) return nullptr;
+    }
+    dialog_->BringToFront();
+    return dialog_.get();
+  }
   bool IsOpen() const { return dialog_ != nullptr && dialog_->IsOpen(); }
 
  private:
-  DialogFactory make_;
+  Factory make_;
   // A closed dialog stays here until the next command: it is never destroyed
   // from inside its own window's close handling.
-  std::unique_ptr<WindowedDialog> dialog_;
+  std::unique_ptr<T> dialog_;
 };
 
 }  // namespace rc::shell

@@ -1,9 +1,9 @@
 #include "shell/tray_icon.h"
 
-#include "platform/message_box.h"
-
 #include <algorithm>
 #include <utility>
+
+#include "platform/message_box.h"
 
 namespace rc::shell {
 
@@ -17,15 +17,6 @@ platform::TrayIconRecord MakeTrayIconRecord(std::wstring_view tip) {
   return record;
 }
 
-platform::Status AddTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record, std::wstring_view tip) {
-  record = MakeTrayIconRecord(tip);
-  return window.AddTrayIcon(record);
-}
-
-platform::Status ShowFirstRunNotification(platform::ShellWindow& window, const platform::TrayIconRecord& record) {
-  return window.ShowTrayNotification(record, {kFirstRunTitle, kFirstRunText});
-}
-
 TrayAction TrayCallback::Decide(std::uint32_t code) {
   const bool after_right_release = std::exchange(after_right_release_, code == tray_code::kRightButtonUp);
   switch (code) {
@@ -37,15 +28,10 @@ TrayAction TrayCallback::Decide(std::uint32_t code) {
     case tray_code::kKeySelect:
       return TrayAction::ShowHandle;
     case tray_code::kNotificationClicked:
-      return TrayAction::MenuAtIcon;
+      return TrayAction::NotificationClicked;
     default:
       return TrayAction::None;
   }
-}
-
-platform::Status DeleteTrayIcon(platform::ShellWindow& window, platform::TrayIconRecord& record) {
-  record.id = kTrayIconId;
-  return window.DeleteTrayIcon(record);
 }
 
 std::wstring TrayTip(std::wstring_view status_line) {
@@ -54,9 +40,72 @@ std::wstring TrayTip(std::wstring_view status_line) {
   return tip;
 }
 
-platform::Status ModifyTrayTip(platform::ShellWindow& window, platform::TrayIconRecord& record, std::wstring_view tip) {
-  record = MakeTrayIconRecord(tip);
-  return window.ModifyTrayIcon(record);
+TrayIcon::~TrayIcon() {
+  if (retry_pending_) clock_.StopTimer(platform::kTrayRetryTimer);
+}
+
+void TrayIcon::Add(platform::ShellWindow& window, std::wstring tip) {
+  window_ = &window;
+  tip_ = std::move(tip);
+  TryToAdd(0);
+}
+
+void TrayIcon::OnTaskbarCreated() {
+  if (window_ == nullptr) return;
+  // The shell that held the icon is gone: a new one has none.
+  added_ = false;
+  TryToAdd(kTrayRetryMs.size());
+}
+
+void TrayIcon::OnTimer(int timer) {
+  if (timer != platform::kTrayRetryTimer || !retry_pending_) return;
+  retry_pending_ = false;
+  TryToAdd(next_retry_);
+}
+
+void TrayIcon::TryToAdd(std::size_t retry) {
+  if (added_) return;
+  record_ = MakeTrayIconRecord(tip_);
+  added_ = window_->AddTrayIcon(record_).ok();
+  if (added_) {
+    if (retry_pending_) clock_.StopTimer(platform::kTrayRetryTimer);
+    retry_pending_ = false;
+    ShowPending();
+    return;
+  }
+  if (retry_pending_ || retry >= kTrayRetryMs.size()) return;
+  next_retry_ = retry + 1;
+  retry_pending_ = clock_.StartTimer(platform::kTrayRetryTimer, kTrayRetryMs[retry], *this).ok();
+}
+
+void TrayIcon::SetTip(std::wstring tip) {
+  if (tip == tip_) return;
+  tip_ = std::move(tip);
+  if (!added_) return;
+  record_ = MakeTrayIconRecord(tip_);
+  (void)window_->ModifyTrayIcon(record_);
+}
+
+void TrayIcon::Notify(TrayNotice notice, std::wstring_view text) {
+  pending_ = notice;
+  pending_text_ = text;
+  if (added_) ShowPending();
+}
+
+void TrayIcon::ShowPending() {
+  if (pending_ == TrayNotice::None) return;
+  if (window_->ShowTrayNotification(record_, {platform::kApplicationTitle, pending_text_}).ok()) shown_ = pending_;
+  pending_ = TrayNotice::None;
+}
+
+std::optional<platform::PixelPoint> TrayIcon::Corner() const {
+  return window_ != nullptr ? window_->TrayIconCorner(record_) : std::nullopt;
+}
+
+void TrayIcon::Delete() {
+  if (window_ == nullptr) return;
+  record_.id = kTrayIconId;
+  (void)window_->DeleteTrayIcon(record_);
 }
 
 }  // namespace rc::shell

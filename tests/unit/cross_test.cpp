@@ -112,11 +112,11 @@ TEST_F(CrossTest, ARepaintDuringADragLaysTheCrossOutAroundTheMovingHandle) {
 // same rule as after a display change, whose table has the other monitors); a
 // bar that cannot be made is reported and the program ends.
 TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade) {
-  const platform::TwipsRect left_above{-19200, -10800, 19200, 10800};
+  const platform::Monitor left_above{{-19200, -10800, 19200, 10800}};
   struct Case {
     const char* name;
     std::int32_t x, y;
-    std::vector<platform::TwipsRect> extra;
+    std::vector<platform::Monitor> extra;
     std::int32_t expect_x, expect_y;
     bool form3_fails = false;
   };
@@ -141,7 +141,7 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
     Cross x{p, s};
     if (c.form3_fails) {
       EXPECT_THROW(x.CreateWindows(), fake::ProcessEnded);
-      EXPECT_EQ(p.fake_messages.shown, Calls{"Reticor2를 시작할 수 없습니다: Form3"});
+      EXPECT_EQ(p.fake_messages.shown, Calls{"Reticor2를 시작할 수 없습니다: Form3\nerror 1158"});
       EXPECT_EQ(p.exit_code, 1);
       continue;
     }
@@ -158,11 +158,11 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
 // follow. The exit save writes where it is.
 TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
   Start(unit::kExitSaved, true);
-  const platform::TwipsRect right{28800, 0, 28800, 16200};
+  const platform::Monitor right{{28800, 0, 28800, 16200}};
   struct Case {
     const char* name;
     float left, top;
-    std::vector<platform::TwipsRect> before, after;
+    std::vector<platform::Monitor> before, after;
     int width_px, height_px;
     bool held;
     float expect_left, expect_top;
@@ -173,7 +173,7 @@ TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
       {"smaller, the handle beyond its right edge", 27000, 8100, {}, {}, 1280, 800, false, 9600, 6000},
       {"smaller, held, the handle below its bottom", 3000, 12000, {}, {}, 1280, 800, true, 9600, 6000},
       {"a monitor added", 6000, 4000, {}, {right}, 1920, 1080, false, 6000, 4000},
-      {"another monitor unplugged", 40000, 3000, {right, {-28800, 0, 28800, 16200}}, {right}, 1920, 1080, false,
+      {"another monitor unplugged", 40000, 3000, {right, {{-28800, 0, 28800, 16200}}}, {right}, 1920, 1080, false,
        40000, 3000},
       {"the handle's monitor unplugged", 40000, 3000, {right}, {}, 1920, 1080, false, 14400, 8100},
   };

@@ -67,7 +67,7 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
     v.CrossColor = FromUtf8(c.colour);
     v.Length = c.sizes[0], v.Gap = c.sizes[1], v.Thickness = c.sizes[2];
     v.PartVisible[3] = false;
-    auto dialog = PropertiesDialog::Make(p.startup.cross());
+    auto dialog = PropertiesDialog::Make(p.startup.cross(), p.startup.shortcuts());
     FakeDialog& w = p.Dialog("속성");
     EXPECT_EQ(w.Selection(kColourList), c.entry);
     EXPECT_EQ(w.FillColour(kColourPreview), c.shown);
@@ -88,12 +88,12 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
 // Beside the handle's right edge, on its top edge; below it when there is no room above.
 TEST(PropertiesDialog, OpensAboveTheHandleOrBelowIt) {
   Program p;
-  auto above = PropertiesDialog::Make(p.startup.cross());
+  auto above = PropertiesDialog::Make(p.startup.cross(), p.startup.shortcuts());
   EXPECT_EQ(p.Dialog("속성").Left(), 14400 + 50);
   EXPECT_EQ(p.Dialog("속성").Top(), 8100 - p.Dialog("속성").Height());
   above.reset();
   p.Part(0).SetTop(1000);  // less than the dialog's height
-  auto below = PropertiesDialog::Make(p.startup.cross());
+  auto below = PropertiesDialog::Make(p.startup.cross(), p.startup.shortcuts());
   EXPECT_EQ(p.Dialog("속성").Top(), 1000 + 50);
 }
 

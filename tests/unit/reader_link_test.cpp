@@ -306,14 +306,14 @@ TEST(ReaderLink, TheStateLineSaysWhatTheLinkIsDoing) {
        [](Link& l) { l.clock().Advance(kTailGuardMs), l.port().Receive("garbage\r"); },
        "COM2: 열림, 마지막 수신 14:03:21"},
       {"missing", L"지적통합", platform::Error::PortMissing, 2, nothing, "COM2: 없음 (꽂으면 자동으로 엽니다)"},
-      {"held by another program", L"지적통합", platform::Error::PortBusy, 5, nothing, "COM2: 다른 프로그램이 사용 중"},
+      {"held by another program", L"지적통합", platform::Error::Busy, 5, nothing, "COM2: 다른 프로그램이 사용 중"},
       {"any other failure", L"지적통합", platform::Error::Other, 31, nothing, "COM2: 열 수 없음 (error 31)"},
       {"lost", L"지적통합", platform::Error::None, 0, [](Link& l) { l.port().Lose(); },
        "COM2: 없음 (꽂으면 자동으로 엽니다)"},
       {"removed", L"지적통합", platform::Error::None, 0, [](Link& l) { l.link.OnPortRemoved(L"com2"); },
        "COM2: 없음 (꽂으면 자동으로 엽니다)"},
       {"switched off", L"Wintab 전환", platform::Error::None, 0, nothing, "COM2: 닫힘 (Wintab 전환)"},
-      {"switched off after a failure", L"지적통합", platform::Error::PortBusy, 5,
+      {"switched off after a failure", L"지적통합", platform::Error::Busy, 5,
        [](Link& l) { (void)l.link.SwitchPort(false); }, "COM2: 닫힘 (Wintab 전환)"},
       {"another port in use", L"지적통합", platform::Error::None, 0,
        [](Link& l) { l.values.ReaderPort = L"COM12", l.link.PortChanged(); }, "COM12: 열림, 수신 대기 중"},
@@ -335,7 +335,7 @@ TEST(ReaderLink, TheModeSwitchOpensAndClosesAndClosingAClosedPortSucceeds) {
   l.Start();
   EXPECT_TRUE(l.link.SwitchPort(false).ok());  // nothing to close
   EXPECT_TRUE(l.link.SwitchPort(true).ok());
-  EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::PortBusy);
+  EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::Busy);
   EXPECT_EQ(ToUtf8(l.link.StatusLine()), "COM2: 열림, 수신 대기 중") << "an open asked of an open port changes nothing";
   l.port().close_error = 31;
   EXPECT_FALSE(l.link.SwitchPort(false).ok());

@@ -235,9 +235,10 @@ TEST(SettingsStore, WhatEachSaveWrites) {
   EXPECT_EQ(
       s.platform.log.With("save"),
       (Calls{"save Dizodudoz/선택사항/색상=255", "save Dizodudoz/선택사항/항상위=False",
-             "save Dizodudoz/위치/고정=True", "save Dizodudoz/위치/XPosition=40000",
-             "save Dizodudoz/위치/YPosition=-1502", "save Dizodudoz/크기/Gap=140", "save Dizodudoz/크기/Length=350",
-             "save Dizodudoz/크기/Thickness=50", "save 기계보정/각도/각도=-2.25", "save 기계보정/모드/모드=Wintab 전환",
+             "save Dizodudoz/선택사항/불투명도=100", "save Dizodudoz/크기/Length=350",
+             "save Dizodudoz/크기/Thickness=50", "save Dizodudoz/크기/Gap=140", "save Dizodudoz/위치/XPosition=40000",
+             "save Dizodudoz/위치/YPosition=-1502", "save Dizodudoz/위치/고정=True",
+             "save 기계보정/각도/각도=-2.25", "save 기계보정/모드/모드=Wintab 전환",
              "save 기계보정/길이비율/길이비율=1,1", "save Dizodudoz/폼/7=0"}));
   EXPECT_TRUE(v.PartVisible[7]) << "memory follows only after the reload";
   s.platform.log.Clear();
@@ -259,7 +260,7 @@ TEST(SettingsStore, AFailedWriteNamesTheFirstValueAndTheRestIsWritten) {
   const WriteResult failed = s.store.SaveExitSettings(0, 0);
   ASSERT_TRUE(failed);
   EXPECT_EQ(ToUtf8(WriteFailedText(*failed, s.platform.messages())),
-            "설정을 저장하지 못했습니다: Dizodudoz\\위치\\XPosition\nerror 5");
+            "설정을 저장하지 못했습니다: Dizodudoz\\크기\\Gap\nerror 5");
   EXPECT_TRUE(s.platform.fake_messages.shown.empty());
   EXPECT_EQ(s.platform.fake_settings.Value("Dizodudoz/크기/Thickness"), "50");
 }

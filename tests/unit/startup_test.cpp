@@ -91,7 +91,7 @@ TEST(TrayCallback, EachGestureOnTheIconDoesItsOneThing) {
       {"menu key after a right release that had no context code", {code::kRightButtonUp, kMove, code::kContextMenu},
        {MenuAtPointer, MenuAtAnchor}},
       {"Enter or Space", {code::kKeySelect}, {ShowHandle}},
-      {"notification clicked", {kBalloonShow, code::kNotificationClicked}, {MenuAtIcon}},
+      {"notification clicked", {kBalloonShow, code::kNotificationClicked}, {NotificationClicked}},
       {"notification closed or timed out", {kBalloonShow, kBalloonTimeout, kBalloonHide}, {}},
       {"hover, middle click, right double-click",
        {kPopupOpen, kMove, kPopupClose, kMiddleDown, kMiddleUp, kRightDown, code::kRightButtonUp, code::kContextMenu,
@@ -166,13 +166,13 @@ TEST_F(StartUpTest, FinishSavesThenDeletesTheIconThenEndsAndOnlyItTellsAFailedSa
   platform.fake_settings.failing_paths = {"Dizodudoz/크기/Gap"};
   platform.log.Clear();
   startup.OnSessionEnding();
-  EXPECT_EQ(platform.log.With("save").size(), 8u);
+  EXPECT_EQ(platform.log.With("save").size(), 9u);
   EXPECT_EQ(platform.fake_settings.Value("Dizodudoz/위치/고정"), "True");
   EXPECT_TRUE(platform.fake_messages.shown.empty());
   platform.log.Clear();
   EXPECT_THROW(startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
   const Calls calls = platform.log.all();
-  ASSERT_EQ(calls.size(), 11u);
+  ASSERT_EQ(calls.size(), 12u);
   EXPECT_EQ(Calls(calls.end() - 3, calls.end()),
             (Calls{"message 설정을 저장하지 못했습니다: Dizodudoz\\크기\\Gap\nerror 5", "tray.delete", "end 0"}));
   EXPECT_EQ(platform.fake_messages.owners, Calls{""});
@@ -181,7 +181,7 @@ TEST_F(StartUpTest, FinishSavesThenDeletesTheIconThenEndsAndOnlyItTellsAFailedSa
 TEST_F(StartUpTest, AStartUpWindowThatCannotBeMadeIsReportedAndStartUpStops) {
   platform.failing_windows = {"frm_Pop"};
   EXPECT_FALSE(startup.Load());
-  EXPECT_EQ(platform.fake_messages.shown, Calls{"Reticor2를 시작할 수 없습니다: frm_Pop"});
+  EXPECT_EQ(platform.fake_messages.shown, Calls{"Reticor2를 시작할 수 없습니다: frm_Pop\nerror 1158"});
   EXPECT_TRUE(platform.log.With("get").empty());
 }
 

@@ -46,10 +46,15 @@ class FakePopupMenu final : public platform::PopupMenu {
 class FakeShellWindow final : public platform::ShellWindow {
  public:
   explicit FakeShellWindow(FakePlatform& owner) : owner_(owner), tray_(owner.fake_tray) {}
-  std::unique_ptr<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem>) override {
-    return std::make_unique<FakePopupMenu>(owner_);
+  platform::Made<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem>) override {
+    return {std::make_unique<FakePopupMenu>(owner_), {}};
   }
   platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override {
+    if (tray_.refused_adds > 0) {
+      --tray_.refused_adds;
+      owner_.log.Add("tray.add refused");
+      return platform::Status::Failed(platform::Error::Other, 1008);
+    }
     tray_.added.push_back(record);
     tray_.tip = record.tip.data();
     return Log("tray.add");
@@ -66,6 +71,15 @@ class FakeShellWindow final : public platform::ShellWindow {
   std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord&) override {
     return tray_.icon_corner;
   }
+  platform::Status RegisterHotkey(int id, Chord chord, bool) override {
+    FakeHotkeys& hotkeys = owner_.fake_hotkeys;
+    if (const auto held = hotkeys.held.find({chord.modifiers, chord.key}); held != hotkeys.held.end()) {
+      return held->second;
+    }
+    hotkeys.registered[id] = chord;
+    return Log("hotkey " + std::to_string(id));
+  }
+  void UnregisterHotkey(int id) override { owner_.fake_hotkeys.registered.erase(id); }
 
  private:
   platform::Status Log(std::string call) {
@@ -150,21 +164,26 @@ void FakeDialog::ShowMessage(std::wstring_view text) { owner_.fake_messages.Show
 
 // --- FakePlatform ------------------------------------------------------------
 
-std::unique_ptr<platform::Window> FakePlatform::MakeWindow(platform::WindowClass, std::wstring_view name,
-                                                           platform::WindowEvents& events) {
+namespace {
+constexpr platform::Status kNoMoreWindows = platform::Status::Failed(platform::Error::Other, 1158);
+}  // namespace
+
+platform::Made<platform::Window> FakePlatform::MakeWindow(platform::WindowClass, std::wstring_view name,
+                                                          platform::WindowEvents& events) {
   std::string utf8 = ToUtf8(name);
   log.Add("create " + utf8);
-  if (failing_windows.contains(utf8)) return nullptr;
+  if (failing_windows.contains(utf8)) return {nullptr, kNoMoreWindows};
   auto window = std::make_unique<FakeWindow>(*this, utf8, events);
   windows[utf8] = window.get();
-  return window;
+  return {std::move(window), {}};
 }
 
-std::unique_ptr<platform::ShellWindow> FakePlatform::MakeShellWindow(platform::ShellEvents&) {
+platform::Made<platform::ShellWindow> FakePlatform::MakeShellWindow(platform::ShellEvents& events) {
+  shell_events = &events;
   const std::string name = ToUtf8(platform::kStartUpWindowName);
   log.Add("create " + name);
-  if (failing_windows.contains(name)) return nullptr;
-  return std::make_unique<FakeShellWindow>(*this);
+  if (failing_windows.contains(name)) return {nullptr, kNoMoreWindows};
+  return {std::make_unique<FakeShellWindow>(*this), {}};
 }
 
 std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogLayout& layout,

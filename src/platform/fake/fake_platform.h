@@ -56,6 +56,8 @@ class FakeWindow final : public platform::Window {
   void SetBackColour(std::uint32_t bgr) override { Set(back_colour_, bgr, "color", std::to_string(bgr)); }
   bool Visible() const override { return visible_; }
   void SetVisible(bool visible) override { Set(visible_, visible, "visible", visible ? "1" : "0"); }
+  std::uint8_t Alpha() const override { return alpha_; }
+  void SetAlpha(std::uint8_t alpha) override { Set(alpha_, alpha, "alpha", std::to_string(alpha)); }
   void SetTopmost(bool topmost) override {
     topmost_ = topmost;
     Record("topmost", topmost ? "1" : "0");
@@ -94,6 +96,7 @@ class FakeWindow final : public platform::Window {
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::uint32_t back_colour_ = 0x00FFFFFF;
   bool visible_ = false;
+  std::uint8_t alpha_ = 255;
   bool topmost_ = false;
   float drag_left_ = 0, drag_top_ = 0;
 };
@@ -104,15 +107,17 @@ class FakeScreen final : public platform::Screen {
   float HeightTwips() const override { return PixelScale(dpi).Twips(height_px); }
   PixelScale ScaleX() const override { return PixelScale(dpi); }
   PixelScale ScaleY() const override { return PixelScale(dpi); }
-  std::vector<platform::TwipsRect> Monitors() const override {
-    std::vector<platform::TwipsRect> monitors{{0, 0, WidthTwips(), HeightTwips()}};
+  std::vector<platform::Monitor> Monitors() const override {
+    std::vector<platform::Monitor> monitors{{{0, 0, WidthTwips(), HeightTwips()}, dpi}};
     monitors.insert(monitors.end(), extra_monitors.begin(), extra_monitors.end());
     return monitors;
   }
+  platform::PixelPoint Pointer() const override { return pointer; }
 
   int width_px = 1920, height_px = 1080, dpi = 96;
-  // Extra monitors beside the primary one, in twips.
-  std::vector<platform::TwipsRect> extra_monitors;
+  // Extra monitors beside the primary one, in twips of the primary's scale.
+  std::vector<platform::Monitor> extra_monitors;
+  platform::PixelPoint pointer;
 };
 
 class FakeSettings final : public platform::SettingsBackend {
@@ -157,8 +162,10 @@ class FakeClock final : public platform::Clock {
  public:
   std::int64_t NowMs() const override { return now_ms; }
   platform::LocalTime Local() const override { return {14, 3, 21}; }
-  void StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override {
+  platform::Status StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override {
+    if (timer_error != 0) return platform::Status::Failed(platform::Error::Other, timer_error);
     timers_[timer] = {now_ms + delay_ms, &events};
+    return platform::Status::Ok();
   }
   void StopTimer(int timer) override { timers_.erase(timer); }
 
@@ -166,6 +173,7 @@ class FakeClock final : public platform::Clock {
   void Advance(std::int64_t ms);
   bool TimerPending(int timer) const { return timers_.contains(timer); }
   std::int64_t now_ms = 1'000'000;
+  std::uint32_t timer_error = 0;  // non-zero: no timer starts, with this code
 
  private:
   struct Pending {
@@ -189,7 +197,7 @@ class FakeSerialPort final : public platform::SerialPort {
     opened_name = port_name;
     events_ = &events;
     if (open_error != 0) return platform::Status::Failed(open_failure, open_error);
-    if (open_) return platform::Status::Failed(platform::Error::PortBusy);
+    if (open_) return platform::Status::Failed(platform::Error::Busy);
     open_ = true;
     ++opens_;
     return platform::Status::Ok();
@@ -204,12 +212,25 @@ class FakeSerialPort final : public platform::SerialPort {
   bool IsOpen() const override { return open_; }
   platform::SerialOpen current() const override { return opens_; }
   bool Responds() override { return open_ && responds; }
+  // What leaves is recorded at once; the outcome comes as the real port's
+  // I/O reports it: after the event being handled (FinishWrites).
   platform::Status Write(std::string_view bytes) override {
     if (!open_) return platform::Status::Failed(platform::Error::WriteFailed);
-    if (write_error != 0) return platform::Status::Failed(platform::Error::WriteFailed, write_error);
-    written.emplace_back(bytes.substr(0, write_limit));
-    return bytes.size() <= write_limit ? platform::Status::Ok()
-                                       : platform::Status::Failed(platform::Error::WriteFailed);
+    platform::Status outcome = platform::Status::Failed(platform::Error::WriteFailed, write_error);
+    if (write_error == 0) {
+      written.emplace_back(bytes.substr(0, write_limit));
+      if (bytes.size() <= write_limit) outcome = platform::Status::Ok();
+    }
+    outcomes_.push_back({opens_, outcome});
+    return platform::Status::Ok();
+  }
+  // Reports the writes done, in order, unless `hold_writes` (a slow driver).
+  void FinishWrites() {
+    while (!hold_writes && !outcomes_.empty() && events_) {
+      const auto [open, outcome] = outcomes_.front();
+      outcomes_.erase(outcomes_.begin());
+      events_->OnSerialWritten(open, outcome);
+    }
   }
 
   // The port's events, as the device raises them, for the current open; the
@@ -219,6 +240,7 @@ class FakeSerialPort final : public platform::SerialPort {
   // The same, queued by an earlier open and delivered late.
   void ReceiveFor(platform::SerialOpen open, std::string_view bytes) {
     if (events_) events_->OnSerialReceived(open, bytes, clock_.NowMs());
+    FinishWrites();
   }
   void LoseFor(platform::SerialOpen open) {
     if (events_) events_->OnSerialLost(open);
@@ -231,6 +253,7 @@ class FakeSerialPort final : public platform::SerialPort {
   std::uint32_t write_error = 0;  // non-zero: Write sends nothing and fails with it
   // Write sends at most this many bytes; fewer than asked is a failure.
   std::size_t write_limit = static_cast<std::size_t>(-1);
+  bool hold_writes = false;  // outcomes wait for FinishWrites
   bool responds = true;  // false: the open device died (Responds)
   platform::SerialLineSettings settings;
   std::wstring opened_name;          // the name of the last Open
@@ -242,6 +265,7 @@ class FakeSerialPort final : public platform::SerialPort {
   bool open_ = false;
   platform::SerialOpen opens_ = 0;
   platform::SerialEvents* events_ = nullptr;
+  std::vector<std::pair<platform::SerialOpen, platform::Status>> outcomes_;
 };
 
 class FakeSerialPortList final : public platform::SerialPortList {
@@ -257,6 +281,15 @@ struct FakeTray {
   std::vector<platform::TrayIconRecord> added;
   std::wstring tip;  // as the icon shows it now
   std::optional<platform::PixelPoint> icon_corner;
+  int refused_adds = 0;  // this many adds fail first (no notification area yet)
+};
+
+// Global shortcuts registered on the start-up window ("hotkey <id> <chord>",
+// "hotkey <id> off"); a chord in `held` is another program's.
+struct FakeHotkeys {
+  std::map<int, Chord> registered;
+  std::map<std::pair<std::uint8_t, std::uint16_t>, platform::Status> held;
+  void Hold(Chord chord, platform::Status why) { held[{chord.modifiers, chord.key}] = why; }
 };
 
 // What EndProcess throws, so that the code after it never runs, as on the
@@ -302,6 +335,7 @@ class FakeProcesses final : public platform::Processes {
  public:
   explicit FakeProcesses(CallLog& log) : log_(log) {}
   bool FileExists(std::wstring_view path) override { return files.contains(ToUtf8(path)); }
+  std::wstring ProgramPath() override { return L"C:\\Tools\\Reticor2.exe"; }
   std::wstring SystemFolder() override { return L"C:\\Windows\\system32"; }
   // Starting a file that does not exist fails, as on the real system.
   platform::Status Start(std::wstring_view path) override {
@@ -315,6 +349,23 @@ class FakeProcesses final : public platform::Processes {
 
  private:
   CallLog& log_;
+};
+
+// The per-user Run value.
+struct FakeSignIn final : platform::SignInStart {
+  bool IsSet() override { return value.has_value(); }
+  platform::Status Set(std::wstring_view command) override {
+    if (write_error != 0) return platform::Status::Failed(platform::Error::AccessDenied, write_error);
+    value = command;
+    return platform::Status::Ok();
+  }
+  platform::Status Clear() override {
+    if (write_error != 0) return platform::Status::Failed(platform::Error::AccessDenied, write_error);
+    value.reset();
+    return platform::Status::Ok();
+  }
+  std::optional<std::wstring> value;
+  std::uint32_t write_error = 0;
 };
 
 // A dialog window: "dialog.create <caption>" when made; its controls are kept
@@ -343,6 +394,11 @@ class FakeDialog final : public platform::Dialog {
   int ScrollPosition(int control) const override { return Get(control).position; }
   void SetFillColour(int control, std::uint32_t bgr) override { Edit(control).fill = bgr; }
   std::uint32_t FillColour(int control) const override { return Get(control).fill; }
+  void SetChord(int control, Chord chord) override { Edit(control).chord = chord; }
+  Chord ChordOf(int control) const override { return Get(control).chord; }
+  void SetChecked(int control, bool checked) override { Edit(control).checked = checked; }
+  bool Checked(int control) const override { return Get(control).checked; }
+  void DropDown(int control) override { dropped_down = control; }
   std::uint32_t ButtonFaceColour() const override { return 0x00F0F0F0; }
   void Close() override { CloseByUser(); }
   void ShowMessage(std::wstring_view text) override;
@@ -354,6 +410,7 @@ class FakeDialog final : public platform::Dialog {
     return items;
   }
   bool visible() const { return visible_; }
+  int dropped_down = -1;  // the list last dropped down
   // The user closes the dialog (its close box): the window goes, the owner hears of it.
   void CloseByUser() {
     if (!std::exchange(open_, false)) return;
@@ -362,8 +419,18 @@ class FakeDialog final : public platform::Dialog {
   }
   // The user's own input on an open dialog's control, raising the events the
   // real window raises; a scroll is reported only when the position changes.
+  // A click on a check box ticks or clears it first, as the real one does.
   void ClickByUser(int control) {
-    if (Input(control)) events_.OnControlClick(control);
+    if (Control* c = Input(control)) {
+      c->checked = !c->checked;
+      events_.OnControlClick(control);
+    }
+  }
+  void TypeChordByUser(int control, Chord chord) {
+    if (Control* c = Input(control)) {
+      c->chord = chord;
+      events_.OnChordChange(control);
+    }
   }
   void PickByUser(int control, int index) {
     if (Control* c = Input(control)) {
@@ -388,11 +455,13 @@ class FakeDialog final : public platform::Dialog {
     std::vector<std::wstring> items;
     int selection = -1, position = 0;
     std::uint32_t fill = 0x00FFFFFF;
+    Chord chord;
+    bool checked = false;
   };
   // The control; for an id the dialog does not have, a blank one (fill 0) that
   // holds nothing.
   const Control& Get(int control) const {
-    static const Control kBlank{{}, {}, -1, 0, 0};
+    static const Control kBlank{{}, {}, -1, 0, 0, {}, false};
     return controls_.contains(control) ? controls_.at(control) : kBlank;
   }
   Control& Edit(int control) { return controls_.contains(control) ? controls_.at(control) : scratch_; }
@@ -410,9 +479,9 @@ class FakeDialog final : public platform::Dialog {
 
 class FakePlatform final : public platform::Platform {
  public:
-  std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
-                                               platform::WindowEvents& events) override;
-  std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
+  platform::Made<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
+                                              platform::WindowEvents& events) override;
+  platform::Made<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override {
@@ -428,6 +497,7 @@ class FakePlatform final : public platform::Platform {
   platform::Clock& clock() override { return fake_clock; }
   platform::MachineRegistry& machine_registry() override { return fake_registry; }
   platform::Processes& processes() override { return fake_processes; }
+  platform::SignInStart& sign_in() override { return fake_sign_in; }
   // Records "end <code>", then throws ProcessEnded.
   [[noreturn]] void EndProcess(int exit_code) override;
 
@@ -450,13 +520,17 @@ class FakePlatform final : public platform::Platform {
   FakeTray fake_tray;
   FakeMachineRegistry fake_registry;
   FakeProcesses fake_processes{log};
+  FakeSignIn fake_sign_in;
+  FakeHotkeys fake_hotkeys;
   int batch_depth = 0, batches = 0;
   int exit_code = -1;
-  // Names of windows, captions of dialogs, whose creation fails.
+  // Names of windows, captions of dialogs, whose creation fails (windows with
+  // the system's code 1158: no more window handles).
   std::set<std::string> failing_windows, failing_dialogs;
   std::map<std::string, FakeWindow*> windows;
   platform::PopupMenu* menu = nullptr;
   std::vector<FakeDialog*> dialogs;
+  platform::ShellEvents* shell_events = nullptr;  // the start-up window's owner
 };
 
 }  // namespace rc::fake

@@ -32,7 +32,7 @@ platform::Status OpenFailure() {
       return SystemFailure(code, platform::Error::PortMissing);
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-      return SystemFailure(code, platform::Error::PortBusy);
+      return SystemFailure(code, platform::Error::Busy);
     default:
       return SystemFailure(code);
   }
@@ -208,7 +208,7 @@ platform::Status Win32SerialPort::Configure(const platform::SerialLineSettings& 
 }
 
 platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::SerialEvents& events) {
-  if (port_) return platform::Status::Failed(platform::Error::PortBusy);  // already open
+  if (port_) return platform::Status::Failed(platform::Error::Busy);  // already open
   events_ = &events;
   if (platform::Status status = MakeEventsWindow(); !status.ok()) return status;
   // Exclusive: no other program may hold the reader while we do.

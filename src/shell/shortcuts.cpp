@@ -1,0 +1,105 @@
+#include "shell/shortcuts.h"
+
+#include <algorithm>
+
+namespace rc::shell {
+
+namespace {
+
+using settings::ShortcutAction;
+
+// One registration: its id, the action, and for the nudge its arrow key and step.
+struct HotkeyRow {
+  int id;
+  ShortcutAction action;
+  std::uint16_t arrow;
+  int dx, dy;
+};
+// In the order of the dialog's rows, which decides which of two equal chords wins.
+// clang-format off
+constexpr HotkeyRow kHotkeys[] = {
+    {1, settings::kHideShortcut, 0, 0, 0},
+    {2, settings::kBringShortcut, 0, 0, 0},
+    {3, settings::kNudgeShortcut, key::kLeft, -1, 0},
+    {4, settings::kNudgeShortcut, key::kUp, 0, -1},
+    {5, settings::kNudgeShortcut, key::kRight, 1, 0},
+    {6, settings::kNudgeShortcut, key::kDown, 0, 1},
+    {7, settings::kHoldShortcut, 0, 0, 0},
+};
+// clang-format on
+
+// The chord the row registers; no key when its action is switched off.
+Chord ChordOf(const HotkeyRow& row, const settings::ProgramSettings& values) {
+  const Chord chord = values.Shortcuts[static_cast<std::size_t>(row.action)];
+  if (row.arrow == 0) return chord;
+  return chord.modifiers != 0 ? Chord{chord.modifiers, row.arrow} : Chord{};
+}
+
+}  // namespace
+
+std::wstring ShortcutStateText(const ShortcutStatus& status, std::wstring_view system_text) {
+  switch (status.state) {
+    case ShortcutState::HeldElsewhere:
+      return L"다른 프로그램이 사용 중";
+    case ShortcutState::SameAsAnother:
+      return L"다른 동작과 같음";
+    case ShortcutState::Refused:
+      return L"사용할 수 없음 (" + std::wstring(system_text) + L")";
+    case ShortcutState::Off:
+    case ShortcutState::Registered:
+      break;
+  }
+  return {};
+}
+
+void Shortcuts::RegisterAll(platform::ShellWindow& window) {
+  window_ = &window;
+  for (int id : registered_) window.UnregisterHotkey(id);
+  registered_.clear();
+  statuses_.fill({});
+  const settings::ProgramSettings& values = store_.values();
+  std::vector<Chord> earlier;  // the chords of the rows before, registered or not
+  for (int action = 0; action < settings::kShortcutCount; ++action) {
+    std::vector<const HotkeyRow*> rows;
+    for (const HotkeyRow& row : kHotkeys) {
+      if (row.action == action && ChordOf(row, values).key != 0) rows.push_back(&row);
+    }
+    ShortcutStatus& status = statuses_[static_cast<std::size_t>(action)];
+    const bool same = std::any_of(rows.begin(), rows.end(), [&](const HotkeyRow* row) {
+      return std::find(earlier.begin(), earlier.end(), ChordOf(*row, values)) != earlier.end();
+    });
+    if (same) status.state = ShortcutState::SameAsAnother;
+    for (const HotkeyRow* row : rows) {
+      const Chord chord = ChordOf(*row, values);
+      earlier.push_back(chord);
+      if (same) continue;
+      // The nudge repeats while its key is held; the others act once a press.
+      const platform::Status registered = window.RegisterHotkey(row->id, chord, row->arrow != 0);
+      if (registered.ok()) {
+        registered_.push_back(row->id);
+        if (status.state == ShortcutState::Off) status.state = ShortcutState::Registered;
+      } else if (status.state != ShortcutState::HeldElsewhere && status.state != ShortcutState::Refused) {
+        status = registered.error == platform::Error::Busy
+                     ? ShortcutStatus{ShortcutState::HeldElsewhere, registered.system_code}
+                     : ShortcutStatus{ShortcutState::Refused, registered.system_code};
+      }
+    }
+  }
+}
+
+settings::WriteResult Shortcuts::Change(ShortcutAction action, Chord chord) {
+  store_.values().Shortcuts[static_cast<std::size_t>(action)] = chord;
+  settings::WriteResult written = store_.Save(settings::keys::kShortcuts[static_cast<std::size_t>(action)]);
+  RegisterAgain();
+  return written;
+}
+
+std::optional<Hotkey> Shortcuts::Decide(int id) const {
+  if (std::find(registered_.begin(), registered_.end(), id) == registered_.end()) return std::nullopt;
+  for (const HotkeyRow& row : kHotkeys) {
+    if (row.id == id) return Hotkey{row.action, row.dx, row.dy};
+  }
+  return std::nullopt;
+}
+
+}  // namespace rc::shell

@@ -1,0 +1,69 @@
+#pragma once
+// The global shortcuts: each action's chord from the settings, registered with
+// the system on the start-up window so that it works whichever program has the
+// keyboard; what became of each registration; which action a pressed chord is.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/shell_window.h"
+#include "settings/settings_store.h"
+
+namespace rc::shell {
+
+enum class ShortcutState {
+  Off,            // no chord: switched off by the user
+  Registered,     // works
+  HeldElsewhere,  // another program holds the chord
+  SameAsAnother,  // an earlier row of this program has the same chord
+  Refused,        // the system refused it for another reason
+};
+struct ShortcutStatus {
+  ShortcutState state = ShortcutState::Off;
+  std::uint32_t system_code = 0;  // Refused: the system's reason
+};
+// What a row of the properties dialog says: "" when the chord works or there is
+// none, "다른 프로그램이 사용 중", "다른 동작과 같음", "사용할 수 없음 (<system text>)".
+std::wstring ShortcutStateText(const ShortcutStatus& status, std::wstring_view system_text);
+
+// A pressed chord: its action, and for the nudge the step (-1, 0 or 1 each way).
+struct Hotkey {
+  settings::ShortcutAction action;
+  int dx = 0, dy = 0;
+};
+
+class Shortcuts {
+ public:
+  explicit Shortcuts(settings::SettingsStore& store) : store_(store) {}
+  Shortcuts(const Shortcuts&) = delete;
+  Shortcuts& operator=(const Shortcuts&) = delete;
+
+  // Releases every chord held and registers each action's again, row by row:
+  // a chord that an earlier row has is refused. A chord refused now stays in
+  // the settings, tried again at the next call (the start, 속성 opening).
+  void RegisterAll(platform::ShellWindow& window);
+  // The same on the window given before (when 속성 opens).
+  void RegisterAgain() {
+    if (window_ != nullptr) RegisterAll(*window_);
+  }
+  // The user gave an action a new chord (no key: switched off): stored at once,
+  // and registered in place of the old one.
+  [[nodiscard]] settings::WriteResult Change(settings::ShortcutAction action, Chord chord);
+  const ShortcutStatus& status(settings::ShortcutAction action) const {
+    return statuses_[static_cast<std::size_t>(action)];
+  }
+  // The action of a registered id.
+  std::optional<Hotkey> Decide(int id) const;
+
+ private:
+  settings::SettingsStore& store_;
+  platform::ShellWindow* window_ = nullptr;
+  std::array<ShortcutStatus, settings::kShortcutCount> statuses_{};
+  std::vector<int> registered_;
+};
+
+}  // namespace rc::shell
