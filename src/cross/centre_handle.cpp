@@ -81,7 +81,8 @@ void CentreHandle::MoveCentreTo(platform::PixelPoint pointer) {
   const double half = cross_.store().values().Thickness * cross_.size_ratio() / 2;
   platform::WindowBatch batch(cross_.platform());
   auto middle = [&](PixelScale scale, int pixel) {
-    return static_cast<float>(static_cast<double>(scale.Twips(pixel)) + static_cast<double>(scale.TwipsPerPixel()) / 2 - half);
+    return static_cast<float>(static_cast<double>(scale.Twips(pixel)) + static_cast<double>(scale.TwipsPerPixel()) / 2 -
+                              half);
   };
   window_->SetLeft(middle(x, pointer.x));
   window_->SetTop(middle(y, pointer.y));

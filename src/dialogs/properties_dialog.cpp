@@ -26,7 +26,7 @@ constexpr std::wstring_view kClickOrMore = L"클릭!";
 constexpr std::wstring_view kClick = L"클릭";
 // The nudge's list: its modifier sets as settings::kNudgeModifiers has them.
 constexpr std::wstring_view kNudgeEntries[] = {L"Ctrl+Alt+Shift", L"Ctrl+Alt", L"Ctrl+Shift",
-                                              L"Alt+Shift",      L"Win+Alt",  L"없음"};
+                                               L"Alt+Shift",      L"Win+Alt",  L"없음"};
 static_assert(std::size(kNudgeEntries) == settings::kNudgeModifiers.size());
 constexpr int kOpacityStep = 10;  // percent a position
 
@@ -43,14 +43,27 @@ constexpr ControlLayout ShortcutName(int a, std::wstring_view name, std::wstring
 }
 constexpr ControlLayout ShortcutEntry(int a, std::wstring_view name) {
   if (a == settings::kNudgeShortcut) {
-    return {ShortcutBox(a), ControlKind::DropDownList, name, kShortcutFrame, 1980, ShortcutTop(a), 2430, 315, L"",
-            6 + a, {}, {}, platform::kWindowTextColour, kNudgeEntries};
+    return {ShortcutBox(a),
+            ControlKind::DropDownList,
+            name,
+            kShortcutFrame,
+            1980,
+            ShortcutTop(a),
+            2430,
+            315,
+            L"",
+            6 + a,
+            {},
+            {},
+            platform::kWindowTextColour,
+            kNudgeEntries};
   }
   return {ShortcutBox(a), ControlKind::ShortcutBox, name, kShortcutFrame, 1980, ShortcutTop(a), 2430, 315, L"", 6 + a};
 }
 constexpr ControlLayout ShortcutStateLabel(int a, std::wstring_view name) {
-  return {ShortcutState(a), ControlKind::Label, name, kShortcutFrame, 1980, ShortcutTop(a) + 330, 2430, 195, L"",
-          -1, {}, kSizeLabelFont};
+  return {
+      ShortcutState(a), ControlKind::Label, name, kShortcutFrame, 1980, ShortcutTop(a) + 330, 2430, 195, L"", -1, {},
+      kSizeLabelFont};
 }
 
 }  // namespace
@@ -107,14 +120,14 @@ const std::array<ControlLayout, kPropertiesControlCount> kPropertiesControls{{
     {kSignInBox, ControlKind::CheckBox, L"chkSignIn", kDisplayFrame, 180, 570, 4245, 255,
      L"Windows에 로그인할 때 시작", 5},
     {kShortcutFrame, ControlKind::Frame, L"fraShortcuts", -1, 60, 3045, 4545, 2805, L"단축키"},
-    ShortcutName(0, L"lblShortcut(0)", L"숨기기/보이기"), ShortcutEntry(0, L"hkyShortcut(0)"),
-    ShortcutStateLabel(0, L"lblShortcutState(0)"),
-    ShortcutName(1, L"lblShortcut(1)", L"포인터로 옮기기"), ShortcutEntry(1, L"hkyShortcut(1)"),
-    ShortcutStateLabel(1, L"lblShortcutState(1)"),
-    ShortcutName(2, L"lblShortcut(2)", L"한 픽셀 이동"), ShortcutEntry(2, L"cboNudge"),
-    ShortcutStateLabel(2, L"lblShortcutState(2)"),
-    ShortcutName(3, L"lblShortcut(3)", L"고정"), ShortcutEntry(3, L"hkyShortcut(3)"),
-    ShortcutStateLabel(3, L"lblShortcutState(3)"),
+    ShortcutName(0, L"lblShortcut(0)", L"숨기기/보이기"),
+    ShortcutName(1, L"lblShortcut(1)", L"포인터로 옮기기"),
+    ShortcutName(2, L"lblShortcut(2)", L"한 픽셀 이동"),
+    ShortcutName(3, L"lblShortcut(3)", L"고정"),
+    ShortcutEntry(0, L"hkyShortcut(0)"), ShortcutEntry(1, L"hkyShortcut(1)"), ShortcutEntry(2, L"cboNudge"),
+    ShortcutEntry(3, L"hkyShortcut(3)"),
+    ShortcutStateLabel(0, L"lblShortcutState(0)"), ShortcutStateLabel(1, L"lblShortcutState(1)"),
+    ShortcutStateLabel(2, L"lblShortcutState(2)"), ShortcutStateLabel(3, L"lblShortcutState(3)"),
 }};
 // clang-format on
 
@@ -209,10 +222,10 @@ void PropertiesDialog::ShowShortcuts() {
       w.SetChord(ShortcutBox(a), chord);
     }
     const shell::ShortcutStatus& status = shortcuts_.status(static_cast<settings::ShortcutAction>(a));
-    w.SetText(ShortcutState(a), shell::ShortcutStateText(status, status.state == shell::ShortcutState::Refused
-                                                                     ? cross_.platform().messages().ErrorText(
-                                                                           status.system_code)
-                                                                     : std::wstring()));
+    w.SetText(ShortcutState(a),
+              shell::ShortcutStateText(status, status.state == shell::ShortcutState::Refused
+                                                   ? cross_.platform().messages().ErrorText(status.system_code)
+                                                   : std::wstring()));
   }
 }
 

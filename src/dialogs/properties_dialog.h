@@ -21,24 +21,24 @@ namespace rc::dialogs {
 // Control ids of the properties dialog; beside each, the name its table row holds; control arrays are
 // consecutive. Sizes are k = 0 length, 1 gap, 2 thickness; parts n = 0..18.
 enum PropertiesControl : int {
-  kColourFrame,                  // Frame1
-  kColourPreview,                // Picture1
-  kColourList,                   // Combo1
-  kPartsFrame,                   // Frame2
-  kSizeFrame,                    // Frame3
-  kSizeCaption,                  // Label3(0..2)
-  kSizeBar = kSizeCaption + 3,   // HScroll1(0..2)
-  kSizeValue = kSizeBar + 3,     // Label4(0..2)
-  kPartSwatch = kSizeValue + 3,  // Picture2(0..18)
-  kDisplayFrame = kPartSwatch + 19,  // fraDisplay
-  kOpacityCaption,                   // lblOpacity
-  kOpacityBar,                       // hsbOpacity: 10 % a position
-  kOpacityValue,                     // lblOpacityValue: "100 %"
-  kSignInBox,                        // chkSignIn: starts the program at sign-in
-  kShortcutFrame,                    // fraShortcuts
-  kShortcutCaption,                  // lblShortcut(0..3), by settings::ShortcutAction
-  kShortcutBox = kShortcutCaption + 4,    // hkyShortcut(0..3); the nudge's a list of modifier sets
-  kShortcutState = kShortcutBox + 4,      // lblShortcutState(0..3)
+  kColourFrame,                         // Frame1
+  kColourPreview,                       // Picture1
+  kColourList,                          // Combo1
+  kPartsFrame,                          // Frame2
+  kSizeFrame,                           // Frame3
+  kSizeCaption,                         // Label3(0..2)
+  kSizeBar = kSizeCaption + 3,          // HScroll1(0..2)
+  kSizeValue = kSizeBar + 3,            // Label4(0..2)
+  kPartSwatch = kSizeValue + 3,         // Picture2(0..18)
+  kDisplayFrame = kPartSwatch + 19,     // fraDisplay
+  kOpacityCaption,                      // lblOpacity
+  kOpacityBar,                          // hsbOpacity: 10 % a position
+  kOpacityValue,                        // lblOpacityValue: "100 %"
+  kSignInBox,                           // chkSignIn: starts the program at sign-in
+  kShortcutFrame,                       // fraShortcuts
+  kShortcutCaption,                     // lblShortcut(0..3), by settings::ShortcutAction
+  kShortcutBox = kShortcutCaption + 4,  // hkyShortcut(0..3); the nudge's a list of modifier sets
+  kShortcutState = kShortcutBox + 4,    // lblShortcutState(0..3)
   kPropertiesControlCount = kShortcutState + 4,
 };
 constexpr int SizeCaption(int k) { return kSizeCaption + k; }

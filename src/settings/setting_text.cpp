@@ -1,9 +1,9 @@
 #include "settings/setting_text.h"
 
 #include <charconv>
-#include <utility>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "base/ascii.h"
 #include "base/number_text.h"

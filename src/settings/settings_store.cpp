@@ -57,8 +57,8 @@ struct PositionForm {  // 32 bits; the first run's is the middle of the primary 
     return vertical ? store.DefaultYPosition() : store.DefaultXPosition();
   }
   void Read(Values& v, const std::wstring& text, const SettingsStore& store) const {
-    const auto number = TextToInteger(text, std::numeric_limits<std::int32_t>::min(),
-                                      std::numeric_limits<std::int32_t>::max());
+    const auto number =
+        TextToInteger(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
     v.*field = number ? static_cast<std::int32_t>(*number) : Default(store);
   }
   std::wstring Text(const Values& v) const { return std::to_wstring(v.*field); }
@@ -149,9 +149,9 @@ class SettingsStore::WriteBatch {
   void Save(const SettingKey& key, std::wstring_view value) {
     const platform::Status status = store_.backend_.Save(key.application, key.section, key.key, value);
     if (!status.ok() && !failure_) {
-      failure_ = WriteFailure{std::wstring(key.application) + L"\\" + std::wstring(key.section) + L"\\" +
-                                  std::wstring(key.key),
-                              status.system_code};
+      failure_ = WriteFailure{
+          std::wstring(key.application) + L"\\" + std::wstring(key.section) + L"\\" + std::wstring(key.key),
+          status.system_code};
     }
   }
   // Every value written at that moment, in the table's order.
@@ -188,8 +188,8 @@ void SettingsStore::LoadSettings() {
   }
   for (int i = 0; i < kPartCount; ++i) {
     bool& flag = values_.PartVisible[static_cast<std::size_t>(i)];
-    flag = TextToBoolean(backend_.Get(keys::kDisplay, keys::kPartSection, PartKey(i), PartFlagText(flag)))
-               .value_or(true);
+    flag =
+        TextToBoolean(backend_.Get(keys::kDisplay, keys::kPartSection, PartKey(i), PartFlagText(flag))).value_or(true);
   }
   // Is any flag there at all? The handle's is, unless the store was damaged.
   auto stored = [&](int i) { return backend_.Contains(keys::kDisplay, keys::kPartSection, PartKey(i)); };
@@ -244,8 +244,8 @@ WriteResult SettingsStore::SavePartVisible(int index, bool visible) {
 void SettingsStore::ReloadPartVisible() {
   for (int i = 1; i < kPartCount; ++i) {
     bool& flag = values_.PartVisible[static_cast<std::size_t>(i)];
-    flag = TextToBoolean(backend_.Get(keys::kDisplay, keys::kPartSection, PartKey(i), PartFlagText(flag)))
-               .value_or(flag);
+    flag =
+        TextToBoolean(backend_.Get(keys::kDisplay, keys::kPartSection, PartKey(i), PartFlagText(flag))).value_or(flag);
   }
 }
 

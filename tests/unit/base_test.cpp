@@ -9,7 +9,6 @@
 
 #include "base/number_text.h"
 #include "base/pixel_scale.h"
-#include "base/rounding.h"
 
 namespace rc {
 namespace {
@@ -32,7 +31,7 @@ TEST(ReadNumber, ReadsTheFormsOfTheReadingRuleNarrowAndWide) {
       {"1E3", 1000}, {"1D3", 1000}, {"1d-2", 0.01}, {"2.5E+1", 25},
       {"1E", 1}, {"1E+", 1}, {"1E-x", 1}, {"E5", 0}, {".E5", 0}, {"0E999999", 0},
       // The first other character ends the number, a non-ASCII blank included.
-      {"12x45", 12}, {"abc", 0}, {"1,5", 1}, {"3\r", 3}, {"1\xC2\xA0" "5", 1},
+      {"12x45", 12}, {"abc", 0}, {"1,5", 1}, {"3\r", 3}, {"1\xC2\xA0" "5", 1}, {"1.5a", 1.5}, {"9a", 9},
       // Hexadecimal and octal whole numbers.
       {"&H1F", 31}, {"&h1f", 31}, {"&HFFFF", 65535}, {"&O17", 15}, {"&o78", 7}, {"&H", 0},
       {"& H 10", 16}, {"&X1", 0}, {"-&H10", 0}, {"&H1.5", 1},
@@ -82,18 +81,9 @@ TEST(FormatPlainDecimal, FifteenDigitsNoExponent) {
   EXPECT_EQ(FormatPlainDecimal(-HUGE_VAL), "-" + largest);
 }
 
-TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
-  struct Case {
-    double in, out;
-  };
-  const Case cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-1.5, -2}, {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.6, -3}};
-  for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.in), c.out) << c.in;
-  EXPECT_DOUBLE_EQ(RoundHalfEvenTo(0.61725, 4), 0.6172);
-}
-
-constexpr int kScales[] = {96, 120, 144, 168, 192};
-
-TEST(PixelScale, EdgesGoToTheNearestPixelHalvesToEven) {
+// Each edge to the nearest pixel, halves to even (also where twips per pixel is
+// not a whole number), a run between its two edges, and back.
+TEST(PixelScale, EdgesGoToTheNearestPixelHalvesToEvenAndBack) {
   struct Case {
     int dpi;
     double twips;
@@ -101,78 +91,36 @@ TEST(PixelScale, EdgesGoToTheNearestPixelHalvesToEven) {
   };
   // clang-format off
   const Case cases[] = {
-      // 15 twips per pixel
-      {96, 7.4, 0}, {96, 7.5, 0}, {96, 7.6, 1}, {96, 22.5, 2}, {96, -7.5, 0}, {96, -22.5, -2},
-      {96, 50, 3}, {96, 14450, 963},
-      {120, 6, 0}, {120, 18, 2}, {120, 30, 2}, {120, 50, 4},  // 12
-      {144, 5, 0}, {144, 15, 2}, {144, 25, 2}, {144, 35, 4}, {144, 50, 5},  // 10
-      // 1440/168 = 8.571...: twips 30, 90, 150, 210 are exact halves (3.5, 10.5, 17.5, 24.5);
-      // through a rounded twips per pixel 90 would come out as 10.5000003 -> 11
-      {168, 30, 4}, {168, 90, 10}, {168, 150, 18}, {168, 210, 24}, {168, -90, -10},
-      {168, 50, 6}, {168, 350, 41}, {168, 14450, 1686},
-      {192, 3.75, 0}, {192, 11.25, 2}, {192, 18.75, 2}, {192, 7.5, 1}, {192, 350, 47},  // 7.5
+      {96, 7.4, 0}, {96, 7.5, 0}, {96, 7.6, 1}, {96, 22.5, 2}, {96, -7.5, 0}, {96, -22.5, -2}, {96, 14450, 963},
+      {144, 15, 2}, {144, 25, 2}, {144, 35, 4},
+      // 1440/168 = 8.571...: 30 and 90 twips are exact halves (3.5, 10.5); through
+      // a rounded twips per pixel 90 would come out as 10.5000003 -> 11
+      {168, 30, 4}, {168, 90, 10}, {168, -90, -10}, {168, 14450, 1686},
+      {192, 11.25, 2}, {192, 18.75, 2},
       // beyond any screen, no number at all, no DPI reported (96)
-      {96, 1e30, 1 << 28}, {96, -1e30, -(1 << 28)}, {96, std::numeric_limits<double>::quiet_NaN(), 0},
-      {0, 150, 10},
+      {96, 1e30, 1 << 28}, {96, -1e30, -(1 << 28)}, {96, std::numeric_limits<double>::quiet_NaN(), 0}, {0, 150, 10},
   };
   // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(PixelScale(c.dpi).Pixel(c.twips), c.pixel) << c.dpi << " DPI, " << c.twips << " twips";
   }
-}
-
-TEST(PixelScale, ARunHasBothEdgesOnTheirPixelsAndNeverANegativeLength) {
-  struct Case {
-    int dpi;
-    double start, length;
-    PixelSpan span;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {96, 14400, 50, {960, 3}},   {96, 7.5, 15, {0, 2}},    {96, 0, -15, {0, 0}},
-      {144, 14400, 50, {1440, 5}}, {144, 5, 10, {0, 2}},
-      // 60 twips alone are 7 pixels; between the edges at 30 (3.5 -> 4) and 90 (10.5 -> 10), 6
-      {168, 30, 60, {4, 6}},       {168, 14400, 50, {1680, 6}},
-      {192, 3.75, 7.5, {0, 2}},    {192, 14400, 50, {1920, 7}},
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    EXPECT_EQ(PixelScale(c.dpi).Span(c.start, c.length), c.span) << c.dpi << " DPI, " << c.start << "+" << c.length;
-  }
-  // Runs that touch in twips touch on the screen: the bars of an arm and the handle.
-  for (int dpi : kScales) {
+  // 60 twips alone are 7 pixels at 168 DPI; between the edges at 30 and 90, 6.
+  EXPECT_EQ(PixelScale(168).Span(30, 60), (PixelSpan{4, 6}));
+  EXPECT_EQ(PixelScale(96).Span(0, -15), (PixelSpan{0, 0}));
+  for (int dpi : {96, 120, 144, 168, 192}) {
     const PixelScale scale(dpi);
+    EXPECT_EQ(scale.Twips(dpi * 10), 14400.f) << dpi;
+    for (int pixel = -3000; pixel <= 3000; ++pixel) ASSERT_EQ(scale.Pixel(scale.Twips(pixel)), pixel) << dpi;
+    // Runs that touch in twips touch on the screen: the bars of an arm and the handle.
     for (double start = -700; start < 700; start += 7.5) {
       const PixelSpan first = scale.Span(start, 350), second = scale.Span(start + 350, 50);
       EXPECT_EQ(first.start + first.length, second.start) << dpi << " DPI at " << start;
     }
   }
-}
-
-TEST(PixelScale, PixelsBackToTwips) {
-  for (int dpi : kScales) {
-    const PixelScale scale(dpi);
-    EXPECT_EQ(scale.Twips(dpi * 10), 14400.f) << dpi;
-    EXPECT_EQ(scale.TwipsPerPixel(), scale.Twips(1)) << dpi;
-    for (int pixel = -5000; pixel <= 5000; ++pixel) ASSERT_EQ(scale.Pixel(scale.Twips(pixel)), pixel) << dpi;
-  }
   // After a move: twips that still land on the pixel are kept, others become the pixel's.
-  struct Case {
-    int dpi;
-    float twips;
-    int pixel;
-    float after;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {96, 100.5f, 7, 100.5f}, {96, 100.5f, 8, 120},     {144, 14404, 1440, 14404}, {144, 14404, 1400, 14000},
-      {168, 14405, 1680, 14400} /* 1680.58 lands on 1681 */, {168, 14402, 1680, 14402},
-      {192, 14400, 1921, 14407.5f},
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    EXPECT_EQ(PixelScale(c.dpi).TwipsAfterMove(c.twips, c.pixel), c.after) << c.dpi << " DPI, " << c.twips;
-  }
+  EXPECT_EQ(PixelScale(96).TwipsAfterMove(100.5f, 7), 100.5f);
+  EXPECT_EQ(PixelScale(96).TwipsAfterMove(100.5f, 8), 120.f);
+  EXPECT_EQ(PixelScale(168).TwipsAfterMove(14405, 1680), 14400.f);  // 1680.58 lands on 1681
 }
 
 }  // namespace

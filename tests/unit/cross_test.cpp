@@ -1,6 +1,6 @@
-// The cross: placement geometry, what a layout sets, the centre
-// handle's repaint and drag, its place on the monitors, and at start-up the
-// order in which the windows are made and stacked, and always on top.
+// The cross: placement geometry, what a layout sets, the centre handle's
+// repaint and drag, its place and its scale on the monitors, and at start-up
+// the order in which the windows are made and stacked, and always on top.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "base/utf8.h"
+#include "base/rounding.h"
 #include "cross/cross.h"
+#include "platform/fake/utf8.h"
 #include "shell/always_on_top.h"
 #include "shell/popup_menu_items.h"
 #include "started_program.h"
@@ -53,14 +54,10 @@ TEST(CrossGeometry, PlacementTable) {
   }
 }
 
-TEST(CrossGeometry, ColourTextOutsideTheColoursIsTheFirstRunRed) {
-  // clang-format off
-  const std::pair<const wchar_t*, std::uint32_t> cases[] = {
-      {L"16711680", 0xFF0000}, {L"0", 0},          {L" 65280 ", 0x00FF00}, {L"16777215", 0xFFFFFF},
-      {L"16777216", 255},      {L"-1", 255},       {L"", 255},             {L"12abc", 255},
-  };
-  // clang-format on
-  for (const auto& [text, expected] : cases) EXPECT_EQ(CrossColourValue(text), expected) << ToUtf8(text);
+// 255 x percent / 100, halves to even: 50 % is 127.5, drawn as 128.
+TEST(CrossGeometry, OpacityIsTheWindowsAlpha) {
+  const std::pair<int, int> cases[] = {{100, 255}, {90, 230}, {70, 178}, {50, 128}, {30, 76}, {10, 26}};
+  for (const auto& [percent, alpha] : cases) EXPECT_EQ(OpacityAlpha(percent), alpha) << percent;
 }
 
 // A started program whose store is not a first run, the handle at (6000, 4000).
@@ -79,10 +76,13 @@ class CrossTest : public unit::StartedProgram {
 TEST_F(CrossTest, ALayoutSettlesAtOnce) {
   Start(unit::kExitSaved, true);
   values().CrossColor = L"16711680";
+  values().Opacity = 50;
   platform.log.Clear();
   const int batches = platform.batches;
   Part(0).events().OnRepaint();
-  EXPECT_EQ(platform.log.all().size(), 19u) << "one colour call a part";
+  EXPECT_EQ(platform.log.With("Form").size() + platform.log.With("frm").size(), 2 * 19u)
+      << "one colour and one alpha call a part";
+  EXPECT_EQ(platform.log.With("Form7.alpha"), Calls{"Form7.alpha 128"});
   EXPECT_EQ(platform.batches, batches + 1);
   EXPECT_EQ(platform.batch_depth, 0);
   platform.log.Clear();
@@ -209,37 +209,25 @@ TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
   EXPECT_EQ(platform.fake_settings.Value("Dizodudoz/위치/YPosition"), "8100");
 }
 
-// The nineteen ".topmost 1" calls in stacking order.
-Calls StackedOnTop() {
-  Calls calls;
-  for (int part : kWindowOrder) calls.push_back(PartName(part) + ".topmost 1");
-  return calls;
-}
-
 // Every window is made in stacking order, after the start-up window, and
-// stacked in that order once the layout has shown the cross.
-TEST_F(CrossTest, TheCrossIsMadeAndStackedInWindowOrder) {
-  Start(unit::kExitSaved, true);
-  Calls seen, expected{"create frm_Pop"};
-  for (const std::string& call : platform.log.all()) {
-    if (call.starts_with("create ") || call.ends_with(".topmost 1") || call == "Form9.visible 1") seen.push_back(call);
-  }
-  for (int part : kWindowOrder) expected.push_back("create " + PartName(part));
-  expected.push_back("Form9.visible 1");
-  for (const std::string& call : StackedOnTop()) expected.push_back(call);
-  EXPECT_EQ(seen, expected);
-  ExpectOnTop(true);
-}
-
-// Stored off, each window is set once. The command turns all nineteen in
-// stacking order and nothing else; the check mark, not OnTop, gives the way.
-// A hidden handle is shown at start-up and its first repaint hides it again.
-TEST_F(CrossTest, StoredOffHiddenHandleAndAlwaysOnTopByTheCheckMark) {
+// stacked in that order once the layout has shown the cross. Stored off, each
+// window is set once; the command turns all nineteen in stacking order and
+// nothing else, the check mark, not OnTop, giving the way. A hidden handle is
+// shown at start-up and its first repaint hides it again.
+TEST_F(CrossTest, TheCrossIsMadeAndStackedInWindowOrderAndTurnedByTheCheckMark) {
   unit::Stored stored = unit::kExitSaved;
   stored.insert(stored.end(), {{"Dizodudoz/선택사항/항상위", "False"}, {"Dizodudoz/폼/0", "0"}});
   Start(stored, true);
+  Calls seen, expected{"create frm_Pop"}, stacked;
+  for (const std::string& call : platform.log.all()) {
+    if (call.starts_with("create ") || call.ends_with(".topmost 0") || call == "Form9.visible 1") seen.push_back(call);
+  }
+  for (int part : kWindowOrder) expected.push_back("create " + PartName(part));
+  expected.push_back("Form9.visible 1");
+  for (int part : kWindowOrder) stacked.push_back(PartName(part) + ".topmost 1");
+  for (int part : kWindowOrder) expected.push_back(PartName(part) + ".topmost 0");
+  EXPECT_EQ(seen, expected);
   ExpectOnTop(false);
-  EXPECT_EQ(platform.log.With("Form5.topmost").size(), 1u);
   EXPECT_EQ(platform.log.With("frm_Center.visible"), Calls{"frm_Center.visible 1"});
   Part(0).events().OnRepaint();  // the platform's first repaint
   EXPECT_FALSE(Part(0).Visible());
@@ -248,7 +236,63 @@ TEST_F(CrossTest, StoredOffHiddenHandleAndAlwaysOnTopByTheCheckMark) {
   platform.log.Clear();
   shell::AlwaysOnTop(startup.cross(), values(), *startup.menu());
   ExpectOnTop(true);
-  EXPECT_EQ(platform.log.all(), StackedOnTop());
+  EXPECT_EQ(platform.log.all(), stacked);
+}
+
+// The primary at 96 DPI and a second monitor at 144 DPI beside it, left, right
+// or above. Positions are the primary's twips everywhere; on the second monitor
+// the sizes are that monitor's, 1.5 times the primary's twips, every edge on
+// its own pixel. The handle that crosses the border keeps its middle; the exit
+// save stores its corner, and a start puts that corner back where it was, at
+// the scale of the monitor it lies on.
+TEST(CrossScale, OnAMonitorOfAnotherScaleTheSizesAreItsOwnAroundTheSameMiddle) {
+  struct Case {
+    const char* where;
+    platform::TwipsRect second;  // 2880 x 1620 pixels
+    float x, y;                  // the handle dropped there
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"right of the primary", {28800, 0, 43200, 24300}, 40000, 9000},
+      {"left of the primary", {-43200, 0, 43200, 24300}, -20000, 9000},
+      {"above the primary", {0, -24300, 43200, 24300}, 9000, -12000},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.where);
+    unit::Program p;
+    p.platform.fake_screen.extra_monitors = {{c.second, 144}};
+    p.Start(unit::kExitSaved, true);
+    EXPECT_EQ(p.Part(14).Left(), 6000 + 50 + 350);
+    p.Part(0).MoveByUser(c.x, c.y);  // a drag across the border
+    p.Part(0).events().OnRepaint();
+    const float left = c.x + 25 - 37.5f, top = c.y + 25 - 37.5f;  // the middle kept, 75 twips a side now
+    EXPECT_EQ(p.Part(0).Left(), left);
+    EXPECT_EQ(p.Part(0).Width(), 75);
+    EXPECT_EQ(p.Part(14).Left(), left + 1.5f * (50 + 350));
+    EXPECT_EQ(p.Part(14).Width(), 1.5f * 350);
+    EXPECT_EQ(p.Part(4).Top(), top - 1.5f * (350 + 350));
+    EXPECT_EQ(p.values().XPosition, RoundHalfEven(static_cast<double>(left)));
+    p.Part(0).MoveByUser(6000 - 12.5f, 4000 - 12.5f);  // back on the primary
+    p.Part(0).events().OnRepaint();
+    EXPECT_EQ(p.Part(0).Left(), 6000);
+    EXPECT_EQ(p.Part(0).Width(), 50);
+    p.Part(0).MoveByUser(left, top);
+    p.Part(0).events().OnRepaint();
+    EXPECT_THROW(p.startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
+
+    unit::Program next;
+    next.platform.fake_screen.extra_monitors = {{c.second, 144}};
+    next.Start({{"Dizodudoz/선택사항/색상", "255"},
+                {"Dizodudoz/크기/Length", "350"},
+                {"Dizodudoz/크기/Thickness", "50"},
+                {"Dizodudoz/크기/Gap", "350"},
+                {"Dizodudoz/위치/XPosition", p.platform.fake_settings.Value("Dizodudoz/위치/XPosition")},
+                {"Dizodudoz/위치/YPosition", p.platform.fake_settings.Value("Dizodudoz/위치/YPosition")}},
+               true);
+    EXPECT_EQ(next.Part(0).Left(), static_cast<float>(next.values().XPosition));
+    EXPECT_EQ(next.Part(0).Width(), 75);
+  }
 }
 
 }  // namespace

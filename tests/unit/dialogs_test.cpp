@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "base/utf8.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/properties_dialog.h"
+#include "platform/fake/utf8.h"
 #include "reader/correction_dialog.h"
 #include "shell/popup_menu_items.h"
 #include "started_program.h"
@@ -48,13 +48,14 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
     std::uint32_t shown;
     std::array<int, 3> positions;
     std::array<std::int16_t, 3> after;
+    int opacity = 100, opacity_after = 100;
   };
   // clang-format off
   const Case cases[] = {
       {"255", {350, 350, 50}, 0, 255, {5, 5, 5}, {350, 350, 50}},  // the first run's
-      {"65280", {455, 700, 25}, 1, 65280, {6, 10, 2}, {420, 700, 20}},  // 6.5 -> 6, 2.5 -> 2
+      {"65280", {455, 700, 25}, 1, 65280, {6, 10, 2}, {420, 700, 20}, 55, 60},  // 6.5 -> 6, 2.5 -> 2, 5.5 -> 6
       {"16711680", {360, 0, 30000}, 2, 16711680, {5, 1, 10}, {360, 70, 100}},  // 5.14 -> 5: kept
-      {"0", {385, 350, 50}, 4, 0, {6, 5, 5}, {420, 350, 50}},  // 5.5 -> 6
+      {"0", {385, 350, 50}, 4, 0, {6, 5, 5}, {420, 350, 50}, 10, 10},  // 5.5 -> 6
       {"128", {350, 350, 50}, -1, 128, {5, 5, 5}, {350, 350, 50}},  // dark red, not in the list
       {" 255", {350, 350, 50}, -1, 255, {5, 5, 5}, {350, 350, 50}},  // not the entry's text
       {"abc", {350, 350, 50}, 0, 255, {5, 5, 5}, {350, 350, 50}},  // not a colour: as the cross shows it
@@ -67,6 +68,7 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
     v.CrossColor = FromUtf8(c.colour);
     v.Length = c.sizes[0], v.Gap = c.sizes[1], v.Thickness = c.sizes[2];
     v.PartVisible[3] = false;
+    v.Opacity = c.opacity;
     auto dialog = PropertiesDialog::Make(p.startup.cross(), p.startup.shortcuts());
     FakeDialog& w = p.Dialog("속성");
     EXPECT_EQ(w.Selection(kColourList), c.entry);
@@ -78,8 +80,10 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
       EXPECT_EQ(w.Text(SizeValue(k)), std::to_wstring(c.positions[k])) << k;
     }
     EXPECT_EQ((std::array{v.Length, v.Gap, v.Thickness}), c.after);
+    EXPECT_EQ(v.Opacity, c.opacity_after);
+    EXPECT_EQ(w.Text(kOpacityValue), OpacityText(c.opacity_after));
     EXPECT_EQ(ToUtf8(v.CrossColor), c.colour);
-    EXPECT_EQ(p.platform.log.With("Form").empty(), c.positions == (std::array{5, 5, 5}));
+    EXPECT_EQ(p.platform.log.With("Form").empty(), c.positions == (std::array{5, 5, 5}) && c.opacity == 100);
     EXPECT_TRUE(p.platform.log.With("save ").empty());
     EXPECT_FALSE(w.visible()) << "shown by the menu command";
   }
@@ -99,12 +103,28 @@ TEST(PropertiesDialog, OpensAboveTheHandleOrBelowIt) {
 
 // What the real dialog cannot be made to meet: a colour picked while a part is
 // hidden reaches that part too; the centre swatch never toggles but reads the
-// flags back from the store (changed elsewhere) and lays out; a failed write of
-// a flag is reported over the dialog. Live changes of the visible cross by the
-// list, a swatch and a size bar are driven end to end.
-TEST(PropertiesDialog, HiddenPartsTakeTheColourAndTheCentreSwatchReadsTheFlagsBack) {
+// flags back from the store (changed elsewhere) and lays out; the opacity
+// reaches all nineteen windows; the sign-in box shows what the Run value holds
+// (the installer may have written it) and writes or deletes it; a failed write
+// is reported over the dialog. Live changes of the visible cross by the list, a
+// swatch and a size bar are driven end to end.
+TEST(PropertiesDialog, HiddenPartsTakeTheColourOpacityReachesAllAndTheSignInBoxIsTheRunValue) {
   Program p;
+  p.platform.fake_sign_in.value = L"\"C:\\Installed\\Reticor2.exe\"";
   FakeDialog& w = p.Open(shell::kColor, "속성");
+  EXPECT_TRUE(w.Checked(kSignInBox));
+  w.ClickByUser(kSignInBox);
+  EXPECT_EQ(p.platform.fake_sign_in.value, std::nullopt);
+  w.ClickByUser(kSignInBox);
+  EXPECT_EQ(p.platform.fake_sign_in.value, L"\"C:\\Tools\\Reticor2.exe\"") << "this copy's own path";
+  p.platform.fake_sign_in.write_error = 5;
+  w.ClickByUser(kSignInBox);
+  EXPECT_TRUE(w.Checked(kSignInBox)) << "the box shows what the value holds";
+  EXPECT_EQ(p.platform.fake_messages.shown,
+            Calls{"설정을 저장하지 못했습니다: Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Reticor2\nerror 5"});
+  w.ScrollByUser(kOpacityBar, 5);
+  for (int part = 0; part <= 18; ++part) EXPECT_EQ(p.Part(part).Alpha(), 128) << part;
+  EXPECT_EQ(w.Text(kOpacityValue), L"50 %");
   w.ClickByUser(PartSwatch(7));
   w.PickByUser(kColourList, 3);  // 갈색
   EXPECT_EQ(w.FillColour(PartSwatch(7)), kButtonFace);
@@ -121,7 +141,7 @@ TEST(PropertiesDialog, HiddenPartsTakeTheColourAndTheCentreSwatchReadsTheFlagsBa
   EXPECT_EQ(p.platform.log.With("save "), (Calls{"save Dizodudoz/폼/7=0", "save Dizodudoz/폼/7=1"}));
   p.platform.fake_settings.failing_paths = {"Dizodudoz/폼/7"};
   w.ClickByUser(PartSwatch(7));
-  EXPECT_EQ(p.platform.fake_messages.owners, Calls{"속성"});
+  EXPECT_EQ(p.platform.fake_messages.owners, (Calls{"속성", "속성"}));
 }
 
 // Load shows the mode, the ratio (empty: "0,0", kept in memory) and the angle.
@@ -168,24 +188,28 @@ TEST(CorrectionDialog, AModeButtonThatCannotOpenThePortSaysSoAndKeepsTheMode) {
   }
 }
 
-// A closed dialog hears nothing more of the link, and the next one loads the
-// link as it is, the last line included. The chooser and the state line
-// following the link while the dialog is open, and choosing a port by keys, are
-// driven end to end; the list's entries are the port choices' table.
-TEST(CorrectionDialog, AClosedDialogHearsNothingAndTheNextLoadsTheLinkAsItIs) {
+// A port chosen reaches the link at once. A closed dialog hears nothing more of
+// the link, and the next one loads the link as it is, the last line included.
+// The chooser and the state line following the link while the dialog is open,
+// and choosing a port by keys, are driven end to end; the list's entries are
+// the port choices' table.
+TEST(CorrectionDialog, AChoiceReachesTheLinkAClosedDialogHearsNothingTheNextLoadsTheLinkAsItIs) {
   Program p(unit::Stored{{"기계보정/포트/포트", "COM5"}});
-  p.platform.fake_ports.ports = {{L"COM5", L""}};
+  p.platform.fake_ports.ports = {{L"COM5", L""}, {L"COM7", L""}};
   p.platform.fake_clock.Advance(1000);
   p.platform.fake_serial.Receive("  12345,  23456   5\r");
   FakeDialog& w = p.Open(shell::kRevision, "기계보정");
+  w.PickByUser(reader::kPortList, 1);
+  EXPECT_EQ(p.platform.fake_serial.opened_name, L"COM7");
+  EXPECT_EQ(p.platform.fake_settings.Value("기계보정/포트/포트"), "COM7");
   w.CloseByUser();
-  p.platform.fake_ports.ports.clear();
-  p.startup.OnSerialPortRemoved(L"COM5");
-  EXPECT_EQ(w.Items(reader::kPortList), Calls{"COM5"});
-  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM5: 열림, 마지막 수신 14:03:21");
+  p.platform.fake_ports.ports = {{L"COM5", L""}};
+  p.startup.OnSerialPortRemoved(L"COM7");
+  EXPECT_EQ(w.Items(reader::kPortList), (Calls{"COM5", "COM7"}));
+  EXPECT_EQ(ToUtf8(w.Text(reader::kStatusLine)), "COM7: 열림, 수신 대기 중");
   FakeDialog& next = p.Open(shell::kRevision, "기계보정");
-  EXPECT_EQ(next.Items(reader::kPortList), Calls{"COM5 (없음)"});
-  EXPECT_EQ(ToUtf8(next.Text(reader::kStatusLine)), "COM5: 없음 (꽂으면 자동으로 엽니다)");
+  EXPECT_EQ(next.Items(reader::kPortList), (Calls{"COM5", "COM7 (없음)"}));
+  EXPECT_EQ(ToUtf8(next.Text(reader::kStatusLine)), "COM7: 없음 (꽂으면 자동으로 엽니다)");
   EXPECT_EQ(ToUtf8(next.Text(reader::kReceivedBox)), "  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님");
 }
 
@@ -249,6 +273,28 @@ TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable)
       EXPECT_TRUE(tried.insert(path).second) << "tried twice: " << path;
     }
   }
+}
+
+// Each table's control has its own id, its row's place, and each tab stop its own
+// order; a control's pixels at a monitor's scale, each edge on its own pixel
+// (144 DPI: the length bar in its frame, 660 + 1095 = 1755 twips is 175.5 pixels).
+TEST(DialogLayouts, EveryControlHasItsOwnIdAndItsPixelsAtEachScale) {
+  for (const platform::DialogLayout* layout : {&kPropertiesLayout, &reader::kCorrectionLayout, &kAboutLayout}) {
+    std::set<int> orders;
+    for (std::size_t i = 0; i < layout->controls.size(); ++i) {
+      EXPECT_EQ(layout->controls[i].id, static_cast<int>(i)) << ToUtf8(layout->controls[i].name);
+      if (layout->controls[i].tab_order >= 0) {
+        EXPECT_TRUE(orders.insert(layout->controls[i].tab_order).second);
+      }
+    }
+  }
+  using platform::ControlRect;
+  using platform::PixelRect;
+  const platform::ControlLayout& length = kPropertiesControls[SizeBar(0)];
+  EXPECT_EQ(ControlRect(kPropertiesLayout, length, PixelScale(96)), (PixelRect{44, 76, 117, 87}));
+  EXPECT_EQ(ControlRect(kPropertiesLayout, length, PixelScale(144)), (PixelRect{66, 114, 176, 130}));
+  const platform::ControlLayout& nudge = kPropertiesControls[ShortcutBox(settings::kNudgeShortcut)];
+  EXPECT_EQ(ControlRect(kPropertiesLayout, nudge, PixelScale(144)), (PixelRect{204, 458, 447, 489}));
 }
 
 }  // namespace

@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "base/utf8.h"
+#include "platform/fake/utf8.h"
 #include "reader/line_assembly.h"
 #include "reader/link_status.h"
 #include "reader/machine_correction.h"
 #include "reader/port_choice.h"
+#include "reader/port_watch.h"
 #include "reader/reading_conversion.h"
 
 namespace rc::reader {
@@ -62,7 +63,8 @@ TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
   }
 }
 
-// One line converted with nothing answered before.
+// One line converted after `last`, the last line answered (as edited): a line
+// becomes the last one only when it is answered.
 TEST(ConvertReading, RepliesOrDrops) {
   struct Case {
     const char* name;
@@ -71,6 +73,7 @@ TEST(ConvertReading, RepliesOrDrops) {
     std::string line;
     Reply reply;
     DropReason why = DropReason::None;
+    std::string last = "";
   };
   // clang-format off
   const Case cases[] = {
@@ -111,31 +114,19 @@ TEST(ConvertReading, RepliesOrDrops) {
       {"no CR", 0, L"", "  12345,  23456   0", kNone, DropReason::Malformed},
       {"exponent overflow", 0, L"", "001E99999,0012345   0\r", kNone, DropReason::Malformed},
       {"ratio overflow", 0, L"1e308,1", kLine, kNone, DropReason::Malformed},
+      // The last line answered, as edited: the same reading again is a repeat.
+      {"repeat", 0, L"", kLine, kNone, DropReason::Repeat, "0012345,00234560000\r"},
+      {"another after it", 0, L"", kLine3, "000300,000400,1\r", DropReason::None, "0012345,00234560000\r"},
   };
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    std::string line = c.line, last_line;
+    std::string line = c.line, last_line = c.last;
     const Conversion conversion = ConvertReading(line, last_line, c.angle, c.ratio);
     EXPECT_EQ(conversion.reply, c.reply);
     EXPECT_EQ(conversion.reason, c.why);
-    EXPECT_EQ(last_line, c.reply ? line : "");
+    EXPECT_EQ(last_line, c.reply ? line : c.last);
   }
-}
-
-// A, A, B, A is answered A, B, A; a dropped line
-// does not become the last one, so A after it is still a repeat.
-TEST(ConvertReading, TheSameReadingTwiceInARowIsAnsweredOnce) {
-  const std::string b = "  45678,  23456   0\r", dropped = "  45678,  23456   5\r";
-  std::string last_line;
-  std::vector<Reply> replies;
-  for (const std::string& sent : {kLine, kLine, b, kLine, dropped, kLine}) {
-    std::string line = sent;
-    replies.push_back(ConvertReading(line, last_line, 0, L"0,0").reply);
-  }
-  const Reply a = "000123,000234,1\r";
-  EXPECT_EQ(replies, (std::vector<Reply>{a, kNone, "000456,000234,1\r", a, kNone, kNone}));
-  EXPECT_EQ(last_line, "0012345,00234560000\r");  // as edited, CR included
 }
 
 TEST(MachineCorrection, TurnsXByTheAngle) {
@@ -201,6 +192,7 @@ TEST(PortChoices, MergeSortAndMarkThePortInUse) {
     std::wstring in_use;
     Entries entries;
     int selected;
+    bool open = false;  // the link holds the port in use
   };
   // clang-format off
   const Case cases[] = {
@@ -218,15 +210,56 @@ TEST(PortChoices, MergeSortAndMarkThePortInUse) {
       {"names that are not COM1 to COM256",
        {{L"CNCA0", L""}, {L"COM0", L""}, {L"COM257", L""}, {L" COM4 ", L""}}, L"",
        {"COM2 (없음)", "COM4"}, 0},
+      {"a port held open that the lists miss", {{L"COM1", L""}}, L"COM2", {"COM1", "COM2"}, 1, true},
   };
   // clang-format on
   for (const Case& c : cases) {
-    const PortChoices choices = MakePortChoices(c.present, c.in_use);
+    const PortChoices choices = MakePortChoices(c.present, c.in_use, c.open);
     Entries entries;
     for (const PortChoice& choice : choices.choices) entries.push_back(ToUtf8(choice.entry));
     EXPECT_EQ(entries, c.entries) << c.what;
     EXPECT_EQ(choices.selected, c.selected) << c.what;
   }
+}
+
+// The start-up note when the port in use would not open: the other ports as the
+// chooser lists them, at most three; none when there is no other.
+TEST(PortChoices, TheOtherPortsAreNamedAtMostThree) {
+  const std::string tail = ". 여기를 누르면 기계보정에서 고를 수 있습니다.";
+  const std::pair<std::vector<platform::SerialPortInfo>, std::string> cases[] = {
+      {{{L"COM5", L"USB-SERIAL CH340 (COM5)"}, {L"COM2", L""}}, "다른 포트가 있습니다: COM5 — USB-SERIAL CH340" + tail},
+      {{{L"COM9", L""}, {L"COM1", L""}, {L"COM7", L""}, {L"COM3", L""}},
+       "다른 포트가 있습니다: COM1, COM3, COM7" + tail},
+      {{{L"com2", L""}}, ""},
+      {{}, ""},
+  };
+  for (const auto& [present, text] : cases) EXPECT_EQ(ToUtf8(OtherPortsText(present, L"COM2")), text) << text;
+}
+
+// A port announced both ways, in either order and letter case, acts once; the
+// list's differences are what came and went; the same change later acts again.
+TEST(PortWatch, APortAnnouncedBothWaysActsOnce) {
+  using Changes = std::vector<std::string>;
+  auto text = [](const std::vector<PortChange>& changes) {
+    Changes out;
+    for (const PortChange& c : changes) out.push_back((c.arrived ? "+" : "-") + ToUtf8(c.name));
+    return out;
+  };
+  const std::vector<platform::SerialPortInfo> at_start{{L"COM1", L""}, {L"COM3", L""}};
+  PortWatch watch(at_start);
+  using Ports = std::vector<platform::SerialPortInfo>;
+  std::int64_t now = 0;
+  EXPECT_EQ(text(watch.Listed(Ports{{L"COM1", L""}, {L"COM5", L""}}, now)), (Changes{"-COM3", "+COM5"}));
+  EXPECT_EQ(text(watch.Announced(L"com5", true, now += 300)), Changes{}) << "told the other way";
+  EXPECT_EQ(text(watch.Announced(L"COM7", true, now)), Changes{"+COM7"});
+  EXPECT_EQ(text(watch.Listed(Ports{{L"COM1", L""}, {L"COM5", L""}, {L"COM7", L""}}, now += 100)), Changes{})
+      << "the list says it too";
+  EXPECT_EQ(text(watch.Announced(L"COM7", false, now += 1000)), Changes{"-COM7"});
+  EXPECT_EQ(text(watch.Listed(Ports{{L"COM1", L""}, {L"COM5", L""}}, now)), Changes{});
+  EXPECT_EQ(text(watch.Announced(L"COM7", true, now += 100)), Changes{"+COM7"}) << "plugged back at once";
+  EXPECT_EQ(text(watch.Announced(L"COM7", true, now += kSameChangeMs)), Changes{"+COM7"})
+      << "an arrival long after: its removal went untold";
+  EXPECT_EQ(text(watch.Announced(L"COM12", true, now)), Changes{"+COM12"}) << "a port no list shows";
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "base/utf8.h"
+#include "platform/fake/utf8.h"
 
 namespace rc::fake {
 

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "base/utf8.h"
+#include "platform/fake/utf8.h"
 #include "platform/platform.h"
 
 namespace rc::fake {
@@ -254,7 +254,7 @@ class FakeSerialPort final : public platform::SerialPort {
   // Write sends at most this many bytes; fewer than asked is a failure.
   std::size_t write_limit = static_cast<std::size_t>(-1);
   bool hold_writes = false;  // outcomes wait for FinishWrites
-  bool responds = true;  // false: the open device died (Responds)
+  bool responds = true;      // false: the open device died (Responds)
   platform::SerialLineSettings settings;
   std::wstring opened_name;          // the name of the last Open
   std::vector<std::string> written;  // what left the port, one entry a write
