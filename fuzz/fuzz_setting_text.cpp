@@ -1,7 +1,7 @@
 // The text conversions of stored values on arbitrary text: no crash, every text
 // either converts or does not (the store then falls back), a converted value is
-// in range and agrees with the strict number rule, and a written angle reads
-// back to the very same double.
+// in range and agrees with the strict number rule, and a written angle or
+// chord reads back to the very same value.
 
 #include <cmath>
 #include <cstdint>
@@ -49,6 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Every number is a Boolean (0 false); beyond numbers only the two words are.
   if (number) FUZZ_CHECK(TextToBoolean(text) == (*number != 0.0));
   if (number) CheckAngleRoundTrip(*number);
+  // A chord that reads is written in the one order and reads back the same.
+  if (const std::optional<rc::Chord> chord = TextToChord(text)) FUZZ_CHECK(TextToChord(ChordText(*chord)) == chord);
+  if (const auto modifiers = TextToNudgeModifiers(text)) FUZZ_CHECK(TextToNudgeModifiers(ModifierText(*modifiers)) == modifiers);
   if (size >= sizeof(double)) {  // the first eight bytes as a double of any bit pattern
     double bits;
     std::memcpy(&bits, data, sizeof bits);
