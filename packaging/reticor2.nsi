@@ -4,11 +4,17 @@
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=x.y.z -DWIN64_EXE=... -DWIN32_EXE=... -DOUTFILE=... reticor2.nsi
 ; Optional -DTARGET=amd64-unicode builds the same installer as a 64-bit program
 ; (for machines whose Wine runs 64-bit programs only); the release one is x86.
+; Optional -DSIGN=command signs the uninstaller before it is packed inside and
+; the installer once written: the command gets the file to sign in place.
 ;
 ; Silent use: setup.exe /S [/AUTOSTART]   uninstall: Uninstall.exe /S
 
 !ifdef TARGET
   Target ${TARGET}
+!endif
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
 !endif
 Unicode true
 ManifestDPIAware true

@@ -6,7 +6,7 @@ reticor_packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb xauth socat fonts-nanum locales imagemagick xdotool x11-utils
-  nsis python3
+  nsis python3 osslsigncode openssl
 )
 
 # Whether this machine runs 32-bit x86 programs: a 96-byte i386 ELF that exits

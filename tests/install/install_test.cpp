@@ -7,6 +7,8 @@
 //   RETICOR_RELEASE_SETUP    Windows path of the release installer (dist/)
 //   RETICOR_INSTALL_MACHINE  x64 or x86: the program the installer should install here
 //   RETICOR_INSTALL_VERSION  the version it should register
+//   RETICOR_INSTALL_KEEP_UNINSTALLER  optional: where to copy the installed uninstaller
+//                                     (run.sh checks its signature)
 #include "e2e_support.h"  // <windows.h> first
 
 #include <shlobj.h>
@@ -42,6 +44,9 @@ struct Installed {
 // The silent uninstall: the uninstaller copies itself away and returns, and the
 // copy does the work; done when the uninstall key, the folder and the shortcut are gone.
 testing::AssertionResult UninstallSilently(const Installed& installed) {
+  const std::wstring keep = Setting(L"RETICOR_INSTALL_KEEP_UNINSTALLER");
+  if (!keep.empty() && !CopyFileW(installed.uninstaller.c_str(), keep.c_str(), FALSE))
+    return testing::AssertionFailure() << "cannot copy the uninstaller to " << e2e::Utf8(keep);
   if (!e2e::RunAndWait(installed.uninstaller, L"/S", 60000)) return testing::AssertionFailure() << "no uninstaller";
   if (!e2e::WaitUntil([&] { return !UninstallKeyExists() && !Exists(installed.dir); }, 60000))
     return testing::AssertionFailure() << "the uninstall key or " << e2e::Utf8(installed.dir) << " is still there";
