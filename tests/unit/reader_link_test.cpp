@@ -75,6 +75,13 @@ TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
        {"COM2 포트를 열수가 없습니다."}, "COM2: 닫힘 (Wintab 전환)"},
       {L"지적통합", L"", platform::Error::None, 0, [](Link& l) { l.values.ReaderPort = L"COM12", l.link.PortChanged(); },
        {}, "COM12: 열림, 수신 대기 중"},
+      // The mode button: an open asked of the open port fails and changes nothing,
+      // a failed close leaves the link on.
+      {L"지적통합", L"", platform::Error::None, 0,
+       [](Link& l) { EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::Busy); }, {}, "COM2: 열림, 수신 대기 중"},
+      {L"지적통합", L"", platform::Error::None, 0,
+       [](Link& l) { l.port().close_error = 31; EXPECT_FALSE(l.link.SwitchPort(false).ok()); }, {},
+       "COM2: 열림, 수신 대기 중"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -88,6 +95,7 @@ TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
     c.after(l);
     EXPECT_EQ(l.shown(), c.shown);
     EXPECT_EQ(l.Status(), c.status);
+    EXPECT_EQ(l.link.IsOpen(), c.status.find("열림") != std::string::npos);
     const platform::SerialLineSettings& s = l.port().settings;
     EXPECT_TRUE(s.baud == 9600 && s.parity == 'n' && s.data_bits == 8 && s.stop_bits == 1 && !s.flow_control && s.rts &&
                 s.dtr);
@@ -330,27 +338,6 @@ TEST(ReaderLink, TheTailOfAReadingCutByTheOpenIsDroppedAnIdleReaderLosesNothing)
       EXPECT_EQ(l.port().written, c.replies) << c.what << ", " << how;
     }
   }
-}
-
-// The mode button: an open asked of an open port fails and changes nothing; a
-// close of a closed port succeeds (the state asked for holds); a failed close
-// leaves the link on; a failed open gives the system's code; the dialog owns
-// the message.
-TEST(ReaderLink, TheModeSwitchOpensAndClosesAndClosingAClosedPortSucceeds) {
-  Link l(settings::kModeWintab);
-  l.Start();
-  EXPECT_TRUE(l.link.SwitchPort(false).ok());
-  EXPECT_TRUE(l.link.SwitchPort(true).ok());
-  EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::Busy);
-  EXPECT_EQ(l.Status(), "COM2: 열림, 수신 대기 중");
-  l.port().close_error = 31;
-  EXPECT_FALSE(l.link.SwitchPort(false).ok());
-  EXPECT_TRUE(l.link.IsOpen());
-  l.port().close_error = 0;
-  EXPECT_TRUE(l.link.SwitchPort(false).ok());
-  l.port().open_error = 2;
-  EXPECT_EQ(l.link.SwitchPort(true).system_code, 2u);
-  EXPECT_TRUE(l.shown().empty());
 }
 
 }  // namespace

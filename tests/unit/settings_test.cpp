@@ -22,26 +22,6 @@ using unit::Calls;
 using unit::Stored;
 constexpr std::uint8_t kAll = modifier::kCtrl | modifier::kAlt | modifier::kShift;
 
-// Written, and read back the same; the largest doubles too, which fifteen
-// digits rounded up would put out of range.
-TEST(SettingText, AngleIsWrittenWithItsSignPositionAndReadsBack) {
-  struct Case {
-    double angle;
-    std::wstring text;
-    double back;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {1.5, L" 1.5", 1.5},   {-2.25, L"-2.25", -2.25},   {0, L" 0", 0},
-      {-std::numeric_limits<double>::max(), L"-179769313486231" + std::wstring(294, L'0'), -1.79769313486231e308},
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    EXPECT_EQ(AngleStoreText(c.angle), c.text) << c.angle;
-    EXPECT_EQ(TextToDouble(c.text), c.back) << c.angle;
-  }
-}
-
 // A chord as stored, and back; the nudge's modifier sets alone.
 TEST(SettingText, ChordsAreWrittenInOneOrderAndReadInAny) {
   struct Case {
