@@ -178,8 +178,7 @@ platform::Made<platform::Window> FakePlatform::MakeWindow(platform::WindowClass,
   return {std::move(window), {}};
 }
 
-platform::Made<platform::ShellWindow> FakePlatform::MakeShellWindow(platform::ShellEvents& events) {
-  shell_events = &events;
+platform::Made<platform::ShellWindow> FakePlatform::MakeShellWindow(platform::ShellEvents&) {
   const std::string name = ToUtf8(platform::kStartUpWindowName);
   log.Add("create " + name);
   if (failing_windows.contains(name)) return {nullptr, kNoMoreWindows};

@@ -530,7 +530,6 @@ class FakePlatform final : public platform::Platform {
   std::map<std::string, FakeWindow*> windows;
   platform::PopupMenu* menu = nullptr;
   std::vector<FakeDialog*> dialogs;
-  platform::ShellEvents* shell_events = nullptr;  // the start-up window's owner
 };
 
 }  // namespace rc::fake
