@@ -20,18 +20,21 @@ class Win32CrossWindow;
 // The program icon's resource: every size Windows asks for, 16 to 256 pixels.
 inline constexpr WORD kProgramIcon = 1;
 
+// Positions convert at the primary monitor's DPI, read once at start: every
+// position held in twips keeps its pixel for the whole run. Monitors and their
+// own DPIs are read afresh on each call.
 class Win32Screen final : public platform::Screen {
  public:
   Win32Screen();
   float WidthTwips() const override;
   float HeightTwips() const override;
-  PixelScale ScaleX() const override { return scale_x_; }
-  PixelScale ScaleY() const override { return scale_y_; }
-  std::vector<platform::TwipsRect> Monitors() const override;
+  PixelScale ScaleX() const override { return scale_; }
+  PixelScale ScaleY() const override { return scale_; }
+  std::vector<platform::Monitor> Monitors() const override;
+  platform::PixelPoint Pointer() const override;
 
  private:
-  // The system DPI, read once: the process is system-DPI aware (its manifest).
-  PixelScale scale_x_, scale_y_;
+  PixelScale scale_;
 };
 
 // Per-user settings under HKEY_CURRENT_USER\Software\VB and VBA Program Settings.
@@ -63,9 +66,9 @@ class Win32Platform final : public platform::Platform {
   // Runs the message loop until the program quits; returns the exit code.
   int Run();
 
-  std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
-                                               platform::WindowEvents& events) override;
-  std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
+  platform::Made<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
+                                              platform::WindowEvents& events) override;
+  platform::Made<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override;
@@ -78,6 +81,7 @@ class Win32Platform final : public platform::Platform {
   platform::Clock& clock() override { return clock_; }
   platform::MachineRegistry& machine_registry() override { return registry_; }
   platform::Processes& processes() override { return processes_; }
+  platform::SignInStart& sign_in() override { return sign_in_; }
   [[noreturn]] void EndProcess(int exit_code) override;
 
   // For the windows.
@@ -97,6 +101,7 @@ class Win32Platform final : public platform::Platform {
   Win32Messages messages_;
   Win32MachineRegistry registry_;
   Win32Processes processes_;
+  Win32SignInStart sign_in_;
   Win32Clock clock_;
   Win32SerialPort serial_port_;
   Win32SerialPortList serial_ports_;
