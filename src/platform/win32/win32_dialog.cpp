@@ -39,7 +39,7 @@ std::vector<WORD> MakeTemplate(std::wstring_view caption) {
 }  // namespace
 
 Win32Dialog::Win32Dialog(Win32Platform& platform, platform::DialogEvents& events)
-    : platform_(platform), events_(events), controls_(events) {}
+    : platform_(platform), events_(events), controls_(platform, events) {}
 
 Win32Dialog::~Win32Dialog() {
   if (!hwnd_) return;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/win32/win32_platform.h"
+
 namespace rc::win32 {
 
 namespace {
@@ -444,10 +446,15 @@ LRESULT CALLBACK DialogControls::ShortcutBoxProcedure(HWND hwnd, UINT message, W
       case WM_SYSKEYUP:
       case WM_KILLFOCUS: {
         const LRESULT result = ::DefSubclassProc(hwnd, message, wparam, lparam);
+        if (message == WM_KILLFOCUS) controls->PauseShortcuts(hwnd, false);
         if (Control* control = controls->FromWindow(hwnd)) controls->ShortcutTyped(*control);
         return result;
       }
+      case WM_SETFOCUS:
+        controls->PauseShortcuts(hwnd, true);
+        break;
       case WM_NCDESTROY:
+        controls->PauseShortcuts(hwnd, false);
         ::RemoveWindowSubclass(hwnd, &DialogControls::ShortcutBoxProcedure, kShortcutBoxSubclass);
         break;
       default:
@@ -457,6 +464,16 @@ LRESULT CALLBACK DialogControls::ShortcutBoxProcedure(HWND hwnd, UINT message, W
     return 0;
   }
   return ::DefSubclassProc(hwnd, message, wparam, lparam);
+}
+
+void DialogControls::PauseShortcuts(HWND box, bool paused) {
+  if (paused) {
+    pausing_box_ = box;
+    platform_.PauseHotkeys(true);
+  } else if (pausing_box_ == box) {
+    pausing_box_ = nullptr;
+    platform_.PauseHotkeys(false);
+  }
 }
 
 void DialogControls::ShortcutCleared(Control& control) {

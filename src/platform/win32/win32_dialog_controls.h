@@ -20,9 +20,11 @@
 
 namespace rc::win32 {
 
+class Win32Platform;
+
 class DialogControls {
  public:
-  explicit DialogControls(platform::DialogEvents& events) : events_(events) {}
+  DialogControls(Win32Platform& platform, platform::DialogEvents& events) : platform_(platform), events_(events) {}
   DialogControls(const DialogControls&) = delete;
   DialogControls& operator=(const DialogControls&) = delete;
 
@@ -86,8 +88,13 @@ class DialogControls {
                                                DWORD_PTR self);
   void ShortcutCleared(Control& control);
   void ShortcutTyped(Control& control);
+  // The program's global shortcuts would take a chord typed into the box before
+  // it: paused while a box has the keyboard.
+  void PauseShortcuts(HWND box, bool paused);
 
+  Win32Platform& platform_;
   platform::DialogEvents& events_;
+  HWND pausing_box_ = nullptr;  // the box that has the keyboard, shortcuts paused
   HWND dialog_ = nullptr;
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   platform::DialogLayout layout_;  // its tables are the program's static ones

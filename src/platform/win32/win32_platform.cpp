@@ -233,7 +233,12 @@ platform::Made<platform::ShellWindow> Win32Platform::MakeShellWindow(platform::S
       !made.ok()) {
     return {nullptr, made};
   }
+  shell_window_ = window.get();
   return {std::move(window), platform::Status::Ok()};
+}
+
+void Win32Platform::PauseHotkeys(bool paused) {
+  if (shell_window_ != nullptr) shell_window_->PauseHotkeys(paused);
 }
 
 std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogLayout& layout,

@@ -16,6 +16,7 @@
 namespace rc::win32 {
 
 class Win32CrossWindow;
+class Win32ShellWindow;
 
 // The program icon's resource: every size Windows asks for, 16 to 256 pixels.
 inline constexpr WORD kProgramIcon = 1;
@@ -90,6 +91,11 @@ class Win32Platform final : public platform::Platform {
   void Queue(Win32CrossWindow& window) { queued_.push_back(&window); }
   void Forget(Win32CrossWindow& window);
   UINT taskbar_created_message() const { return taskbar_created_; }
+  // The start-up window's shortcuts give way while a hotkey box has the keyboard.
+  void PauseHotkeys(bool paused);
+  void ForgetShellWindow(const Win32ShellWindow& window) {
+    if (shell_window_ == &window) shell_window_ = nullptr;
+  }
   // Open modeless dialogs, which take their keyboard input through the message loop.
   void RememberDialog(HWND dialog) { dialogs_.push_back(dialog); }
   void ForgetDialog(HWND dialog);
@@ -109,6 +115,7 @@ class Win32Platform final : public platform::Platform {
   int batch_depth_ = 0;
   std::vector<Win32CrossWindow*> queued_;
   std::vector<HWND> dialogs_;
+  Win32ShellWindow* shell_window_ = nullptr;
 };
 
 }  // namespace rc::win32

@@ -86,6 +86,8 @@ class Win32PopupMenu final : public platform::PopupMenu {
 };
 }  // namespace
 
+Win32ShellWindow::~Win32ShellWindow() { platform_.ForgetShellWindow(*this); }
+
 platform::Status Win32ShellWindow::Create(const wchar_t* class_name, DWORD style, DWORD ex_style) {
   if (platform::Status made = Win32WindowBase::Create(platform_.instance(), class_name, style, ex_style); !made.ok()) {
     return made;
@@ -120,14 +122,37 @@ platform::Status Win32ShellWindow::RegisterHotkey(int id, Chord chord, bool repe
   UnregisterHotkey(id);
   if (chord.key == 0) return platform::Status::Ok();  // no key: switched off
   constexpr UINT kModifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
-  const UINT modifiers = (chord.modifiers & kModifiers) | (repeats ? 0U : static_cast<UINT>(MOD_NOREPEAT));
-  if (::RegisterHotKey(hwnd(), id, modifiers, chord.key)) return platform::Status::Ok();
-  const DWORD code = ::GetLastError();
-  return platform::Status::Failed(
-      code == ERROR_HOTKEY_ALREADY_REGISTERED ? platform::Error::Busy : platform::Error::Other, code);
+  const Hotkey hotkey{(chord.modifiers & kModifiers) | (repeats ? 0U : static_cast<UINT>(MOD_NOREPEAT)), chord.key};
+  hotkeys_[id] = hotkey;  // first: nothing of the system's is left behind if this throws
+  if (!::RegisterHotKey(hwnd(), id, hotkey.modifiers, hotkey.key)) {
+    const DWORD code = ::GetLastError();
+    hotkeys_.erase(id);
+    return platform::Status::Failed(
+        code == ERROR_HOTKEY_ALREADY_REGISTERED ? platform::Error::Busy : platform::Error::Other, code);
+  }
+  // Paused: only tried, so that the answer is the system's; taken when the pause ends.
+  if (hotkeys_paused_) ::UnregisterHotKey(hwnd(), id);
+  return platform::Status::Ok();
 }
 
-void Win32ShellWindow::UnregisterHotkey(int id) { (void)::UnregisterHotKey(hwnd(), id); }
+void Win32ShellWindow::UnregisterHotkey(int id) {
+  hotkeys_.erase(id);
+  (void)::UnregisterHotKey(hwnd(), id);
+}
+
+void Win32ShellWindow::PauseHotkeys(bool paused) {
+  if (hotkeys_paused_ == paused) return;
+  hotkeys_paused_ = paused;
+  for (const auto& [id, hotkey] : hotkeys_) {
+    // A chord another program took meanwhile stays lost until the shortcuts are
+    // registered again (the properties dialog does that when it opens).
+    if (paused) {
+      (void)::UnregisterHotKey(hwnd(), id);
+    } else {
+      (void)::RegisterHotKey(hwnd(), id, hotkey.modifiers, hotkey.key);
+    }
+  }
+}
 
 namespace {
 // Copies as much of `text` as fits, always terminated.

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "platform/shell_window.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_window.h"
@@ -17,6 +19,7 @@ class Win32Platform;
 class Win32ShellWindow final : public Win32WindowBase, public platform::ShellWindow {
  public:
   Win32ShellWindow(Win32Platform& platform, platform::ShellEvents& events) : platform_(platform), events_(events) {}
+  ~Win32ShellWindow() override;
   platform::Status Create(const wchar_t* class_name, DWORD style, DWORD ex_style);
 
   platform::Made<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem> items) override;
@@ -28,6 +31,10 @@ class Win32ShellWindow final : public Win32WindowBase, public platform::ShellWin
   std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
   platform::Status RegisterHotkey(int id, Chord chord, bool repeats) override;
   void UnregisterHotkey(int id) override;
+  // While the user types a chord into a hotkey box, the program's own
+  // shortcuts let it go through to the box: they are given up and taken again
+  // after. Registrations meanwhile are tried and kept for then.
+  void PauseHotkeys(bool paused);
 
  private:
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -41,6 +48,11 @@ class Win32ShellWindow final : public Win32WindowBase, public platform::ShellWin
   // Serial ports' device interfaces coming and going, told to this window;
   // unregistered before the window goes (members go before the base).
   OwnedDeviceNotify port_notices_;
+  struct Hotkey {
+    UINT modifiers, key;
+  };
+  std::map<int, Hotkey> hotkeys_;  // registered, by id
+  bool hotkeys_paused_ = false;
 };
 
 }  // namespace rc::win32
