@@ -121,8 +121,9 @@ LRESULT Win32CrossWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DPICHANGED:
       // Never the system's rectangle: the cross's layout sizes every part for
       // the monitor that holds the handle's centre and keeps that centre. The
-      // handle's repaint runs it; the bars follow from there.
-      if (window_class_ == platform::WindowClass::CentreHandle) ::InvalidateRect(h, nullptr, TRUE);
+      // handle's repaint runs it, the bars follow; during a drag, the layout
+      // at the drag's end does.
+      if (window_class_ == platform::WindowClass::CentreHandle && !dragging_) ::InvalidateRect(h, nullptr, TRUE);
       return 0;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;  // the cross never takes the focus

@@ -94,7 +94,7 @@ void Post(HWND window, platform::SerialOpen open, const char* bytes, DWORD count
 // that never completes a cancelled read is left behind with the thread.
 constexpr DWORD kCloseWaitMs = 2000;
 
-// The writes handed over and not yet started, shared by the two threads.
+// A slim lock held for one scope: the queue of writes between the two threads.
 class SrwGuard {
  public:
   explicit SrwGuard(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
