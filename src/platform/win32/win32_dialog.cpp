@@ -76,8 +76,8 @@ SIZE Win32Dialog::OuterSize(int dpi) const {
 void Win32Dialog::Place() {
   const SIZE size = OuterSize(dpi_);
   const int x = (::GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2, y = (::GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+  // On the primary monitor, as the template's place is: the DPI stays.
   ::SetWindowPos(hwnd(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-  FollowDpi();  // the template's place may have been on another monitor
 }
 
 void Win32Dialog::Rescale(int dpi, POINT corner) {

@@ -265,7 +265,8 @@ LRESULT Win32ShellWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == SPI_SETWORKAREA) events_.OnDisplayChanged();
       break;
     case WM_HOTKEY:
-      events_.OnHotkey(static_cast<int>(wparam));
+      // As the tray: nothing acts behind a message box for the whole program.
+      if (::IsWindowEnabled(hwnd())) events_.OnHotkey(static_cast<int>(wparam));
       return 0;
     case WM_DEVICECHANGE:
       // Serial ports come and go as broadcasts to top-level windows (from the
