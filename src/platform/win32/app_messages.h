@@ -25,5 +25,8 @@ inline constexpr UINT kDragCancelled = WM_APP + 3;
 inline constexpr UINT kTrayCallbackMessage = WM_MOUSEMOVE;
 // To the start-up window from a second start in the same session; no parameters.
 inline constexpr UINT kAnotherCopyStarted = WM_APP + 4;
+// To the serial port's window from its I/O thread: a write is done. wParam: the
+// number of the open; lParam: 0 when every byte left, else the system's code.
+inline constexpr UINT kSerialWritten = WM_APP + 5;
 
 }  // namespace rc::win32

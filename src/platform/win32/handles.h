@@ -65,6 +65,10 @@ struct GdiTraits {
   static HGDIOBJ Invalid() { return nullptr; }
   static void Close(HGDIOBJ h) { ::DeleteObject(h); }
 };
+struct DeviceNotifyTraits {  // a window's registration for device notices
+  static HDEVNOTIFY Invalid() { return nullptr; }
+  static void Close(HDEVNOTIFY h) { ::UnregisterDeviceNotification(h); }
+};
 
 using OwnedWindow = Owned<HWND, WindowTraits>;
 using OwnedKey = Owned<HKEY, KeyTraits>;
@@ -74,5 +78,6 @@ using OwnedMenu = Owned<HMENU, MenuTraits>;
 using OwnedIcon = Owned<HICON, IconTraits>;
 using OwnedCursor = Owned<HCURSOR, CursorTraits>;
 using OwnedGdiObject = Owned<HGDIOBJ, GdiTraits>;
+using OwnedDeviceNotify = Owned<HDEVNOTIFY, DeviceNotifyTraits>;
 
 }  // namespace rc::win32

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_clock.h"
 
+#include "platform/win32/system_error.h"
 #include "platform/win32/win32_window.h"
 
 namespace rc::win32 {
@@ -14,10 +15,15 @@ platform::LocalTime Win32Clock::Local() const {
   return {now.wHour, now.wMinute, now.wSecond};
 }
 
-void Win32Clock::StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) {
-  if (!MakeWindow()) return;
-  pending_[timer] = &events;
-  ::SetTimer(window_.get(), static_cast<UINT_PTR>(timer), delay_ms, nullptr);
+platform::Status Win32Clock::StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) {
+  if (platform::Status made = MakeWindow(); !made.ok()) return made;
+  pending_[timer] = &events;  // first: nothing of the system's is left behind if this throws
+  if (::SetTimer(window_.get(), static_cast<UINT_PTR>(timer), delay_ms, nullptr) == 0) {
+    const platform::Status refused = LastSystemFailure();
+    StopTimer(timer);  // none runs, not even the one that was pending
+    return refused;
+  }
+  return platform::Status::Ok();
 }
 
 void Win32Clock::StopTimer(int timer) {
@@ -25,9 +31,9 @@ void Win32Clock::StopTimer(int timer) {
   ::KillTimer(window_.get(), static_cast<UINT_PTR>(timer));
 }
 
-bool Win32Clock::MakeWindow() {
+platform::Status Win32Clock::MakeWindow() {
   if (!window_) window_ = MakeMessageWindow(kTimerWindowClass, &Win32Clock::Procedure, this);
-  return static_cast<bool>(window_);
+  return window_ ? platform::Status::Ok() : LastSystemFailure();
 }
 
 LRESULT CALLBACK Win32Clock::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

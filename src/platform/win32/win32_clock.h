@@ -19,12 +19,12 @@ class Win32Clock final : public platform::Clock {
 
   std::int64_t NowMs() const override { return static_cast<std::int64_t>(::GetTickCount64()); }
   platform::LocalTime Local() const override;
-  void StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override;
+  platform::Status StartTimer(int timer, std::uint32_t delay_ms, platform::TimerEvents& events) override;
   void StopTimer(int timer) override;
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  bool MakeWindow();
+  platform::Status MakeWindow();
 
   OwnedWindow window_;
   std::map<int, platform::TimerEvents*> pending_;

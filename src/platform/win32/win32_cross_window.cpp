@@ -1,6 +1,7 @@
 #include "platform/win32/win32_cross_window.h"
 
 #include "base/pixel_scale.h"
+#include "platform/win32/system_error.h"
 #include "platform/win32/win32_platform.h"
 
 namespace rc::win32 {
@@ -10,14 +11,15 @@ Win32CrossWindow::~Win32CrossWindow() {
   Destroy();  // before the brush it paints with
 }
 
-bool Win32CrossWindow::Create(const wchar_t* class_name, DWORD style, DWORD ex_style) {
-  if (!Win32WindowBase::Create(platform_.instance(), class_name, style, ex_style)) return false;
-  if (ex_style & WS_EX_LAYERED) {
-    // Fully opaque; the layered style only serves to let mouse input through.
-    ::SetLayeredWindowAttributes(hwnd(), 0, 255, LWA_ALPHA);
+platform::Status Win32CrossWindow::Create(const wchar_t* class_name, DWORD style, DWORD ex_style) {
+  if (platform::Status made = Win32WindowBase::Create(platform_.instance(), class_name, style, ex_style); !made.ok()) {
+    return made;
   }
+  // A layered window shows nothing until its attributes are set.
+  if (!::SetLayeredWindowAttributes(hwnd(), 0, alpha_, LWA_ALPHA)) return LastSystemFailure();
   brush_.reset(::CreateSolidBrush(back_colour_));
-  return true;
+  if (!brush_) return LastSystemFailure();
+  return platform::Status::Ok();
 }
 
 void Win32CrossWindow::GeometryChanged() {
@@ -60,8 +62,14 @@ HDWP Win32CrossWindow::Defer(HDWP batch) {
 
 void Win32CrossWindow::SetBackColour(std::uint32_t bgr) {
   if (!platform::Update(back_colour_, bgr)) return;
-  brush_.reset(::CreateSolidBrush(bgr));
+  // Without a new brush the old colour stays on screen rather than none.
+  if (HBRUSH brush = ::CreateSolidBrush(bgr); brush != nullptr) brush_.reset(brush);
   ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Win32CrossWindow::SetAlpha(std::uint8_t alpha) {
+  // The whole window at one opacity; the mouse still finds it (no WS_EX_TRANSPARENT on the handle).
+  if (platform::Update(alpha_, alpha)) ::SetLayeredWindowAttributes(hwnd(), 0, alpha, LWA_ALPHA);
 }
 
 void Win32CrossWindow::SetVisible(bool visible) {
@@ -110,6 +118,13 @@ LRESULT Win32CrossWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     }
+    case WM_DPICHANGED:
+      // Never the system's rectangle: the cross's layout sizes every part for
+      // the monitor that holds the handle's centre and keeps that centre. The
+      // handle's repaint runs it, the bars follow; during a drag, the layout
+      // at the drag's end does.
+      if (window_class_ == platform::WindowClass::CentreHandle && !dragging_) ::InvalidateRect(h, nullptr, TRUE);
+      return 0;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;  // the cross never takes the focus
     case WM_CAPTURECHANGED:

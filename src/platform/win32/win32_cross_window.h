@@ -15,9 +15,11 @@ class Win32Platform;
 
 class Win32CrossWindow final : public Win32WindowBase, public platform::Window {
  public:
-  Win32CrossWindow(Win32Platform& platform, platform::WindowEvents& events) : platform_(platform), events_(events) {}
+  Win32CrossWindow(Win32Platform& platform, platform::WindowClass window_class, platform::WindowEvents& events)
+      : platform_(platform), window_class_(window_class), events_(events) {}
   ~Win32CrossWindow() override;
-  bool Create(const wchar_t* class_name, DWORD style, DWORD ex_style);
+  // A layered window (WS_EX_LAYERED), drawn opaque until SetAlpha says otherwise.
+  platform::Status Create(const wchar_t* class_name, DWORD style, DWORD ex_style);
 
   float Left() const override { return left_; }
   float Top() const override { return top_; }
@@ -39,6 +41,8 @@ class Win32CrossWindow final : public Win32WindowBase, public platform::Window {
   void SetBackColour(std::uint32_t bgr) override;
   bool Visible() const override { return visible_; }
   void SetVisible(bool visible) override;
+  std::uint8_t Alpha() const override { return alpha_; }
+  void SetAlpha(std::uint8_t alpha) override;
   void SetTopmost(bool topmost) override;
   void ShowActivated() override;
   void BeginDrag() override;
@@ -66,11 +70,13 @@ class Win32CrossWindow final : public Win32WindowBase, public platform::Window {
   void PlaceAtPixel(POINT corner);
 
   Win32Platform& platform_;
+  platform::WindowClass window_class_;
   platform::WindowEvents& events_;
   OwnedGdiObject brush_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::uint32_t back_colour_ = 0x00FFFFFF;
   bool visible_ = false;
+  std::uint8_t alpha_ = 255;
   bool pending_geometry_ = false, pending_visibility_ = false;
   bool queued_ = false;
   Press press_;

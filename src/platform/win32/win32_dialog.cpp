@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/pixel_scale.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/win32_platform.h"
 
 namespace rc::win32 {
@@ -38,7 +39,7 @@ std::vector<WORD> MakeTemplate(std::wstring_view caption) {
 }  // namespace
 
 Win32Dialog::Win32Dialog(Win32Platform& platform, platform::DialogEvents& events)
-    : platform_(platform), events_(events), controls_(events, platform.screen()) {}
+    : platform_(platform), events_(events), controls_(platform, events) {}
 
 Win32Dialog::~Win32Dialog() {
   if (!hwnd_) return;
@@ -55,18 +56,45 @@ bool Win32Dialog::Create(const platform::DialogLayout& layout) {
   if (hwnd == nullptr) return false;
   hwnd_.reset(hwnd);
   platform_.RememberDialog(hwnd);
-  Place(layout.client_width, layout.client_height);
-  return controls_.Create(hwnd, platform_.instance(), layout);
+  // The dialog manager would scale the window and the controls by its own
+  // rule on a DPI change; they follow the control table instead.
+  dpi::KeepDialogLayout(hwnd);
+  client_width_ = layout.client_width, client_height_ = layout.client_height;
+  dpi_ = dpi::OfWindow(hwnd);
+  Place();
+  return controls_.Create(hwnd, platform_.instance(), layout, dpi_);
 }
 
-void Win32Dialog::Place(float client_width, float client_height) {
-  const platform::Screen& screen = platform_.screen();
-  RECT rect{0, 0, screen.ScaleX().Span(0, client_width).length, screen.ScaleY().Span(0, client_height).length};
-  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  ::SetWindowPos(hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+SIZE Win32Dialog::OuterSize(int dpi) const {
+  const PixelScale scale(dpi);
+  RECT rect{0, 0, scale.Span(0, client_width_).length, scale.Span(0, client_height_).length};
+  dpi::AdjustWindowRect(rect, static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_STYLE)),
+                        static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)), dpi);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Win32Dialog::Place() {
+  const SIZE size = OuterSize(dpi_);
+  const int x = (::GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2, y = (::GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+  // On the primary monitor, as the template's place is: the DPI stays.
+  ::SetWindowPos(hwnd(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Dialog::Rescale(int dpi, POINT corner) {
+  dpi_ = dpi;
+  controls_.ChangeDpi(dpi);
+  const SIZE size = OuterSize(dpi);
+  ::SetWindowPos(hwnd(), nullptr, corner.x, corner.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Dialog::FollowDpi() {
+  if (!hwnd_) return;
+  // Where the system says so itself (WM_DPICHANGED) this finds nothing left to do.
+  if (const int now = dpi::OfWindow(hwnd()); now != dpi_) {
+    RECT rect{};
+    ::GetWindowRect(hwnd(), &rect);
+    Rescale(now, {rect.left, rect.top});
+  }
 }
 
 void Win32Dialog::ShowActivated() {
@@ -101,6 +129,7 @@ void Win32Dialog::SetPosition(float left, float top) {
   const platform::Screen& screen = platform_.screen();
   ::SetWindowPos(hwnd(), nullptr, screen.ScaleX().Pixel(left), screen.ScaleY().Pixel(top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FollowDpi();
 }
 
 // As the close box: the window goes and the owner hears of it.
@@ -130,6 +159,12 @@ INT_PTR Win32Dialog::Dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
   // nothing of `self` is used after it.
   if (INT_PTR result = 0; self->controls_.Handle(message, wparam, lparam, result)) return result;
   switch (message) {
+    case WM_DPICHANGED: {
+      // The system's rectangle gives the corner; the size is the layout's at the new DPI.
+      const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+      self->Rescale(HIWORD(wparam), {suggested->left, suggested->top});
+      return TRUE;
+    }
     case WM_CLOSE: {
       // The user's close discards the window; the object stays with its owner,
       // which hears of it last, so nothing here touches the object after that.

@@ -2,7 +2,10 @@
 // A modeless dialog window over the system's dialog class, made from an
 // in-memory template: a caption bar with a close box, a fixed client area in
 // twips, no owner (so never above the cross, which may be topmost), hidden until
-// shown. The user's close destroys the window at once.
+// shown. The user's close destroys the window at once. Its client area and
+// controls are sized at its own monitor's DPI, and again when it comes to a
+// monitor of another; its position is in twips at the primary monitor's, as
+// every position on the screen.
 
 #include <windows.h>
 
@@ -39,6 +42,11 @@ class Win32Dialog final : public platform::Dialog {
   int ScrollPosition(int control) const override { return controls_.ScrollPosition(control); }
   void SetFillColour(int control, std::uint32_t bgr) override { controls_.SetFillColour(control, bgr); }
   std::uint32_t FillColour(int control) const override { return controls_.FillColour(control); }
+  void SetChord(int control, Chord chord) override { controls_.SetChord(control, chord); }
+  Chord ChordOf(int control) const override { return controls_.ChordOf(control); }
+  void SetChecked(int control, bool checked) override { controls_.SetChecked(control, checked); }
+  bool Checked(int control) const override { return controls_.Checked(control); }
+  void DropDown(int control) override { controls_.DropDown(control); }
   std::uint32_t ButtonFaceColour() const override { return ::GetSysColor(COLOR_BTNFACE); }
   void Close() override;
   void ShowMessage(std::wstring_view text) override;
@@ -48,11 +56,20 @@ class Win32Dialog final : public platform::Dialog {
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static INT_PTR Dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   // Sizes the client area and centres the window on the primary screen.
-  void Place(float client_width, float client_height);
+  void Place();
+  // The outer size of the window whose client area is the layout's at `dpi`.
+  SIZE OuterSize(int dpi) const;
+  // The window is on a monitor of `dpi` now: its controls and size follow, its
+  // top-left corner goes to `corner`.
+  void Rescale(int dpi, POINT corner);
+  // After a move: rescaled if the move took it to a monitor of another DPI.
+  void FollowDpi();
 
   Win32Platform& platform_;
   platform::DialogEvents& events_;
   OwnedWindow hwnd_;
+  float client_width_ = 0, client_height_ = 0;  // twips
+  int dpi_ = USER_DEFAULT_SCREEN_DPI;
   DialogControls controls_;
 };
 

@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
-#include "base/pixel_scale.h"
+#include "platform/win32/win32_platform.h"
 
 namespace rc::win32 {
 
@@ -36,20 +37,53 @@ bool FaceInstalled(const wchar_t* face) {
   return found;
 }
 
+// A hotkey box's modifier flags, as the program's (the same as the system's
+// global shortcuts take).
+constexpr std::pair<BYTE, std::uint8_t> kBoxModifiers[] = {
+    {HOTKEYF_ALT, modifier::kAlt}, {HOTKEYF_CONTROL, modifier::kCtrl}, {HOTKEYF_SHIFT, modifier::kShift}};
+
+Chord BoxChord(HWND box) {
+  const auto value = static_cast<WORD>(::SendMessageW(box, HKM_GETHOTKEY, 0, 0));
+  Chord chord{0, LOBYTE(value)};
+  for (const auto& [box_flag, flag] : kBoxModifiers) {
+    if (HIBYTE(value) & box_flag) chord.modifiers = static_cast<std::uint8_t>(chord.modifiers | flag);
+  }
+  return chord;
+}
+
+// Keys of the extended part of the keyboard: the box names them by that flag
+// (without it, Left would read as the keypad's 4).
+bool IsExtendedKey(std::uint16_t key) {
+  return (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE || key == VK_DIVIDE ||
+         key == VK_NUMLOCK || key == VK_SNAPSHOT || (key >= VK_LWIN && key <= VK_APPS);
+}
+
+void SetBoxChord(HWND box, Chord chord) {
+  BYTE flags = 0;
+  for (const auto& [box_flag, flag] : kBoxModifiers) {
+    if (chord.modifiers & flag) flags |= box_flag;
+  }
+  if (chord.key != 0 && IsExtendedKey(chord.key)) flags |= HOTKEYF_EXT;
+  // The box has no Windows key; a chord without a key shows as none.
+  const WORD value = chord.key != 0 ? MAKEWORD(static_cast<BYTE>(chord.key), flags) : 0;
+  ::SendMessageW(box, HKM_SETHOTKEY, value, 0);
+}
+
+bool ModifierHeld() { return (::GetKeyState(VK_CONTROL) | ::GetKeyState(VK_MENU) | ::GetKeyState(VK_SHIFT)) & 0x8000; }
+
+constexpr UINT_PTR kShortcutBoxSubclass = 1;
+
 }  // namespace
 
-int DialogControls::PixelsX(float twips) const { return screen_.ScaleX().Pixel(twips); }
-int DialogControls::PixelsY(float twips) const { return screen_.ScaleY().Pixel(twips); }
-
-// The control's place in the client area: frame contents lie in their frame.
-// Each edge goes to its own pixel, as for every window.
-RECT DialogControls::ClientRect(const platform::ControlLayout& layout) const {
-  float left = layout.left, top = layout.top;
-  for (const platform::ControlLayout& other : layout_.controls) {
-    if (other.id == layout.parent) left += other.left, top += other.top;
-  }
-  const PixelSpan across = screen_.ScaleX().Span(left, layout.width), down = screen_.ScaleY().Span(top, layout.height);
-  return {across.start, down.start, across.start + across.length, down.start + down.length};
+// The control's place in the client area at the dialog's DPI: frame contents
+// lie in their frame, each edge on its own pixel, as for every window.
+RECT DialogControls::Place(const Control& control) const {
+  const platform::ControlLayout& c = *control.layout;
+  const platform::PixelRect place = platform::ControlRect(layout_, c, scale());
+  RECT rect{place.left, place.top, place.right, place.bottom};
+  // A list's dropped-down part lies below its field.
+  if (c.kind == ControlKind::DropDownList) rect.bottom += scale().Span(0, c.height).length * kListLines;
+  return rect;
 }
 
 HFONT DialogControls::FontFor(const platform::DialogFont& wanted) {
@@ -71,24 +105,32 @@ HFONT DialogControls::FontFor(const platform::DialogFont& wanted) {
   HFONT handle = nullptr;
   if (!face.empty()) {
     LOGFONTW description{};
-    description.lfHeight = -static_cast<LONG>(std::lround(font.points * screen_.ScaleY().dots_per_inch() / 72.0));
+    description.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi_ / 72.0));
     description.lfWeight = FW_NORMAL;
     description.lfCharSet = HANGEUL_CHARSET;
     description.lfQuality = DEFAULT_QUALITY;
     ::lstrcpynW(description.lfFaceName, face.c_str(), LF_FACESIZE);
     handle = ::CreateFontIndirectW(&description);
-    if (handle != nullptr) fonts_.push_back(std::make_unique<OwnedGdiObject>(handle));
+    if (handle != nullptr) {
+      OwnedGdiObject owned(handle);
+      fonts_.push_back(std::move(owned));
+    }
   }
   if (handle == nullptr) handle = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
   font_cache_.emplace_back(key, handle);
   return handle;
 }
 
-bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogLayout& layout) {
+bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogLayout& layout, int dpi) {
   dialog_ = dialog;
+  dpi_ = dpi;
   layout_ = layout;
   controls_.clear();
-  for (const platform::ControlLayout& c : layout.controls) controls_.push_back({&c});
+  for (const platform::ControlLayout& c : layout.controls) {
+    Control control;
+    control.layout = &c;
+    controls_.push_back(control);
+  }
   // Creation order is the tab order: the tab stops first, in their order, then
   // the rest; frames come last so that what lies in them is drawn above them.
   const std::vector<int> stops = platform::TabStops(layout);
@@ -110,7 +152,6 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
     const bool tab_stop = std::find(stops.begin(), stops.end(), c.id) != stops.end();
     DWORD style = WS_CHILD | WS_VISIBLE | (tab_stop ? WS_TABSTOP : 0);
     DWORD ex_style = 0;
-    RECT rect = ClientRect(c);
     switch (c.kind) {
       case ControlKind::Label:
         style |= SS_LEFT | SS_NOPREFIX;
@@ -136,7 +177,6 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
       case ControlKind::DropDownList:
         window_class = L"COMBOBOX";
         style |= CBS_DROPDOWNLIST | WS_VSCROLL;
-        rect.bottom += screen_.ScaleY().Span(0, c.height).length * kListLines;  // the dropped-down part
         break;
       case ControlKind::ScrollBar:
         window_class = L"SCROLLBAR";
@@ -152,32 +192,31 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
       case ControlKind::Picture:
         style |= SS_BITMAP;
         break;
+      case ControlKind::ShortcutBox:
+        window_class = HOTKEY_CLASSW;
+        ex_style |= WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::CheckBox:
+        window_class = L"BUTTON";
+        // Ticks or clears itself before it reports the click.
+        style |= BS_AUTOCHECKBOX;
+        break;
     }
+    const RECT rect = Place(*control);
     std::wstring text(c.kind == ControlKind::Picture ? std::wstring_view() : c.text);
     control->hwnd =
         ::CreateWindowExW(ex_style, window_class, text.c_str(), style, rect.left, rect.top, rect.right - rect.left,
                           rect.bottom - rect.top, dialog,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstWindowId + c.id)), instance, nullptr);
     if (control->hwnd == nullptr) return false;
-    control->font = FontFor(c.font);
-    ::SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control->font), FALSE);
+    SetFont(*control, FALSE);
     switch (c.kind) {
-      case ControlKind::DropDownList: {
-        // The entries as tall as the font: the list keeps the height it had
-        // for the font it was created with.
-        HDC dc = ::GetDC(control->hwnd);
-        HGDIOBJ old = ::SelectObject(dc, control->font);
-        TEXTMETRICW metrics{};
-        ::GetTextMetricsW(dc, &metrics);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(control->hwnd, dc);
-        if (metrics.tmHeight > 0) ::SendMessageW(control->hwnd, CB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
+      case ControlKind::DropDownList:
         for (std::wstring_view item : c.items) {
           std::wstring entry(item);
           ::SendMessageW(control->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
         }
         break;
-      }
       case ControlKind::ScrollBar: {
         // One position per arrow and per trough click.
         SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, c.minimum, c.maximum, 0, c.position, 0};
@@ -191,6 +230,13 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
         }
         if (bitmap_) ::SendMessageW(control->hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
         break;
+      case ControlKind::ShortcutBox:
+        // The box resets itself on Backspace and Delete without telling anyone.
+        if (!::SetWindowSubclass(control->hwnd, &DialogControls::ShortcutBoxProcedure, kShortcutBoxSubclass,
+                                 reinterpret_cast<DWORD_PTR>(this))) {
+          return false;
+        }
+        break;
       default:
         break;
     }
@@ -198,6 +244,52 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
   }
   if (layout.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + layout.default_button, 0);
   return true;
+}
+
+// The control's font at the dialog's DPI; a list's entries as tall as it.
+void DialogControls::SetFont(Control& control, BOOL redraw) {
+  control.font = FontFor(control.layout->font);
+  ::SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), redraw);
+  if (control.layout->kind != ControlKind::DropDownList) return;
+  // The list keeps the entry height it had for the font it was created with.
+  HDC dc = ::GetDC(control.hwnd);
+  HGDIOBJ old = ::SelectObject(dc, control.font);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(control.hwnd, dc);
+  if (metrics.tmHeight > 0) ::SendMessageW(control.hwnd, CB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
+}
+
+void DialogControls::ChangeDpi(int dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  // The old fonts go once no control uses them any more.
+  std::vector<OwnedGdiObject> old_fonts;
+  old_fonts.swap(fonts_);
+  font_cache_.clear();
+  HDWP batch = ::BeginDeferWindowPos(static_cast<int>(controls_.size()));
+  for (Control& control : controls_) {
+    if (control.hwnd == nullptr) continue;
+    SetFont(control, TRUE);
+    const RECT rect = Place(control);
+    // A picture keeps its bitmap's natural size.
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE |
+                       (control.layout->kind == ControlKind::Picture ? static_cast<UINT>(SWP_NOSIZE) : 0U);
+    const int x = rect.left, y = rect.top, w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (batch != nullptr) batch = ::DeferWindowPos(batch, control.hwnd, nullptr, x, y, w, h, flags);
+    if (batch == nullptr) ::SetWindowPos(control.hwnd, nullptr, x, y, w, h, flags);
+    if (control.layout->kind == ControlKind::Frame && !control.layout->tooltip.empty() && tooltip_ != nullptr) {
+      TTTOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      tool.hwnd = dialog_;
+      tool.uId = static_cast<UINT_PTR>(kFirstWindowId) + static_cast<UINT_PTR>(control.layout->id);
+      tool.rect = rect;
+      ::SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+  }
+  if (batch != nullptr) ::EndDeferWindowPos(batch);
+  ::InvalidateRect(dialog_, nullptr, TRUE);  // the drawn lines
 }
 
 void DialogControls::AddTooltip(const Control& control) {
@@ -211,7 +303,7 @@ void DialogControls::AddTooltip(const Control& control) {
     // A frame lets the mouse through to the dialog: the tool is its area there.
     tool.hwnd = dialog_;
     tool.uId = static_cast<UINT_PTR>(kFirstWindowId) + static_cast<UINT_PTR>(control.layout->id);
-    tool.rect = ClientRect(*control.layout);
+    tool.rect = Place(control);
   } else {
     tool.uFlags |= TTF_IDISHWND;
     tool.hwnd = dialog_;
@@ -237,6 +329,12 @@ const DialogControls::Control* DialogControls::Find(int control) const {
   return const_cast<DialogControls*>(this)->Find(control);
 }
 DialogControls::Control* DialogControls::FromWindowId(int window_id) { return Find(window_id - kFirstWindowId); }
+DialogControls::Control* DialogControls::FromWindow(HWND window) {
+  for (Control& c : controls_) {
+    if (c.hwnd == window && window != nullptr) return &c;
+  }
+  return nullptr;
+}
 
 void DialogControls::SetText(int control, std::wstring_view text) {
   Control* c = Find(control);
@@ -298,6 +396,108 @@ std::uint32_t DialogControls::FillColour(int control) const {
   return c != nullptr ? c->fill : 0;
 }
 
+void DialogControls::SetChord(int control, Chord chord) {
+  if (Control* c = Find(control); c != nullptr && c->hwnd != nullptr && c->layout->kind == ControlKind::ShortcutBox) {
+    c->chord = chord;
+    SetBoxChord(c->hwnd, chord);
+  }
+}
+
+Chord DialogControls::ChordOf(int control) const {
+  const Control* c = Find(control);
+  if (c == nullptr || c->hwnd == nullptr || c->layout->kind != ControlKind::ShortcutBox) return {};
+  return BoxChord(c->hwnd);
+}
+
+void DialogControls::SetChecked(int control, bool checked) {
+  if (Control* c = Find(control); c != nullptr && c->hwnd != nullptr) {
+    ::SendMessageW(c->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+bool DialogControls::Checked(int control) const {
+  const Control* c = Find(control);
+  return c != nullptr && c->hwnd != nullptr && ::SendMessageW(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void DialogControls::DropDown(int control) {
+  Control* c = Find(control);
+  if (c == nullptr || c->hwnd == nullptr || c->layout->kind != ControlKind::DropDownList) return;
+  // As the dialog moves the focus itself (the default button follows), then the list opens.
+  ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(c->hwnd), TRUE);
+  ::SendMessageW(c->hwnd, CB_SHOWDROPDOWN, TRUE, 0);
+}
+
+LRESULT CALLBACK DialogControls::ShortcutBoxProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                                      DWORD_PTR self) {
+  // An exception must never unwind into the system's dispatch; the one a
+  // handler can meet (allocation) drops that key's work.
+  try {
+    auto* controls = reinterpret_cast<DialogControls*>(self);
+    switch (message) {
+      case WM_KEYDOWN:
+      case WM_SYSKEYDOWN:
+        if (wparam == VK_BACK || wparam == VK_DELETE) {
+          if (Control* control = controls->FromWindow(hwnd)) controls->ShortcutCleared(*control);
+          return 0;
+        }
+        [[fallthrough]];
+      case WM_KEYUP:
+      case WM_SYSKEYUP:
+      case WM_KILLFOCUS: {
+        const LRESULT result = ::DefSubclassProc(hwnd, message, wparam, lparam);
+        if (message == WM_KILLFOCUS) controls->PauseShortcuts(hwnd, false);
+        if (Control* control = controls->FromWindow(hwnd)) controls->ShortcutTyped(*control);
+        return result;
+      }
+      case WM_SETFOCUS:
+        controls->PauseShortcuts(hwnd, true);
+        break;
+      case WM_NCDESTROY:
+        controls->PauseShortcuts(hwnd, false);
+        ::RemoveWindowSubclass(hwnd, &DialogControls::ShortcutBoxProcedure, kShortcutBoxSubclass);
+        break;
+      default:
+        break;
+    }
+  } catch (...) {
+    return 0;
+  }
+  return ::DefSubclassProc(hwnd, message, wparam, lparam);
+}
+
+void DialogControls::PauseShortcuts(HWND box, bool paused) {
+  if (paused) {
+    pausing_box_ = box;
+    platform_.PauseHotkeys(true);
+  } else if (pausing_box_ == box) {
+    pausing_box_ = nullptr;
+    platform_.PauseHotkeys(false);
+  }
+}
+
+void DialogControls::ShortcutCleared(Control& control) {
+  SetBoxChord(control.hwnd, {});
+  if (control.chord == Chord{}) return;
+  control.chord = {};
+  events_.OnChordChange(control.layout->id);  // last: it may close the dialog
+}
+
+void DialogControls::ShortcutTyped(Control& control) {
+  const Chord typed = BoxChord(control.hwnd);
+  if (typed.key == 0) {
+    // Modifiers alone: reported once a key completes them. Let go (or the
+    // focus gone) without one, the box shows again the chord in effect.
+    if ((!ModifierHeld() || ::GetFocus() != control.hwnd) && BoxChord(control.hwnd) != control.chord) {
+      SetBoxChord(control.hwnd, control.chord);
+    }
+    return;
+  }
+  if (typed == control.chord) return;
+  control.chord = typed;
+  events_.OnChordChange(control.layout->id);  // last: it may close the dialog
+}
+
 // Arrows and trough move one position; the thumb follows a drag, and the
 // change is reported once the move is complete and only when it changed.
 void DialogControls::Scrolled(Control& control, int code, int thumb) {
@@ -339,8 +539,8 @@ void DialogControls::PaintLines(HDC dc) const {
   for (const platform::DrawnLine& line : layout_.lines) {
     HPEN pen = ::CreatePen(PS_SOLID, line.width_pixels, line.colour);
     HGDIOBJ old = ::SelectObject(dc, pen);
-    ::MoveToEx(dc, PixelsX(line.x1), PixelsY(line.y1), nullptr);
-    ::LineTo(dc, PixelsX(line.x2), PixelsY(line.y2));
+    ::MoveToEx(dc, scale().Pixel(line.x1), scale().Pixel(line.y1), nullptr);
+    ::LineTo(dc, scale().Pixel(line.x2), scale().Pixel(line.y2));
     ::SelectObject(dc, old);
     ::DeleteObject(pen);
   }
@@ -360,7 +560,8 @@ bool DialogControls::Handle(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
       if (control == nullptr) return false;
       const ControlKind kind = control->layout->kind;
       result = TRUE;
-      if ((kind == ControlKind::Button && code == BN_CLICKED) || (kind == ControlKind::Swatch && code == STN_CLICKED))
+      if (((kind == ControlKind::Button || kind == ControlKind::CheckBox) && code == BN_CLICKED) ||
+          (kind == ControlKind::Swatch && code == STN_CLICKED))
         events_.OnControlClick(control->layout->id);
       else if (kind == ControlKind::DropDownList && code == CBN_SELCHANGE)
         events_.OnSelectionChange(control->layout->id);

@@ -1,8 +1,9 @@
 #pragma once
 // The controls of a dialog window, made from its control table: labels, text
 // boxes, buttons, frames, choose-only lists, horizontal scroll bars, colour
-// boxes and swatches, a bitmap, tooltips and drawn lines. The dialog window
-// hands its messages here first; events go to the dialog's owner.
+// boxes and swatches, a bitmap, hotkey boxes, check boxes, tooltips and drawn
+// lines, all placed and lettered at the dialog's own DPI (its monitor's). The
+// dialog window hands its messages here first; events go to the dialog's owner.
 
 #include <windows.h>
 
@@ -12,20 +13,26 @@
 #include <string>
 #include <vector>
 
+#include "base/chord.h"
+#include "base/pixel_scale.h"
 #include "platform/dialog.h"
-#include "platform/screen.h"
 #include "platform/win32/handles.h"
 
 namespace rc::win32 {
 
+class Win32Platform;
+
 class DialogControls {
  public:
-  DialogControls(platform::DialogEvents& events, const platform::Screen& screen) : events_(events), screen_(screen) {}
+  DialogControls(Win32Platform& platform, platform::DialogEvents& events) : platform_(platform), events_(events) {}
   DialogControls(const DialogControls&) = delete;
   DialogControls& operator=(const DialogControls&) = delete;
 
-  // Makes every control of `layout` on `dialog`. False when one cannot be made.
-  bool Create(HWND dialog, HINSTANCE instance, const platform::DialogLayout& layout);
+  // Makes every control of `layout` on `dialog`, at `dpi`. False when one cannot be made.
+  bool Create(HWND dialog, HINSTANCE instance, const platform::DialogLayout& layout, int dpi);
+  // The dialog has come to a monitor of another DPI: every control is placed
+  // and lettered again for it.
+  void ChangeDpi(int dpi);
   // Focuses the first tab stop unless the focus is already inside the dialog.
   void FocusFirst();
 
@@ -43,6 +50,11 @@ class DialogControls {
   int ScrollPosition(int control) const;
   void SetFillColour(int control, std::uint32_t bgr);
   std::uint32_t FillColour(int control) const;
+  void SetChord(int control, Chord chord);
+  Chord ChordOf(int control) const;
+  void SetChecked(int control, bool checked);
+  bool Checked(int control) const;
+  void DropDown(int control);
 
   // Control ids on the window: clear of IDOK and IDCANCEL.
   static constexpr int kFirstWindowId = 1000;
@@ -53,26 +65,42 @@ class DialogControls {
     HWND hwnd = nullptr;
     std::uint32_t fill = 0x00FFFFFF;
     int reported = 0;  // scroll position last reported or set
+    Chord chord;       // a shortcut box's chord last reported or set: the one in effect
     HFONT font = nullptr;
   };
   Control* Find(int control);
   const Control* Find(int control) const;
   Control* FromWindowId(int window_id);
+  Control* FromWindow(HWND window);
+  PixelScale scale() const { return PixelScale(dpi_); }
   HFONT FontFor(const platform::DialogFont& font);
-  RECT ClientRect(const platform::ControlLayout& layout) const;
-  int PixelsX(float twips) const;
-  int PixelsY(float twips) const;
+  // The control's place in the client area, a list's dropped-down part included.
+  RECT Place(const Control& control) const;
+  void SetFont(Control& control, BOOL redraw);
   void Scrolled(Control& control, int code, int thumb);
   void AddTooltip(const Control& control);
   void PaintLines(HDC dc) const;
 
+  // A shortcut box's keys (the box's subclass). Backspace and Delete clear it;
+  // a whole chord typed is reported; modifiers pressed and let go alone, or a
+  // key the box does not take, leave the chord in effect shown.
+  static LRESULT CALLBACK ShortcutBoxProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                               DWORD_PTR self);
+  void ShortcutCleared(Control& control);
+  void ShortcutTyped(Control& control);
+  // The program's global shortcuts would take a chord typed into the box before
+  // it: paused while a box has the keyboard.
+  void PauseShortcuts(HWND box, bool paused);
+
+  Win32Platform& platform_;
   platform::DialogEvents& events_;
-  const platform::Screen& screen_;
+  HWND pausing_box_ = nullptr;  // the box that has the keyboard, shortcuts paused
   HWND dialog_ = nullptr;
+  int dpi_ = USER_DEFAULT_SCREEN_DPI;
   platform::DialogLayout layout_;  // its tables are the program's static ones
   std::vector<Control> controls_;
-  std::vector<std::unique_ptr<OwnedGdiObject>> fonts_;
-  std::vector<std::pair<std::wstring, HFONT>> font_cache_;  // face + points -> font
+  std::vector<OwnedGdiObject> fonts_;
+  std::vector<std::pair<std::wstring, HFONT>> font_cache_;  // face + points -> font, at dpi_
   HWND tooltip_ = nullptr;                                  // owned by the dialog window, destroyed with it
   OwnedGdiObject bitmap_;
 };

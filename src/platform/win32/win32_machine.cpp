@@ -11,7 +11,17 @@ namespace rc::win32 {
 
 namespace {
 constexpr DWORD kValueBufferBytes = 1024;
+constexpr std::size_t kLongestPath = 32768;  // the system's own limit, in characters
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Reticor2";
+
+// The Run key with the access asked for; null with the system's reason in `status`.
+OwnedKey OpenRunKey(REGSAM access, LSTATUS& status) {
+  HKEY raw = nullptr;
+  status = ::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, access, &raw);
+  return OwnedKey(status == ERROR_SUCCESS ? raw : nullptr);
 }
+}  // namespace
 
 platform::Status Win32MachineRegistry::ReadValue(platform::RegistryView view, std::wstring_view key,
                                                  std::wstring_view name, platform::RegistryValue& value) {
@@ -39,6 +49,21 @@ bool Win32Processes::FileExists(std::wstring_view path) {
   const std::wstring file(path);
   const DWORD attributes = ::GetFileAttributesW(file.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring Win32Processes::ProgramPath() {
+  // Grown until the whole path fits: a path may be longer than MAX_PATH.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    if (path.size() >= kLongestPath) return {};
+    path.resize(path.size() * 2);
+  }
 }
 
 std::wstring Win32Processes::SystemFolder() {
@@ -72,6 +97,33 @@ platform::Status Win32Processes::Start(std::wstring_view path) {
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);  // not watched, not waited for
   return platform::Status::Ok();
+}
+
+bool Win32SignInStart::IsSet() {
+  LSTATUS status = ERROR_SUCCESS;
+  const OwnedKey run = OpenRunKey(KEY_QUERY_VALUE, status);
+  return run && ::RegQueryValueExW(run.get(), kRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+platform::Status Win32SignInStart::Set(std::wstring_view command) {
+  HKEY raw = nullptr;
+  // Created when missing: a fresh profile may not have the key yet.
+  LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr);
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
+  const OwnedKey run(raw);
+  const std::wstring text(command);
+  status = ::RegSetValueExW(run.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  return status == ERROR_SUCCESS ? platform::Status::Ok() : SystemFailure(static_cast<DWORD>(status));
+}
+
+platform::Status Win32SignInStart::Clear() {
+  LSTATUS status = ERROR_SUCCESS;
+  const OwnedKey run = OpenRunKey(KEY_SET_VALUE, status);
+  if (run) status = ::RegDeleteValueW(run.get(), kRunValue);
+  // No key, or no value: nothing starts at sign-in, which is what was asked.
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return platform::Status::Ok();
+  return SystemFailure(static_cast<DWORD>(status));
 }
 
 }  // namespace rc::win32

@@ -1,8 +1,10 @@
 #pragma once
-// The machine-wide registry (read only) and process start for the Win32 platform.
+// The machine-wide registry (read only), processes, and the start at sign-in
+// for the Win32 platform.
 
 #include "platform/machine_registry.h"
 #include "platform/process.h"
+#include "platform/sign_in.h"
 
 namespace rc::win32 {
 
@@ -15,8 +17,17 @@ class Win32MachineRegistry final : public platform::MachineRegistry {
 class Win32Processes final : public platform::Processes {
  public:
   bool FileExists(std::wstring_view path) override;
+  std::wstring ProgramPath() override;
   std::wstring SystemFolder() override;
   platform::Status Start(std::wstring_view path) override;
+};
+
+// The value "Reticor2" of HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run.
+class Win32SignInStart final : public platform::SignInStart {
+ public:
+  bool IsSet() override;
+  platform::Status Set(std::wstring_view command) override;
+  platform::Status Clear() override;
 };
 
 }  // namespace rc::win32

@@ -1,10 +1,13 @@
 #include "platform/win32/win32_platform.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 
+#include "platform/win32/dpi.h"
 #include "platform/win32/registry_text.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/win32_cross_window.h"
@@ -30,7 +33,9 @@ struct ClassStyle {
 // None has a taskbar button. Bars never take the focus and let the mouse
 // through to the window below; the handle only keeps the mouse.
 constexpr ClassStyle kStartUpClassStyle{platform::kStartUpWindowName, WS_POPUP, WS_EX_TOOLWINDOW, false};
-constexpr ClassStyle kCentreHandleClassStyle{kCentreHandleClass, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, true};
+// Every cross window is layered, so that the cross can be drawn translucent.
+constexpr ClassStyle kCentreHandleClassStyle{kCentreHandleClass, WS_POPUP,
+                                             WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED, true};
 constexpr ClassStyle kBarClassStyle{kBarClass, WS_POPUP,
                                     WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT, false};
 constexpr const ClassStyle* kClasses[] = {&kStartUpClassStyle, &kCentreHandleClassStyle, &kBarClassStyle};
@@ -51,34 +56,52 @@ std::wstring SectionPath(std::wstring_view application, std::wstring_view sectio
 
 // --- Screen ------------------------------------------------------------------
 
-Win32Screen::Win32Screen() {
-  HDC screen = ::GetDC(nullptr);
-  scale_x_ = PixelScale(::GetDeviceCaps(screen, LOGPIXELSX));
-  scale_y_ = PixelScale(::GetDeviceCaps(screen, LOGPIXELSY));
-  ::ReleaseDC(nullptr, screen);
-}
+Win32Screen::Win32Screen() : scale_(dpi::OfPrimary()) {}
 
-float Win32Screen::WidthTwips() const { return scale_x_.Twips(::GetSystemMetrics(SM_CXSCREEN)); }
-float Win32Screen::HeightTwips() const { return scale_y_.Twips(::GetSystemMetrics(SM_CYSCREEN)); }
+float Win32Screen::WidthTwips() const { return scale_.Twips(::GetSystemMetrics(SM_CXSCREEN)); }
+float Win32Screen::HeightTwips() const { return scale_.Twips(::GetSystemMetrics(SM_CYSCREEN)); }
 
 namespace {
 struct MonitorCollect {
-  PixelScale x, y;
-  std::vector<platform::TwipsRect> rects;
+  PixelScale scale;
+  std::vector<platform::Monitor> monitors;
+  bool failed = false;
 };
 // A named CALLBACK function: a lambda has the wrong calling convention on i686.
-BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM data) {
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT rect, LPARAM data) {
   auto* c = reinterpret_cast<MonitorCollect*>(data);
-  c->rects.push_back({c->x.Twips(rect->left), c->y.Twips(rect->top), c->x.Twips(rect->right - rect->left),
-                      c->y.Twips(rect->bottom - rect->top)});
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  const bool primary = ::GetMonitorInfoW(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+  const PixelScale& s = c->scale;
+  const platform::Monitor found{
+      {s.Twips(rect->left), s.Twips(rect->top), s.Twips(rect->right - rect->left), s.Twips(rect->bottom - rect->top)},
+      dpi::OfMonitor(monitor)};
+  try {
+    c->monitors.insert(primary ? c->monitors.begin() : c->monitors.end(), found);
+  } catch (...) {
+    c->failed = true;  // never unwinds through the system's enumeration
+    return FALSE;
+  }
   return TRUE;
 }
 }  // namespace
 
-std::vector<platform::TwipsRect> Win32Screen::Monitors() const {
-  MonitorCollect collect{scale_x_, scale_y_, {}};
+std::vector<platform::Monitor> Win32Screen::Monitors() const {
+  MonitorCollect collect{scale_, {}};
   ::EnumDisplayMonitors(nullptr, nullptr, &CollectMonitor, reinterpret_cast<LPARAM>(&collect));
-  return collect.rects;
+  if (collect.failed) throw std::bad_alloc();
+  return std::move(collect.monitors);
+}
+
+platform::PixelPoint Win32Screen::Pointer() const {
+  POINT pointer{};
+  if (!::GetCursorPos(&pointer)) {
+    // Refused (another desktop has the input): where it was at the last message.
+    const DWORD last = ::GetMessagePos();
+    pointer = {GET_X_LPARAM(last), GET_Y_LPARAM(last)};
+  }
+  return {pointer.x, pointer.y};
 }
 
 // --- Settings ----------------------------------------------------------------
@@ -149,9 +172,9 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {}
 Win32Platform::~Win32Platform() = default;
 
 platform::Status Win32Platform::Initialise() {
-  // The dialogs' tooltips, scroll bars, buttons and lists, from common controls 6
-  // (the manifest names it; this loads it).
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  // The dialogs' tooltips, scroll bars, buttons, lists and hotkey boxes, from
+  // common controls 6 (the manifest names it; this loads it).
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_HOTKEY_CLASS};
   ::InitCommonControlsEx(&controls);
   taskbar_created_ = ::RegisterWindowMessageW(L"TaskbarCreated");
   HICON icon = ::LoadIconW(instance_, MAKEINTRESOURCEW(kProgramIcon));
@@ -193,18 +216,29 @@ int Win32Platform::Run() {
   return got == 0 ? static_cast<int>(message.wParam) : 1;
 }
 
-std::unique_ptr<platform::Window> Win32Platform::MakeWindow(platform::WindowClass window_class, std::wstring_view,
-                                                            platform::WindowEvents& events) {
+platform::Made<platform::Window> Win32Platform::MakeWindow(platform::WindowClass window_class, std::wstring_view,
+                                                           platform::WindowEvents& events) {
   const ClassStyle& class_style = StyleOf(window_class);
-  auto window = std::make_unique<Win32CrossWindow>(*this, events);
-  if (!window->Create(class_style.name, class_style.style, class_style.ex_style)) return nullptr;
-  return window;
+  auto window = std::make_unique<Win32CrossWindow>(*this, window_class, events);
+  if (platform::Status made = window->Create(class_style.name, class_style.style, class_style.ex_style); !made.ok()) {
+    return {nullptr, made};
+  }
+  return {std::move(window), platform::Status::Ok()};
 }
 
-std::unique_ptr<platform::ShellWindow> Win32Platform::MakeShellWindow(platform::ShellEvents& events) {
+platform::Made<platform::ShellWindow> Win32Platform::MakeShellWindow(platform::ShellEvents& events) {
   auto window = std::make_unique<Win32ShellWindow>(*this, events);
-  if (!window->Create(kStartUpClassStyle.name, kStartUpClassStyle.style, kStartUpClassStyle.ex_style)) return nullptr;
-  return window;
+  if (platform::Status made =
+          window->Create(kStartUpClassStyle.name, kStartUpClassStyle.style, kStartUpClassStyle.ex_style);
+      !made.ok()) {
+    return {nullptr, made};
+  }
+  shell_window_ = window.get();
+  return {std::move(window), platform::Status::Ok()};
+}
+
+void Win32Platform::PauseHotkeys(bool paused) {
+  if (shell_window_ != nullptr) shell_window_->PauseHotkeys(paused);
 }
 
 std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogLayout& layout,

@@ -16,22 +16,26 @@
 namespace rc::win32 {
 
 class Win32CrossWindow;
+class Win32ShellWindow;
 
 // The program icon's resource: every size Windows asks for, 16 to 256 pixels.
 inline constexpr WORD kProgramIcon = 1;
 
+// Positions convert at the primary monitor's DPI, read once at start: every
+// position held in twips keeps its pixel for the whole run. Monitors and their
+// own DPIs are read afresh on each call.
 class Win32Screen final : public platform::Screen {
  public:
   Win32Screen();
   float WidthTwips() const override;
   float HeightTwips() const override;
-  PixelScale ScaleX() const override { return scale_x_; }
-  PixelScale ScaleY() const override { return scale_y_; }
-  std::vector<platform::TwipsRect> Monitors() const override;
+  PixelScale ScaleX() const override { return scale_; }
+  PixelScale ScaleY() const override { return scale_; }
+  std::vector<platform::Monitor> Monitors() const override;
+  platform::PixelPoint Pointer() const override;
 
  private:
-  // The system DPI, read once: the process is system-DPI aware (its manifest).
-  PixelScale scale_x_, scale_y_;
+  PixelScale scale_;
 };
 
 // Per-user settings under HKEY_CURRENT_USER\Software\VB and VBA Program Settings.
@@ -63,9 +67,9 @@ class Win32Platform final : public platform::Platform {
   // Runs the message loop until the program quits; returns the exit code.
   int Run();
 
-  std::unique_ptr<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
-                                               platform::WindowEvents& events) override;
-  std::unique_ptr<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
+  platform::Made<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
+                                              platform::WindowEvents& events) override;
+  platform::Made<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
   std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
                                                platform::DialogEvents& events) override;
   void BeginWindowBatch() override;
@@ -78,6 +82,7 @@ class Win32Platform final : public platform::Platform {
   platform::Clock& clock() override { return clock_; }
   platform::MachineRegistry& machine_registry() override { return registry_; }
   platform::Processes& processes() override { return processes_; }
+  platform::SignInStart& sign_in() override { return sign_in_; }
   [[noreturn]] void EndProcess(int exit_code) override;
 
   // For the windows.
@@ -86,6 +91,11 @@ class Win32Platform final : public platform::Platform {
   void Queue(Win32CrossWindow& window) { queued_.push_back(&window); }
   void Forget(Win32CrossWindow& window);
   UINT taskbar_created_message() const { return taskbar_created_; }
+  // The start-up window's shortcuts give way while a hotkey box has the keyboard.
+  void PauseHotkeys(bool paused);
+  void ForgetShellWindow(const Win32ShellWindow& window) {
+    if (shell_window_ == &window) shell_window_ = nullptr;
+  }
   // Open modeless dialogs, which take their keyboard input through the message loop.
   void RememberDialog(HWND dialog) { dialogs_.push_back(dialog); }
   void ForgetDialog(HWND dialog);
@@ -97,6 +107,7 @@ class Win32Platform final : public platform::Platform {
   Win32Messages messages_;
   Win32MachineRegistry registry_;
   Win32Processes processes_;
+  Win32SignInStart sign_in_;
   Win32Clock clock_;
   Win32SerialPort serial_port_;
   Win32SerialPortList serial_ports_;
@@ -104,6 +115,7 @@ class Win32Platform final : public platform::Platform {
   int batch_depth_ = 0;
   std::vector<Win32CrossWindow*> queued_;
   std::vector<HWND> dialogs_;
+  Win32ShellWindow* shell_window_ = nullptr;
 };
 
 }  // namespace rc::win32

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/win32/app_messages.h"
 #include "platform/win32/handles.h"
@@ -92,59 +94,92 @@ void Post(HWND window, platform::SerialOpen open, const char* bytes, DWORD count
 // that never completes a cancelled read is left behind with the thread.
 constexpr DWORD kCloseWaitMs = 2000;
 
+// A slim lock held for one scope: the queue of writes between the two threads.
+class SrwGuard {
+ public:
+  explicit SrwGuard(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+  ~SrwGuard() { ::ReleaseSRWLockExclusive(&lock_); }
+  SrwGuard(const SrwGuard&) = delete;
+  SrwGuard& operator=(const SrwGuard&) = delete;
+
+ private:
+  SRWLOCK& lock_;
+};
+
 }  // namespace
+
+// The events of one open, made on the user-interface thread so that a failure
+// is Open's: the close's request, the thread's end, a write handed over, and
+// the completion of the pending input and of the pending write.
+struct SerialIoEvents {
+  OwnedEvent stop, finished, wake, input_done, output_done;
+};
 
 // The I/O thread: it only moves bytes. It ends when `stop` is set, or after
 // posting kSerialLost once when the port fails (device removed).
-class SerialReader {
+class SerialIo {
  public:
-  SerialReader(HANDLE port, HWND window, platform::SerialOpen open, OwnedEvent stop, OwnedEvent finished)
-      : port_(port), window_(window), open_(open), stop_(std::move(stop)), finished_(std::move(finished)) {}
+  SerialIo(HANDLE port, HWND window, platform::SerialOpen open, SerialIoEvents events)
+      : port_(port), window_(window), open_(open), events_(std::move(events)) {}
 
   void Run() noexcept {
-    RunUntilDone();
-    ::SetEvent(finished_.get());
+    const bool stopped = RunUntilDone() == Outcome::Stopped;
+    EndWrite(stopped);
+    if (!stopped) Lost();
+    ::SetEvent(events_.finished.get());
   }
-  void Stop() noexcept { ::SetEvent(stop_.get()); }
+  void Stop() noexcept { ::SetEvent(events_.stop.get()); }
   // True once Run has returned; waits up to `ms` for it.
-  bool WaitFinished(DWORD ms) noexcept { return ::WaitForSingleObject(finished_.get(), ms) == WAIT_OBJECT_0; }
+  bool WaitFinished(DWORD ms) noexcept { return ::WaitForSingleObject(events_.finished.get(), ms) == WAIT_OBJECT_0; }
+
+  // From the user-interface thread: one write, after those handed over before.
+  void Queue(std::string bytes) {
+    {
+      SrwGuard guard(lock_);
+      queue_.push_back(std::move(bytes));
+    }
+    ::SetEvent(events_.wake.get());
+  }
 
  private:
   enum class Outcome { Ok, Stopped, Failed };
 
-  void RunUntilDone() noexcept {
-    OwnedEvent done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!done) return Lost();
-    done_ = done.get();
+  Outcome RunUntilDone() noexcept {
     for (;;) {
       // Everything that is waiting first, so nothing sits behind the next wait.
       Outcome outcome = Drain();
       if (outcome == Outcome::Ok) outcome = WaitForInput();
-      if (outcome == Outcome::Stopped) return;
-      if (outcome == Outcome::Failed) return Lost();
+      if (outcome != Outcome::Ok) return outcome;
     }
   }
 
   void Lost() noexcept {
-    if (::WaitForSingleObject(stop_.get(), 0) == WAIT_OBJECT_0) return;  // our own close
+    if (Stopping()) return;  // our own close
     ::PostMessageW(window_, kSerialLost, open_, 0);
   }
 
-  // Waits for the overlapped operation on `ov`, or for the stop event, which
-  // cancels it. `count` receives the bytes moved.
+  bool Stopping() noexcept { return ::WaitForSingleObject(events_.stop.get(), 0) == WAIT_OBJECT_0; }
+
+  // Waits for the input operation on `ov`, serving the writes meanwhile, or for
+  // the stop event, which cancels it. `count` receives the bytes moved.
   Outcome Complete(BOOL started, OVERLAPPED& ov, DWORD& count) noexcept {
-    if (!started) {
-      if (::GetLastError() != ERROR_IO_PENDING) return Outcome::Failed;
-      const HANDLE handles[2] = {stop_.get(), ov.hEvent};
-      const DWORD which = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-      if (which != WAIT_OBJECT_0 + 1) {
-        // A new mask ends a pending WaitCommEvent at once, also on drivers
-        // that do not cancel a wait.
-        ::SetCommMask(port_, 0);
-        ::CancelIoEx(port_, &ov);
-        ::GetOverlappedResult(port_, &ov, &count, TRUE);  // the OVERLAPPED stays ours until then
-        return which == WAIT_OBJECT_0 ? Outcome::Stopped : Outcome::Failed;
-      }
+    if (!started && ::GetLastError() != ERROR_IO_PENDING) return Outcome::Failed;
+    for (;;) {
+      // Also when input keeps completing at once: output is never starved.
+      ServeWrites();
+      if (started) break;
+      const HANDLE handles[] = {events_.stop.get(), ov.hEvent, events_.wake.get(), events_.output_done.get()};
+      const DWORD count_waited = writing_ ? 4 : 3;
+      const DWORD which = ::WaitForMultipleObjects(count_waited, handles, FALSE, WriteWaitLeft());
+      if (which == WAIT_OBJECT_0 + 1) break;
+      if (which == WAIT_OBJECT_0 + 2 || which == WAIT_OBJECT_0 + 3 || which == WAIT_TIMEOUT) continue;
+      // A new mask ends a pending WaitCommEvent at once, also on drivers
+      // that do not cancel a wait.
+      ::SetCommMask(port_, 0);
+      ::CancelIoEx(port_, &ov);
+      if (writing_) ::CancelIoEx(port_, &write_ov_);
+      ::GetOverlappedResult(port_, &ov, &count, TRUE);  // the OVERLAPPED stays ours until then
+      return which == WAIT_OBJECT_0 ? Outcome::Stopped : Outcome::Failed;
     }
     if (!::GetOverlappedResult(port_, &ov, &count, FALSE)) return Outcome::Failed;
     return Outcome::Ok;
@@ -152,8 +187,8 @@ class SerialReader {
 
   OVERLAPPED Fresh() noexcept {
     OVERLAPPED ov{};
-    ::ResetEvent(done_);
-    ov.hEvent = done_;
+    ::ResetEvent(events_.input_done.get());
+    ov.hEvent = events_.input_done.get();
     return ov;
   }
 
@@ -175,7 +210,7 @@ class SerialReader {
   // pending until a byte arrives; the wait in Complete covers both.)
   Outcome Drain() noexcept {
     for (;;) {
-      if (::WaitForSingleObject(stop_.get(), 0) == WAIT_OBJECT_0) return Outcome::Stopped;
+      if (Stopping()) return Outcome::Stopped;
       DWORD count = 0;
       OVERLAPPED ov = Fresh();
       const Outcome outcome = Complete(::ReadFile(port_, buffer_, kReadChunk, nullptr, &ov), ov, count);
@@ -185,13 +220,90 @@ class SerialReader {
     }
   }
 
+  // --- Output: one write at a time, in the order handed over.
+
+  // Ends the write under way when it is done or overdue, then starts the next.
+  void ServeWrites() noexcept {
+    if (writing_) {
+      if (::WaitForSingleObject(events_.output_done.get(), 0) == WAIT_OBJECT_0) {
+        Written(0);
+      } else if (WriteWaitLeft() == 0) {
+        // The driver ignores the write timeout (the device is going away).
+        ::CancelIoEx(port_, &write_ov_);
+        Written(WAIT_TIMEOUT);
+      }
+    }
+    while (!writing_ && TakeNext()) {
+      write_ov_ = {};
+      ::ResetEvent(events_.output_done.get());
+      write_ov_.hEvent = events_.output_done.get();
+      writing_ = true;
+      write_started_ = ::GetTickCount64();
+      if (!::WriteFile(port_, bytes_.data(), static_cast<DWORD>(bytes_.size()), nullptr, &write_ov_)) {
+        if (const DWORD code = ::GetLastError(); code != ERROR_IO_PENDING) {
+          writing_ = false;
+          Report(code != 0 ? code : static_cast<DWORD>(ERROR_WRITE_FAULT));
+        }
+      }
+      // Done at once, or pending: either way its event says so.
+    }
+  }
+
+  // Collects the write's result (waiting for a cancelled one to complete) and
+  // reports it; `failure` stands for anything short of every byte.
+  void Written(DWORD failure) noexcept {
+    DWORD count = 0;
+    const BOOL done = ::GetOverlappedResult(port_, &write_ov_, &count, TRUE);
+    DWORD code = 0;
+    if (!done || count != bytes_.size()) {
+      code = failure != 0 ? failure : !done ? ::GetLastError() : 0;
+      if (code == 0) code = ERROR_WRITE_FAULT;  // short: the timeout ended it
+    }
+    writing_ = false;
+    Report(code);
+  }
+
+  // At the thread's end: a write still under way is cancelled, and reported
+  // unless the port is being closed (then nobody waits for it).
+  void EndWrite(bool stopped) noexcept {
+    if (!writing_) return;
+    ::CancelIoEx(port_, &write_ov_);
+    DWORD count = 0;
+    ::GetOverlappedResult(port_, &write_ov_, &count, TRUE);  // the OVERLAPPED stays ours until then
+    writing_ = false;
+    if (!stopped) Report(count == bytes_.size() ? 0 : static_cast<DWORD>(ERROR_WRITE_FAULT));
+  }
+
+  void Report(DWORD code) noexcept { ::PostMessageW(window_, kSerialWritten, open_, static_cast<LPARAM>(code)); }
+
+  bool TakeNext() noexcept {
+    SrwGuard guard(lock_);
+    if (queue_.empty()) return false;
+    bytes_ = std::move(queue_.front());
+    queue_.pop_front();
+    return true;
+  }
+
+  // How long the wait may last before the write under way is overdue.
+  DWORD WriteWaitLeft() const noexcept {
+    if (!writing_) return INFINITE;
+    const ULONGLONG waited = ::GetTickCount64() - write_started_;
+    return waited >= kWriteWaitMs ? 0 : static_cast<DWORD>(kWriteWaitMs - waited);
+  }
+
   HANDLE port_;
   HWND window_;
   platform::SerialOpen open_;
-  OwnedEvent stop_;
-  OwnedEvent finished_;
-  HANDLE done_ = nullptr;
+  SerialIoEvents events_;
   char buffer_[kReadChunk];
+
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  std::deque<std::string> queue_;  // under lock_
+  // The write under way: its bytes and OVERLAPPED stay until it completes.
+  std::string bytes_;
+  OVERLAPPED write_ov_{};
+  bool writing_ = false;
+  ULONGLONG write_started_ = 0;
 };
 
 namespace {
@@ -228,62 +340,55 @@ platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::Se
   if (!::SetCommMask(port.get(), EV_RXCHAR)) return LastError();
   ::PurgeComm(port.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
 
-  OwnedEvent stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  OwnedEvent finished(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  OwnedEvent written(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!stop || !finished || !written) return LastError();
+  SerialIoEvents io_events{OwnedEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+                           OwnedEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+                           OwnedEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+                           OwnedEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+                           OwnedEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))};
+  if (!io_events.stop || !io_events.finished || !io_events.wake || !io_events.input_done || !io_events.output_done) {
+    return LastError();
+  }
   const platform::SerialOpen open = opens_ + 1;
   try {
-    auto reader =
-        std::make_shared<SerialReader>(port.get(), events_window_.get(), open, std::move(stop), std::move(finished));
-    thread_ = std::thread([reader] { reader->Run(); });
-    reader_ = std::move(reader);
+    auto io = std::make_shared<SerialIo>(port.get(), events_window_.get(), open, std::move(io_events));
+    thread_ = std::thread([io] { io->Run(); });
+    io_ = std::move(io);
   } catch (...) {
     return SystemFailure(ERROR_NOT_ENOUGH_MEMORY);
   }
   opens_ = open;
   port_ = std::move(port);
-  written_ = std::move(written);
   return platform::Status::Ok();
 }
 
 platform::Status Win32SerialPort::Close() {
   if (!port_) return platform::Status::Failed(platform::Error::Other);
-  if (reader_) {
-    reader_->Stop();
+  if (io_) {
+    io_->Stop();
     // The user-interface thread never waits long on a driver: one that keeps
-    // a cancelled read is left to the thread, which ends whenever it returns.
-    if (reader_->WaitFinished(kCloseWaitMs)) {
+    // a cancelled read or write is left to the thread, which ends whenever it
+    // returns and frees what it shares last.
+    if (io_->WaitFinished(kCloseWaitMs)) {
       thread_.join();
     } else {
       thread_.detach();
     }
-    reader_.reset();
+    io_.reset();
   }
   // Closing the handle drops RTS and DTR (and cancels what a stuck driver still holds).
   const BOOL closed = ::CloseHandle(port_.release());
-  written_.reset();
   return closed ? platform::Status::Ok() : LastError();
 }
 
-// The whole reply in one write; waits briefly for it to leave.
+// Handed to the I/O thread; its outcome comes back as kSerialWritten.
 platform::Status Win32SerialPort::Write(std::string_view bytes) {
-  if (!port_) return platform::Status::Failed(platform::Error::WriteFailed);
-  OVERLAPPED ov{};
-  ::ResetEvent(written_.get());
-  ov.hEvent = written_.get();
-  DWORD count = 0;
-  if (!::WriteFile(port_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &ov)) {
-    if (::GetLastError() != ERROR_IO_PENDING) return LastError(platform::Error::WriteFailed);
-    if (::WaitForSingleObject(ov.hEvent, kWriteWaitMs) != WAIT_OBJECT_0) {
-      ::CancelIoEx(port_.get(), &ov);
-      ::GetOverlappedResult(port_.get(), &ov, &count, TRUE);
-      return SystemFailure(WAIT_TIMEOUT, platform::Error::WriteFailed);
-    }
+  if (!port_ || !io_) return platform::Status::Failed(platform::Error::WriteFailed);
+  try {
+    io_->Queue(std::string(bytes));
+  } catch (...) {
+    return SystemFailure(ERROR_NOT_ENOUGH_MEMORY, platform::Error::WriteFailed);
   }
-  if (!::GetOverlappedResult(port_.get(), &ov, &count, FALSE)) return LastError(platform::Error::WriteFailed);
-  return count == bytes.size() ? platform::Status::Ok()
-                               : SystemFailure(ERROR_WRITE_FAULT, platform::Error::WriteFailed);
+  return platform::Status::Ok();
 }
 
 bool Win32SerialPort::Responds() {
@@ -308,6 +413,15 @@ LRESULT CALLBACK Win32SerialPort::Procedure(HWND hwnd, UINT message, WPARAM wpar
       std::unique_ptr<ReceivedBytes> received(reinterpret_cast<ReceivedBytes*>(lparam));
       if (self != nullptr && self->events_ != nullptr && received) {
         self->events_->OnSerialReceived(static_cast<platform::SerialOpen>(wparam), received->bytes, received->read_ms);
+      }
+      return 0;
+    }
+    if (message == kSerialWritten) {
+      if (self != nullptr && self->events_ != nullptr) {
+        const auto code = static_cast<std::uint32_t>(lparam);
+        self->events_->OnSerialWritten(
+            static_cast<platform::SerialOpen>(wparam),
+            code == 0 ? platform::Status::Ok() : SystemFailure(code, platform::Error::WriteFailed));
       }
       return 0;
     }

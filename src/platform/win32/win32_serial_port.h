@@ -1,10 +1,12 @@
 #pragma once
 // The reader's port, \\.\COMn, opened exclusively with overlapped I/O. While it
-// is open one I/O thread waits for received bytes and posts them to the port's
-// own message-only window (kSerialReceived); when the device goes away it posts
-// kSerialLost once and ends. Both carry the number of their open. The window
-// hands both to the port's events on the user-interface thread. Writes run on
-// the calling (user-interface) thread.
+// is open one I/O thread does all of its input and output: it waits for
+// received bytes and posts them to the port's own message-only window
+// (kSerialReceived), writes what the user-interface thread hands it, one write
+// at a time and in order, posting each outcome (kSerialWritten), and when the
+// device goes away posts kSerialLost once and ends. Each carries the number of
+// its open. The window hands them to the port's events on the user-interface
+// thread, which never waits on the device.
 
 #include <windows.h>
 
@@ -16,7 +18,7 @@
 
 namespace rc::win32 {
 
-class SerialReader;
+class SerialIo;
 
 class Win32SerialPort final : public platform::SerialPort {
  public:
@@ -41,11 +43,10 @@ class Win32SerialPort final : public platform::SerialPort {
   platform::SerialEvents* events_ = nullptr;
   OwnedWindow events_window_;
   OwnedFile port_;
-  OwnedEvent written_;
   platform::SerialOpen opens_ = 0;
-  // Shared with the I/O thread, which a driver that never gives up a read may
-  // keep past the close: whichever of the two ends last frees it.
-  std::shared_ptr<SerialReader> reader_;
+  // Shared with the I/O thread, which a driver that never gives up a read or a
+  // write may keep past the close: whichever of the two ends last frees it.
+  std::shared_ptr<SerialIo> io_;
   std::thread thread_;
 };
 

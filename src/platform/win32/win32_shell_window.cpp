@@ -4,6 +4,11 @@
 #include <dbt.h>
 #include <shellapi.h>
 #include <windowsx.h>
+// initguid.h first: it makes winioctl.h define the GUIDs it names.
+// clang-format off
+#include <initguid.h>
+#include <winioctl.h>
+// clang-format on
 
 #include <algorithm>
 #include <cstddef>
@@ -29,6 +34,22 @@ std::wstring_view BroadcastPortName(LPARAM lparam) {
   std::wstring_view name(port->dbcp_name, (header->dbch_size - kNameOffset) / sizeof(wchar_t));
   return name.substr(0, name.find(L'\0'));
 }
+
+// Whether the notice is of a serial port's device interface (every port driver
+// registers one, whatever it broadcasts besides).
+bool IsPortInterfaceNotice(LPARAM lparam) {
+  const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
+  if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
+      header->dbch_size < sizeof(DEV_BROADCAST_DEVICEINTERFACE_W)) {
+    return false;
+  }
+  return ::IsEqualGUID(reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(lparam)->dbcc_classguid,
+                       GUID_DEVINTERFACE_COMPORT) != FALSE;
+}
+
+// The program's modifier flags are the system's own, handed on unchanged.
+static_assert(modifier::kAlt == MOD_ALT && modifier::kCtrl == MOD_CONTROL && modifier::kShift == MOD_SHIFT &&
+              modifier::kWin == MOD_WIN);
 
 // The codes the program's tray rule decides on are the system's.
 namespace tray_code = shell::tray_code;
@@ -65,23 +86,72 @@ class Win32PopupMenu final : public platform::PopupMenu {
 };
 }  // namespace
 
-bool Win32ShellWindow::Create(const wchar_t* class_name, DWORD style, DWORD ex_style) {
-  if (!Win32WindowBase::Create(platform_.instance(), class_name, style, ex_style)) return false;
+Win32ShellWindow::~Win32ShellWindow() { platform_.ForgetShellWindow(*this); }
+
+platform::Status Win32ShellWindow::Create(const wchar_t* class_name, DWORD style, DWORD ex_style) {
+  if (platform::Status made = Win32WindowBase::Create(platform_.instance(), class_name, style, ex_style); !made.ok()) {
+    return made;
+  }
   // The shell's "TaskbarCreated" comes from a less privileged process when the
   // program runs elevated; without this the icon would not come back.
   if (platform_.taskbar_created_message() != 0)
     ::ChangeWindowMessageFilterEx(hwnd(), platform_.taskbar_created_message(), MSGFLT_ALLOW, nullptr);
-  return true;
+  // Without it the ports' own broadcasts still arrive, from the drivers that send them.
+  DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+  filter.dbcc_size = sizeof filter;
+  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  filter.dbcc_classguid = GUID_DEVINTERFACE_COMPORT;
+  port_notices_.reset(::RegisterDeviceNotificationW(hwnd(), &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
+  return platform::Status::Ok();
 }
 
-std::unique_ptr<platform::PopupMenu> Win32ShellWindow::MakePopupMenu(std::span<const platform::MenuItem> items) {
+platform::Made<platform::PopupMenu> Win32ShellWindow::MakePopupMenu(std::span<const platform::MenuItem> items) {
   OwnedMenu menu(::CreatePopupMenu());
-  if (!menu) return nullptr;
+  if (!menu) return {nullptr, LastSystemFailure()};
   for (const auto& item : items) {
     std::wstring caption(item.caption);
-    ::AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(item.command), caption.c_str());
+    if (!::AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(item.command), caption.c_str())) {
+      return {nullptr, LastSystemFailure()};
+    }
   }
-  return std::make_unique<Win32PopupMenu>(hwnd(), menu.release());
+  return {std::make_unique<Win32PopupMenu>(hwnd(), menu.release()), platform::Status::Ok()};
+}
+
+platform::Status Win32ShellWindow::RegisterHotkey(int id, Chord chord, bool repeats) {
+  // The system keeps an id's earlier chord beside a new one: it goes first.
+  UnregisterHotkey(id);
+  if (chord.key == 0) return platform::Status::Ok();  // no key: switched off
+  constexpr UINT kModifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
+  const Hotkey hotkey{(chord.modifiers & kModifiers) | (repeats ? 0U : static_cast<UINT>(MOD_NOREPEAT)), chord.key};
+  hotkeys_[id] = hotkey;  // first: nothing of the system's is left behind if this throws
+  if (!::RegisterHotKey(hwnd(), id, hotkey.modifiers, hotkey.key)) {
+    const DWORD code = ::GetLastError();
+    hotkeys_.erase(id);
+    return platform::Status::Failed(
+        code == ERROR_HOTKEY_ALREADY_REGISTERED ? platform::Error::Busy : platform::Error::Other, code);
+  }
+  // Paused: only tried, so that the answer is the system's; taken when the pause ends.
+  if (hotkeys_paused_) ::UnregisterHotKey(hwnd(), id);
+  return platform::Status::Ok();
+}
+
+void Win32ShellWindow::UnregisterHotkey(int id) {
+  hotkeys_.erase(id);
+  (void)::UnregisterHotKey(hwnd(), id);
+}
+
+void Win32ShellWindow::PauseHotkeys(bool paused) {
+  if (hotkeys_paused_ == paused) return;
+  hotkeys_paused_ = paused;
+  for (const auto& [id, hotkey] : hotkeys_) {
+    // A chord another program took meanwhile stays lost until the shortcuts are
+    // registered again (the properties dialog does that when it opens).
+    if (paused) {
+      (void)::UnregisterHotKey(hwnd(), id);
+    } else {
+      (void)::RegisterHotKey(hwnd(), id, hotkey.modifiers, hotkey.key);
+    }
+  }
 }
 
 namespace {
@@ -194,10 +264,18 @@ LRESULT Win32ShellWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SETTINGCHANGE:
       if (wparam == SPI_SETWORKAREA) events_.OnDisplayChanged();
       break;
+    case WM_HOTKEY:
+      // As the tray: nothing acts behind a message box for the whole program.
+      if (::IsWindowEnabled(hwnd())) events_.OnHotkey(static_cast<int>(wparam));
+      return 0;
     case WM_DEVICECHANGE:
-      // Serial ports come and go as broadcasts to top-level windows.
+      // Serial ports come and go as broadcasts to top-level windows (from the
+      // drivers that send them), and as their device interfaces, told to this
+      // window because it asked.
       if (wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) {
-        if (std::wstring_view name = BroadcastPortName(lparam); !name.empty()) {
+        if (IsPortInterfaceNotice(lparam)) {
+          events_.OnSerialPortsChanged();
+        } else if (std::wstring_view name = BroadcastPortName(lparam); !name.empty()) {
           if (wparam == DBT_DEVICEARRIVAL) {
             events_.OnSerialPortArrived(name);
           } else {

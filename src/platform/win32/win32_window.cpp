@@ -1,5 +1,7 @@
 #include "platform/win32/win32_window.h"
 
+#include "platform/win32/system_error.h"
+
 namespace rc::win32 {
 
 Win32WindowBase::~Win32WindowBase() { Destroy(); }
@@ -10,12 +12,12 @@ void Win32WindowBase::Destroy() {
   hwnd_.reset();
 }
 
-bool Win32WindowBase::Create(HINSTANCE instance, const wchar_t* class_name, DWORD style, DWORD ex_style) {
+platform::Status Win32WindowBase::Create(HINSTANCE instance, const wchar_t* class_name, DWORD style, DWORD ex_style) {
   // No title: tools and a second start find the windows by their class.
   HWND hwnd = ::CreateWindowExW(ex_style, class_name, L"", style, 0, 0, 0, 0, nullptr, nullptr, instance, this);
-  if (hwnd == nullptr) return false;
+  if (hwnd == nullptr) return LastSystemFailure();
   hwnd_.reset(hwnd);
-  return true;
+  return platform::Status::Ok();
 }
 
 LRESULT CALLBACK Win32WindowBase::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "platform/status.h"
 #include "platform/win32/handles.h"
 
 namespace rc::win32 {
@@ -25,7 +26,8 @@ class Win32WindowBase {
   // The window goes first, and no message of its destruction reaches the
   // half-destroyed object.
   virtual ~Win32WindowBase();
-  bool Create(HINSTANCE instance, const wchar_t* class_name, DWORD style, DWORD ex_style);
+  // Fails with the system's reason when the window cannot be made.
+  platform::Status Create(HINSTANCE instance, const wchar_t* class_name, DWORD style, DWORD ex_style);
   virtual LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam) = 0;
   void Destroy();
 
