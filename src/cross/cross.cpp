@@ -24,18 +24,21 @@ void Cross::SetHidden(bool hidden) {
   CrossLayout(*this);
 }
 
-double Cross::SizeRatioAt(double x, double y) const {
+platform::Monitor Cross::MonitorAt(double x, double y) const {
   const platform::Screen& screen = platform_.screen();
-  // The monitor holding the point, else the nearest one.
-  int dpi = screen.ScaleX().dots_per_inch();
+  platform::Monitor found{{0, 0, screen.WidthTwips(), screen.HeightTwips()}, screen.ScaleX().dots_per_inch()};
   double nearest = std::numeric_limits<double>::infinity();
   for (const platform::Monitor& m : screen.Monitors()) {
     const auto left = static_cast<double>(m.area.left), top = static_cast<double>(m.area.top);
     const double right = left + static_cast<double>(m.area.width), bottom = top + static_cast<double>(m.area.height);
     const double dx = std::max({left - x, 0.0, x - right}), dy = std::max({top - y, 0.0, y - bottom});
-    if (dx * dx + dy * dy < nearest) nearest = dx * dx + dy * dy, dpi = m.dpi;
+    if (dx * dx + dy * dy < nearest) nearest = dx * dx + dy * dy, found = m;
   }
-  return static_cast<double>(dpi) / screen.ScaleX().dots_per_inch();
+  return found;
+}
+
+double Cross::SizeRatioAt(double x, double y) const {
+  return static_cast<double>(MonitorAt(x, y).dpi) / platform_.screen().ScaleX().dots_per_inch();
 }
 
 double Cross::FollowHandleMonitor() {

@@ -35,7 +35,9 @@ class Cross {
   // the monitor that holds the handle's centre: this is the ratio of the two
   // DPIs as the cross is laid out now (1 on one monitor, or on monitors alike).
   double size_ratio() const { return size_ratio_; }
-  // The ratio at this point (twips) of the screen: of the monitor holding it, or the nearest.
+  // The monitor holding this point (twips) of the screen, or the nearest one.
+  platform::Monitor MonitorAt(double x, double y) const;
+  // The ratio at that point: its monitor's DPI over the primary's.
   double SizeRatioAt(double x, double y) const;
   // At start-up: the sizes of the monitor the stored place lies on, taken as they are.
   void AdoptSizeRatioAt(double x, double y) { size_ratio_ = SizeRatioAt(x, y); }

@@ -61,9 +61,8 @@ constexpr ControlLayout ShortcutEntry(int a, std::wstring_view name) {
   return {ShortcutBox(a), ControlKind::ShortcutBox, name, kShortcutFrame, 1980, ShortcutTop(a), 2430, 315, L"", 6 + a};
 }
 constexpr ControlLayout ShortcutStateLabel(int a, std::wstring_view name) {
-  return {
-      ShortcutState(a), ControlKind::Label, name, kShortcutFrame, 1980, ShortcutTop(a) + 330, 2430, 195, L"", -1, {},
-      kSizeLabelFont};
+  return {ShortcutState(a), ControlKind::Label, name, kShortcutFrame, 180, ShortcutTop(a) + 330, 4230, 195, L"", -1, {},
+          kSizeLabelFont};
 }
 
 }  // namespace
@@ -154,10 +153,15 @@ void PropertiesDialog::Load() {
   platform::Dialog& w = *window_;
   const settings::ProgramSettings& s = cross_.store().values();
 
-  // Placed beside the handle's right edge; below it when there is no room above.
+  // Placed beside the handle's right edge; below it when there is no room above,
+  // and raised as far as it must be to end on the handle's monitor.
   const platform::Window& handle = cross_.handle().window();
   const float left = handle.Left() + handle.Width();
-  const float top = w.Height() > handle.Top() ? handle.Top() + handle.Height() : handle.Top() - w.Height();
+  float top = w.Height() > handle.Top() ? handle.Top() + handle.Height() : handle.Top() - w.Height();
+  const platform::TwipsRect screen =
+      cross_.MonitorAt(static_cast<double>(handle.Left()), static_cast<double>(handle.Top())).area;
+  if (top + w.Height() > screen.top + screen.height)
+    top = std::max(screen.top, screen.top + screen.height - w.Height());
   w.SetPosition(left, top);
 
   // The colour list selects the entry whose value text equals CrossColor exactly. A text that is not

@@ -89,7 +89,8 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
   }
 }
 
-// Beside the handle's right edge, on its top edge; below it when there is no room above.
+// Beside the handle's right edge, on its top edge; below it when there is no room
+// above; raised to end on the screen.
 TEST(PropertiesDialog, OpensAboveTheHandleOrBelowIt) {
   Program p;
   auto above = PropertiesDialog::Make(p.startup.cross(), p.startup.shortcuts());
@@ -99,6 +100,11 @@ TEST(PropertiesDialog, OpensAboveTheHandleOrBelowIt) {
   p.Part(0).SetTop(1000);  // less than the dialog's height
   auto below = PropertiesDialog::Make(p.startup.cross(), p.startup.shortcuts());
   EXPECT_EQ(p.Dialog("속성").Top(), 1000 + 50);
+  below.reset();
+  p.platform.fake_screen.height_px = 500;  // 7500 twips: no room below either
+  p.Part(0).SetTop(3000);
+  auto raised = PropertiesDialog::Make(p.startup.cross(), p.startup.shortcuts());
+  EXPECT_EQ(p.Dialog("속성").Top(), 7500 - p.Dialog("속성").Height());
 }
 
 // What the real dialog cannot be made to meet: a colour picked while a part is
