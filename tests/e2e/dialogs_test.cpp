@@ -1,14 +1,17 @@
-// The program's dialogs and message boxes, driven with real pointer and keys: a
-// start-up with COM2 missing, whose message the whole program waits behind; the
-// three dialogs from the tray, where the focus walks the controls that take it,
-// the properties dialog's colour list, part swatch and length bar change the
-// cross on the screen, the correction dialog chooses a port the system lists,
-// answers on it and switches it, and saves to the registry, and the about dialog
-// starts the system-information tool (from the 64-bit registry view, else the
-// system folder) or says, in a box it owns, that it cannot.
+// A surveyor's day with the real program: a store from an older installation (values
+// the program did not write) and the reader's adapter not plugged in, told at
+// start-up in a message the whole program waits behind; a second start; the reader
+// plugged in late and pulled once; then the three dialogs from the tray with real
+// pointer and keys: the focus walks the controls that take it, the properties
+// dialog's colour list, part swatch and length bar change the cross on the screen,
+// the correction dialog moves the reader to a port the system lists, answers on it
+// and switches it, and saves to the registry, and the about dialog starts the
+// system-information tool (from the 64-bit registry view, else the system folder)
+// or says, in a box it owns, that it cannot; last, the close at log-off.
 #include "e2e_support.h"  // <windows.h> first
 
 #include <algorithm>
+#include <array>
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/properties_dialog.h"
@@ -20,6 +23,9 @@ namespace {
 using namespace rc::dialogs;
 using namespace rc::reader;
 using rc::shell::kColor, rc::shell::kRevision, rc::shell::kSWinfo;
+using e2e::kReading, e2e::kReply, e2e::kOtherReading, e2e::kOtherReply;
+
+constexpr DWORD kQuietMs = 1000;  // how long a line that must stay unanswered is given
 
 // The system's own msinfo32.exe, in the native system folder whatever this program's bitness.
 std::wstring SystemMsinfo() {
@@ -83,21 +89,41 @@ class DialogsTest : public e2e::Scenario {
   }
 };
 
-// A surveyor whose reader hangs on a USB adapter (COM5; COM2 is not there) is
-// told so at start-up, sets the cross up, then the port from the correction
-// dialog with the keyboard alone, and looks up the system.
-TEST_F(DialogsTest, AMissingPortToldAtStartUpThenEachDialogFromTheTrayWithRealInput) {
-  // ---- the message about COM2: behind it the handle refuses a drag and the tray
-  // opens no menu; after OK the handle drags
+TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogWithRealInput) {
+  // ---- the store, read from the real registry: a position of 100 K characters and
+  // a thickness stored as a number whose bytes would read as the text "2" (each its
+  // default: the handle 3 pixels wide at the screen's middle), OnTop off, and the
+  // reader's port above COM9: COM12, the same pty end as COM2, not plugged in
+  ASSERT_TRUE(e2e::SaveApplication(
+      e2e::kDisplayApp,
+      {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"False"}}},
+       {L"크기", {{L"Length", L"350"}, {L"Gap", L"350"}}},
+       {L"위치", {{L"XPosition", std::wstring(100 * 1024, L'7')}, {L"YPosition", L"8100"}}},
+       {L"폼", e2e::PartFlags()}}));
+  ASSERT_TRUE(e2e::SaveApplication(e2e::kCorrectionApp, {{L"포트", {{L"포트", L"COM12"}}}}));
+  const DWORD thickness = L'2';
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Dizodudoz\\크기",
+                            L"Thickness", REG_DWORD, &thickness, sizeof thickness),
+            ERROR_SUCCESS);
+  e2e::Application stored = e2e::ReadApplication(e2e::kDisplayApp);
   ASSERT_TRUE(e2e::SetPort("unplug"));
   ASSERT_TRUE(app.Start());
-  const HWND handle = app.Window(L"frm_Center");
+  const HWND pop = app.Window(L"frm_Pop"), handle = app.Window(L"frm_Center");
+  std::vector<HWND> parts = app.Windows(L"BarWindow");
+  parts.push_back(handle);
+  ASSERT_EQ(parts.size(), 19u);
+  for (HWND w : parts)
+    EXPECT_FALSE(e2e::QueryWindow(w).topmost) << "the stored OnTop: " << e2e::Describe(e2e::QueryWindow(w));
+  const RECT start = e2e::QueryWindow(handle).rect;
+  EXPECT_EQ((std::array{start.left, start.top, start.right, start.bottom}), (std::array{960L, 540L, 963L, 543L}));
+
+  // The message about COM12: behind it the handle refuses a drag and the tray opens
+  // no menu; after OK the handle drags.
   const HWND box = app.Dialog(L"Reticor2", 10000);
-  ASSERT_NE(box, nullptr) << "no message about COM2";
-  EXPECT_EQ(e2e::TextOf(GetDlgItem(box, 0xFFFF)), L"COM2 포트를 열수가 없습니다.");
+  ASSERT_NE(box, nullptr) << "no message about COM12";
+  EXPECT_EQ(e2e::TextOf(GetDlgItem(box, 0xFFFF)), L"COM12 포트를 열수가 없습니다.");
   EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
   EXPECT_FALSE(IsWindowEnabled(handle));
-  const RECT start = e2e::QueryWindow(handle).rect;
   ASSERT_TRUE(e2e::Drag({start.left + 1, start.top + 1}, {start.left - 199, start.top + 101}, 25));
   ASSERT_TRUE(e2e::PostTrayNotice(app, WM_RBUTTONUP, {300, 200}));
   ASSERT_TRUE(e2e::PostTrayNotice(app, WM_CONTEXTMENU, {300, 200}));
@@ -113,6 +139,44 @@ TEST_F(DialogsTest, AMissingPortToldAtStartUpThenEachDialogFromTheTrayWithRealIn
   ASSERT_TRUE(e2e::Drag({start.left + 1, start.top + 1}, {start.left - 199, start.top + 101}, 25));
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::QueryWindow(handle).rect.left == start.left - 200; }, 3000))
       << "the handle does not drag after the message";
+
+  // A second start, with the handle hidden by something outside the program: it
+  // only shows the running copy's handle.
+  ShowWindow(handle, SW_HIDE);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(handle); }, 3000));
+  EXPECT_EQ(e2e::RunAndWait(e2e::AppPath(), L"", 20000), 0u) << "the second start did not end with 0";
+  EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(handle) != FALSE; }, 5000)) << "the handle stays hidden";
+  EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 1);
+  EXPECT_TRUE(e2e::Screenshot("startup-second-start"));
+
+  // ---- the reader plugged in and announced: readings on COM12 are answered once,
+  // a byte at a time at the wire's pace (about a millisecond a byte at 9600 baud)
+  // with CR LF line ends, then a line a write; no LF ends up in front of the next X field
+  ASSERT_TRUE(e2e::SetPort("plug"));
+  ASSERT_TRUE(peer.Open());
+  e2e::AnnouncePort(pop, L"COM12");
+  e2e::ReaderIdleAfterOpen();
+  for (char byte : std::string(kReading) + "\n") {
+    ASSERT_TRUE(peer.Write(std::string(1, byte)));
+    Sleep(1);
+  }
+  EXPECT_EQ(peer.ReadLine(), kReply);
+  ASSERT_TRUE(peer.Write(std::string(kOtherReading) + "\n"));
+  EXPECT_EQ(peer.ReadLine(), kOtherReply);
+  EXPECT_EQ(peer.ReadLine(kQuietMs), "") << "more than one reply to a reading";
+  // Pulled: the program closes its port without a word; plugged back and
+  // announced, it answers again.
+  peer.Close();
+  ASSERT_TRUE(e2e::SetPort("unplug"));
+  Sleep(kQuietMs);
+  EXPECT_EQ(app.VisibleDialogs(), "");
+  ASSERT_TRUE(app.Running());
+  ASSERT_TRUE(e2e::SetPort("plug"));
+  ASSERT_TRUE(peer.Open());
+  e2e::AnnouncePort(pop, L"COM12");
+  e2e::ReaderIdleAfterOpen();
+  ASSERT_TRUE(peer.Write(kReading));
+  EXPECT_EQ(peer.ReadLine(), kReply) << "not reopened";
 
   // ---- properties
   HWND dialog = Open(kColor, L"속성", {kColourList, SizeBar(0), SizeBar(1), SizeBar(2)}, "properties");
@@ -134,8 +198,6 @@ TEST_F(DialogsTest, AMissingPortToldAtStartUpThenEachDialogFromTheTrayWithRealIn
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-list"));
   ASSERT_TRUE(e2e::Click(list.left + 20, list.top + 1 + 3 * row + row / 2));
   const COLORREF brown = kColourChoices[3].value;
-  std::vector<HWND> parts = app.Windows(L"BarWindow");
-  parts.push_back(handle);
   for (HWND part : parts) {
     const RECT r = e2e::QueryWindow(part).rect;
     COLORREF colour = 0;
@@ -145,7 +207,7 @@ TEST_F(DialogsTest, AMissingPortToldAtStartUpThenEachDialogFromTheTrayWithRealIn
         << "0x" << std::hex << colour << " at the middle of " << e2e::Describe(e2e::QueryWindow(part));
   }
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-brown"));
-  EXPECT_EQ(e2e::GetSetting(e2e::kDisplayApp, L"선택사항", L"색상"), std::nullopt) << "stored before the exit";
+  EXPECT_EQ(e2e::GetSetting(e2e::kDisplayApp, L"선택사항", L"색상"), L"255") << "stored before the exit";
 
   // Swatch 7 switches off Form7, the third bar below the handle (T + 3G + 2L = 1800
   // twips down), and stores it at once.
@@ -160,6 +222,7 @@ TEST_F(DialogsTest, AMissingPortToldAtStartUpThenEachDialogFromTheTrayWithRealIn
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-tooltip"));
   ASSERT_TRUE(e2e::Xdotool({"click", "1"}));
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(e2e::kDisplayApp, L"폼", L"7") == L"0"; }, 3000));
+  stored[L"폼"][L"7"] = L"0";
   EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(form7) && VisibleBars() == 17; }, 3000));
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-swatch7"));
 
@@ -185,7 +248,7 @@ TEST_F(DialogsTest, AMissingPortToldAtStartUpThenEachDialogFromTheTrayWithRealIn
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-length10"));
   Close(dialog, "alt+F4");
 
-  // ---- machine correction: the ports the system lists, COM2 missing and chosen
+  // ---- machine correction: the reader moved to COM5, a port the system lists
   dialog = Open(kRevision, L"기계보정", {kAngleBox, kSaveButton, kModeButton, kRatioBox, kPortList, kReceivedBox},
                 "correction");
   ASSERT_NE(dialog, nullptr) << "no 기계보정";
@@ -195,20 +258,19 @@ TEST_F(DialogsTest, AMissingPortToldAtStartUpThenEachDialogFromTheTrayWithRealIn
   auto status_is = [&](const std::wstring& text) {
     return e2e::WaitUntil([&] { return e2e::TextOf(status) == text; }, 5000);
   };
-  EXPECT_EQ(e2e::TextOf(ports), L"COM2 (없음)");  // the selected entry
+  EXPECT_EQ(e2e::TextOf(ports), L"COM12 (없음)");  // in use, but not among the system's ports
   EXPECT_NE(SendMessageW(ports, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"COM5")), CB_ERR);
-  EXPECT_TRUE(status_is(L"COM2: 없음 (꽂으면 자동으로 엽니다)"));
 
-  // Tab to the list (the fifth stop), Down to the next entry, COM5: used at once.
-  ASSERT_TRUE(e2e::Key("Tab Tab Tab Tab Down"));
+  // Tab to the list (the fifth stop), Up to the entry before, COM5: used at once.
+  ASSERT_TRUE(e2e::Key("Tab Tab Tab Tab Up"));
   EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중")) << e2e::Utf8(e2e::TextOf(status));
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(e2e::kCorrectionApp, L"포트", L"포트") == L"COM5"; }, 3000));
   ASSERT_TRUE(peer.Open(L"COM6"));
   e2e::ReaderIdleAfterOpen();
-  ASSERT_TRUE(peer.Write(e2e::kReading));
-  EXPECT_EQ(peer.ReadLine(), e2e::kReply);
+  ASSERT_TRUE(peer.Write(kOtherReading));
+  EXPECT_EQ(peer.ReadLine(), kOtherReply);
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(status).starts_with(L"COM5: 열림, 마지막 수신 "); }, 3000));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(received) == L"  12345,  23456   0 → 000123,000234,1"; }, 3000));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(received) == L"  30000,  40000   0 → 000300,000400,1"; }, 3000));
   EXPECT_TRUE(e2e::Screenshot("dialog-correction-received"));
 
   // The mode button closes the port without a word ("Wintab 전환"), and opens it again.
@@ -219,8 +281,8 @@ TEST_F(DialogsTest, AMissingPortToldAtStartUpThenEachDialogFromTheTrayWithRealIn
   ASSERT_TRUE(e2e::ClickCentre(mode));
   EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중"));
   e2e::ReaderIdleAfterOpen();
-  ASSERT_TRUE(peer.Write(e2e::kOtherReading));
-  EXPECT_EQ(peer.ReadLine(), e2e::kOtherReply);
+  ASSERT_TRUE(peer.Write(kReading));
+  EXPECT_EQ(peer.ReadLine(), kReply);
 
   // 12abc saved as 12, stored with its sign position, the mode and the ratio with it.
   ASSERT_TRUE(e2e::ClickCentre(angle));
@@ -288,6 +350,12 @@ TEST_F(DialogsTest, AMissingPortToldAtStartUpThenEachDialogFromTheTrayWithRealIn
   const RECT about = e2e::QueryWindow(dialog).rect;
   ASSERT_TRUE(e2e::Click(about.left + 40, about.top + 60));
   Close(dialog, "Escape");
+
+  // ---- closing the start-up window, as the system does at log-off, closes the
+  // port and ends the program without saving: the store as it was, but for swatch 7
+  PostMessageW(pop, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app.WaitForExit(5000)) << "closing the port hangs";
+  EXPECT_TRUE(e2e::ReadApplication(e2e::kDisplayApp) == stored) << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp));
 }
 
 }  // namespace
