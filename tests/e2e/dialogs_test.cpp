@@ -22,8 +22,8 @@ namespace {
 
 using namespace rc::dialogs;
 using namespace rc::reader;
-using rc::shell::kColor, rc::shell::kRevision, rc::shell::kSWinfo;
 using e2e::kReading, e2e::kReply, e2e::kOtherReading, e2e::kOtherReply;
+using rc::shell::kColor, rc::shell::kRevision, rc::shell::kSWinfo;
 
 constexpr DWORD kQuietMs = 1000;  // how long a line that must stay unanswered is given
 
@@ -95,15 +95,14 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   // default: the handle 3 pixels wide at the screen's middle), OnTop off, and the
   // reader's port above COM9: COM12, the same pty end as COM2, not plugged in
   ASSERT_TRUE(e2e::SaveApplication(
-      e2e::kDisplayApp,
-      {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"False"}}},
-       {L"크기", {{L"Length", L"350"}, {L"Gap", L"350"}}},
-       {L"위치", {{L"XPosition", std::wstring(100 * 1024, L'7')}, {L"YPosition", L"8100"}}},
-       {L"폼", e2e::PartFlags()}}));
+      e2e::kDisplayApp, {{L"선택사항", {{L"색상", L"255"}, {L"항상위", L"False"}}},
+                         {L"크기", {{L"Length", L"350"}, {L"Gap", L"350"}}},
+                         {L"위치", {{L"XPosition", std::wstring(100 * 1024, L'7')}, {L"YPosition", L"8100"}}},
+                         {L"폼", e2e::PartFlags()}}));
   ASSERT_TRUE(e2e::SaveApplication(e2e::kCorrectionApp, {{L"포트", {{L"포트", L"COM12"}}}}));
   const DWORD thickness = L'2';
-  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Dizodudoz\\크기",
-                            L"Thickness", REG_DWORD, &thickness, sizeof thickness),
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Dizodudoz\\크기", L"Thickness",
+                            REG_DWORD, &thickness, sizeof thickness),
             ERROR_SUCCESS);
   e2e::Application stored = e2e::ReadApplication(e2e::kDisplayApp);
   ASSERT_TRUE(e2e::SetPort("unplug"));
@@ -355,7 +354,8 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   // port and ends the program without saving: the store as it was, but for swatch 7
   PostMessageW(pop, WM_CLOSE, 0, 0);
   EXPECT_TRUE(app.WaitForExit(5000)) << "closing the port hangs";
-  EXPECT_TRUE(e2e::ReadApplication(e2e::kDisplayApp) == stored) << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp));
+  EXPECT_TRUE(e2e::ReadApplication(e2e::kDisplayApp) == stored)
+      << e2e::Describe(e2e::ReadApplication(e2e::kDisplayApp));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ Result SaveApplication(std::wstring_view application, const Application& content
 // Deletes both applications: the next start is a first start.
 Result ResetSettings();
 std::string Describe(const Application& content);  // readable, for failure messages
-Section PartFlags();                                // the nineteen part flags "0".."18", each "1"
+Section PartFlags();                               // the nineteen part flags "0".."18", each "1"
 
 // ---- windows
 struct WindowState {
