@@ -94,8 +94,7 @@ class CrossTest : public e2e::Scenario {
   // The visible bars, sorted, then the handle when it is visible.
   std::vector<Box> Shown() const {
     std::vector<Box> boxes;
-    for (HWND bar : app.Windows(L"BarWindow"))
-      if (IsWindowVisible(bar)) boxes.push_back(BoxOf(e2e::QueryWindow(bar).rect));
+    for (HWND bar : app.Windows(L"BarWindow", true)) boxes.push_back(BoxOf(e2e::QueryWindow(bar).rect));
     std::sort(boxes.begin(), boxes.end());
     if (Handle().visible) boxes.push_back(BoxOf(Handle().rect));
     return boxes;

@@ -105,6 +105,7 @@ HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* 
 struct WindowSearch {
   DWORD pid;
   std::wstring_view className;
+  bool shown;
   std::vector<HWND> found;
 };
 
@@ -115,7 +116,8 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
   wchar_t name[256];
   GetWindowThreadProcessId(hwnd, &owner);
   const int n = GetClassNameW(hwnd, name, 256);
-  if (owner == search->pid && std::wstring_view(name, static_cast<size_t>(std::max(n, 0))) == search->className)
+  if (owner == search->pid && std::wstring_view(name, static_cast<size_t>(std::max(n, 0))) == search->className &&
+      (!search->shown || IsWindowVisible(hwnd)))
     search->found.push_back(hwnd);
   return TRUE;
 }
@@ -292,8 +294,8 @@ void App::Terminate() {
   pid_ = 0;
 }
 
-std::vector<HWND> App::Windows(std::wstring_view className) const {
-  WindowSearch search{pid_, className, {}};
+std::vector<HWND> App::Windows(std::wstring_view className, bool shown) const {
+  WindowSearch search{pid_, className, shown, {}};
   if (process_) EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -307,24 +309,22 @@ HWND App::Dialog(std::wstring_view caption, DWORD timeoutMs) const {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        for (HWND w : Windows(L"#32770"))
-          if (const WindowState s = QueryWindow(w); s.visible && s.caption == caption) return (found = w) != nullptr;
-        return false;
+        for (HWND w : Windows(L"#32770", true))
+          if (QueryWindow(w).caption == caption) found = w;
+        return found != nullptr;
       },
       timeoutMs);
   return found;
 }
 
 HWND App::Menu() const {
-  for (HWND menu : Windows(L"#32768"))
-    if (IsWindowVisible(menu)) return menu;
-  return nullptr;
+  const std::vector<HWND> menus = Windows(L"#32768", true);
+  return menus.empty() ? nullptr : menus.front();
 }
 
 std::string App::VisibleDialogs() const {
   std::string out;
-  for (HWND w : Windows(L"#32770"))
-    if (IsWindowVisible(w)) out += Describe(QueryWindow(w)) + "\n";
+  for (HWND w : Windows(L"#32770", true)) out += Describe(QueryWindow(w)) + "\n";
   return out;
 }
 

@@ -87,8 +87,9 @@ class App {
   bool WaitForExit(DWORD timeoutMs) { return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
   void Terminate();  // at once, nothing of the program runs
 
-  // Its top-level windows of the class, in Z order; the first one, or null.
-  std::vector<HWND> Windows(std::wstring_view className) const;
+  // Its top-level windows of the class (only the visible ones when `shown`), in Z
+  // order; the first one, or null.
+  std::vector<HWND> Windows(std::wstring_view className, bool shown = false) const;
   HWND Window(std::wstring_view className) const;
   // Its visible dialog or message box ("#32770") with the caption, waiting up to `timeoutMs`.
   HWND Dialog(std::wstring_view caption, DWORD timeoutMs = 0) const;
