@@ -37,16 +37,14 @@ while [ $# -gt 0 ]; do
   esac
   shift 2
 done
-[ -f "$app" ] && [ -f "$tests" ] || { echo "harness: no program at '$app' or no test program at '$tests'" >&2; exit 2; }
 type -P wine wineserver Xvfb socat import xdotool >/dev/null ||
   { echo "harness: wine, Xvfb, socat, ImageMagick or xdotool is missing (scripts/lib/deps.sh)" >&2; exit 2; }
-app=$(realpath "$app")
-tests=$(realpath "$tests")
+app=$(realpath -e "$app")
+tests=$(realpath -e "$tests")
 shots=$(realpath -m "${shots:-$(dirname "$app")/e2e-screenshots}")
 
 run=$(mktemp -d "${TMPDIR:-/tmp}/reticor2-e2e.XXXXXX")
-chan="$run/requests"
-mkdir -p "$chan" "$shots"
+mkdir -p "$shots"
 rm -f "$shots"/*.png
 
 export WINEPREFIX="$run/prefix" WINEDEBUG=-all WINEARCH=$arch
@@ -65,6 +63,7 @@ cleanup() {
   [ -n "${server_pid-}" ] && kill "$server_pid"
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
+  # shellcheck disable=SC2046  # one word a process id
   kill $(cat "$run"/*.pid 2>/dev/null) ${xvfb_pid-} 2>/dev/null
   wait 2>/dev/null
   if [ "${RETICOR_E2E_KEEP:-0}" = 1 ]; then log "run directory kept: $run"; else rm -rf "$run"; fi
@@ -112,8 +111,7 @@ wineserver -w
 wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' >"$run/wineserver.log" 2>&1 ||
   { log "no serial ports map"; cat "$run/wineserver.log" >&2; exit 1; }
 
-mkdir -p "$WINEPREFIX/drive_c/reticor"
-cp "$app" "$WINEPREFIX/drive_c/reticor/Reticor2.exe"
+install -D "$app" "$WINEPREFIX/drive_c/reticor/Reticor2.exe"
 
 # ---- request server
 serve() {
@@ -122,7 +120,7 @@ serve() {
   cd "$shots"
   exec 4<> <(:)  # a pipe nobody writes: 'read -t' on it is a sleep without a fork
   while :; do
-    for req in "$chan"/*.req; do
+    for req in "$run"/*.req; do
       [ -e "$req" ] || continue
       mapfile -t a <"$req"
       rm -f "$req"
@@ -147,7 +145,7 @@ server_pid=$!
 # ---- the tests
 log "display $DISPLAY, prefix $WINEPREFIX ($arch), screenshots in $shots"
 status=0
-RETICOR_E2E_APP='C:\reticor\Reticor2.exe' RETICOR_E2E_CHANNEL="$chan" \
+RETICOR_E2E_APP='C:\reticor\Reticor2.exe' RETICOR_E2E_CHANNEL="$run" \
   timeout --kill-after=10 "${RETICOR_E2E_TIMEOUT:-240}" wine "$tests" "$@" || status=$?
 [ "$status" = 124 ] && log "the test program did not finish within ${RETICOR_E2E_TIMEOUT:-240} s"
 exit "$status"

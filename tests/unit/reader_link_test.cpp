@@ -230,7 +230,7 @@ TEST(ReaderLink, AnArrivalOrAResumeRetriesTheOpenForAboutThreeSeconds) {
 // they must not touch the new open. A line is answered at its CR with the
 // settings of that moment (changed after start, as the dialog does); repeats,
 // noise and two lines in one read are the line assembler's and the
-// conversion's tables, and are met at the wire's pace end to end.
+// conversion's tables; CR LF lines at the wire's pace are met end to end.
 TEST(ReaderLink, EventsOfAnEarlierOpenAreDroppedAndALineTakesTheSettingsOfItsMoment) {
   Link l;
   l.Start();
