@@ -315,7 +315,7 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
       << "msinfo32.exe was not started from the system folder";
   Sleep(300);
   EXPECT_TRUE(e2e::Screenshot("dialog-about-system-tool"));
-  EXPECT_EQ(app.VisibleDialogs().find("Reticor2"), std::string::npos) << app.VisibleDialogs();
+  EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr) << app.VisibleDialogs();
   PostMessageW(system_tool(), WM_CLOSE, 0, 0);
   ASSERT_TRUE(e2e::WaitUntil([&] { return !system_tool(); }, 5000));
 
