@@ -1,11 +1,11 @@
 // A surveyor's day with the real program: a store from an older installation (values
 // the program did not write) and the reader's adapter not plugged in, told at
-// start-up in a message the whole program waits behind; a second start; the reader
-// plugged in late and pulled once; then the three dialogs from the tray with real
-// pointer and keys: the focus walks the controls that take it, the properties
-// dialog's colour list, part swatch and length bar change the cross on the screen,
-// the correction dialog moves the reader to a port the system lists, answers on it
-// and switches it, and saves to the registry, and the about dialog starts the
+// start-up in a message the whole program waits behind; a second start; then the
+// three dialogs from the tray with real pointer and keys, where the focus walks the
+// controls that take it: the correction dialog shows the reader plugged in late,
+// answered, pulled and plugged back, moves it to a port the system lists, switches
+// it and saves to the registry; the properties dialog's colour list, part swatch
+// and length bar change the cross on the screen; the about dialog starts the
 // system-information tool (from the 64-bit registry view, else the system folder)
 // or says, in a box it owns, that it cannot; last, the close at log-off.
 #include "e2e_support.h"  // <windows.h> first
@@ -144,12 +144,29 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 1);
   EXPECT_TRUE(e2e::Screenshot("startup-second-start"));
 
-  // ---- the reader plugged in and announced: readings on COM12 are answered once,
-  // a byte at a time at the wire's pace (about a millisecond a byte at 9600 baud)
-  // with CR LF line ends, then a line a write; no LF ends up in front of the next X field
+  // ---- machine correction: the reader's port missing, then plugged in and
+  // announced, pulled and plugged back, as the dialog shows it; then the reader
+  // moved to COM5, a port the system lists
+  HWND dialog = Open(kRevision, L"기계보정", {kAngleBox, kSaveButton, kModeButton, kRatioBox, kPortList, kReceivedBox},
+                     "correction");
+  ASSERT_NE(dialog, nullptr) << "no 기계보정";
+  const HWND ports = e2e::Control(dialog, kPortList), status = e2e::Control(dialog, kStatusLine),
+             received = e2e::Control(dialog, kReceivedBox), mode = e2e::Control(dialog, kModeButton),
+             angle = e2e::Control(dialog, kAngleBox);
+  auto status_is = [&](const std::wstring& text) {
+    return e2e::WaitUntil([&] { return e2e::TextOf(status) == text; }, 5000);
+  };
+  EXPECT_TRUE(status_is(L"COM12: 없음 (꽂으면 자동으로 엽니다)")) << e2e::Utf8(e2e::TextOf(status));
+  EXPECT_EQ(e2e::TextOf(ports), L"COM12 (없음)");  // in use, but not among the system's ports
+  EXPECT_NE(SendMessageW(ports, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"COM5")), CB_ERR);
+
+  // Plugged in and announced: readings on COM12 are answered once, a byte at a
+  // time at the wire's pace (about a millisecond a byte at 9600 baud) with CR LF
+  // line ends, then a line a write; no LF ends up in front of the next X field.
   ASSERT_TRUE(e2e::SetPort("plug"));
   ASSERT_TRUE(peer.Open());
   e2e::AnnouncePort(pop, L"COM12");
+  EXPECT_TRUE(status_is(L"COM12: 열림, 수신 대기 중")) << e2e::Utf8(e2e::TextOf(status));
   e2e::ReaderIdleAfterOpen();
   for (char byte : std::string(kReading) + "\n") {
     ASSERT_TRUE(peer.Write(std::string(1, byte)));
@@ -159,13 +176,15 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   ASSERT_TRUE(peer.Write(std::string(kOtherReading) + "\n"));
   EXPECT_EQ(peer.ReadLine(), kOtherReply);
   EXPECT_EQ(peer.ReadLine(kQuietMs), "") << "more than one reply to a reading";
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(status).starts_with(L"COM12: 열림, 마지막 수신 "); }, 3000));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(received) == L"  30000,  40000   0 → 000300,000400,1"; }, 3000));
+  EXPECT_TRUE(e2e::Screenshot("dialog-correction-received"));
   // Pulled: the program closes its port without a word; plugged back and
   // announced, it answers again.
   peer.Close();
   ASSERT_TRUE(e2e::SetPort("unplug"));
-  Sleep(kQuietMs);
-  EXPECT_EQ(app.VisibleDialogs(), "");
-  ASSERT_TRUE(app.Running());
+  EXPECT_TRUE(status_is(L"COM12: 없음 (꽂으면 자동으로 엽니다)")) << e2e::Utf8(e2e::TextOf(status));
+  EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr);
   ASSERT_TRUE(e2e::SetPort("plug"));
   ASSERT_TRUE(peer.Open());
   e2e::AnnouncePort(pop, L"COM12");
@@ -173,8 +192,37 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   ASSERT_TRUE(peer.Write(kReading));
   EXPECT_EQ(peer.ReadLine(), kReply) << "not reopened";
 
+  // Tab to the list (the fifth stop), Up to the entry before, COM5: used at once.
+  ASSERT_TRUE(e2e::Key("Tab Tab Tab Tab Up"));
+  EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중")) << e2e::Utf8(e2e::TextOf(status));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(e2e::kCorrectionApp, L"포트", L"포트") == L"COM5"; }, 3000));
+  ASSERT_TRUE(peer.Open(L"COM6"));
+  e2e::ReaderIdleAfterOpen();
+  ASSERT_TRUE(peer.Write(kOtherReading));
+  EXPECT_EQ(peer.ReadLine(), kOtherReply);
+
+  // The mode button closes the port without a word ("Wintab 전환"), and opens it again.
+  ASSERT_TRUE(e2e::ClickCentre(mode));
+  EXPECT_TRUE(status_is(L"COM5: 닫힘 (Wintab 전환)"));
+  EXPECT_EQ(e2e::TextOf(mode), L"Wintab 전환");
+  EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr);
+  ASSERT_TRUE(e2e::ClickCentre(mode));
+  EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중"));
+  e2e::ReaderIdleAfterOpen();
+  ASSERT_TRUE(peer.Write(kReading));
+  EXPECT_EQ(peer.ReadLine(), kReply);
+
+  // 12abc saved as 12, stored with its sign position.
+  ASSERT_TRUE(e2e::ClickCentre(angle));
+  ASSERT_TRUE(e2e::Key("End BackSpace BackSpace BackSpace 1 2 a b c"));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(angle) == L"12abc"; }, 3000));
+  ASSERT_TRUE(e2e::ClickCentre(e2e::Control(dialog, kSaveButton)));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(e2e::kCorrectionApp, L"각도", L"각도") == L" 12"; }, 3000));
+  EXPECT_EQ(e2e::TextOf(angle), L"12");
+  Close(dialog, "alt+F4");
+
   // ---- properties
-  HWND dialog = Open(kColor, L"속성", {kColourList, SizeBar(0), SizeBar(1), SizeBar(2)}, "properties");
+  dialog = Open(kColor, L"속성", {kColourList, SizeBar(0), SizeBar(1), SizeBar(2)}, "properties");
   ASSERT_NE(dialog, nullptr) << "no 속성";
   // The command again brings this one to the front and makes no second.
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
@@ -241,51 +289,6 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
       },
       3000));
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-length10"));
-  Close(dialog, "alt+F4");
-
-  // ---- machine correction: the reader moved to COM5, a port the system lists
-  dialog = Open(kRevision, L"기계보정", {kAngleBox, kSaveButton, kModeButton, kRatioBox, kPortList, kReceivedBox},
-                "correction");
-  ASSERT_NE(dialog, nullptr) << "no 기계보정";
-  const HWND ports = e2e::Control(dialog, kPortList), status = e2e::Control(dialog, kStatusLine),
-             received = e2e::Control(dialog, kReceivedBox), mode = e2e::Control(dialog, kModeButton),
-             angle = e2e::Control(dialog, kAngleBox);
-  auto status_is = [&](const std::wstring& text) {
-    return e2e::WaitUntil([&] { return e2e::TextOf(status) == text; }, 5000);
-  };
-  EXPECT_EQ(e2e::TextOf(ports), L"COM12 (없음)");  // in use, but not among the system's ports
-  EXPECT_NE(SendMessageW(ports, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"COM5")), CB_ERR);
-
-  // Tab to the list (the fifth stop), Up to the entry before, COM5: used at once.
-  ASSERT_TRUE(e2e::Key("Tab Tab Tab Tab Up"));
-  EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중")) << e2e::Utf8(e2e::TextOf(status));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(e2e::kCorrectionApp, L"포트", L"포트") == L"COM5"; }, 3000));
-  ASSERT_TRUE(peer.Open(L"COM6"));
-  e2e::ReaderIdleAfterOpen();
-  ASSERT_TRUE(peer.Write(kOtherReading));
-  EXPECT_EQ(peer.ReadLine(), kOtherReply);
-  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(status).starts_with(L"COM5: 열림, 마지막 수신 "); }, 3000));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(received) == L"  30000,  40000   0 → 000300,000400,1"; }, 3000));
-  EXPECT_TRUE(e2e::Screenshot("dialog-correction-received"));
-
-  // The mode button closes the port without a word ("Wintab 전환"), and opens it again.
-  ASSERT_TRUE(e2e::ClickCentre(mode));
-  EXPECT_TRUE(status_is(L"COM5: 닫힘 (Wintab 전환)"));
-  EXPECT_EQ(e2e::TextOf(mode), L"Wintab 전환");
-  EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr);
-  ASSERT_TRUE(e2e::ClickCentre(mode));
-  EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중"));
-  e2e::ReaderIdleAfterOpen();
-  ASSERT_TRUE(peer.Write(kReading));
-  EXPECT_EQ(peer.ReadLine(), kReply);
-
-  // 12abc saved as 12, stored with its sign position.
-  ASSERT_TRUE(e2e::ClickCentre(angle));
-  ASSERT_TRUE(e2e::Key("End BackSpace BackSpace BackSpace 1 2 a b c"));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(angle) == L"12abc"; }, 3000));
-  ASSERT_TRUE(e2e::ClickCentre(e2e::Control(dialog, kSaveButton)));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::GetSetting(e2e::kCorrectionApp, L"각도", L"각도") == L" 12"; }, 3000));
-  EXPECT_EQ(e2e::TextOf(angle), L"12");
   Close(dialog, "alt+F4");
 
   // ---- about: the tool named by the first key's PATH, here Wine's notepad, in
