@@ -51,27 +51,25 @@ Section ReadSection(HKEY key) {
   return section;
 }
 
-// Requests to the harness: <id>.req holds one argument a line (UTF-8); the harness
-// answers with <id>.done: the exit status on the first line, then the output.
-Result Request(const std::vector<std::string>& args, std::string* output = nullptr) {
-  std::wstring dir = Environment(L"RETICOR_E2E_CHANNEL");
-  if (dir.empty()) return testing::AssertionFailure() << "no harness: run through harness.sh";
-  std::replace(dir.begin(), dir.end(), L'/', L'\\');
+// Requests to the harness: <id>.req holds one argument a line (UTF-8), named so
+// only once it is whole; the harness runs it (in the screenshot folder) and answers
+// with <id>.done: the exit status on the first line, then the output.
+Result Request(const std::vector<std::string>& args) {
   static unsigned counter = 0;
-  const std::wstring base =
-      L"Z:" + dir + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+  const std::wstring dir = Environment(L"RETICOR_E2E_CHANNEL"), base = L"Z:" + dir + L"/" + std::to_wstring(++counter);
+  if (dir.empty()) return testing::AssertionFailure() << "no harness: run through harness.sh";
   if (std::ofstream request(std::filesystem::path(base + L".tmp"), std::ios::binary); request)
     for (const std::string& a : args) request << a << '\n';
   MoveFileExW((base + L".tmp").c_str(), (base + L".req").c_str(), MOVEFILE_REPLACE_EXISTING);
-  const std::wstring done = base + L".done";
-  if (!WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000))
+  const std::filesystem::path done(base + L".done");
+  std::ifstream answer;
+  if (!WaitUntil([&] { return answer.open(done, std::ios::binary), answer.is_open(); }, 30000))
     return testing::AssertionFailure() << "the harness did not answer '" << args.front() << "'";
   std::string status, out;
-  if (std::ifstream answer(std::filesystem::path(done), std::ios::binary); std::getline(answer, status))
-    out.assign(std::istreambuf_iterator<char>(answer), {});
-  DeleteFileW(done.c_str());
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  if (output) *output = out;
+  std::getline(answer, status);
+  out.assign(std::istreambuf_iterator<char>(answer), {});
+  answer.close();
+  std::filesystem::remove(done);
   if (status != "0") return testing::AssertionFailure() << "'" << args.front() << "' failed: " << status << " " << out;
   return testing::AssertionSuccess();
 }
@@ -107,6 +105,7 @@ HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* 
 struct WindowSearch {
   DWORD pid;
   std::wstring_view className;
+  bool shown;
   std::vector<HWND> found;
 };
 
@@ -117,7 +116,8 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
   wchar_t name[256];
   GetWindowThreadProcessId(hwnd, &owner);
   const int n = GetClassNameW(hwnd, name, 256);
-  if (owner == search->pid && std::wstring_view(name, static_cast<size_t>(std::max(n, 0))) == search->className)
+  if (owner == search->pid && std::wstring_view(name, static_cast<size_t>(std::max(n, 0))) == search->className &&
+      (!search->shown || IsWindowVisible(hwnd)))
     search->found.push_back(hwnd);
   return TRUE;
 }
@@ -193,9 +193,9 @@ std::string Describe(const Application& content) {
   return out;
 }
 
-Section PartFlags(std::wstring_view text) {
+Section PartFlags() {
   Section flags;
-  for (int i = 0; i <= 18; ++i) flags[std::to_wstring(i)] = text;
+  for (int i = 0; i <= 18; ++i) flags[std::to_wstring(i)] = L"1";
   return flags;
 }
 
@@ -294,8 +294,8 @@ void App::Terminate() {
   pid_ = 0;
 }
 
-std::vector<HWND> App::Windows(std::wstring_view className) const {
-  WindowSearch search{pid_, className, {}};
+std::vector<HWND> App::Windows(std::wstring_view className, bool shown) const {
+  WindowSearch search{pid_, className, shown, {}};
   if (process_) EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -309,40 +309,38 @@ HWND App::Dialog(std::wstring_view caption, DWORD timeoutMs) const {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        for (HWND w : Windows(L"#32770"))
-          if (const WindowState s = QueryWindow(w); s.visible && s.caption == caption) return (found = w) != nullptr;
-        return false;
+        for (HWND w : Windows(L"#32770", true))
+          if (QueryWindow(w).caption == caption) found = w;
+        return found != nullptr;
       },
       timeoutMs);
   return found;
 }
 
 HWND App::Menu() const {
-  for (HWND menu : Windows(L"#32768"))
-    if (IsWindowVisible(menu)) return menu;
-  return nullptr;
+  const std::vector<HWND> menus = Windows(L"#32768", true);
+  return menus.empty() ? nullptr : menus.front();
 }
 
 std::string App::VisibleDialogs() const {
   std::string out;
-  for (HWND w : Windows(L"#32770"))
-    if (IsWindowVisible(w)) out += Describe(QueryWindow(w)) + "\n";
+  for (HWND w : Windows(L"#32770", true)) out += Describe(QueryWindow(w)) + "\n";
   return out;
 }
 
 // ---- the virtual display
 
 Result Screenshot(std::string_view name) {
-  std::string path;
-  Result r = Request({"screenshot", std::string(name)}, &path);
-  if (r) std::printf("[ screenshot ] %s\n", path.c_str());
+  const std::string file = std::string(name) + ".png";
+  Result r = Request({"import", "-window", "root", file});
+  if (r) std::printf("[ screenshot ] %s\n", file.c_str());
   return r;
 }
 
-Result Xdotool(const std::vector<std::string>& args, std::string* output) {
+Result Xdotool(const std::vector<std::string>& args) {
   std::vector<std::string> request{"xdotool"};
   request.insert(request.end(), args.begin(), args.end());
-  return Request(request, output);
+  return Request(request);
 }
 
 Result MouseMove(int x, int y) {
@@ -385,13 +383,11 @@ Result Key(std::string_view keys) {
 }
 
 Result ScreenPixel(int x, int y, COLORREF* colour) {
-  std::string rgb;
-  Result r = Request({"pixel", std::to_string(x), std::to_string(y)}, &rgb);
-  unsigned red = 0, green = 0, blue = 0;
-  if (r && std::sscanf(rgb.c_str(), "%u %u %u", &red, &green, &blue) != 3)
-    return testing::AssertionFailure() << "unexpected pixel answer '" << rgb << "'";
-  *colour = RGB(red, green, blue);
-  return r;
+  const HDC screen = GetDC(nullptr);
+  *colour = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  if (*colour == CLR_INVALID) return testing::AssertionFailure() << "no screen pixel at " << x << "," << y;
+  return testing::AssertionSuccess();
 }
 
 bool PostTrayNotice(const App& app, UINT code, POINT anchor) {
@@ -400,7 +396,7 @@ bool PostTrayNotice(const App& app, UINT code, POINT anchor) {
                       MAKELPARAM(code, rc::shell::kTrayIconId)) != FALSE;
 }
 
-Result ChooseFromTrayMenu(const App& app, int command, bool byKeys) {
+Result ChooseFromTrayMenu(const App& app, int command) {
   if (Result moved = MouseMove(300, 200); !moved) return moved;
   // As the notification area (version 4) reports the right button's release:
   // the release, then the context-menu code, each with the pointer as anchor.
@@ -412,9 +408,7 @@ Result ChooseFromTrayMenu(const App& app, int command, bool byKeys) {
   // Rows of one height, command 1 at the top (keys can miss the first menu of a fresh prefix).
   const RECT r = QueryWindow(menu).rect;
   const int row = (r.bottom - r.top) / static_cast<int>(std::size(rc::shell::kDizodudozPop));
-  std::string down;
-  for (int i = 0; i < command; ++i) down += "Down ";
-  Result chosen = byKeys ? Key(down + "Return") : Click((r.left + r.right) / 2, r.top + (command - 1) * row + row / 2);
+  Result chosen = Click((r.left + r.right) / 2, r.top + (command - 1) * row + row / 2);
   if (chosen && !WaitUntil([&] { return !IsWindowVisible(menu); }, 5000))
     return testing::AssertionFailure() << "the tray menu did not close";
   return chosen;
@@ -422,9 +416,9 @@ Result ChooseFromTrayMenu(const App& app, int command, bool byKeys) {
 
 // ---- the serial link
 
-Result SetPort(const char* port, const char* state) { return Request({"port", port, state}); }
+Result SetPort(const char* state) { return Request({"port", state}); }
 
-void AnnouncePort(HWND window, const wchar_t* port, bool arrived) {
+void AnnouncePort(HWND window, const wchar_t* port) {
   // The record ends in the name, longer than the one character the struct declares.
   alignas(DEV_BROADCAST_PORT_W) BYTE record[sizeof(DEV_BROADCAST_PORT_W) + 16 * sizeof(WCHAR)] = {};
   auto* header = reinterpret_cast<DEV_BROADCAST_PORT_W*>(record);
@@ -432,27 +426,17 @@ void AnnouncePort(HWND window, const wchar_t* port, bool arrived) {
   header->dbcp_devicetype = DBT_DEVTYP_PORT;
   lstrcpyW(header->dbcp_name, port);
   DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, WM_DEVICECHANGE, arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
-                      reinterpret_cast<LPARAM>(record), SMTO_ABORTIFHUNG, 5000, &result);
+  SendMessageTimeoutW(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record), SMTO_ABORTIFHUNG,
+                      5000, &result);
 }
 
 Result SerialPeer::Open(const wchar_t* port) {
   Close();
   handle_ = CreateFileW((std::wstring(L"\\\\.\\") + port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                         OPEN_EXISTING, 0, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) return Failed("cannot open " + Utf8(port), GetLastError());
-  DCB dcb{};
-  dcb.DCBlength = sizeof dcb;
-  dcb.fBinary = TRUE;
-  COMMTIMEOUTS timeouts{};
-  timeouts.ReadIntervalTimeout = MAXDWORD;  // reads return at once with what is there
-  timeouts.WriteTotalTimeoutConstant = 5000;
-  if (!BuildCommDCBW(L"baud=9600 parity=N data=8 stop=1", &dcb) || !SetCommState(handle_, &dcb) ||
-      !SetCommTimeouts(handle_, &timeouts)) {
-    const DWORD error = GetLastError();
-    Close();
-    return Failed("cannot set up " + Utf8(port), error);
-  }
+  COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 5000};  // reads return at once with what is there
+  if (handle_ == INVALID_HANDLE_VALUE || !SetCommTimeouts(handle_, &timeouts))
+    return Failed("cannot open " + Utf8(port), GetLastError());
   PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
   return testing::AssertionSuccess();
 }

@@ -38,14 +38,15 @@ using Application = std::map<std::wstring, Section>;   // section -> keys
 // A REG_SZ value below HKCU; nullopt when it is missing or of another type.
 std::optional<std::wstring> UserText(const std::wstring& key, const wchar_t* name);
 std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstring_view section, const wchar_t* key);
-// Every section (also empty ones) with every value; empty when the application is missing.
+// Every section (also empty ones) with every value, "<not REG_SZ>" for a value of
+// another type; empty when the application is missing.
 Application ReadApplication(std::wstring_view application);
 // Writes every value of `content` on top of what is stored.
 Result SaveApplication(std::wstring_view application, const Application& content);
 // Deletes both applications: the next start is a first start.
 Result ResetSettings();
 std::string Describe(const Application& content);  // readable, for failure messages
-Section PartFlags(std::wstring_view text = L"1");  // the nineteen part flags "0".."18"
+Section PartFlags();                               // the nineteen part flags "0".."18", each "1"
 
 // ---- windows
 struct WindowState {
@@ -86,8 +87,9 @@ class App {
   bool WaitForExit(DWORD timeoutMs) { return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
   void Terminate();  // at once, nothing of the program runs
 
-  // Its top-level windows of the class, in Z order; the first one, or null.
-  std::vector<HWND> Windows(std::wstring_view className) const;
+  // Its top-level windows of the class (only the visible ones when `shown`), in Z
+  // order; the first one, or null.
+  std::vector<HWND> Windows(std::wstring_view className, bool shown = false) const;
   HWND Window(std::wstring_view className) const;
   // Its visible dialog or message box ("#32770") with the caption, waiting up to `timeoutMs`.
   HWND Dialog(std::wstring_view caption, DWORD timeoutMs = 0) const;
@@ -99,11 +101,11 @@ class App {
   DWORD pid_ = 0;
 };
 
-// ---- the virtual display, through the harness
+// ---- the virtual display: screenshots and input through the harness
 // Saves the whole screen as <screenshot dir>/<name>.png.
 Result Screenshot(std::string_view name);
-// xdotool with these arguments (chains allowed); its output to `output`.
-Result Xdotool(const std::vector<std::string>& args, std::string* output = nullptr);
+// xdotool with these arguments (chains allowed).
+Result Xdotool(const std::vector<std::string>& args);
 // Returns once the system reports the pointer there.
 Result MouseMove(int x, int y);
 Result Click(int x, int y);
@@ -118,22 +120,22 @@ Result ScreenPixel(int x, int y, COLORREF* colour);  // as RGB()
 // area's version 4 sends it: the code (a mouse message, WM_CONTEXTMENU, NIN_...) and its anchor.
 bool PostTrayNotice(const App& app, UINT code, POINT anchor);
 // Opens the tray menu as a right-button release over the icon does (the pointer off
-// the cross) and chooses the command: a click on its row, or with `byKeys` Down to
-// it and Return. Returns once the menu has closed.
-Result ChooseFromTrayMenu(const App& app, int command, bool byKeys = false);
+// the cross) and clicks the command's row. Returns once the menu has closed.
+Result ChooseFromTrayMenu(const App& app, int command);
 
 // ---- the serial link
-// One reading and the program's reply to it with no correction.
+// Two readings and the program's replies to them with no correction.
 inline constexpr std::string_view kReading = "  12345,  23456   0\r";
 inline constexpr std::string_view kReply = "000123,000234,1\r";
+inline constexpr std::string_view kOtherReading = "  30000,  40000   0\r";
+inline constexpr std::string_view kOtherReply = "000300,000400,1\r";
 
-// A port of the harness, "com2" or "com5": "missing" points it at nothing;
-// "present" back at its pty pair; "unplug": the pair ends (an open port fails, as
-// a pulled adapter does); "plug": a new pair.
-Result SetPort(const char* port, const char* state);
-// Sends the top-level window the system's message for a serial port's arrival or
-// removal (nothing broadcasts them under Wine).
-void AnnouncePort(HWND window, const wchar_t* port, bool arrived = true);
+// COM2 (and COM12, the same pty end): "unplug" ends its pty pair (an open port
+// fails, as a pulled adapter does; an open finds no port); "plug" makes a new pair.
+Result SetPort(const char* state);
+// Sends the top-level window the system's message for a serial port's arrival
+// (nothing broadcasts it under Wine).
+void AnnouncePort(HWND window, const wchar_t* port);
 
 // Lets the reader be idle after the program opened its port: bytes that come
 // sooner are taken for the tail of a reading the open cut, and dropped.
@@ -147,7 +149,7 @@ class SerialPeer {
   SerialPeer(const SerialPeer&) = delete;
   SerialPeer& operator=(const SerialPeer&) = delete;
 
-  Result Open(const wchar_t* port = L"COM3");  // 9600 8N1, nothing waiting
+  Result Open(const wchar_t* port = L"COM3");  // nothing waiting
   void Close();
   Result Write(std::string_view bytes);
   // Bytes up to and including a CR, or what arrived within `timeoutMs`.
@@ -164,7 +166,7 @@ class Scenario : public testing::Test {
   void TearDown() override {
     app.Terminate();
     peer.Close();
-    EXPECT_TRUE(SetPort("com2", "present"));
+    EXPECT_TRUE(SetPort("plug"));
     EXPECT_TRUE(ResetSettings());
   }
   App app;

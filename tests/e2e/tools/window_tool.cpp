@@ -9,40 +9,34 @@
 
 #include <cstdio>
 #include <cwchar>
-
-namespace {
+#include <string_view>
 
 // The first top-level window of the class (and caption, when given), in Z order.
-HWND Find(const wchar_t* className, const wchar_t* caption, bool mustBeVisible) {
+static HWND Find(const wchar_t* className, const wchar_t* caption, bool mustBeVisible) {
   for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, caption)) != nullptr;)
     if (!mustBeVisible || IsWindowVisible(w)) return w;
   return nullptr;
 }
 
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
-  if (argc >= 3 && argc <= 4 && std::wcscmp(argv[1], L"wait") == 0) {
+  const std::wstring_view command = argc >= 3 ? argv[1] : L"";
+  if (command == L"wait" && argc <= 4) {
     const ULONGLONG deadline = GetTickCount64() + (argc == 4 ? std::wcstoul(argv[3], nullptr, 10) : 30000);
     for (; Find(argv[2], nullptr, true) == nullptr; Sleep(100))
       if (GetTickCount64() >= deadline) return 1;
     return 0;
   }
-  if (argc >= 3 && argc <= 4 && std::wcscmp(argv[1], L"rect") == 0) {
-    HWND window = Find(argv[2], argc == 4 ? argv[3] : nullptr, true);
-    RECT r{};
-    if (window == nullptr || !GetWindowRect(window, &r)) return 1;
-    std::printf("%ld %ld %ld %ld\n", static_cast<long>(r.left), static_cast<long>(r.top),
-                static_cast<long>(r.right - r.left), static_cast<long>(r.bottom - r.top));
+  RECT r{};
+  if (command == L"rect" && argc <= 4) {
+    if (!GetWindowRect(Find(argv[2], argc == 4 ? argv[3] : nullptr, true), &r)) return 1;
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     return 0;
   }
-  if (argc == 6 && std::wcscmp(argv[1], L"post") == 0) {
-    HWND window = Find(argv[2], nullptr, false);
-    auto number = [](const wchar_t* text) { return std::wcstoull(text, nullptr, 0); };
-    return window && PostMessageW(window, static_cast<UINT>(number(argv[3])), static_cast<WPARAM>(number(argv[4])),
-                                  static_cast<LPARAM>(number(argv[5])))
-               ? 0
-               : 1;
-  }
-  return 2;
+  if (command != L"post" || argc != 6) return 2;
+  const HWND window = Find(argv[2], nullptr, false);
+  auto number = [](const wchar_t* text) { return std::wcstoull(text, nullptr, 0); };
+  return window && PostMessageW(window, static_cast<UINT>(number(argv[3])), static_cast<WPARAM>(number(argv[4])),
+                                static_cast<LPARAM>(number(argv[5])))
+             ? 0
+             : 1;
 }
