@@ -1,8 +1,9 @@
 // The crosshair on a real screen: nineteen windows where the layout table puts
 // them, in the cross colour, topmost; drags of the centre handle with real pointer
 // motion at a person's pace and faster; Esc in a drag; hold; the tray icon, its
-// menu and the first run's notification; the exit save; another system DPI and a
-// display change that would leave the cross off the screen.
+// menu and the first run's notification; the exit save; the global shortcuts from
+// another program, opacity and the sign-in box; another system DPI and a display
+// change that would leave the cross off the screen.
 #include "e2e_support.h"  // <windows.h> first
 
 #include <commctrl.h>
@@ -81,7 +82,7 @@ bool Resize(DWORD width, DWORD height) {
          GetSystemMetrics(SM_CXSCREEN) == static_cast<int>(width);
 }
 
-const e2e::Section kColourOnTop{{L"색상", L"255"}, {L"항상위", L"True"}};
+const e2e::Section kColourOnTop{{L"색상", L"255"}, {L"항상위", L"True"}, {L"불투명도", L"100"}};
 const e2e::Section kFirstRunSize{{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}};
 
 class CrossTest : public e2e::Scenario {
@@ -242,6 +243,123 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
       << e2e::Describe(e2e::ReadApplication(kDisplayApp));
 }
 
+// A user at work in another program (a plain Wine window has the keyboard): the
+// hide chord, taken by another program before the start, is shown so in 속성 and
+// given a new one typed with real keys, which works and is stored; opacity 50 %
+// gives every window alpha 128; the sign-in box writes and deletes the Run value.
+// Then real chords bring the handle's middle to the pointer at two places, nudge
+// it by single pixels and glide with a held arrow; hold by its chord: the nudges
+// do nothing, until the menu's 고정 takes it off again. The exit stores it all.
+TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
+  constexpr UINT kCtrlAltShift = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, kCtrlAltShift | MOD_NOREPEAT, 'H')) << "error " << GetLastError();
+  StartAndWaitForTheCross();
+  const HWND handle = Handle().hwnd;
+  const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
+  const HWND dialog = app.Dialog(L"속성", 5000);
+  ASSERT_NE(dialog, nullptr);
+  const HWND hide = e2e::Control(dialog, rc::dialogs::ShortcutBox(0)),
+             hide_state = e2e::Control(dialog, rc::dialogs::ShortcutState(0));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(hide_state) == L"다른 프로그램이 사용 중"; }, 3000));
+  Sleep(300);
+  EXPECT_TRUE(e2e::Screenshot("dialog-properties-chord-held-elsewhere"));
+  ASSERT_TRUE(e2e::ClickCentre(hide));
+  ASSERT_TRUE(e2e::Key("ctrl+alt+j"));
+  EXPECT_TRUE(
+      e2e::WaitUntil([&] { return e2e::GetSetting(kDisplayApp, L"단축키", L"숨기기") == L"Ctrl+Alt+J"; }, 3000));
+  EXPECT_EQ(e2e::TextOf(hide_state), L"");
+  // Opacity: the bar's left arrow five times, 100 % to 50 %.
+  const RECT bar = e2e::QueryWindow(e2e::Control(dialog, rc::dialogs::kOpacityBar)).rect;
+  for (int click = 0; click < 5; ++click) ASSERT_TRUE(e2e::Click(bar.left + 3, (bar.top + bar.bottom) / 2));
+  EXPECT_TRUE(
+      e2e::WaitUntil([&] { return e2e::TextOf(e2e::Control(dialog, rc::dialogs::kOpacityValue)) == L"50 %"; }, 3000));
+  for (HWND part : {handle, app.Window(L"BarWindow")}) {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    EXPECT_TRUE(GetLayeredWindowAttributes(part, nullptr, &alpha, &flags) && alpha == 128 && (flags & LWA_ALPHA))
+        << int{alpha};
+  }
+  const HWND sign_in = e2e::Control(dialog, rc::dialogs::kSignInBox);
+  ASSERT_TRUE(e2e::ClickCentre(sign_in));
+  EXPECT_TRUE(
+      e2e::WaitUntil([&] { return e2e::UserText(kRunKey, L"Reticor2") == L"\"C:\\reticor\\Reticor2.exe\""; }, 3000));
+  Sleep(300);
+  EXPECT_TRUE(e2e::Screenshot("dialog-properties-shortcuts"));
+  ASSERT_TRUE(e2e::ClickCentre(sign_in));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !e2e::UserText(kRunKey, L"Reticor2"); }, 3000));
+  ASSERT_TRUE(e2e::Key("alt+F4"));
+
+  // Another program has the keyboard.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION notepad{};
+  wchar_t command[] = L"notepad.exe";
+  ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &notepad));
+  const Undo end_notepad{
+      [&] { TerminateProcess(notepad.hProcess, 0), CloseHandle(notepad.hProcess), CloseHandle(notepad.hThread); }};
+  HWND other = nullptr;
+  ASSERT_TRUE(e2e::WaitUntil([&] { return (other = FindWindowW(L"Notepad", nullptr)) != nullptr; }, 10000));
+  // Under the pointer wherever it goes: without a window manager the keys go to
+  // the window under the pointer.
+  SetWindowPos(other, nullptr, 0, 0, 1920, 1040, SWP_NOZORDER);
+  ASSERT_TRUE(e2e::Click(300, 250));
+  // With no window manager the other program, once clicked, stays above the cross
+  // on the X display: made small for a picture, then given the keys again.
+  const auto look = [&](const char* name) {
+    SetWindowPos(other, nullptr, 0, 0, 400, 120, SWP_NOZORDER);
+    Sleep(300);
+    EXPECT_TRUE(e2e::Screenshot(name));
+    SetWindowPos(other, nullptr, 0, 0, 1920, 1040, SWP_NOZORDER);
+    EXPECT_TRUE(e2e::Click(300, 250));
+  };
+  ASSERT_TRUE(e2e::WaitUntil([&] { return GetForegroundWindow() == other; }, 3000)) << "notepad has no keyboard";
+
+  ASSERT_TRUE(e2e::Key("ctrl+alt+j"));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Shown().empty(); }, 3000)) << Shown().size() << " parts shown";
+  look("shortcut-cross-hidden");
+  ASSERT_TRUE(e2e::Key("ctrl+alt+j"));
+  ExpectCrossAround(14400, 8100);
+
+  // The pointer's pixel is the handle's middle one (3 pixels wide): 7.5 twips past
+  // the pixel's edge, less half the handle.
+  for (const POINT at : {POINT{400, 300}, POINT{1500, 800}}) {
+    ASSERT_TRUE(e2e::MouseMove(at.x, at.y));
+    ASSERT_TRUE(e2e::Key("ctrl+alt+shift+c"));
+    ExpectCrossAround(at.x * 15 - 17.5f, at.y * 15 - 17.5f);
+  }
+  ASSERT_TRUE(e2e::Key("ctrl+alt+shift+Right ctrl+alt+shift+Up"));
+  ExpectCrossAround(1500 * 15, 798 * 15);  // from the pixels it was seen on, 1499 and 799
+  std::vector<std::string> glide{"keydown", "ctrl+alt+shift", "key", "--delay", "33"};
+  glide.insert(glide.end(), 30, "Right");
+  glide.insert(glide.end(), {"keyup", "ctrl+alt+shift"});
+  ASSERT_TRUE(e2e::Xdotool(glide));
+  ExpectCrossAround(1530 * 15, 798 * 15);
+  look("shortcut-cross-nudged");
+
+  ASSERT_TRUE(e2e::Key("ctrl+alt+shift+l ctrl+alt+shift+Left"));
+  Sleep(500);
+  ExpectCrossAround(1530 * 15, 798 * 15);
+  ASSERT_TRUE(e2e::PostTrayNotice(app, WM_RBUTTONUP, {300, 200}));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return app.Menu() != nullptr; }, 5000));
+  Sleep(300);
+  EXPECT_TRUE(e2e::Screenshot("tray-menu-held-by-shortcut"));
+  ASSERT_TRUE(e2e::Key("Escape"));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return app.Menu() == nullptr; }, 3000));
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kHold));  // off again
+  ASSERT_TRUE(e2e::Click(300, 250));
+  ASSERT_TRUE(e2e::Key("ctrl+alt+shift+Left"));
+  ExpectCrossAround(1529 * 15, 798 * 15);
+
+  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kFinish));
+  ASSERT_TRUE(app.WaitForExit(10000));
+  EXPECT_EQ(e2e::ReadApplication(kDisplayApp)[L"선택사항"][L"불투명도"], L"50");
+  EXPECT_EQ(e2e::ReadApplication(kDisplayApp)[L"위치"],
+            (e2e::Section{{L"XPosition", L"22935"}, {L"YPosition", L"11970"}, {L"고정", L"False"}}));
+  UnregisterHotKey(nullptr, 1);
+}
+
 // At 144 DPI (10 twips per pixel), with sizes of odd tens of twips (many edges on
 // half pixels): the cross at (1800, 540) px, each edge on its own pixel. The screen
 // shrinks to 1280 x 800: the cross comes back to the new screen's middle as the
@@ -283,14 +401,14 @@ TEST_F(CrossTest, At144DpiEveryEdgeLandsOnItsOwnPixelAndADisplayChangeBringsTheC
   ExpectCrossAround(6400, 4000, {355, 45, 345}, 10);
   EXPECT_TRUE(e2e::Screenshot("display-after-change"));
 
-  // The properties dialog's client area, 4695 x 2070 twips, and the length bar
+  // The properties dialog's client area, 4695 x 5925 twips, and the length bar
   // inside a frame at 660,1140, 1095 x 165: each edge on its own pixel.
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
   const HWND dialog = app.Dialog(L"속성", 5000);
   ASSERT_NE(dialog, nullptr);
   RECT client{}, bar{};
   GetClientRect(dialog, &client);
-  EXPECT_EQ(BoxOf(client), (Box{0, 0, 470, 207}));  // 469.5
+  EXPECT_EQ(BoxOf(client), (Box{0, 0, 470, 592}));  // 469.5, 592.5
   GetWindowRect(e2e::Control(dialog, rc::dialogs::SizeBar(0)), &bar);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&bar), 2);
   EXPECT_EQ(BoxOf(bar), (Box{66, 114, 176, 130}));  // right 175.5, bottom 130.5

@@ -10,6 +10,9 @@
 // or says, in a box it owns, that it cannot; last, the close at log-off.
 #include "e2e_support.h"  // <windows.h> first
 
+#include <commctrl.h>
+#include <shellapi.h>
+
 #include <algorithm>
 #include <array>
 
@@ -123,8 +126,24 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   EXPECT_TRUE(e2e::Screenshot("cross-drag-refused-behind-port-message"));
   ASSERT_TRUE(e2e::ClickCentre(GetDlgItem(box, IDOK)));
   ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(box); }, 5000));
-  Sleep(1000);
+  // After it, a notification names the ports there are (Wine shows it as a balloon
+  // tooltip); a click on it opens the correction dialog with the port list dropped down.
+  const auto note = [] {
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
+      if (IsWindowVisible(w) && e2e::TextOf(w).starts_with(L"다른 포트가 있습니다: ")) return e2e::TextOf(w);
+    return std::wstring();
+  };
+  EXPECT_TRUE(e2e::WaitUntil([&] { return note().find(L"COM5") != std::wstring::npos; }, 10000)) << e2e::Utf8(note());
+  EXPECT_TRUE(note().ends_with(L". 여기를 누르면 기계보정에서 고를 수 있습니다.")) << e2e::Utf8(note());
+  EXPECT_TRUE(e2e::Screenshot("tray-other-ports-notification"));
   EXPECT_EQ(app.VisibleDialogs(), "") << "a second message";
+  ASSERT_TRUE(e2e::PostTrayNotice(app, NIN_BALLOONUSERCLICK, {}));
+  const HWND chooser = app.Dialog(L"기계보정", 5000);
+  ASSERT_NE(chooser, nullptr) << "the click did not open 기계보정";
+  EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(app.Window(L"ComboLBox")); }, 3000)) << "not dropped down";
+  EXPECT_TRUE(e2e::Screenshot("dialog-correction-from-notification"));
+  PostMessageW(chooser, WM_CLOSE, 0, 0);  // as its close box does; the keys' close is walked below
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(chooser); }, 3000));
   ASSERT_TRUE(e2e::Drag({start.left + 1, start.top + 1}, {start.left - 199, start.top + 101}, 25));
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::QueryWindow(handle).rect.left == start.left - 200; }, 3000))
       << "the handle does not drag after the message";
@@ -216,7 +235,10 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   Close(dialog, "alt+F4");
 
   // ---- properties
-  dialog = Open(kColor, L"속성", {kColourList, SizeBar(0), SizeBar(1), SizeBar(2)}, "properties");
+  dialog = Open(kColor, L"속성",
+                {kColourList, SizeBar(0), SizeBar(1), SizeBar(2), kOpacityBar, kSignInBox, ShortcutBox(0),
+                 ShortcutBox(1), ShortcutBox(2), ShortcutBox(3)},
+                "properties");
   ASSERT_NE(dialog, nullptr) << "no 속성";
   // The command again brings this one to the front and makes no second.
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
