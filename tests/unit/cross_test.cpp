@@ -90,24 +90,6 @@ TEST_F(CrossTest, ALayoutSettlesAtOnce) {
   EXPECT_EQ(platform.log.all(), Calls{});
 }
 
-// A repaint while the handle moves in a drag lays the cross out around its new
-// place before the drag ends; the bars hidden for the drag are shown by it,
-// and no second layout follows. The drag itself is driven end to end.
-TEST_F(CrossTest, ARepaintDuringADragLaysTheCrossOutAroundTheMovingHandle) {
-  Start(unit::kExitSaved, true);
-  platform.log.Clear();
-  Part(0).SetDragTarget(6000, 5000);
-  Part(0).during_drag = [](fake::FakeWindow& handle) { handle.events().OnRepaint(); };
-  Part(0).events().OnMouseButtonDown();
-  const Calls calls = platform.log.all();
-  auto at = [&](const std::string& call) { return std::find(calls.begin(), calls.end(), call) - calls.begin(); };
-  for (int n = 1; n <= 18; ++n) EXPECT_LT(at(PartName(n) + ".visible 0"), at("frm_Center.drag begin")) << n;
-  EXPECT_LT(at("frm_Center.drag begin"), at("Form4.top 4300"));
-  EXPECT_LT(at("Form18.visible 1"), at("frm_Center.drag end"));
-  EXPECT_EQ(calls.back(), "frm_Center.drag end");
-  EXPECT_EQ(values().YPosition, 5000);
-}
-
 // A handle on no attached monitor is placed where a first run puts it (the
 // same rule as after a display change, whose table has the other monitors); a
 // bar that cannot be made is reported and the program ends.

@@ -59,7 +59,7 @@ TEST_F(StartUpTest, TheIconComesFirstAndIsTriedAgainTheShortcutsBeforeThePortWhi
   platform.log.Clear();
   startup.OnTaskbarCreated();
   EXPECT_EQ(platform.log.all(), Calls{"tray.add"});
-  EXPECT_EQ(std::wstring(platform.fake_tray.added.back().tip.data()), L"Reticor2\nCOM2: 열림, 수신 대기 중");
+  EXPECT_EQ(ToUtf8(platform.fake_tray.tip), "Reticor2\nCOM2: 열림, 수신 대기 중");
   // A tip longer than the record holds is cut, always terminated.
   const platform::TrayIconRecord record = shell::MakeTrayIconRecord(std::wstring(200, L'가'));
   EXPECT_EQ(std::wstring(record.tip.data()), std::wstring(127, L'가'));

@@ -55,7 +55,6 @@ class FakeShellWindow final : public platform::ShellWindow {
       owner_.log.Add("tray.add refused");
       return platform::Status::Failed(platform::Error::Other, 1008);
     }
-    tray_.added.push_back(record);
     tray_.tip = record.tip.data();
     return Log("tray.add");
   }

@@ -66,20 +66,12 @@ class FakeWindow final : public platform::Window {
     visible_ = true;
     Record("activate", "");
   }
-  void BeginDrag() override {
-    Record("drag", "begin");
-    left_ = drag_left_, top_ = drag_top_;
-    if (during_drag) during_drag(*this);
-    Record("drag", "end");
-  }
+  // The user's drag ends where it began: where it goes is driven end to end.
+  void BeginDrag() override { Record("drag", ""); }
 
   // Test side.
   platform::WindowEvents& events() { return events_; }
   bool topmost() const { return topmost_; }
-  // Where the user drops the window when a drag runs; the move calls
-  // `during_drag` (if set) at the moment the window has moved, before it ends.
-  void SetDragTarget(float left, float top) { drag_left_ = left, drag_top_ = top; }
-  void (*during_drag)(FakeWindow&) = nullptr;
   // Moves the window as the user's drag would, without a property call.
   void MoveByUser(float left, float top) { left_ = left, top_ = top; }
 
@@ -98,7 +90,6 @@ class FakeWindow final : public platform::Window {
   bool visible_ = false;
   std::uint8_t alpha_ = 255;
   bool topmost_ = false;
-  float drag_left_ = 0, drag_top_ = 0;
 };
 
 class FakeScreen final : public platform::Screen {
@@ -278,7 +269,6 @@ class FakeSerialPortList final : public platform::SerialPortList {
 // "tray.tip <tip>", "tray.notify <title>: <text>", "tray.delete"), and where it
 // says the icon is.
 struct FakeTray {
-  std::vector<platform::TrayIconRecord> added;
   std::wstring tip;  // as the icon shows it now
   std::optional<platform::PixelPoint> icon_corner;
   int refused_adds = 0;  // this many adds fail first (no notification area yet)
