@@ -93,6 +93,7 @@ void Post(HWND window, platform::SerialOpen open, const char* bytes, DWORD count
 // A close waits this long for the I/O thread to give up its read; a driver
 // that never completes a cancelled read is left behind with the thread.
 constexpr DWORD kCloseWaitMs = 2000;
+constexpr DWORD kReportRetryMs = 20;
 
 // A slim lock held for one scope: the queue of writes between the two threads.
 class SrwGuard {
@@ -274,7 +275,14 @@ class SerialIo {
     if (!stopped) Report(count == bytes_.size() ? 0 : static_cast<DWORD>(ERROR_WRITE_FAULT));
   }
 
-  void Report(DWORD code) noexcept { ::PostMessageW(window_, kSerialWritten, open_, static_cast<LPARAM>(code)); }
+  // The link answers nothing more until it hears how a write went: a queue that
+  // is full (the user-interface thread busy, not gone) is given time to drain.
+  void Report(DWORD code) noexcept {
+    for (DWORD waited = 0; !::PostMessageW(window_, kSerialWritten, open_, static_cast<LPARAM>(code));
+         waited += kReportRetryMs) {
+      if (waited >= kCloseWaitMs || ::WaitForSingleObject(events_.stop.get(), kReportRetryMs) == WAIT_OBJECT_0) return;
+    }
+  }
 
   bool TakeNext() noexcept {
     SrwGuard guard(lock_);
