@@ -43,6 +43,23 @@ const std::array<platform::DrawnLine, 2> kAboutLines{{
 
 const platform::DialogLayout kAboutLayout{L"S/W 정보", 5385, 2220, kAboutControls, kAboutLines, kOkButton, kOkButton};
 
+std::optional<std::wstring> RegistryText(const platform::RegistryValue& value) {
+  const std::vector<std::uint8_t>& bytes = value.bytes;
+  if (value.type == platform::RegistryType::String) {
+    std::wstring text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+      text.push_back(static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8)));
+    }
+    if (!text.empty() && text.back() == L'\0') text.pop_back();
+    return text;
+  }
+  if (value.type != platform::RegistryType::Dword) return std::nullopt;
+  // The value is read into a zero-filled buffer of four bytes.
+  std::uint32_t number = 0;
+  for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) number |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+  return std::to_wstring(number);
+}
+
 bool GetKeyValue(platform::MachineRegistry& registry, platform::RegistryView view, std::wstring_view key_path,
                  std::wstring_view value_name, std::wstring& text_out) {
   platform::RegistryValue value;
@@ -50,22 +67,7 @@ bool GetKeyValue(platform::MachineRegistry& registry, platform::RegistryView vie
     text_out.clear();
     return false;
   }
-  std::vector<std::uint8_t>& bytes = value.bytes;
-  if (value.type == platform::RegistryType::String) {
-    // UTF-16LE units; an odd last byte is no character.
-    std::wstring text;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-      text.push_back(static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8)));
-    }
-    if (!text.empty() && text.back() == L'\0') text.pop_back();
-    text_out = text;
-  } else if (value.type == platform::RegistryType::Dword) {
-    bytes.resize(4, 0);  // the value is read into a zero-filled buffer
-    const std::uint32_t number = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                 static_cast<std::uint32_t>(bytes[2]) << 16 |
-                                 static_cast<std::uint32_t>(bytes[3]) << 24;
-    text_out = std::to_wstring(number);
-  }
+  if (std::optional<std::wstring> text = RegistryText(value)) text_out = std::move(*text);
   return true;
 }
 

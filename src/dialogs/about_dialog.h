@@ -55,9 +55,14 @@ inline constexpr std::wstring_view kMsinfoFile = L"\\MSINFO32.EXE";
 inline constexpr std::wstring_view kSystemMsinfoFile = L"\\msinfo32.exe";
 inline constexpr std::wstring_view kSysInfoUnavailable = L"지금은 시스템 정보를 사용할 수 없습니다.";
 
-// Reads one machine-wide value as text into `text_out`; true when it was read. Text
-// values lose one terminating zero; a DWORD gives its decimal text; a value of
-// any other type leaves `text_out` as it was and still counts as read.
+// A machine-wide value as text: UTF-16 text loses one terminating zero (an odd
+// last byte is no character); a DWORD gives its decimal text; nothing for a
+// value of any other type.
+std::optional<std::wstring> RegistryText(const platform::RegistryValue& value);
+
+// Reads one machine-wide value as text into `text_out`; true when it was read. A
+// value of another type than text or DWORD leaves `text_out` as it was and still
+// counts as read.
 bool GetKeyValue(platform::MachineRegistry& registry, platform::RegistryView view, std::wstring_view key_path,
                  std::wstring_view value_name, std::wstring& text_out);
 

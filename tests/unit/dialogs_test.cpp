@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialogs/about_dialog.h"
@@ -229,56 +230,43 @@ TEST(AboutDialog, PlacedOnForm5AndOkCloses) {
   EXPECT_FALSE(w.IsOpen());
 }
 
-// What starts for what the machine holds: both registry views, 64-bit first,
-// then the system folder's msinfo32.exe; the first program that starts; a
-// missing file or a failed start goes on to the next, nothing is tried twice
-// (one registry on a 32-bit Windows); the message only when none starts.
-TEST(AboutDialog, StartSysInfoStartsTheFirstToolThatStartsOrSaysItIsUnavailable) {
-  const std::string first_key = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-  const std::string second_key = "SOFTWARE\\Microsoft\\Shared Tools Location";
-  const std::string tool = "C:\\Tools\\msinfo32.exe", shared = "C:\\Shared\\MSINFO32.EXE",
-                    system_tool = "C:\\Windows\\system32\\msinfo32.exe";
-  constexpr auto k64 = platform::RegistryView::Bits64;
-  constexpr auto k32 = platform::RegistryView::Bits32;
-  // path: the first key's PATH ("" none, "?" a binary value); folder: the second key's MSINFO.
-  struct Case {
-    const char* name;
-    std::string path, folder;
-    std::optional<platform::RegistryView> view;
-    std::set<std::string> files;
-    Calls started;
+// A machine-wide value as text: with or without its terminating zero, an odd
+// last byte no character, a DWORD's decimal text (read into four zeroed bytes),
+// nothing for another type.
+TEST(AboutDialog, MachineWideValuesReadAsText) {
+  using enum platform::RegistryType;
+  const std::pair<platform::RegistryValue, std::optional<std::wstring>> cases[] = {
+      {{String, {'C', 0, ':', 0, 0, 0}}, L"C:"},
+      {{String, {'C', 0, ':', 0}}, L"C:"},
+      {{String, {'C', 0, ':'}}, L"C"},
+      {{Dword, {0x10, 0x27, 0, 0}}, L"10000"},
+      {{Dword, {7}}, L"7"},
+      {{Other, {1, 2, 3}}, std::nullopt},
   };
-  // clang-format off
-  const Case cases[] = {
-      {"first key", tool, "C:\\Other", {}, {tool, "C:\\Other\\MSINFO32.EXE", system_tool}, {tool}},
-      {"first key in the 64-bit view only", tool, "", k64, {tool}, {tool}},
-      {"first key in the 32-bit view only", tool, "", k32, {tool}, {tool}},
-      {"first key naming a missing file", "C:\\Gone\\msinfo32.exe", "", {}, {system_tool}, {system_tool}},
-      {"second key with the file", "", "C:\\Shared", k64, {shared, system_tool}, {shared}},
-      {"second key without the file", "", "C:\\Shared", {}, {system_tool}, {system_tool}},
-      {"first key not text", "?", "", {}, {system_tool}, {system_tool}},
-      {"neither key", "", "", {}, {system_tool}, {system_tool}},
-      {"nothing anywhere", "C:\\Gone\\msinfo32.exe", "C:\\Shared", {}, {}, {}},
+  for (const auto& [value, text] : cases) EXPECT_EQ(RegistryText(value), text);
+}
+
+// Where the system-information tool is looked for, in order, each place once:
+// each view's PATH as it stands (64-bit first), each view's folder with
+// MSINFO32.EXE in it, then the system folder's msinfo32.exe; those built from a
+// folder must exist. Starting the first that starts is driven end to end.
+TEST(AboutDialog, TheToolIsLookedForInEachViewThenTheSystemFolderEachPlaceOnce) {
+  using Places = std::vector<std::pair<std::wstring, bool>>;
+  auto places = [](const SysInfoFindings& found) {
+    Places out;
+    for (const SysInfoProgram& p : SysInfoPrograms(found)) out.emplace_back(p.path, p.must_exist);
+    return out;
   };
-  // clang-format on
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    fake::FakePlatform p;
-    if (c.path == "?") p.fake_registry.Put(first_key, "PATH", {platform::RegistryType::Other, {1, 2, 3}}, c.view);
-    if (!c.path.empty() && c.path != "?") p.fake_registry.PutText(first_key, "PATH", c.path, true, c.view);
-    if (!c.folder.empty()) p.fake_registry.PutText(second_key, "MSINFO", c.folder, false, c.view);  // no zero
-    p.fake_processes.files = c.files;
-    StartSysInfo(p.machine_registry(), p.processes(), p.messages());
-    EXPECT_EQ(p.fake_processes.started, c.started);
-    EXPECT_EQ(p.fake_messages.shown, c.started.empty() ? Calls{"지금은 시스템 정보를 사용할 수 없습니다."} : Calls{});
-    std::set<std::string> tried;
-    for (const std::string& start : p.log.With("start ")) {
-      const std::string path = start.substr(6);
-      EXPECT_TRUE(path == c.path || (c.path == "?" && path.empty()) || c.files.contains(path))
-          << "tried a file that is not there: " << path;
-      EXPECT_TRUE(tried.insert(path).second) << "tried twice: " << path;
-    }
-  }
+  const std::wstring system = L"C:\\Windows\\system32\\msinfo32.exe";
+  EXPECT_EQ(
+      places({{L"C:\\A.exe", L"C:\\B.exe"}, {L"C:\\Shared", std::nullopt}, L"C:\\Windows\\system32"}),
+      (Places{{L"C:\\A.exe", false}, {L"C:\\B.exe", false}, {L"C:\\Shared\\MSINFO32.EXE", true}, {system, true}}));
+  EXPECT_EQ(places({{L"C:\\Windows\\System32\\MSINFO32.exe", L""},
+                    {L"c:\\windows\\system32", L"C:\\Windows\\system32"},
+                    L"C:\\Windows\\system32"}),
+            (Places{{L"C:\\Windows\\System32\\MSINFO32.exe", false}, {L"", false}}))
+      << "the same file named twice, in any letter case, and a value that was no text";
+  EXPECT_EQ(places({}), Places{});
 }
 
 // Each table's control has its own id, its row's place, and each tab stop its own

@@ -288,57 +288,19 @@ struct ProcessEnded {
   int exit_code;
 };
 
-// Machine-wide registry values, set by the test: "HKLM key" + "name", in one
-// view (a 64-bit Windows: the two views differ) or in both (a 32-bit one).
-class FakeMachineRegistry final : public platform::MachineRegistry {
- public:
-  platform::Status ReadValue(platform::RegistryView view, std::wstring_view key, std::wstring_view name,
-                             platform::RegistryValue& value) override {
-    auto it = values.find({view, ToUtf8(key), ToUtf8(name)});
-    if (it == values.end()) return platform::Status::Failed(platform::Error::Other, 2);  // not found
-    value = it->second;
-    return platform::Status::Ok();
+// No machine-wide value and no file: the look-up of the system-information tool
+// is driven end to end, its order is a pure table.
+struct FakeMachineRegistry final : platform::MachineRegistry {
+  platform::Status ReadValue(platform::RegistryView, std::wstring_view, std::wstring_view,
+                             platform::RegistryValue&) override {
+    return platform::Status::Failed(platform::Error::Other, 2);
   }
-  // Test side: a text value as UTF-16LE bytes, with or without its terminating zero.
-  void PutText(const std::string& key, const std::string& name, const std::string& text, bool terminated = true,
-               std::optional<platform::RegistryView> view = std::nullopt) {
-    platform::RegistryValue value{platform::RegistryType::String, {}};
-    for (wchar_t c : FromUtf8(text)) {
-      value.bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-      value.bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
-    }
-    if (terminated) value.bytes.insert(value.bytes.end(), {0, 0});
-    Put(key, name, std::move(value), view);
-  }
-  // In `view` only; without one, in both.
-  void Put(const std::string& key, const std::string& name, platform::RegistryValue value,
-           std::optional<platform::RegistryView> view = std::nullopt) {
-    for (platform::RegistryView v : {platform::RegistryView::Bits64, platform::RegistryView::Bits32}) {
-      if (!view || *view == v) values[{v, key, name}] = value;
-    }
-  }
-  std::map<std::tuple<platform::RegistryView, std::string, std::string>, platform::RegistryValue> values;
 };
-
-// Files that exist and programs started: "start <path>".
-class FakeProcesses final : public platform::Processes {
- public:
-  explicit FakeProcesses(CallLog& log) : log_(log) {}
-  bool FileExists(std::wstring_view path) override { return files.contains(ToUtf8(path)); }
+struct FakeProcesses final : platform::Processes {
+  bool FileExists(std::wstring_view) override { return false; }
   std::wstring ProgramPath() override { return L"C:\\Tools\\Reticor2.exe"; }
-  std::wstring SystemFolder() override { return L"C:\\Windows\\system32"; }
-  // Starting a file that does not exist fails, as on the real system.
-  platform::Status Start(std::wstring_view path) override {
-    log_.Add("start " + ToUtf8(path));
-    if (!FileExists(path)) return platform::Status::Failed(platform::Error::Other, 2);
-    started.push_back(ToUtf8(path));
-    return platform::Status::Ok();
-  }
-  std::set<std::string> files;
-  std::vector<std::string> started;
-
- private:
-  CallLog& log_;
+  std::wstring SystemFolder() override { return {}; }
+  platform::Status Start(std::wstring_view) override { return platform::Status::Failed(platform::Error::Other, 2); }
 };
 
 // The per-user Run value.
@@ -509,7 +471,7 @@ class FakePlatform final : public platform::Platform {
   FakeSerialPortList fake_ports;
   FakeTray fake_tray;
   FakeMachineRegistry fake_registry;
-  FakeProcesses fake_processes{log};
+  FakeProcesses fake_processes;
   FakeSignIn fake_sign_in;
   FakeHotkeys fake_hotkeys;
   int batch_depth = 0, batches = 0;
