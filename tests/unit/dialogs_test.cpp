@@ -156,9 +156,9 @@ TEST(PropertiesDialog, HiddenPartsTakeTheColourOpacityReachesAllAndTheSignInBoxI
 // failed write is told over the dialog, which stays open; closing stores
 // nothing. A stored "12abc" saved as 12 is seen end to end.
 TEST(CorrectionDialog, LoadSaveAndClose) {
-  Program p(unit::Stored{{"기계보정/각도/각도", "-2.25"}});
+  Program p(unit::Stored{{"기계보정/각도/각도", "-2.25"}, {"기계보정/모드/모드", "Wintab 전환"}});
   FakeDialog& w = p.Open(shell::kRevision, "기계보정");
-  EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "지적통합");
+  EXPECT_EQ(ToUtf8(w.Text(reader::kModeButton)), "Wintab 전환");
   EXPECT_EQ(w.Text(reader::kRatioBox), L"0,0");
   EXPECT_EQ(p.values().LengthRatio, L"0,0");
   EXPECT_EQ(w.Text(reader::kAngleBox), L"-2.25");

@@ -49,6 +49,7 @@ TEST(LineAssembler, CollectsLinesDropsLineFeedsAndStaysBounded) {
       {"bare CR", {"\r"}, {"\r"}, 0},
       {"full buffer held", {full}, {}, kReceiveBufferBytes},
       {"one past the bound starts over", {full, "y", "\r"}, {"y\r"}, 0},
+      {"up to the bound", {full.substr(1), "y", "\r"}, {full.substr(1) + "y\r"}, 0},
       {"an event past the bound alone is dropped", {"abc", full + "x", kLine}, {kLine}, 0},
   };
   // clang-format on
@@ -203,7 +204,7 @@ TEST(PortChoices, MergeSortAndMarkThePortInUse) {
       {"merged without regard to case, first friendly name wins",
        {{L"COM5", L"USB-SERIAL CH340 (COM5)"}, {L"com5", L"Other"}, {L"COM5", L""}}, L"com5",
        {"COM5 — USB-SERIAL CH340"}, 0},
-      {"a friendly name found later", {{L"COM3", L""}, {L"COM3", L"Prolific (com3)"}}, L"COM2",
+      {"a friendly name found later, blanks around it", {{L"COM3", L""}, {L"COM3", L" Prolific  (com3)"}}, L"COM2",
        {"COM2 (없음)", "COM3 — Prolific"}, 0},
       {"the port in use is missing among others", {{L"COM1", L""}, {L"COM7", L""}}, L"COM5",
        {"COM1", "COM5 (없음)", "COM7"}, 1},

@@ -60,6 +60,8 @@ TEST_F(StartUpTest, TheIconComesFirstAndIsTriedAgainTheShortcutsBeforeThePortWhi
   startup.OnTaskbarCreated();
   EXPECT_EQ(platform.log.all(), Calls{"tray.add"});
   EXPECT_EQ(ToUtf8(platform.fake_tray.tip), "Reticor2\nCOM2: 열림, 수신 대기 중");
+  startup.OnSerialPortRemoved(L"COM2");
+  EXPECT_EQ(ToUtf8(platform.fake_tray.tip), "Reticor2\nCOM2: 없음 (꽂으면 자동으로 엽니다)");
   // A tip longer than the record holds is cut, always terminated.
   const platform::TrayIconRecord record = shell::MakeTrayIconRecord(std::wstring(200, L'가'));
   EXPECT_EQ(std::wstring(record.tip.data()), std::wstring(127, L'가'));
