@@ -75,13 +75,9 @@ trap 'exit 143' TERM
 
 # Waits up to $1 tenths of a second for the command after it to succeed.
 wait_for() {
-  local tenths=$1 i
-  shift
-  for ((i = 0; i < tenths; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  "$@"
+  local i
+  for ((i = 0; i < $1; i++)); do "${@:2}" && return 0; sleep 0.1; done
+  "${@:2}"
 }
 
 # ---- virtual display on a free display number
