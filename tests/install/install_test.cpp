@@ -85,9 +85,9 @@ TEST(Installer, InstallsTheProgramOfThisWindowsUpgradesItRunningAndUninstallsKee
   EXPECT_EQ(e2e::UserText(kRunKey, L"Reticor2"), L"\"" + program + L"\"");
   const auto moved = [&] {
     const HWND any = FindWindowW(L"frm_Center", nullptr);  // of whichever copy runs
-    return IsWindowVisible(any) && e2e::RectOf(any).left == start.left - 60;
+    return e2e::RectOf(any).left == start.left - 60 && e2e::MiddlePixel(any) == RGB(255, 0, 0);
   };
-  ASSERT_TRUE(e2e::WaitUntil(moved, 10000)) << "the new program was not started where the cross was";
+  ASSERT_TRUE(e2e::WaitUntil(moved, 10000)) << "the new program does not draw where the cross was";
   EXPECT_EQ(e2e::WindowsInSession(L"frm_Pop"), 1);
   EXPECT_TRUE(e2e::Screenshot("install-after-upgrade"));
 
