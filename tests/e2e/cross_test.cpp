@@ -117,8 +117,8 @@ class CrossTest : public e2e::Scenario {
   // leaves a three-pixel handle at once): the cross follows the pointer exactly, or
   // stays where it is when it must not move; no capture is left.
   void ExpectDrag(long dx, long dy, int pixels, bool follows = true) {
-    SCOPED_TRACE("drag by " + std::to_string(dx) + "," + std::to_string(dy) + " at " + std::to_string(pixels) +
-                 " px per event");
+    SCOPED_TRACE("by " + std::to_string(dx) + "," + std::to_string(dy) + ", " + std::to_string(pixels) +
+                 " px an event");
     const RECT r = e2e::RectOf(Handle());
     ASSERT_TRUE(e2e::Drag({r.left + 1, r.top + 1}, {r.left + 1 + dx, r.top + 1 + dy}, pixels));
     if (!follows) Sleep(500);

@@ -288,15 +288,13 @@ HWND App::Window(std::wstring_view className, bool shown) const {
 }
 
 HWND App::Dialog(std::wstring_view caption, DWORD timeoutMs) const {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND w : Windows(L"#32770", true))
-          if (Caption(w) == caption) found = w;
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
+  const auto find = [&] {
+    for (HWND w : Windows(L"#32770", true))
+      if (Caption(w) == caption) return w;
+    return HWND{};
+  };
+  WaitUntil([&] { return find() != nullptr; }, timeoutMs);
+  return find();
 }
 
 std::string App::VisibleDialogs() const {
