@@ -132,7 +132,7 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
   const HWND pop = app.Window(L"frm_Pop");
   EXPECT_FALSE(IsWindowVisible(pop) || (GetWindowLongPtrW(pop, GWL_EXSTYLE) & WS_EX_TOPMOST));
   EXPECT_TRUE(e2e::WaitUntil([&] { return Notify(NIM_MODIFY, pop); }, 5000)) << "no icon";
-  EXPECT_EQ(app.VisibleDialogs(), "");
+  EXPECT_EQ(app.VisibleDialogs(), L"");
 
   ExpectCrossAround(14400, 8100);
   std::vector<HWND> parts = app.Windows(L"BarWindow");

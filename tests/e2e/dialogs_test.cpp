@@ -113,10 +113,10 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   // After it, a notification names the ports there are (Wine shows it as a balloon
   // tooltip); a click on it opens the correction dialog with the port list dropped down.
   const auto note = [] { return e2e::Notification(L"다른 포트가 있습니다: "); };
-  EXPECT_TRUE(e2e::WaitUntil([&] { return note().find(L"COM5") != std::wstring::npos; }, 10000)) << e2e::Utf8(note());
-  EXPECT_TRUE(note().ends_with(L". 여기를 누르면 기계보정에서 고를 수 있습니다.")) << e2e::Utf8(note());
+  EXPECT_TRUE(e2e::WaitUntil([&] { return note().find(L"COM5") != std::wstring::npos; }, 10000)) << note();
+  EXPECT_TRUE(note().ends_with(L". 여기를 누르면 기계보정에서 고를 수 있습니다.")) << note();
   EXPECT_TRUE(e2e::Screenshot("tray-other-ports-notification"));
-  EXPECT_EQ(app.VisibleDialogs(), "") << "a second message";
+  EXPECT_EQ(app.VisibleDialogs(), L"") << "a second message";
   ASSERT_TRUE(e2e::PostTrayNotice(app, NIN_BALLOONUSERCLICK, {}));
   const HWND chooser = app.Dialog(L"기계보정", 5000);
   ASSERT_NE(chooser, nullptr) << "the click did not open 기계보정";
@@ -149,7 +149,7 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   auto status_is = [&](const std::wstring& text) {
     return e2e::WaitUntil([&] { return e2e::TextOf(status) == text; }, 5000);
   };
-  EXPECT_TRUE(status_is(L"COM12: 없음 (꽂으면 자동으로 엽니다)")) << e2e::Utf8(e2e::TextOf(status));
+  EXPECT_TRUE(status_is(L"COM12: 없음 (꽂으면 자동으로 엽니다)")) << e2e::TextOf(status);
   EXPECT_EQ(e2e::TextOf(ports), L"COM12 (없음)");  // in use, but not among the system's ports
   EXPECT_NE(SendMessageW(ports, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"COM5")), CB_ERR);
 
@@ -159,7 +159,7 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   ASSERT_TRUE(e2e::SetPort("plug"));
   ASSERT_TRUE(peer.Open());
   e2e::AnnouncePort(pop, L"COM12");
-  EXPECT_TRUE(status_is(L"COM12: 열림, 수신 대기 중")) << e2e::Utf8(e2e::TextOf(status));
+  EXPECT_TRUE(status_is(L"COM12: 열림, 수신 대기 중")) << e2e::TextOf(status);
   e2e::ReaderIdleAfterOpen();
   for (char byte : std::string(kReading) + "\n") {
     ASSERT_TRUE(peer.Write(std::string(1, byte)));
@@ -176,7 +176,7 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
   // announced, it answers again.
   peer.Close();
   ASSERT_TRUE(e2e::SetPort("unplug"));
-  EXPECT_TRUE(status_is(L"COM12: 없음 (꽂으면 자동으로 엽니다)")) << e2e::Utf8(e2e::TextOf(status));
+  EXPECT_TRUE(status_is(L"COM12: 없음 (꽂으면 자동으로 엽니다)")) << e2e::TextOf(status);
   EXPECT_EQ(app.Dialog(L"Reticor2"), nullptr);
   ASSERT_TRUE(e2e::SetPort("plug"));
   ASSERT_TRUE(peer.Open());
@@ -187,7 +187,7 @@ TEST_F(DialogsTest, AStoreItDidNotWriteAMissingPortTheReaderPulledAndEachDialogW
 
   // Tab to the list (the fifth stop), Up to the entry before, COM5: used at once.
   ASSERT_TRUE(e2e::Key("Tab Tab Tab Tab Up"));
-  EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중")) << e2e::Utf8(e2e::TextOf(status));
+  EXPECT_TRUE(status_is(L"COM5: 열림, 수신 대기 중")) << e2e::TextOf(status);
   EXPECT_TRUE(
       e2e::WaitUntil([&] { return e2e::ReadApplication(e2e::kCorrectionApp)[L"포트"][L"포트"] == L"COM5"; }, 3000));
   ASSERT_TRUE(peer.Open(L"COM6"));

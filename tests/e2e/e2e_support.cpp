@@ -20,13 +20,8 @@
 namespace e2e {
 namespace {
 
-Result Failed(const std::string& what, DWORD error) {
+Result Failed(const std::wstring& what, DWORD error) {
   return testing::AssertionFailure() << what << ": error " << error;
-}
-
-std::wstring Environment(const wchar_t* name) {
-  const wchar_t* value = _wgetenv(name);
-  return value ? value : L"";
 }
 
 std::wstring SettingsKey(std::wstring_view application, std::wstring_view section = {}) {
@@ -61,8 +56,9 @@ Section ReadSection(const std::wstring& path) {
 // with <id>.done: the exit status on the first line, then the output.
 Result Request(const std::vector<std::string>& args) {
   static unsigned counter = 0;
-  const std::wstring dir = Environment(L"RETICOR_E2E_CHANNEL"), base = L"Z:" + dir + L"/" + std::to_wstring(++counter);
-  if (dir.empty()) return testing::AssertionFailure() << "no harness: run through harness.sh";
+  const wchar_t* dir = _wgetenv(L"RETICOR_E2E_CHANNEL");
+  if (dir == nullptr) return testing::AssertionFailure() << "no harness: run through harness.sh";
+  const std::wstring base = L"Z:" + std::wstring(dir) + L"/" + std::to_wstring(++counter);
   if (std::ofstream request(std::filesystem::path(base + L".tmp"), std::ios::binary); request)
     for (const std::string& a : args) request << a << '\n';
   MoveFileExW((base + L".tmp").c_str(), (base + L".req").c_str(), MOVEFILE_REPLACE_EXISTING);
@@ -97,14 +93,6 @@ std::wstring Caption(HWND window) {
 
 }  // namespace
 
-std::string Utf8(std::wstring_view text) {
-  const int n =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; GetTickCount64() < deadline; Sleep(20))
     if (done()) return true;
@@ -138,24 +126,25 @@ Result SaveApplication(std::wstring_view application, const Application& content
       if (const LONG r = RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKey(application, section).c_str(), name.c_str(),
                                          REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
           r != ERROR_SUCCESS)
-        return Failed("cannot write " + Utf8(section) + "\\" + Utf8(name), r);
+        return Failed(L"cannot write " + section + L"\\" + name, r);
   return testing::AssertionSuccess();
 }
 
 Result ResetSettings() {
   for (const wchar_t* application : {kDisplayApp, kCorrectionApp}) {
     const LONG r = RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey(application).c_str());
-    if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) return Failed("cannot delete " + Utf8(application), r);
+    if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND)
+      return Failed(L"cannot delete " + std::wstring(application), r);
   }
   return testing::AssertionSuccess();
 }
 
-std::string Describe(const Application& content) {
-  std::string out = content.empty() ? "(nothing stored)" : "";
+std::wstring Describe(const Application& content) {
+  std::wstring out = content.empty() ? L"(nothing stored)" : L"";
   for (const auto& [section, values] : content) {
-    out += "\n  [" + Utf8(section) + "]";
+    out += L"\n  [" + section + L"]";
     for (const auto& [key, text] : values)
-      out += " " + Utf8(key) + "=\"" + Utf8(text.substr(0, 60)) + (text.size() > 60 ? "...\"" : "\"");
+      out += L" " + key + L"=\"" + text.substr(0, 60) + (text.size() > 60 ? L"...\"" : L"\"");
   }
   return out;
 }
@@ -223,7 +212,7 @@ std::map<int, std::string> IconImages(const std::wstring& file) {
   return images;
 }
 
-std::wstring AppPath() { return Environment(L"RETICOR_E2E_APP"); }
+std::wstring AppPath() { return _wgetenv(L"RETICOR_E2E_APP") ? _wgetenv(L"RETICOR_E2E_APP") : L""; }
 
 HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid, std::wstring desktop) {
   std::wstring command_line = L"\"" + program + L"\" " + arguments;
@@ -252,7 +241,7 @@ std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring&
 
 Result App::Start(const std::wstring& desktop) {
   if (process_ != nullptr || (process_ = Spawn(AppPath(), L"", &pid_, desktop)) == nullptr)
-    return Failed("cannot start '" + Utf8(AppPath()) + "'", GetLastError());
+    return Failed(L"cannot start '" + AppPath() + L"'", GetLastError());
   const bool up = WaitUntil([&] { return !Running() || Window(L"frm_Pop") != nullptr; }, 20000);
   if (!Running()) return testing::AssertionFailure() << "ended during start-up with exit code " << *ExitCode();
   if (!up || WaitForInputIdle(process_, 20000) != 0) return testing::AssertionFailure() << "start-up did not finish";
@@ -297,9 +286,9 @@ HWND App::Dialog(std::wstring_view caption, DWORD timeoutMs) const {
   return find();
 }
 
-std::string App::VisibleDialogs() const {
-  std::string out;
-  for (HWND w : Windows(L"#32770", true)) out += "\"" + Utf8(Caption(w)) + "\" ";
+std::wstring App::VisibleDialogs() const {
+  std::wstring out;
+  for (HWND w : Windows(L"#32770", true)) out += L"\"" + Caption(w) + L"\" ";
   return out;
 }
 
@@ -398,7 +387,7 @@ Result SerialPeer::Open(const wchar_t* port) {
                         OPEN_EXISTING, 0, nullptr);
   COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 5000};  // reads return at once with what is there
   if (handle_ == INVALID_HANDLE_VALUE || !SetCommTimeouts(handle_, &timeouts))
-    return Failed("cannot open " + Utf8(port), GetLastError());
+    return Failed(L"cannot open " + std::wstring(port), GetLastError());
   PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
   return testing::AssertionSuccess();
 }
@@ -412,7 +401,7 @@ Result SerialPeer::Write(std::string_view bytes) {
   DWORD sent = 0;
   if (WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &sent, nullptr) && sent == bytes.size())
     return testing::AssertionSuccess();
-  return Failed("serial write sent " + std::to_string(sent) + " bytes", GetLastError());
+  return Failed(L"serial write sent " + std::to_wstring(sent) + L" bytes", GetLastError());
 }
 
 std::string SerialPeer::ReadLine(DWORD timeoutMs) {

@@ -23,8 +23,6 @@ namespace e2e {
 
 using Result = testing::AssertionResult;
 
-std::string Utf8(std::wstring_view text);
-
 // Asks `done` every 20 ms until it holds or `timeoutMs` has passed; the last answer.
 // For waiting on the program, never for timing it.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
@@ -44,8 +42,8 @@ Application ReadApplication(std::wstring_view application);
 Result SaveApplication(std::wstring_view application, const Application& content);
 // Deletes both applications: the next start is a first start.
 Result ResetSettings();
-std::string Describe(const Application& content);  // readable, for failure messages
-Section PartFlags();                               // the nineteen part flags "0".."18", each "1"
+std::wstring Describe(const Application& content);  // readable, for failure messages
+Section PartFlags();                                // the nineteen part flags "0".."18", each "1"
 
 // ---- windows
 RECT RectOf(HWND window);           // screen pixels
@@ -89,7 +87,7 @@ class App {
   HWND Window(std::wstring_view className, bool shown = false) const;
   // Its visible dialog or message box ("#32770") with the caption, waiting up to `timeoutMs`.
   HWND Dialog(std::wstring_view caption, DWORD timeoutMs = 0) const;
-  std::string VisibleDialogs() const;  // the captions of its visible "#32770"; empty when none
+  std::wstring VisibleDialogs() const;  // the captions of its visible "#32770"; empty when none
 
  private:
   HANDLE process_ = nullptr;

@@ -35,10 +35,10 @@ TEST(Installer, InstallsTheProgramOfThisWindowsUpgradesItRunningAndUninstallsKee
   ASSERT_FALSE(registered()) << "not a fresh prefix";
 
   // ---- silent install
-  ASSERT_EQ(e2e::RunAndWait(setup, L"/S", 120000), 0u) << e2e::Utf8(setup);
+  ASSERT_EQ(e2e::RunAndWait(setup, L"/S", 120000), 0u) << setup;
   DWORD kind = 0;
   ASSERT_TRUE(GetBinaryTypeW(program.c_str(), &kind));
-  EXPECT_EQ(kind, machine == L"x64" ? DWORD{SCS_64BIT_BINARY} : DWORD{SCS_32BIT_BINARY}) << e2e::Utf8(machine);
+  EXPECT_EQ(kind, machine == L"x64" ? DWORD{SCS_64BIT_BINARY} : DWORD{SCS_32BIT_BINARY}) << machine;
   EXPECT_TRUE(Exists(uninstaller) && Exists(shortcut));
   EXPECT_EQ(e2e::UserText(kRunKey, L"Reticor2"), std::nullopt) << "starting at sign-in is off unless asked for";
   const std::pair<const wchar_t*, std::wstring> values[] = {{L"DisplayName", L"Reticor2"},
@@ -48,7 +48,7 @@ TEST(Installer, InstallsTheProgramOfThisWindowsUpgradesItRunningAndUninstallsKee
                                                             {L"InstallLocation", dir},
                                                             {L"UninstallString", L"\"" + uninstaller + L"\""},
                                                             {L"QuietUninstallString", L"\"" + uninstaller + L"\" /S"}};
-  for (const auto& [name, text] : values) EXPECT_EQ(e2e::UserText(kUninstallKey, name), text) << e2e::Utf8(name);
+  for (const auto& [name, text] : values) EXPECT_EQ(e2e::UserText(kUninstallKey, name), text) << name;
   DWORD kib = 0, bytes = sizeof kib;
   RegGetValueW(HKEY_CURRENT_USER, kUninstallKey.c_str(), L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &kib, &bytes);
   EXPECT_GT(kib, 100u) << "EstimatedSize in KiB";
@@ -96,7 +96,7 @@ TEST(Installer, InstallsTheProgramOfThisWindowsUpgradesItRunningAndUninstallsKee
   // folder, shortcut and key, and keeps the settings
   const e2e::Application settings = e2e::ReadApplication(e2e::kDisplayApp);
   const std::wstring keep = Setting(L"RETICOR_INSTALL_KEEP_UNINSTALLER");
-  EXPECT_TRUE(keep.empty() || CopyFileW(uninstaller.c_str(), keep.c_str(), FALSE)) << e2e::Utf8(keep);
+  EXPECT_TRUE(keep.empty() || CopyFileW(uninstaller.c_str(), keep.c_str(), FALSE)) << keep;
   ASSERT_TRUE(e2e::RunAndWait(uninstaller, L"/S", 60000)) << "no uninstaller";
   EXPECT_TRUE(e2e::WaitUntil([&] { return !registered() && !Exists(dir); }, 60000)) << "the key or the folder stays";
   EXPECT_FALSE(Exists(shortcut));
