@@ -195,20 +195,18 @@ std::wstring Notification(std::wstring_view start) {
 
 std::map<int, std::string> IconImages(const std::wstring& file) {
   std::map<int, std::string> images;
-  HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (module == nullptr) return images;
+  const HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   std::wstring group_name;
-  EnumResourceNamesW(module, RT_GROUP_ICON, FirstName, reinterpret_cast<LONG_PTR>(&group_name));
-  // The group: a 6-byte header with the count, then 14 bytes an image: width
-  // (0 for 256), height, colours, reserved, planes, bits, size, image id.
+  if (module) EnumResourceNamesW(module, RT_GROUP_ICON, FirstName, reinterpret_cast<LONG_PTR>(&group_name));
+  // The group: a 6-byte header, then 14 bytes an image: width (0 for 256),
+  // height, colours, reserved, planes, bits, size, image id.
   const std::string_view group = group_name.empty() ? "" : ResourceBytes(module, group_name.c_str(), RT_GROUP_ICON);
-  const size_t count = group.size() >= 6 ? static_cast<unsigned char>(group[4]) : 0;
-  for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i) {
-    const auto* entry = reinterpret_cast<const unsigned char*>(group.data()) + 6 + 14 * i;
+  for (size_t at = 6; at + 14 <= group.size(); at += 14) {
+    const auto* entry = reinterpret_cast<const unsigned char*>(group.data()) + at;
     const auto id = static_cast<WORD>(entry[12] | entry[13] << 8);
     images[entry[0] == 0 ? 256 : entry[0]] = std::string(ResourceBytes(module, MAKEINTRESOURCEW(id), RT_ICON));
   }
-  FreeLibrary(module);
+  if (module) FreeLibrary(module);
   return images;
 }
 
