@@ -1,6 +1,9 @@
 #include "e2e_support.h"
 
+#include <commctrl.h>
 #include <dbt.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,13 +20,8 @@
 namespace e2e {
 namespace {
 
-Result Failed(const std::string& what, DWORD error) {
+Result Failed(const std::wstring& what, DWORD error) {
   return testing::AssertionFailure() << what << ": error " << error;
-}
-
-std::wstring Environment(const wchar_t* name) {
-  const wchar_t* value = _wgetenv(name);
-  return value ? value : L"";
 }
 
 std::wstring SettingsKey(std::wstring_view application, std::wstring_view section = {}) {
@@ -31,23 +29,25 @@ std::wstring SettingsKey(std::wstring_view application, std::wstring_view sectio
   return section.empty() ? path : path + L"\\" + std::wstring(section);
 }
 
-// A REG_SZ value of any length; nullopt when it is missing or of another type.
-std::optional<std::wstring> Text(HKEY key, const wchar_t* subkey, const wchar_t* name) {
-  DWORD bytes = 0;
-  if (RegGetValueW(key, subkey, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS) return std::nullopt;
-  std::wstring text(bytes / sizeof(wchar_t), L'\0');
-  if (RegGetValueW(key, subkey, name, RRF_RT_REG_SZ, nullptr, text.data(), &bytes) != ERROR_SUCCESS)
-    return std::nullopt;
-  text.resize(wcsnlen(text.c_str(), text.size()));
-  return text;
+// The names of a key's subkeys, or of its values.
+std::vector<std::wstring> Names(const std::wstring& path, bool subkeys) {
+  std::vector<std::wstring> names;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  wchar_t name[256];
+  for (DWORD i = 0, n = 256;
+       (subkeys ? RegEnumKeyExW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr)
+                : RegEnumValueW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
+       ++i, n = 256)
+    names.emplace_back(name, n);
+  RegCloseKey(key);
+  return names;
 }
 
-Section ReadSection(HKEY key) {
+Section ReadSection(const std::wstring& path) {
   Section section;
-  wchar_t name[256];
-  for (DWORD i = 0, length = 256;
-       RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i, length = 256)
-    section[name] = Text(key, nullptr, name).value_or(L"<not REG_SZ>");
+  for (const std::wstring& name : Names(path, false))
+    section[name] = UserText(path, name.c_str()).value_or(L"<not REG_SZ>");
   return section;
 }
 
@@ -56,22 +56,22 @@ Section ReadSection(HKEY key) {
 // with <id>.done: the exit status on the first line, then the output.
 Result Request(const std::vector<std::string>& args) {
   static unsigned counter = 0;
-  const std::wstring dir = Environment(L"RETICOR_E2E_CHANNEL"), base = L"Z:" + dir + L"/" + std::to_wstring(++counter);
-  if (dir.empty()) return testing::AssertionFailure() << "no harness: run through harness.sh";
+  const wchar_t* dir = _wgetenv(L"RETICOR_E2E_CHANNEL");
+  if (dir == nullptr) return testing::AssertionFailure() << "no harness: run through harness.sh";
+  const std::wstring base = L"Z:" + std::wstring(dir) + L"/" + std::to_wstring(++counter);
   if (std::ofstream request(std::filesystem::path(base + L".tmp"), std::ios::binary); request)
     for (const std::string& a : args) request << a << '\n';
   MoveFileExW((base + L".tmp").c_str(), (base + L".req").c_str(), MOVEFILE_REPLACE_EXISTING);
-  const std::filesystem::path done(base + L".done");
-  std::ifstream answer;
-  if (!WaitUntil([&] { return answer.open(done, std::ios::binary), answer.is_open(); }, 30000))
-    return testing::AssertionFailure() << "the harness did not answer '" << args.front() << "'";
-  std::string status, out;
-  std::getline(answer, status);
-  out.assign(std::istreambuf_iterator<char>(answer), {});
-  answer.close();
-  std::filesystem::remove(done);
-  if (status != "0") return testing::AssertionFailure() << "'" << args.front() << "' failed: " << status << " " << out;
-  return testing::AssertionSuccess();
+  std::string answer = "no answer from the harness";
+  WaitUntil(
+      [&] {
+        std::ifstream done(std::filesystem::path(base + L".done"), std::ios::binary);
+        return done && (answer.assign(std::istreambuf_iterator<char>(done), {}), true);
+      },
+      30000);
+  DeleteFileW((base + L".done").c_str());
+  if (answer.starts_with("0\n")) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "'" << args.front() << "': " << answer;
 }
 
 // A named CALLBACK: the first icon group's name (an id, or a string resource name).
@@ -86,51 +86,12 @@ std::string_view ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
   return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(module, resource)) : "";
 }
 
-// Starts a program with arguments, on the named desktop if one is given; its
-// process handle, or null with the error kept.
-HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid = nullptr,
-             std::wstring desktop = L"") {
-  std::wstring command_line = L"\"" + program + L"\" " + arguments;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  if (!desktop.empty()) si.lpDesktop = desktop.data();
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return nullptr;
-  CloseHandle(pi.hThread);
-  if (pid) *pid = pi.dwProcessId;
-  return pi.hProcess;
-}
-
-struct WindowSearch {
-  DWORD pid;
-  std::wstring_view className;
-  bool shown;
-  std::vector<HWND> found;
-};
-
-// A named CALLBACK, not a lambda: a lambda's function pointer is not stdcall in a 32-bit build.
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD owner = 0;
-  wchar_t name[256];
-  GetWindowThreadProcessId(hwnd, &owner);
-  const int n = GetClassNameW(hwnd, name, 256);
-  if (owner == search->pid && std::wstring_view(name, static_cast<size_t>(std::max(n, 0))) == search->className &&
-      (!search->shown || IsWindowVisible(hwnd)))
-    search->found.push_back(hwnd);
-  return TRUE;
+std::wstring Caption(HWND window) {
+  wchar_t caption[256];
+  return {caption, static_cast<size_t>(std::max(0, InternalGetWindowText(window, caption, 256)))};
 }
 
 }  // namespace
-
-std::string Utf8(std::wstring_view text) {
-  const int n =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; GetTickCount64() < deadline; Sleep(20))
@@ -141,27 +102,21 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 // ---- settings
 
 std::optional<std::wstring> UserText(const std::wstring& key, const wchar_t* name) {
-  return Text(HKEY_CURRENT_USER, key.c_str(), name);
-}
-
-std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstring_view section, const wchar_t* key) {
-  return UserText(SettingsKey(application, section), key);
+  DWORD bytes = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
+    return std::nullopt;
+  std::wstring text(bytes / sizeof(wchar_t), L'\0');
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text.data(), &bytes) != ERROR_SUCCESS)
+    return std::nullopt;
+  text.resize(wcsnlen(text.c_str(), text.size()));
+  return text;
 }
 
 Application ReadApplication(std::wstring_view application) {
   Application content;
-  HKEY app;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey(application).c_str(), 0, KEY_READ, &app) != ERROR_SUCCESS)
-    return content;
-  if (Section direct = ReadSection(app); !direct.empty()) content[L"<application key itself>"] = direct;
-  wchar_t name[256];
-  for (DWORD i = 0, length = 256;
-       RegEnumKeyExW(app, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i, length = 256) {
-    HKEY section;
-    content[name] = RegOpenKeyExW(app, name, 0, KEY_READ, &section) == ERROR_SUCCESS ? ReadSection(section) : Section{};
-    RegCloseKey(section);
-  }
-  RegCloseKey(app);
+  const std::wstring path = SettingsKey(application);
+  if (Section direct = ReadSection(path); !direct.empty()) content[L"<application key itself>"] = direct;
+  for (const std::wstring& section : Names(path, true)) content[section] = ReadSection(path + L"\\" + section);
   return content;
 }
 
@@ -171,24 +126,25 @@ Result SaveApplication(std::wstring_view application, const Application& content
       if (const LONG r = RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKey(application, section).c_str(), name.c_str(),
                                          REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
           r != ERROR_SUCCESS)
-        return Failed("cannot write " + Utf8(section) + "\\" + Utf8(name), r);
+        return Failed(L"cannot write " + section + L"\\" + name, r);
   return testing::AssertionSuccess();
 }
 
 Result ResetSettings() {
   for (const wchar_t* application : {kDisplayApp, kCorrectionApp}) {
     const LONG r = RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey(application).c_str());
-    if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) return Failed("cannot delete " + Utf8(application), r);
+    if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND)
+      return Failed(L"cannot delete " + std::wstring(application), r);
   }
   return testing::AssertionSuccess();
 }
 
-std::string Describe(const Application& content) {
-  std::string out = content.empty() ? "(nothing stored)" : "";
+std::wstring Describe(const Application& content) {
+  std::wstring out = content.empty() ? L"(nothing stored)" : L"";
   for (const auto& [section, values] : content) {
-    out += "\n  [" + Utf8(section) + "]";
+    out += L"\n  [" + section + L"]";
     for (const auto& [key, text] : values)
-      out += " " + Utf8(key) + "=\"" + Utf8(text.substr(0, 60)) + (text.size() > 60 ? "...\"" : "\"");
+      out += L" " + key + L"=\"" + text.substr(0, 60) + (text.size() > 60 ? L"...\"" : L"\"");
   }
   return out;
 }
@@ -201,17 +157,18 @@ Section PartFlags() {
 
 // ---- windows
 
-WindowState QueryWindow(HWND hwnd) {
-  WindowState w;
-  w.hwnd = hwnd;
-  wchar_t caption[512];
-  w.caption.assign(caption, std::max(0, InternalGetWindowText(hwnd, caption, 512)));
-  GetWindowRect(hwnd, &w.rect);
-  w.visible = IsWindowVisible(hwnd) != FALSE;
-  w.style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-  w.exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-  w.topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
-  return w;
+RECT RectOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+COLORREF MiddlePixel(HWND window) {
+  const RECT r = RectOf(window);
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ReleaseDC(nullptr, screen);
+  return colour;
 }
 
 HWND Control(HWND dialog, int control) {
@@ -224,40 +181,49 @@ std::wstring TextOf(HWND control) {
   return text;
 }
 
-std::string Describe(const WindowState& w) {
-  char text[200];
-  std::snprintf(text, sizeof text, "\" at (%ld,%ld)-(%ld,%ld)%s%s style=0x%llx exstyle=0x%llx", w.rect.left, w.rect.top,
-                w.rect.right, w.rect.bottom, w.visible ? " visible" : " hidden", w.topmost ? " topmost" : "",
-                static_cast<unsigned long long>(w.style), static_cast<unsigned long long>(w.exStyle));
-  return "\"" + Utf8(w.caption) + text;
-}
-
 int WindowsInSession(const wchar_t* className) {
   int count = 0;
   for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, nullptr)) != nullptr;) ++count;
   return count;
 }
 
+std::wstring Notification(std::wstring_view start) {
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
+    if (IsWindowVisible(w) && TextOf(w).starts_with(start)) return TextOf(w);
+  return L"";
+}
+
 std::map<int, std::string> IconImages(const std::wstring& file) {
   std::map<int, std::string> images;
-  HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (module == nullptr) return images;
+  const HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   std::wstring group_name;
-  EnumResourceNamesW(module, RT_GROUP_ICON, FirstName, reinterpret_cast<LONG_PTR>(&group_name));
-  // The group: a 6-byte header with the count, then 14 bytes an image: width
-  // (0 for 256), height, colours, reserved, planes, bits, size, image id.
+  if (module) EnumResourceNamesW(module, RT_GROUP_ICON, FirstName, reinterpret_cast<LONG_PTR>(&group_name));
+  // The group: a 6-byte header, then 14 bytes an image: width (0 for 256),
+  // height, colours, reserved, planes, bits, size, image id.
   const std::string_view group = group_name.empty() ? "" : ResourceBytes(module, group_name.c_str(), RT_GROUP_ICON);
-  const size_t count = group.size() >= 6 ? static_cast<unsigned char>(group[4]) : 0;
-  for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i) {
-    const auto* entry = reinterpret_cast<const unsigned char*>(group.data()) + 6 + 14 * i;
+  for (size_t at = 6; at + 14 <= group.size(); at += 14) {
+    const auto* entry = reinterpret_cast<const unsigned char*>(group.data()) + at;
     const auto id = static_cast<WORD>(entry[12] | entry[13] << 8);
     images[entry[0] == 0 ? 256 : entry[0]] = std::string(ResourceBytes(module, MAKEINTRESOURCEW(id), RT_ICON));
   }
-  FreeLibrary(module);
+  if (module) FreeLibrary(module);
   return images;
 }
 
-std::wstring AppPath() { return Environment(L"RETICOR_E2E_APP"); }
+std::wstring AppPath() { return _wgetenv(L"RETICOR_E2E_APP") ? _wgetenv(L"RETICOR_E2E_APP") : L""; }
+
+HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid, std::wstring desktop) {
+  std::wstring command_line = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (!desktop.empty()) si.lpDesktop = desktop.data();
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
 
 std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
   const HANDLE process = Spawn(program, arguments);
@@ -273,7 +239,7 @@ std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring&
 
 Result App::Start(const std::wstring& desktop) {
   if (process_ != nullptr || (process_ = Spawn(AppPath(), L"", &pid_, desktop)) == nullptr)
-    return Failed("cannot start '" + Utf8(AppPath()) + "'", GetLastError());
+    return Failed(L"cannot start '" + AppPath() + L"'", GetLastError());
   const bool up = WaitUntil([&] { return !Running() || Window(L"frm_Pop") != nullptr; }, 20000);
   if (!Running()) return testing::AssertionFailure() << "ended during start-up with exit code " << *ExitCode();
   if (!up || WaitForInputIdle(process_, 20000) != 0) return testing::AssertionFailure() << "start-up did not finish";
@@ -295,36 +261,32 @@ void App::Terminate() {
 }
 
 std::vector<HWND> App::Windows(std::wstring_view className, bool shown) const {
-  WindowSearch search{pid_, className, shown, {}};
-  if (process_) EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> found;
+  const std::wstring name(className);
+  DWORD owner = 0;
+  for (HWND w = nullptr; process_ && (w = FindWindowExW(nullptr, w, name.c_str(), nullptr)) != nullptr;)
+    if (GetWindowThreadProcessId(w, &owner) && owner == pid_ && (!shown || IsWindowVisible(w))) found.push_back(w);
+  return found;
 }
 
-HWND App::Window(std::wstring_view className) const {
-  const std::vector<HWND> windows = Windows(className);
+HWND App::Window(std::wstring_view className, bool shown) const {
+  const std::vector<HWND> windows = Windows(className, shown);
   return windows.empty() ? nullptr : windows.front();
 }
 
 HWND App::Dialog(std::wstring_view caption, DWORD timeoutMs) const {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND w : Windows(L"#32770", true))
-          if (QueryWindow(w).caption == caption) found = w;
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
+  const auto find = [&] {
+    for (HWND w : Windows(L"#32770", true))
+      if (Caption(w) == caption) return w;
+    return HWND{};
+  };
+  WaitUntil([&] { return find() != nullptr; }, timeoutMs);
+  return find();
 }
 
-HWND App::Menu() const {
-  const std::vector<HWND> menus = Windows(L"#32768", true);
-  return menus.empty() ? nullptr : menus.front();
-}
-
-std::string App::VisibleDialogs() const {
-  std::string out;
-  for (HWND w : Windows(L"#32770", true)) out += Describe(QueryWindow(w)) + "\n";
+std::wstring App::VisibleDialogs() const {
+  std::wstring out;
+  for (HWND w : Windows(L"#32770", true)) out += L"\"" + Caption(w) + L"\" ";
   return out;
 }
 
@@ -356,12 +318,6 @@ Result Click(int x, int y) {
   return moved ? Xdotool({"click", "1"}) : moved;
 }
 
-Result ClickCentre(HWND window) {
-  RECT r{};
-  if (!GetWindowRect(window, &r)) return testing::AssertionFailure() << "no window to click";
-  return Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
-
 Result Drag(POINT from, POINT to, int pixels) {
   Result moved = MouseMove(from.x, from.y);
   if (!moved) return moved;
@@ -382,31 +338,24 @@ Result Key(std::string_view keys) {
   return Xdotool(args);
 }
 
-Result ScreenPixel(int x, int y, COLORREF* colour) {
-  const HDC screen = GetDC(nullptr);
-  *colour = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  if (*colour == CLR_INVALID) return testing::AssertionFailure() << "no screen pixel at " << x << "," << y;
-  return testing::AssertionSuccess();
-}
-
 bool PostTrayNotice(const App& app, UINT code, POINT anchor) {
   return PostMessageW(app.Window(L"frm_Pop"), rc::win32::kTrayCallbackMessage,
                       MAKEWPARAM(static_cast<WORD>(anchor.x), static_cast<WORD>(anchor.y)),
                       MAKELPARAM(code, rc::shell::kTrayIconId)) != FALSE;
 }
 
-Result ChooseFromTrayMenu(const App& app, int command) {
+Result ChooseFromTrayMenu(const App& app, int command, const char* screenshot) {
   if (Result moved = MouseMove(300, 200); !moved) return moved;
   // As the notification area (version 4) reports the right button's release:
   // the release, then the context-menu code, each with the pointer as anchor.
   HWND menu = nullptr;
   if (!PostTrayNotice(app, WM_RBUTTONUP, {300, 200}) || !PostTrayNotice(app, WM_CONTEXTMENU, {300, 200}) ||
-      !WaitUntil([&] { return (menu = app.Menu()) != nullptr; }, 5000))
+      !WaitUntil([&] { return (menu = app.Window(L"#32768", true)) != nullptr; }, 5000))
     return testing::AssertionFailure() << "the tray menu did not open";
   Sleep(300);  // the menu has drawn its items
+  if (Result shot = screenshot ? Screenshot(screenshot) : testing::AssertionSuccess(); !shot) return shot;
   // Rows of one height, command 1 at the top (keys can miss the first menu of a fresh prefix).
-  const RECT r = QueryWindow(menu).rect;
+  const RECT r = RectOf(menu);
   const int row = (r.bottom - r.top) / static_cast<int>(std::size(rc::shell::kDizodudozPop));
   Result chosen = Click((r.left + r.right) / 2, r.top + (command - 1) * row + row / 2);
   if (chosen && !WaitUntil([&] { return !IsWindowVisible(menu); }, 5000))
@@ -436,7 +385,7 @@ Result SerialPeer::Open(const wchar_t* port) {
                         OPEN_EXISTING, 0, nullptr);
   COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 5000};  // reads return at once with what is there
   if (handle_ == INVALID_HANDLE_VALUE || !SetCommTimeouts(handle_, &timeouts))
-    return Failed("cannot open " + Utf8(port), GetLastError());
+    return Failed(L"cannot open " + std::wstring(port), GetLastError());
   PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
   return testing::AssertionSuccess();
 }
@@ -448,10 +397,9 @@ void SerialPeer::Close() {
 
 Result SerialPeer::Write(std::string_view bytes) {
   DWORD sent = 0;
-  if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &sent, nullptr))
-    return Failed("serial write", GetLastError());
-  if (sent != bytes.size()) return testing::AssertionFailure() << "serial write sent " << sent << " bytes";
-  return testing::AssertionSuccess();
+  if (WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &sent, nullptr) && sent == bytes.size())
+    return testing::AssertionSuccess();
+  return Failed(L"serial write sent " + std::to_wstring(sent) + L" bytes", GetLastError());
 }
 
 std::string SerialPeer::ReadLine(DWORD timeoutMs) {
@@ -468,3 +416,15 @@ std::string SerialPeer::ReadLine(DWORD timeoutMs) {
 }
 
 }  // namespace e2e
+
+// The entry point of the test programs (run by harness.sh under Wine).
+int main(int argc, char** argv) {
+  // Plain "\n" line ends and UTF-8 bytes unchanged on the way to the harness's log.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  // Wine draws the caption bars of the programs started from here: the virtual
+  // display has no window manager.
+  RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", L"Decorated", REG_SZ, L"N", sizeof L"N");
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

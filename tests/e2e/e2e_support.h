@@ -23,8 +23,6 @@ namespace e2e {
 
 using Result = testing::AssertionResult;
 
-std::string Utf8(std::wstring_view text);
-
 // Asks `done` every 20 ms until it holds or `timeoutMs` has passed; the last answer.
 // For waiting on the program, never for timing it.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
@@ -37,7 +35,6 @@ using Application = std::map<std::wstring, Section>;   // section -> keys
 
 // A REG_SZ value below HKCU; nullopt when it is missing or of another type.
 std::optional<std::wstring> UserText(const std::wstring& key, const wchar_t* name);
-std::optional<std::wstring> GetSetting(std::wstring_view application, std::wstring_view section, const wchar_t* key);
 // Every section (also empty ones) with every value, "<not REG_SZ>" for a value of
 // another type; empty when the application is missing.
 Application ReadApplication(std::wstring_view application);
@@ -45,29 +42,26 @@ Application ReadApplication(std::wstring_view application);
 Result SaveApplication(std::wstring_view application, const Application& content);
 // Deletes both applications: the next start is a first start.
 Result ResetSettings();
-std::string Describe(const Application& content);  // readable, for failure messages
-Section PartFlags();                               // the nineteen part flags "0".."18", each "1"
+std::wstring Describe(const Application& content);  // readable, for failure messages
+Section PartFlags();                                // the nineteen part flags "0".."18", each "1"
 
 // ---- windows
-struct WindowState {
-  HWND hwnd = nullptr;
-  std::wstring caption;
-  RECT rect{};  // screen pixels
-  bool visible = false;
-  bool topmost = false;
-  LONG_PTR style = 0, exStyle = 0;
-};
-WindowState QueryWindow(HWND hwnd);
-std::string Describe(const WindowState& window);
+RECT RectOf(HWND window);           // screen pixels
+COLORREF MiddlePixel(HWND window);  // the screen's pixel at the window's middle, as RGB()
 // A control of one of the program's dialogs, by its id in the dialog's table.
 HWND Control(HWND dialog, int control);
 // A control's text, asked of the control (GetWindowText does not ask another process's).
 std::wstring TextOf(HWND control);
 int WindowsInSession(const wchar_t* className);  // top-level windows of the class
+// The text of a shown notification (Wine shows it as a balloon tooltip) that starts so; empty when none.
+std::wstring Notification(std::wstring_view start);
 // The images of a program file's main icon by width in pixels: each image's bytes.
 std::map<int, std::string> IconImages(const std::wstring& file);
 
 std::wstring AppPath();  // the Reticor2.exe under test
+// Starts a program (on the named desktop, when one is given): its process, or null.
+HANDLE Spawn(const std::wstring& program, const std::wstring& arguments, DWORD* pid = nullptr,
+             std::wstring desktop = L"");
 // Runs a program and waits for it: its exit code, nullopt when it did not start or end.
 std::optional<DWORD> RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs);
 
@@ -88,13 +82,12 @@ class App {
   void Terminate();  // at once, nothing of the program runs
 
   // Its top-level windows of the class (only the visible ones when `shown`), in Z
-  // order; the first one, or null.
+  // order; the first one, or null ("#32768": its open popup menu).
   std::vector<HWND> Windows(std::wstring_view className, bool shown = false) const;
-  HWND Window(std::wstring_view className) const;
+  HWND Window(std::wstring_view className, bool shown = false) const;
   // Its visible dialog or message box ("#32770") with the caption, waiting up to `timeoutMs`.
   HWND Dialog(std::wstring_view caption, DWORD timeoutMs = 0) const;
-  std::string VisibleDialogs() const;  // each visible "#32770" described; empty when none
-  HWND Menu() const;                   // its open popup menu, or null
+  std::wstring VisibleDialogs() const;  // the captions of its visible "#32770"; empty when none
 
  private:
   HANDLE process_ = nullptr;
@@ -109,19 +102,22 @@ Result Xdotool(const std::vector<std::string>& args);
 // Returns once the system reports the pointer there.
 Result MouseMove(int x, int y);
 Result Click(int x, int y);
-Result ClickCentre(HWND window);
+inline Result ClickCentre(HWND window) {
+  const RECT r = RectOf(window);
+  return Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
 // Left press at `from`, motion events of at most `pixels` along either axis 30 ms
 // apart to `to`, release.
 Result Drag(POINT from, POINT to, int pixels);
 // X key names, blank-separated, 40 ms apart: "Tab", "shift+Tab", "alt+F4".
 Result Key(std::string_view keys);
-Result ScreenPixel(int x, int y, COLORREF* colour);  // as RGB()
 // Posts the start-up window one notification of its tray icon as the notification
 // area's version 4 sends it: the code (a mouse message, WM_CONTEXTMENU, NIN_...) and its anchor.
 bool PostTrayNotice(const App& app, UINT code, POINT anchor);
 // Opens the tray menu as a right-button release over the icon does (the pointer off
-// the cross) and clicks the command's row. Returns once the menu has closed.
-Result ChooseFromTrayMenu(const App& app, int command);
+// the cross), saves a screenshot of it when named, and clicks the command's row.
+// Returns once the menu has closed.
+Result ChooseFromTrayMenu(const App& app, int command, const char* screenshot = nullptr);
 
 // ---- the serial link
 // Two readings and the program's replies to them with no correction.

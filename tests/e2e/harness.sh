@@ -75,13 +75,9 @@ trap 'exit 143' TERM
 
 # Waits up to $1 tenths of a second for the command after it to succeed.
 wait_for() {
-  local tenths=$1 i
-  shift
-  for ((i = 0; i < tenths; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  "$@"
+  local i
+  for ((i = 0; i < $1; i++)); do "${@:2}" && return 0; sleep 0.1; done
+  "${@:2}"
 }
 
 # ---- virtual display on a free display number
@@ -125,15 +121,13 @@ serve() {
       mapfile -t a <"$req"
       rm -f "$req"
       status=0 out=""
-      case "${a[0]-}" in
-        xdotool | import) out=$("${a[@]}" 2>&1) || status=$? ;;
-        port)
-          kill "$(cat "$run/com2.pid")" 2>/dev/null
-          wait_for 50 test ! -e "$run/com2-a" || status=1
-          [ "${a[1]-}" = unplug ] || make_pair com2 || status=1
-          ;;
-        *) status=2 out="unknown request '${a[0]-}'" ;;
-      esac
+      if [ "${a[0]-}" = port ]; then
+        kill "$(cat "$run/com2.pid")" 2>/dev/null
+        wait_for 50 test ! -e "$run/com2-a" || status=1
+        [ "${a[1]-}" = unplug ] || make_pair com2 || status=1
+      else
+        out=$("${a[@]}" 2>&1) || status=$?  # xdotool or import
+      fi
       printf '%s\n%s\n' "$status" "$out" >"${req%.req}.tmp" && mv "${req%.req}.tmp" "${req%.req}.done"
     done
     read -r -t 0.02 -u 4 _
