@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (number) CheckAngleRoundTrip(*number);
   // A chord that reads is written in the one order and reads back the same.
   if (const std::optional<rc::Chord> chord = TextToChord(text)) FUZZ_CHECK(TextToChord(ChordText(*chord)) == chord);
-  if (const auto modifiers = TextToNudgeModifiers(text)) FUZZ_CHECK(TextToNudgeModifiers(ModifierText(*modifiers)) == modifiers);
+  if (const auto modifiers = TextToNudgeModifiers(text))
+    FUZZ_CHECK(TextToNudgeModifiers(ModifierText(*modifiers)) == modifiers);
   if (size >= sizeof(double)) {  // the first eight bytes as a double of any bit pattern
     double bits;
     std::memcpy(&bits, data, sizeof bits);
