@@ -37,7 +37,7 @@ TEST(SettingText, ChordsAreWrittenInOneOrderAndReadInAny) {
       {L"Alt+Num+", Chord{modifier::kAlt, 0x6B}, L"Alt+Num+"},
       {L"Ctrl+-", Chord{modifier::kCtrl, 0xBD}, L"Ctrl+-"},
       {L"Ctrl+Alt+7", Chord{modifier::kCtrl | modifier::kAlt, '7'}, L"Ctrl+Alt+7"},
-      {L"Insert", Chord{0, 0x2D}, L"Insert"},
+      {L"Insert", Chord{0, 0x2D}, L"Insert"}, {L"Num*", Chord{0, 0x6A}, L"Num*"}, {L"Num-", Chord{0, 0x6D}, L"Num-"},
       {L"", Chord{}, L""},  // switched off
       {L"Ctrl+Ctrl+H", std::nullopt, L""}, {L"Ctrl+Alt", std::nullopt, L""}, {L"Ctrl+F25", std::nullopt, L""},
       {L"Ctrl+HH", std::nullopt, L""},     {L"Ctrl + H", std::nullopt, L""}, {L"Hyper+H", std::nullopt, L""},
