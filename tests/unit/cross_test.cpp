@@ -3,14 +3,10 @@
 // the order in which the windows are made and stacked, and always on top.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <string>
-#include <vector>
 
 #include "base/rounding.h"
 #include "cross/cross.h"
-#include "platform/fake/utf8.h"
 #include "shell/always_on_top.h"
 #include "shell/popup_menu_items.h"
 #include "started_program.h"

@@ -4,15 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <optional>
-#include <set>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/properties_dialog.h"
-#include "platform/fake/utf8.h"
 #include "reader/correction_dialog.h"
 #include "shell/popup_menu_items.h"
 #include "started_program.h"

@@ -3,11 +3,7 @@
 // go, the retries, and events of an earlier open.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "platform/fake/fake_platform.h"
-#include "platform/fake/utf8.h"
 #include "reader/reader_link.h"
 
 namespace rc::reader {

@@ -3,14 +3,8 @@
 // convert), the first run, and what each save writes.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <limits>
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
 
-#include "platform/fake/utf8.h"
 #include "settings/setting_text.h"
 #include "settings/settings_store.h"
 #include "started_program.h"

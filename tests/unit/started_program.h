@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "app/startup_window.h"
 #include "platform/fake/fake_platform.h"
 

@@ -3,15 +3,9 @@
 // the program ends.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "base/pixel_scale.h"
 #include "base/rounding.h"
 #include "dialogs/properties_dialog.h"
-#include "platform/fake/utf8.h"
 #include "reader/correction_dialog.h"
 #include "shell/popup_menu_items.h"
 #include "shell/tray_icon.h"

@@ -2,8 +2,6 @@
 
 #include <charconv>
 
-#include "platform/fake/utf8.h"
-
 namespace rc::fake {
 
 std::string LogNumber(float v) {
