@@ -50,12 +50,6 @@ TEST(CrossGeometry, PlacementTable) {
   }
 }
 
-// 255 x percent / 100, halves to even: 50 % is 127.5, drawn as 128.
-TEST(CrossGeometry, OpacityIsTheWindowsAlpha) {
-  const std::pair<int, int> cases[] = {{100, 255}, {90, 230}, {70, 178}, {50, 128}, {30, 76}, {10, 26}};
-  for (const auto& [percent, alpha] : cases) EXPECT_EQ(OpacityAlpha(percent), alpha) << percent;
-}
-
 // A started program whose store is not a first run, the handle at (6000, 4000).
 class CrossTest : public unit::StartedProgram {
  protected:

@@ -1,5 +1,6 @@
-// The reader's rules without a port: bytes into lines, a line into its reply,
-// the machine correction that turns X, and what the user is shown of them.
+// The reader's rules without a port: bytes into lines, a line into its reply
+// (the machine correction that turns X among its rules), and what the user is
+// shown of them.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -9,7 +10,6 @@
 #include "platform/fake/utf8.h"
 #include "reader/line_assembly.h"
 #include "reader/link_status.h"
-#include "reader/machine_correction.h"
 #include "reader/port_choice.h"
 #include "reader/port_watch.h"
 #include "reader/reading_conversion.h"
@@ -83,6 +83,7 @@ TEST(ConvertReading, RepliesOrDrops) {
       {"ratio, status 3", 0, L"2,0.5", "  50000,  12346   3\r", "001000,000061,8\r"},
       {"angle 30", 30, L"0,0", kLine3, "000459,000400,1\r"},
       {"angle -60 clamped", -60, L"", kLine3, "000000,000400,1\r"},
+      {"angle 90: X becomes Y", 90, L"", kLine3, "000400,000400,1\r"},
       {"status 5", 0, L"0,0", "  12345,  23456   5\r", kNone, DropReason::WrongStatus},
       {"short", 0, L"0,0", "12345,234560\r", kNone, DropReason::TooShort},
       // Line forms.
@@ -127,34 +128,6 @@ TEST(ConvertReading, RepliesOrDrops) {
     EXPECT_EQ(conversion.reply, c.reply);
     EXPECT_EQ(conversion.reason, c.why);
     EXPECT_EQ(last_line, c.reply ? line : c.last);
-  }
-}
-
-TEST(MachineCorrection, TurnsXByTheAngle) {
-  struct Case {
-    double x, y, angle, result, tolerance, x_after, y_after;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {3, 4, 0, 3, 0, 3, 4},  // 0: returned unchanged
-      {0, 0, 0, 0, 0, 0, 0},  // 0 even with zero coordinates: nothing replaced
-      {3, 4, 30, 4.59807621135, 5e-11, 3, 4},
-      {3, 4, -60, -1.96410161514, 5e-11, 3, 4},
-      {3, 4, 90, 4, 1e-11, 3, 4},  // the old y; y itself is not rotated
-      {3, 4, 180, -3, 1e-11, 3, 4},
-      {3, 4, 0.5, 3.03479191119, 5e-11, 3, 4},
-      {3, -4, 30, -0.598076211353, 5e-12, 3, -4},
-      {1, 0, 30, 0.866025403784, 5e-12, 1, 1e-14},   // a zero coordinate becomes 1E-14
-      {0, 0, 30, 1.366e-14, 1e-17, 1e-14, 1e-14},
-      {3, 4, -36.869897645844, 0, 1e-13, 3, 4},      // against the direction: 0
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.x << "," << c.y << " by " << c.angle);
-    double x = c.x, y = c.y;
-    EXPECT_NEAR(MachineCorrection(x, y, c.angle), c.result, c.tolerance);
-    EXPECT_EQ(x, c.x_after);
-    EXPECT_EQ(y, c.y_after);
   }
 }
 
