@@ -12,10 +12,6 @@ std::string LogNumber(float v) {
 
 namespace {
 
-std::string Path(std::wstring_view application, std::wstring_view section, std::wstring_view key) {
-  return ToUtf8(application) + "/" + ToUtf8(section) + "/" + ToUtf8(key);
-}
-
 class FakePopupMenu final : public platform::PopupMenu {
  public:
   explicit FakePopupMenu(FakePlatform& owner) : owner_(owner) { owner_.menu = this; }
@@ -100,28 +96,7 @@ void FakeWindow::Record(std::string_view property, const std::string& value) {
   owner_.log.Add(name_ + "." + std::string(property) + " " + value);
 }
 
-// --- Settings, clock ---------------------------------------------------------
-
-std::wstring FakeSettings::Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
-                               std::wstring_view fallback) {
-  std::string path = Path(application, section, key);
-  log_.Add("get " + path);
-  auto found = values_.find(path);
-  return found == values_.end() ? std::wstring(fallback) : FromUtf8(found->second);
-}
-
-bool FakeSettings::Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) {
-  return values_.contains(Path(application, section, key));
-}
-
-platform::Status FakeSettings::Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
-                                    std::wstring_view value) {
-  std::string path = Path(application, section, key);
-  log_.Add("save " + path + "=" + ToUtf8(value));
-  if (failing_paths.contains(path)) return platform::Status::Failed(platform::Error::AccessDenied, 5);
-  values_[path] = ToUtf8(value);
-  return platform::Status::Ok();
-}
+// --- Clock -------------------------------------------------------------------
 
 void FakeClock::Advance(std::int64_t ms) {
   const std::int64_t end = now_ms + ms;
@@ -161,9 +136,7 @@ void FakeDialog::ShowMessage(std::wstring_view text) { owner_.fake_messages.Show
 
 // --- FakePlatform ------------------------------------------------------------
 
-namespace {
-constexpr platform::Status kNoMoreWindows = platform::Status::Failed(platform::Error::Other, 1158);
-}  // namespace
+static constexpr platform::Status kNoMoreWindows = platform::Status::Failed(platform::Error::Other, 1158);
 
 platform::Made<platform::Window> FakePlatform::MakeWindow(platform::WindowClass, std::wstring_view name,
                                                           platform::WindowEvents& events) {

@@ -113,11 +113,23 @@ class FakeScreen final : public platform::Screen {
 class FakeSettings final : public platform::SettingsBackend {
  public:
   explicit FakeSettings(CallLog& log) : log_(log) {}
-  std::wstring Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
-                   std::wstring_view fallback) override;
-  bool Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) override;
-  platform::Status Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
-                        std::wstring_view value) override;
+  std::wstring Get(std::wstring_view app, std::wstring_view section, std::wstring_view key,
+                   std::wstring_view fallback) override {
+    const std::string path = Path(app, section, key);
+    log_.Add("get " + path);
+    return values_.contains(path) ? FromUtf8(values_.at(path)) : std::wstring(fallback);
+  }
+  bool Contains(std::wstring_view app, std::wstring_view section, std::wstring_view key) override {
+    return values_.contains(Path(app, section, key));
+  }
+  platform::Status Save(std::wstring_view app, std::wstring_view section, std::wstring_view key,
+                        std::wstring_view value) override {
+    const std::string path = Path(app, section, key);
+    log_.Add("save " + path + "=" + ToUtf8(value));
+    if (failing_paths.contains(path)) return platform::Status::Failed(platform::Error::AccessDenied, 5);
+    values_[path] = ToUtf8(value);
+    return platform::Status::Ok();
+  }
 
   // Test side: "Dizodudoz/폼/0" style paths, UTF-8.
   void Put(const std::string& path, const std::string& value) { values_[path] = value; }
@@ -126,6 +138,9 @@ class FakeSettings final : public platform::SettingsBackend {
   std::set<std::string> failing_paths;
 
  private:
+  static std::string Path(std::wstring_view app, std::wstring_view section, std::wstring_view key) {
+    return ToUtf8(app) + "/" + ToUtf8(section) + "/" + ToUtf8(key);
+  }
   CallLog& log_;
   std::map<std::string, std::string> values_;
 };
@@ -349,7 +364,7 @@ class FakeDialog final : public platform::Dialog {
   Chord ChordOf(int control) const override { return Get(control).chord; }
   void SetChecked(int control, bool checked) override { Edit(control).checked = checked; }
   bool Checked(int control) const override { return Get(control).checked; }
-  void DropDown(int control) override { dropped_down = control; }
+  void DropDown(int) override {}  // seen end to end
   std::uint32_t ButtonFaceColour() const override { return 0x00F0F0F0; }
   void Close() override { CloseByUser(); }
   void ShowMessage(std::wstring_view text) override;
@@ -361,7 +376,6 @@ class FakeDialog final : public platform::Dialog {
     return items;
   }
   bool visible() const { return visible_; }
-  int dropped_down = -1;  // the list last dropped down
   // The user closes the dialog (its close box): the window goes, the owner hears of it.
   void CloseByUser() {
     if (!std::exchange(open_, false)) return;
