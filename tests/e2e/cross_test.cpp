@@ -230,7 +230,9 @@ TEST_F(CrossTest, FirstStartDrawsTheCrossThatFollowsEveryDragAndTheExitSavesWher
 // gives every window alpha 128; the sign-in box writes and deletes the Run value.
 // Then real chords bring the handle's middle to the pointer at two places, nudge
 // it by single pixels and glide with a held arrow; hold by its chord: the nudges
-// do nothing, until the menu's 고정 takes it off again. The exit stores it all.
+// do nothing, until the menu's 고정 takes it off again. (What the exit save
+// writes of them is the settings store's table; that it reaches the registry, the
+// first scenario's.)
 TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
   ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT | MOD_SHIFT | MOD_NOREPEAT, 'H')) << GetLastError();
   StartAndWaitForTheCross();
@@ -319,12 +321,6 @@ TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
   ASSERT_TRUE(e2e::Click(300, 250));
   ASSERT_TRUE(e2e::Key("ctrl+alt+shift+Left"));
   ExpectCrossAround(1529 * 15, 798 * 15);
-
-  ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kFinish));
-  ASSERT_TRUE(app.WaitForExit(10000));
-  EXPECT_EQ(e2e::ReadApplication(kDisplayApp)[L"선택사항"][L"불투명도"], L"50");
-  EXPECT_EQ(e2e::ReadApplication(kDisplayApp)[L"위치"],
-            (e2e::Section{{L"XPosition", L"22935"}, {L"YPosition", L"11970"}, {L"고정", L"False"}}));
   UnregisterHotKey(nullptr, 1);
 }
 

@@ -65,12 +65,8 @@ TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
       {L"지적통합", L"", platform::Error::None, 0,
        [](Link& l) { l.clock().Advance(kTailGuardMs), l.port().Receive("garbage\r"); }, {},
        "COM2: 열림, 마지막 수신 14:03:21"},
-      {L"지적통합", L"", platform::Error::None, 0, [](Link& l) { l.port().Lose(); }, {},
-       "COM2: 없음 (꽂으면 자동으로 엽니다)"},
       {L"지적통합", L"", platform::Error::Busy, 5, [](Link& l) { (void)l.link.SwitchPort(false); },
        {"COM2 포트를 열수가 없습니다."}, "COM2: 닫힘 (Wintab 전환)"},
-      {L"지적통합", L"", platform::Error::None, 0, [](Link& l) { l.values.ReaderPort = L"COM12", l.link.PortChanged(); },
-       {}, "COM12: 열림, 수신 대기 중"},
       // The mode button: an open asked of the open port fails and changes nothing,
       // a failed close leaves the link on.
       {L"지적통합", L"", platform::Error::None, 0,
