@@ -63,8 +63,12 @@ void CorrectionDialog::OnSelectionChange(int control) {
   if (control == kPortList) ChoosePort();
 }
 
+// A port that the system's lists miss is listed as present only while the link
+// holds it open: the list follows each open and close, however it came.
 void CorrectionDialog::OnLinkChanged() {
-  if (IsOpen()) ShowLink();
+  if (!IsOpen()) return;
+  ShowLink();
+  if (link_.IsOpen() != listed_open_) ShowPorts();
 }
 
 void CorrectionDialog::OnPortsChanged() {
@@ -107,7 +111,8 @@ void CorrectionDialog::ChoosePort() {
 
 void CorrectionDialog::ShowPorts() {
   const std::vector<platform::SerialPortInfo> present = ports_.Present();
-  PortChoices choices = MakePortChoices(present, link_.PortName(), link_.IsOpen());
+  listed_open_ = link_.IsOpen();
+  PortChoices choices = MakePortChoices(present, link_.PortName(), listed_open_);
   std::vector<std::wstring> entries;
   port_names_.clear();
   for (PortChoice& choice : choices.choices) {

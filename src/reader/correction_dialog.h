@@ -74,6 +74,7 @@ class CorrectionDialog final : public shell::WindowedDialog, public LinkObserver
   settings::SettingsStore& store_;
   ReaderLink& link_;
   std::vector<std::wstring> port_names_;  // beside each entry of the list
+  bool listed_open_ = false;              // the link was open when the list was made
 };
 
 }  // namespace rc::reader

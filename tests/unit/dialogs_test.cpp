@@ -186,7 +186,8 @@ TEST(CorrectionDialog, AModeButtonThatCannotOpenThePortSaysSoAndKeepsTheMode) {
 }
 
 // A port chosen reaches the link at once. A closed dialog hears nothing more of
-// the link, and the next one loads the link as it is, the last line included.
+// the link, and the next one loads the link as it is, the last line included;
+// a port the system's lists miss is listed as present while the link holds it.
 // The chooser and the state line following the link while the dialog is open,
 // and choosing a port by keys, are driven end to end; the list's entries are
 // the port choices' table.
@@ -208,6 +209,10 @@ TEST(CorrectionDialog, AChoiceReachesTheLinkAClosedDialogHearsNothingTheNextLoad
   EXPECT_EQ(next.Items(reader::kPortList), (Calls{"COM5", "COM7 (없음)"}));
   EXPECT_EQ(ToUtf8(next.Text(reader::kStatusLine)), "COM7: 없음 (꽂으면 자동으로 엽니다)");
   EXPECT_EQ(ToUtf8(next.Text(reader::kReceivedBox)), "  12345,  23456   5 → 응답 없음: 상태 문자가 0 또는 3이 아님");
+  p.startup.OnSerialPortArrived(L"COM7");  // back, still missed by the system's lists: listed while open
+  EXPECT_EQ(next.Items(reader::kPortList), (Calls{"COM5", "COM7"}));
+  p.platform.fake_serial.Lose();
+  EXPECT_EQ(next.Items(reader::kPortList), (Calls{"COM5", "COM7 (없음)"}));
 }
 
 // Its middle on Form5's top-left corner; OK closes.
