@@ -17,6 +17,8 @@ namespace {
 using unit::Calls;
 using unit::PartName;
 
+// Pins the placement table row by row: the scenarios below see only a bar or
+// two, and the end-to-end tier computes its expectations with it.
 TEST(CrossGeometry, PlacementTable) {
   // Size: L, T, G; tops of Form1..Form8, lefts of Form9..Form18.
   struct Case {
@@ -63,6 +65,8 @@ class CrossTest : public unit::StartedProgram {
 // A layout changes only what changed, in one batch, so that the repaint a
 // recolouring causes finds nothing to change and a layout settles at once.
 // Where the bars go, in their colour, shown or hidden, is seen end to end.
+// Guards the platform rule that an unchanged value makes no call, which no
+// other case counts.
 TEST_F(CrossTest, ALayoutSettlesAtOnce) {
   Start(unit::kExitSaved, true);
   values().CrossColor = L"16711680";
@@ -82,7 +86,8 @@ TEST_F(CrossTest, ALayoutSettlesAtOnce) {
 
 // A handle on no attached monitor is placed where a first run puts it (the
 // same rule as after a display change, whose table has the other monitors); a
-// bar that cannot be made is reported and the program ends.
+// bar that cannot be made is reported and the program ends (a platform fault
+// path, and the edges of the on-a-monitor rule at load).
 TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade) {
   const platform::Monitor left_above{{-19200, -10800, 19200, 10800}};
   struct Case {

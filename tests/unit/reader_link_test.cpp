@@ -275,7 +275,8 @@ TEST(ReaderLink, RetriesAfterAnArrivalAResumeAndWhileAnotherProgramHoldsThePort)
 
 // Events queued by an earlier open still arrive after a close and a reopen;
 // they must not touch the new open. A line is answered at its CR with the
-// settings of that moment (changed after start, as the dialog does).
+// settings of that moment (changed after start, as the dialog does). Guards a
+// timing order that only a late event shows.
 TEST(ReaderLink, EventsOfAnEarlierOpenAreDroppedAndALineTakesTheSettingsOfItsMoment) {
   Link l;
   l.Start();

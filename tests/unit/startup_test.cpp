@@ -61,7 +61,8 @@ TEST_F(StartUpTest, TheIconComesFirstAndIsTriedAgainTheShortcutsBeforeThePortWhi
   EXPECT_EQ(std::wstring(record.tip.data()), std::wstring(127, L'가'));
 }
 
-// A refused icon is tried on the whole schedule, then only at a shell's restart.
+// A refused icon is tried on the whole schedule, then only at a shell's restart:
+// guards the schedule's end, after which no timer runs.
 TEST_F(StartUpTest, AnIconNeverTakenIsTriedOnTheScheduleThenAtTheShellsRestart) {
   platform.fake_tray.refused_adds = 100;
   Start();
@@ -79,6 +80,7 @@ constexpr std::uint32_t kMove = 0x200, kRightDown = 0x204, kRightDouble = 0x206,
                         kBalloonShow = 0x402, kBalloonHide = 0x403, kBalloonTimeout = 0x404, kPopupOpen = 0x406,
                         kPopupClose = 0x407;
 
+// Pins the gesture table: end to end only the gestures Wine's tray sends are walked.
 TEST(TrayCallback, EachGestureOnTheIconDoesItsOneThing) {
   using enum shell::TrayAction;
   struct Case {
