@@ -58,6 +58,7 @@ done
 # COM5 as the system's own serial port: Wine's device manager lists the ports of
 # this key (SERIALCOMM, the device names) from its next start.
 wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$run/com5-a" /f >/dev/null 2>&1 || wine_fail "cannot register COM5"
+wineserver -k  # ends the services at once: no wait for the idle server to go
 wineserver -w
 # The next server starts here, so that its own output goes to a log and not
 # among the tests' (it stays up for the run, as the first one did).
