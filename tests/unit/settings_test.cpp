@@ -206,7 +206,7 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
 // edge that is no number keeps the position), the correction's save its three,
 // a change its one value; part flags when switched, the memory following only
 // after the reload. The first value that could not be written is named; the
-// rest is written.
+// rest is written. Pins the rows each save writes, which the scenarios only count.
 TEST(SettingsStore, WhatEachSaveWritesAndTheFirstValueThatFailed) {
   Store s({});
   ProgramSettings& v = s.store.values();

@@ -174,7 +174,8 @@ TEST_F(StartUpTest, EachMenuCommandAndGestureDoesItsOneThing) {
 
 // The port in use would not open at start-up and there is no other port: no
 // note of others. The note that names them, after the message, and its click
-// are driven end to end; its text is the port choices' table.
+// are driven end to end (where Wine always lists COM1, so this case cannot be
+// seen there); its text is the port choices' table.
 TEST(StartUp, NoNoteOfOtherPortsWhenThereIsNone) {
   unit::Program p;
   p.platform.fake_serial.open_error = 2;
