@@ -235,24 +235,30 @@ void ReaderLink::OnSerialLost(platform::SerialOpen open) {
   Changed();
 }
 
+// The observers hear of the ports after the link has acted on them, so that a
+// list of ports made then shows the link's port open or closed as it now is.
 void ReaderLink::OnPortArrived(std::wstring_view port_name) {
+  const bool ours = switched_on_ && EqualIgnoringAsciiCase(port_name, PortName());
+  if (ours) {
+    // A port that arrives was not there before: one still held open is the
+    // device that went away, its loss not yet reported. It is closed first.
+    ClosePort();
+    // Quietly: a port that is not usable yet is tried again for a few seconds.
+    OpenWithRetries(0);
+  }
   Tell(&LinkObserver::OnPortsChanged);
-  if (!switched_on_ || !EqualIgnoringAsciiCase(port_name, PortName())) return;
-  // A port that arrives was not there before: one still held open is the
-  // device that went away, its loss not yet reported. It is closed first.
-  ClosePort();
-  // Quietly: a port that is not usable yet is tried again for a few seconds.
-  OpenWithRetries(0);
-  Changed();
+  if (ours) Changed();
 }
 
 void ReaderLink::OnPortRemoved(std::wstring_view port_name) {
+  const bool ours = switched_on_ && EqualIgnoringAsciiCase(port_name, PortName());
+  if (ours) {
+    StopRetries();
+    ClosePort();
+    status_ = {LinkState::Missing, 0, {}};
+  }
   Tell(&LinkObserver::OnPortsChanged);
-  if (!switched_on_ || !EqualIgnoringAsciiCase(port_name, PortName())) return;
-  StopRetries();
-  ClosePort();
-  status_ = {LinkState::Missing, 0, {}};
-  Changed();
+  if (ours) Changed();
 }
 
 void ReaderLink::OnSystemResumed() {
