@@ -26,7 +26,8 @@ enum : int { kHide = 1, kBring, kLeft, kUp, kRight, kDown, kHold };
 // port last, only the tip saying how it went after it. Refused by a
 // notification area not there yet (a start at sign-in), the icon is tried again
 // on a schedule and the note waits for it; a shell restart adds it again, with
-// the port's tip and no second note; no timer is left.
+// the port's tip and no second note; no timer is left. The tip follows the
+// port, also when a retry opens it.
 TEST_F(StartUpTest, TheIconComesFirstAndIsTriedAgainTheShortcutsBeforeThePortWhichIsLast) {
   platform.fake_tray.refused_adds = 2;
   Start();
@@ -56,6 +57,11 @@ TEST_F(StartUpTest, TheIconComesFirstAndIsTriedAgainTheShortcutsBeforeThePortWhi
   EXPECT_EQ(ToUtf8(platform.fake_tray.tip), "Reticor2\nCOM2: 열림, 수신 대기 중");
   startup.OnSerialPortRemoved(L"COM2");
   EXPECT_EQ(ToUtf8(platform.fake_tray.tip), "Reticor2\nCOM2: 없음 (꽂으면 자동으로 엽니다)");
+  platform.fake_serial.open_error = 2;  // back, its driver not ready yet: the retry opens it
+  startup.OnSerialPortArrived(L"COM2");
+  platform.fake_serial.open_error = 0;
+  platform.fake_clock.Advance(reader::kReopenRetryMs[0]);
+  EXPECT_EQ(ToUtf8(platform.fake_tray.tip), "Reticor2\nCOM2: 열림, 수신 대기 중");
   // A tip longer than the record holds is cut, always terminated.
   const platform::TrayIconRecord record = shell::MakeTrayIconRecord(std::wstring(200, L'가'));
   EXPECT_EQ(std::wstring(record.tip.data()), std::wstring(127, L'가'));
