@@ -165,6 +165,7 @@ TEST(CorrectionDialog, LoadSaveAndClose) {
   w.CloseByUser();
   EXPECT_EQ(p.values().CorrectionAngle, 1);
   EXPECT_TRUE(p.platform.log.With("save ").empty());
+  EXPECT_EQ(p.Open(shell::kRevision, "기계보정").Text(reader::kRatioBox), L"1.5");
 }
 
 // The mode button when the port will not open: a message naming the port over
@@ -213,6 +214,9 @@ TEST(CorrectionDialog, AChoiceReachesTheLinkAClosedDialogHearsNothingTheNextLoad
   EXPECT_EQ(next.Items(reader::kPortList), (Calls{"COM5", "COM7"}));
   p.platform.fake_serial.Lose();
   EXPECT_EQ(next.Items(reader::kPortList), (Calls{"COM5", "COM7 (없음)"}));
+  p.platform.fake_ports.ports = {};
+  p.startup.OnSerialPortRemoved(L"COM5");
+  EXPECT_EQ(next.Items(reader::kPortList), (Calls{"COM7 (없음)"}));
 }
 
 // Its middle on Form5's top-left corner; OK closes.

@@ -44,11 +44,14 @@ TEST(SettingText, ChordsAreWrittenInOneOrderAndReadInAny) {
     }
   }
   EXPECT_EQ(ChordText({kAll, 0xFF}), L"") << "a key without a name cannot be stored";
+  int named = 0;
   for (std::uint16_t key = 1; key < 0x100; ++key) {
     if (const std::wstring name = KeyText(key); !name.empty()) {
       EXPECT_EQ(TextToChord(name), (Chord{0, key})) << key;
+      ++named;
     }
   }
+  EXPECT_EQ(named, 98) << "each key of the table its own name";
   const std::pair<std::wstring, std::optional<std::uint8_t>> nudges[] = {
       {L"Ctrl+Alt+Shift", kAll}, {L"Alt+Win", modifier::kAlt | modifier::kWin},
       {L"win+alt", 9},           {L"", 0},

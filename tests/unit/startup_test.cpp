@@ -42,7 +42,7 @@ TEST_F(StartUpTest, TheIconComesFirstAndIsTriedAgainTheShortcutsBeforeThePortWhi
   EXPECT_EQ(
       std::count_if(at("port.open") + 1, calls.end(), [](const std::string& c) { return !c.starts_with("tray.tip"); }),
       0);
-  EXPECT_TRUE(platform.log.With("tray.notify").empty()) << "no icon to show it from yet";
+  EXPECT_EQ(platform.log.With("tray."), Calls{"tray.add refused"}) << "no icon to show a tip or a note from yet";
   platform.fake_clock.Advance(shell::kTrayRetryMs[0]);
   EXPECT_EQ(platform.log.With("tray.add"), (Calls{"tray.add refused", "tray.add refused"}));
   platform.fake_clock.Advance(shell::kTrayRetryMs[1]);
@@ -239,9 +239,15 @@ TEST(Shortcuts, EachActsAsItsRowSaysAndNeitherMovesAHeldCross) {
     EXPECT_EQ(across.start + across.length / 2, 500);
     EXPECT_EQ(p.values().XPosition, static_cast<std::int32_t>(RoundHalfEven(static_cast<double>(p.Part(0).Left()))));
 
+    p.Part(0).events().OnMouseButtonDown();  // a press on the handle: the drag ends where it began
+    EXPECT_EQ(p.platform.log.With("frm_Center.drag").size(), 1u);
+    EXPECT_EQ(shown(), 18) << "the bars hidden for the drag are back";
     p.startup.OnHotkey(kHold);
     EXPECT_TRUE(p.values().HoldPosition);
     EXPECT_TRUE(p.platform.menu->IsChecked(shell::kHold));
+    p.platform.log.Clear();
+    p.Part(0).events().OnMouseButtonDown();
+    EXPECT_EQ(p.platform.log.all(), Calls{}) << "a held handle does not drag";
     const float left = p.Part(0).Left();
     p.platform.fake_screen.pointer = {100, 100};
     p.startup.OnHotkey(kLeft);
@@ -293,13 +299,15 @@ TEST(Shortcuts, RefusedChordsAreShownInTheirRowsAndTriedAgainWhenPropertiesOpens
 
 // The exit command saves, then deletes the icon, then ends; a session end saves
 // the same. A failed exit save is told before the program ends; while the
-// session ends it is not, since a message then would hold up the log-off.
+// session ends it is not, since a message then would hold up the log-off; the
+// port is released after the save.
 TEST_F(StartUpTest, FinishSavesThenDeletesTheIconThenEndsAndOnlyItTellsAFailedSave) {
   Start();
   platform.fake_settings.failing_paths = {"Dizodudoz/크기/Gap"};
   platform.log.Clear();
   startup.OnSessionEnding();
   EXPECT_EQ(platform.log.With("save").size(), 9u);
+  EXPECT_EQ(platform.log.all().back(), "port.close");
   EXPECT_TRUE(platform.fake_messages.shown.empty());
   platform.log.Clear();
   EXPECT_THROW(startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
@@ -309,12 +317,15 @@ TEST_F(StartUpTest, FinishSavesThenDeletesTheIconThenEndsAndOnlyItTellsAFailedSa
             (Calls{"message 설정을 저장하지 못했습니다: Dizodudoz\\크기\\Gap\nerror 5", "tray.delete", "end 0"}));
 }
 
-// A window that cannot be made is named with the system's reason, and start-up stops.
-TEST_F(StartUpTest, AStartUpWindowThatCannotBeMadeIsReportedWithItsReasonAndStartUpStops) {
-  platform.failing_windows = {"frm_Pop"};
-  EXPECT_FALSE(startup.Load());
-  EXPECT_EQ(platform.fake_messages.shown, Calls{"Reticor2를 시작할 수 없습니다: frm_Pop\nerror 1158"});
-  EXPECT_TRUE(platform.log.With("get").empty());
+// The window or its menu that cannot be made is named with the system's reason, and start-up stops.
+TEST(StartUp, AStartUpWindowOrMenuThatCannotBeMadeIsReportedWithItsReasonAndStartUpStops) {
+  for (const std::string name : {"frm_Pop", "DizodudozPop"}) {
+    unit::Program p;
+    p.platform.failing_windows = {name};
+    EXPECT_FALSE(p.startup.Load());
+    EXPECT_EQ(p.platform.fake_messages.shown, Calls{"Reticor2를 시작할 수 없습니다: " + name + "\nerror 1158"});
+    EXPECT_TRUE(p.platform.log.With("get").empty());
+  }
 }
 
 }  // namespace

@@ -12,6 +12,8 @@ std::string LogNumber(float v) {
 
 namespace {
 
+constexpr platform::Status kNoMoreWindows = platform::Status::Failed(platform::Error::Other, 1158);
+
 class FakePopupMenu final : public platform::PopupMenu {
  public:
   explicit FakePopupMenu(FakePlatform& owner) : owner_(owner) { owner_.menu = this; }
@@ -41,6 +43,7 @@ class FakeShellWindow final : public platform::ShellWindow {
  public:
   explicit FakeShellWindow(FakePlatform& owner) : owner_(owner), tray_(owner.fake_tray) {}
   platform::Made<platform::PopupMenu> MakePopupMenu(std::span<const platform::MenuItem>) override {
+    if (owner_.failing_windows.contains("DizodudozPop")) return {nullptr, kNoMoreWindows};
     return {std::make_unique<FakePopupMenu>(owner_), {}};
   }
   platform::Status AddTrayIcon(const platform::TrayIconRecord& record) override {
@@ -135,8 +138,6 @@ FakeDialog::~FakeDialog() { std::erase(owner_.dialogs, this); }
 void FakeDialog::ShowMessage(std::wstring_view text) { owner_.fake_messages.Show(text, caption); }
 
 // --- FakePlatform ------------------------------------------------------------
-
-static constexpr platform::Status kNoMoreWindows = platform::Status::Failed(platform::Error::Other, 1158);
 
 platform::Made<platform::Window> FakePlatform::MakeWindow(platform::WindowClass, std::wstring_view name,
                                                           platform::WindowEvents& events) {

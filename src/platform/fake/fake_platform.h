@@ -489,8 +489,8 @@ class FakePlatform final : public platform::Platform {
   FakeHotkeys fake_hotkeys;
   int batch_depth = 0, batches = 0;
   int exit_code = -1;
-  // Names of windows, captions of dialogs, whose creation fails (windows with
-  // the system's code 1158: no more window handles).
+  // Names of windows (the popup menu's "DizodudozPop" too), captions of dialogs,
+  // whose creation fails (windows with the system's code 1158: no more window handles).
   std::set<std::string> failing_windows, failing_dialogs;
   std::map<std::string, FakeWindow*> windows;
   platform::PopupMenu* menu = nullptr;
