@@ -193,8 +193,8 @@ TEST(StartUp, NoNoteOfOtherPortsWhenThereIsNone) {
 // key hides all nineteen windows and shows them as their flags say, writing
 // nothing; bring puts the handle's middle on the pointer and shows a hidden
 // cross; a nudge moves one pixel, the position following in twips at 96 and 144
-// DPI; while held neither moves, while hidden no nudge; the hold key is the
-// menu's command. A double-click on the icon also ends the hiding.
+// DPI; while held neither moves nor drags, while hidden no nudge; the hold key
+// is the menu's command. A double-click on the icon also ends the hiding.
 TEST(Shortcuts, EachActsAsItsRowSaysAndNeitherMovesAHeldCross) {
   for (const int dpi : {96, 144}) {
     SCOPED_TRACE(dpi);
