@@ -238,7 +238,7 @@ void ReaderLink::OnSerialLost(platform::SerialOpen open) {
 // The observers hear of the ports after the link has acted on them, so that a
 // list of ports made then shows the link's port open or closed as it now is.
 void ReaderLink::OnPortArrived(std::wstring_view port_name) {
-  const bool ours = switched_on_ && EqualIgnoringAsciiCase(port_name, PortName());
+  const bool ours = IsReaderPort(port_name);
   if (ours) {
     // A port that arrives was not there before: one still held open is the
     // device that went away, its loss not yet reported. It is closed first.
@@ -251,7 +251,7 @@ void ReaderLink::OnPortArrived(std::wstring_view port_name) {
 }
 
 void ReaderLink::OnPortRemoved(std::wstring_view port_name) {
-  const bool ours = switched_on_ && EqualIgnoringAsciiCase(port_name, PortName());
+  const bool ours = IsReaderPort(port_name);
   if (ours) {
     StopRetries();
     ClosePort();
@@ -270,6 +270,10 @@ void ReaderLink::OnSystemResumed() {
 }
 
 std::wstring ReaderLink::PortName() const { return settings::ReaderPortName(settings_.ReaderPort); }
+
+bool ReaderLink::IsReaderPort(std::wstring_view port_name) const {
+  return switched_on_ && EqualIgnoringAsciiCase(port_name, PortName());
+}
 
 LinkStatus ReaderLink::status() const { return switched_on_ ? status_ : LinkStatus{}; }
 

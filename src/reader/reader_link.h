@@ -126,6 +126,8 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   // past the last, kBusyRetryMs while another program holds the port, else none.
   void ScheduleRetry(std::size_t retry);
   void StopRetries();
+  // The link is switched on and `port_name` is its port, in any letter case.
+  bool IsReaderPort(std::wstring_view port_name) const;
   // A complete line: answered now, or after the reply that is going out.
   void Take(std::string line);
   void Answer(std::string line);
