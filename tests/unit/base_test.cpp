@@ -34,7 +34,7 @@ TEST(ReadNumber, ReadsTheFormsOfTheReadingRuleNarrowAndWide) {
       // The first other character ends the number, a non-ASCII blank included.
       {"12x45", 12}, {"abc", 0}, {"1,5", 1}, {"3\r", 3}, {"1\xC2\xA0" "5", 1}, {"1.5a", 1.5}, {"9a", 9},
       // Hexadecimal and octal whole numbers.
-      {"&H1F", 31}, {"&h1f", 31}, {"&HFFFF", 65535}, {"&O17", 15}, {"&o78", 7}, {"&H", 0},
+      {"&HA1F", 2591}, {"&haf", 175}, {"&HFFFF", 65535}, {"&O17", 15}, {"&o78", 7}, {"&H", 0},
       {"& H 10", 16}, {"&X1", 0}, {"-&H10", 0}, {"&H1.5", 1},
       // Beyond the range of double: clamped, or 0 when too small.
       {"1E400", DBL_MAX}, {"-1e400", -DBL_MAX}, {"1e-400", 0}, {"1E99999999999999999999", DBL_MAX},

@@ -99,8 +99,10 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
   };
   // clang-format off
   const Case cases[] = {
-      {"partly off the primary's left edge", -30, 500, {}, -30, 500},
+      {"partly off the primary's top-left corner", -30, -30, {}, -30, -30},
       {"just off the primary's left edge", -50, 500, {}, 14400, 8100},
+      {"just off its top edge", 500, -50, {}, 14400, 8100},
+      {"just off its right edge", 28800, 500, {}, 14400, 8100},
       {"beyond the primary's bottom", 500, 16200, {}, 14400, 8100},
       {"on a monitor left of and above the primary", -9000, -6000, {left_above}, -9000, -6000},
       {"Form3 cannot be made", 100, 200, {}, 100, 200, true},

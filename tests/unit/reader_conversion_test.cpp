@@ -89,6 +89,8 @@ TEST(ConvertReading, RepliesOrDrops) {
       // Line forms.
       {"space as status is not 0", 0, L"", "  12345,  23456    \r", kNone, DropReason::WrongStatus},
       {"16 characters", 0, L"", "12345,12345   0\r", "012345,012345,1\r"},
+      {"a field begins with 9 or a sign", 0, L"", "98765,-1234   0\r", "098765,000000,1\r"},
+      {"or with a point", 0, L"", ".1234,12345   0\r", "000012,012345,1\r"},
       {"15 characters", 0, L"", "1234,12345   0\r", kNone, DropReason::TooShort},
       {"field shorter than three", 0, L"", "12,0012345678   0\r", "001200,000123,1\r"},
       {"LF at the start counts for the point", 0, L"", "\n0012345,0012345   0\r", "000012,000123,1\r"},

@@ -31,6 +31,7 @@ TEST(SettingText, ChordsAreWrittenInOneOrderAndReadInAny) {
       {L"Alt+Num+", Chord{modifier::kAlt, 0x6B}, L"Alt+Num+"},
       {L"Ctrl+-", Chord{modifier::kCtrl, 0xBD}, L"Ctrl+-"},
       {L"Ctrl+Alt+7", Chord{modifier::kCtrl | modifier::kAlt, '7'}, L"Ctrl+Alt+7"},
+      {L"ctrl+num5", Chord{modifier::kCtrl, 0x65}, L"Ctrl+Num5"},
       {L"Insert", Chord{0, 0x2D}, L"Insert"}, {L"Num*", Chord{0, 0x6A}, L"Num*"}, {L"Num-", Chord{0, 0x6D}, L"Num-"},
       {L"", Chord{}, L""},  // switched off
       {L"Ctrl+Ctrl+H", std::nullopt, L""}, {L"Ctrl+Alt", std::nullopt, L""}, {L"Ctrl+F25", std::nullopt, L""},
@@ -163,9 +164,11 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
       {"Dizodudoz/크기/Thickness", "0.6", [](ProgramSettings& e) { e.Thickness = 1; }},
       {"Dizodudoz/크기/Length", "32767", [](ProgramSettings& e) { e.Length = 32767; }},
       {"기계보정/각도/각도", "-2.25", [](ProgramSettings& e) { e.CorrectionAngle = -2.25; }},
+      {"기계보정/각도/각도", "1E-05", [](ProgramSettings& e) { e.CorrectionAngle = 1e-5; }},  // a signed exponent
       {"기계보정/모드/모드", "", [](ProgramSettings& e) { e.ReaderMode = kModeReaderLink; }},
       {"기계보정/길이비율/길이비율", "2,0.5", [](ProgramSettings& e) { e.LengthRatio = L"2,0.5"; }},
       {"기계보정/포트/포트", " com12 ", [](ProgramSettings& e) { e.ReaderPort = L"COM12"; }},
+      {"기계보정/포트/포트", "COM256", [](ProgramSettings& e) { e.ReaderPort = L"COM256"; }},
       {"Dizodudoz/선택사항/불투명도", "10", [](ProgramSettings& e) { e.Opacity = 10; }},
       {"Dizodudoz/단축키/포인터로", "Alt+Space", [](ProgramSettings& e) { e.Shortcuts[kBringShortcut] = {1, 0x20}; }},
       {"Dizodudoz/단축키/이동", "", [](ProgramSettings& e) { e.Shortcuts[kNudgeShortcut] = {}; }},
@@ -181,6 +184,7 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
       {"기계보정/각도/각도", "12abc", [](ProgramSettings& e) { e.CorrectionAngle = 0; }},
       {"기계보정/포트/포트", "COM05", [](ProgramSettings& e) { e.ReaderPort = L"COM2"; }},
       {"기계보정/포트/포트", "COM257", [](ProgramSettings& e) { e.ReaderPort = L"COM2"; }},
+      {"기계보정/포트/포트", "COM1x", [](ProgramSettings& e) { e.ReaderPort = L"COM2"; }},
       {"Dizodudoz/선택사항/불투명도", "9", [](ProgramSettings& e) { e.Opacity = 100; }},
       {"Dizodudoz/선택사항/불투명도", "101", [](ProgramSettings& e) { e.Opacity = 100; }},
       {"Dizodudoz/선택사항/불투명도", "half", [](ProgramSettings& e) { e.Opacity = 100; }},
