@@ -124,6 +124,7 @@ TEST(PropertiesDialog, HiddenPartsTakeTheColourOpacityReachesAllAndTheSignInBoxI
   EXPECT_EQ(w.Text(kOpacityValue), L"50 %");
   w.ClickByUser(PartSwatch(7));
   w.PickByUser(kColourList, 3);  // 갈색
+  EXPECT_EQ(w.FillColour(kColourPreview), 16512u);
   EXPECT_EQ(w.FillColour(PartSwatch(7)), kButtonFace);
   w.ClickByUser(PartSwatch(7));
   EXPECT_EQ(p.Part(7).BackColour(), 16512u);
@@ -217,6 +218,11 @@ TEST(CorrectionDialog, AChoiceReachesTheLinkAClosedDialogHearsNothingTheNextLoad
   p.platform.fake_ports.ports = {};
   p.startup.OnSerialPortRemoved(L"COM5");
   EXPECT_EQ(next.Items(reader::kPortList), (Calls{"COM7 (없음)"}));
+  p.platform.fake_ports.ports = {{L"COM5", L""}};
+  p.startup.OnSerialPortRemoved(L"COM7");
+  p.startup.OnSerialPortArrived(L"COM7");
+  next.PickByUser(reader::kPortList, 0);  // from one open port to another
+  EXPECT_EQ(next.Items(reader::kPortList), Calls{"COM5"}) << "the old port's entry goes";
 }
 
 // Its middle on Form5's top-left corner; OK closes.

@@ -280,6 +280,7 @@ TEST(Shortcuts, RefusedChordsAreShownInTheirRowsAndTriedAgainWhenPropertiesOpens
   };
   EXPECT_EQ(states(), (Calls{"다른 프로그램이 사용 중", "사용할 수 없음 (error 87)", "", "다른 동작과 같음"}));
   EXPECT_EQ(w.ChordOf(ShortcutBox(settings::kHoldShortcut)), (Chord{7, 'C'}));
+  EXPECT_EQ(w.Selection(ShortcutBox(settings::kNudgeShortcut)), 0);  // Ctrl+Alt+Shift
   w.TypeChordByUser(ShortcutBox(settings::kHoldShortcut), {modifier::kCtrl | modifier::kAlt, 'K'});
   EXPECT_EQ(p.platform.fake_settings.Value("Dizodudoz/단축키/고정"), "Ctrl+Alt+K");
   EXPECT_EQ(p.platform.fake_hotkeys.registered.at(kHold), (Chord{3, 'K'}));
