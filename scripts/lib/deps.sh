@@ -39,7 +39,14 @@ reticor_install_deps() {
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
+    # A mirror in the middle of a sync fails one index or another; what the
+    # others list is enough as long as the install below finds every package.
+    local try
+    for try in 1 2 3; do
+      $sudo apt-get update -qq && break
+      echo "apt-get update failed (try $try of 3); going on with the lists it has" >&2
+      sleep $((try * 5))
+    done
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
   # Wine renders Korean only under a Korean locale.
