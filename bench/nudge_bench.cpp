@@ -23,7 +23,6 @@ struct StartedProgram {
     platform.fake_settings.Put("Dizodudoz/위치/XPosition", "6000");
     platform.fake_settings.Put("Dizodudoz/위치/YPosition", "4000");
     if (!startup.Load() || platform.fake_hotkeys.registered.size() != 7) std::abort();
-    platform.Find("frm_Center")->events().OnRepaint();
     platform.log.Clear();
   }
   rc::fake::FakePlatform platform;

@@ -1,8 +1,6 @@
 #include "app/startup_window.h"
 
 #include "reader/port_choice.h"
-#include "shell/always_on_top.h"
-#include "shell/menu_commands.h"
 #include "shell/popup_menu_items.h"
 
 namespace rc::app {
@@ -21,9 +19,15 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
       properties_dialog_([this] { return dialogs::PropertiesDialog::Make(cross_, shortcuts_); }),
       revision_dialog_([this] { return reader::CorrectionDialog::Make(platform_, store_, reader_link_); }),
       about_dialog_(
-          [this] { return dialogs::AboutDialog::Make(cross_, platform_.machine_registry(), platform_.processes()); }) {}
+          [this] { return dialogs::AboutDialog::Make(cross_, platform_.machine_registry(), platform_.processes()); }) {
+  using settings::Setting;
+  store_.Subscribe(*this, {Setting::OnTop, Setting::HoldPosition, Setting::ReaderPort});
+}
 
-StartUpWindow::~StartUpWindow() { reader_link_.RemoveObserver(*this); }
+StartUpWindow::~StartUpWindow() {
+  store_.Unsubscribe(*this);
+  reader_link_.RemoveObserver(*this);
+}
 
 bool StartUpWindow::Load() {
   platform::MessageBoxes& messages = platform_.messages();
@@ -102,7 +106,6 @@ void StartUpWindow::OnTrayEvent(platform::TrayEvent event) {
 }
 
 void StartUpWindow::ShowMenu(std::optional<platform::PixelPoint> at) {
-  shell::RefreshHoldCheck(*menu_, store_.values());
   if (at) {
     menu_->ShowAt(*at);
   } else {
@@ -113,10 +116,10 @@ void StartUpWindow::ShowMenu(std::optional<platform::PixelPoint> at) {
 void StartUpWindow::OnMenuCommand(int command) {
   switch (command) {
     case shell::kAlwaysOnTop:
-      shell::AlwaysOnTop(cross_, store_.values(), *menu_);
+      Toggle(&settings::ProgramSettings::OnTop);
       break;
     case shell::kHold:
-      shell::Hold(*menu_, store_.values());
+      Toggle(&settings::ProgramSettings::HoldPosition);
       break;
     case shell::kColor:
       properties_dialog_.Show();
@@ -152,7 +155,7 @@ void StartUpWindow::OnHotkey(int id) {
       if (!held && !cross_.hidden()) cross_.handle().Nudge(hotkey->dx, hotkey->dy);
       break;
     case settings::kHoldShortcut:
-      shell::Hold(*menu_, store_.values());
+      Toggle(&settings::ProgramSettings::HoldPosition);
       break;
     default:
       break;
@@ -193,11 +196,37 @@ void StartUpWindow::OnDisplayChanged() { cross_.handle().OnDisplayChanged(); }
 
 void StartUpWindow::CreateCrossWindows() { cross_.CreateWindows(); }
 
-void StartUpWindow::Ini_OnTop() { shell::Ini_OnTop(cross_, store_.values(), *menu_); }
+void StartUpWindow::Ini_OnTop() {
+  cross_.ApplyStacking();
+  menu_->SetChecked(shell::kAlwaysOnTop, store_.values().OnTop);
+  menu_->SetChecked(shell::kHold, store_.values().HoldPosition);
+}
 
-// Shown even when part 0 is off: its first repaint lays out again and hides it.
-// Not activated: the handle never takes the focus.
-void StartUpWindow::ShowCentreHandle() { cross_.handle().window().SetVisible(true); }
+// Both are written at exit: a change here writes nothing.
+void StartUpWindow::Toggle(bool settings::ProgramSettings::*flag) {
+  (void)store_.Set(flag, !(store_.values().*flag));
+}
+
+void StartUpWindow::OnSettingChanged(settings::Setting setting) {
+  switch (setting) {
+    case settings::Setting::OnTop:
+      if (menu_) menu_->SetChecked(shell::kAlwaysOnTop, store_.values().OnTop);
+      break;
+    case settings::Setting::HoldPosition:
+      if (menu_) menu_->SetChecked(shell::kHold, store_.values().HoldPosition);
+      break;
+    case settings::Setting::ReaderPort:
+      reader_link_.PortChanged();
+      break;
+    default:
+      break;
+  }
+}
+
+// Shown as its flag says, as the layout of the load already showed it; a
+// handle switched off is never shown, not even for a moment. Not activated:
+// the handle never takes the focus.
+void StartUpWindow::ShowCentreHandle() { cross::CrossLayout(cross_); }
 
 void StartUpWindow::ShowCrossActivated() {
   cross_.SetHidden(false);

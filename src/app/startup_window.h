@@ -21,7 +21,9 @@
 
 namespace rc::app {
 
-class StartUpWindow final : public platform::ShellEvents, public reader::LinkObserver {
+class StartUpWindow final : public platform::ShellEvents,
+                            public reader::LinkObserver,
+                            public settings::SettingsObserver {
  public:
   explicit StartUpWindow(platform::Platform& platform);
   ~StartUpWindow();
@@ -46,8 +48,7 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   void OnClose() override;
   void OnSessionEnding() override;
   // What the icon's notification does (shell::TrayCallback): show the cross,
-  // open the menu with the Hold check mark refreshed first, or what the
-  // notification clicked offered.
+  // open the menu, or what the notification clicked offered.
   void OnTrayEvent(platform::TrayEvent event) override;
   void OnMenuCommand(int command) override;
   // The notification area was re-created (the shell restarted): the icon is
@@ -68,18 +69,25 @@ class StartUpWindow final : public platform::ShellEvents, public reader::LinkObs
   void OnLinkChanged() override;
   // A cross left on no monitor by the change comes back.
   void OnDisplayChanged() override;
+  // The menu's check marks show 항상위 and 고정 as they are; the link takes
+  // another port at once.
+  void OnSettingChanged(settings::Setting setting) override;
 
  private:
   // The steps of the start-up sequence, in their order.
   void CreateCrossWindows();
+  // The stored 항상위, applied to the cross and shown in the menu.
   void Ini_OnTop();
   void ShowCentreHandle();
   void ConfigureReaderPort();
   // The cross shown (also after its shortcut hid it), the handle activated and
   // in front, wherever the program was asked for it.
   void ShowCrossActivated();
+  // The menu's 항상위 and 고정 commands and the hold shortcut: the stored value
+  // turned, whatever any check mark shows.
+  void Toggle(bool settings::ProgramSettings::*flag);
 
-  // The popup menu with the Hold check mark refreshed, at `at` or at the pointer.
+  // The popup menu, at `at` or at the pointer.
   void ShowMenu(std::optional<platform::PixelPoint> at);
   void ActOn(const std::vector<reader::PortChange>& changes);
   // A save that failed, told in a message to the whole program.

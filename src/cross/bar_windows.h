@@ -1,6 +1,6 @@
 #pragma once
-// The eighteen bar windows Form1..Form18: plain coloured rectangles with no
-// handlers of their own.
+// The eighteen bar windows Form1..Form18: plain coloured rectangles whose one
+// event, a change of scale, goes to the cross.
 
 #include <array>
 #include <memory>
@@ -12,7 +12,7 @@ namespace rc::cross {
 
 class BarWindows {
  public:
-  explicit BarWindows(platform::Platform& platform) : platform_(platform) {}
+  BarWindows(platform::Platform& platform, platform::WindowEvents& events) : platform_(platform), events_(events) {}
 
   // Makes bar `number`, 1..18, hidden.
   void Create(int number);
@@ -20,12 +20,8 @@ class BarWindows {
   platform::Window& Bar(int number);
 
  private:
-  // Bars have no mouse handling and draw nothing: the platform fills them with
-  // their background colour.
-  struct NoEvents final : platform::WindowEvents {};
-
   platform::Platform& platform_;
-  NoEvents events_;
+  platform::WindowEvents& events_;
   std::array<std::unique_ptr<platform::Window>, kBarCount> bars_;
 };
 

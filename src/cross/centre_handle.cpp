@@ -35,44 +35,44 @@ void CentreHandle::Create() {
 }
 
 void CentreHandle::Load() {
-  settings::ProgramSettings& s = cross_.store().values();
+  settings::SettingsStore& store = cross_.store();
+  const settings::ProgramSettings& s = store.values();
   // A monitor removed since the last run must not take the crosshair with it:
   // a handle that lies on no attached monitor goes where a first run puts it.
-  if (!OnSomeMonitor(cross_.platform().screen(), s.XPosition, s.YPosition, s.Thickness)) MoveToFirstRunPlace();
-  window_->SetTop(static_cast<float>(s.YPosition));
-  window_->SetLeft(static_cast<float>(s.XPosition));
+  if (!OnSomeMonitor(cross_.platform().screen(), s.XPosition, s.YPosition, s.Thickness)) store.ResetPosition();
+  MoveToStoredPlace();
   // The stored place is the handle's top-left corner at the primary monitor's
   // scale; on a monitor of another scale its size is that monitor's from the start.
   cross_.AdoptSizeRatioAt(s.XPosition, s.YPosition);
   CrossLayout(cross_);
 }
 
+void CentreHandle::MoveToStoredPlace() {
+  const settings::ProgramSettings& s = cross_.store().values();
+  window_->SetTop(static_cast<float>(s.YPosition));
+  window_->SetLeft(static_cast<float>(s.XPosition));
+}
+
 void CentreHandle::OnDisplayChanged() {
   if (!window_) return;
-  const settings::ProgramSettings& s = cross_.store().values();
+  settings::SettingsStore& store = cross_.store();
   if (!OnSomeMonitor(cross_.platform().screen(), static_cast<double>(window_->Left()),
-                     static_cast<double>(window_->Top()), s.Thickness)) {
-    MoveToFirstRunPlace();
-    window_->SetTop(static_cast<float>(s.YPosition));
-    window_->SetLeft(static_cast<float>(s.XPosition));
+                     static_cast<double>(window_->Top()), store.values().Thickness)) {
+    store.ResetPosition();
+    MoveToStoredPlace();
   }
   // Also when the system itself moved the handle off a monitor it removed:
   // the bars follow. With nothing moved this changes nothing.
-  CrossLayout(cross_);
+  OnMoved();
 }
 
-void CentreHandle::MoveToFirstRunPlace() {
-  settings::ProgramSettings& s = cross_.store().values();
-  s.XPosition = cross_.store().DefaultXPosition();
-  s.YPosition = cross_.store().DefaultYPosition();
+void CentreHandle::OnMoved() {
+  if (!window_ || dragging_) return;
+  CrossLayout(cross_);
+  cross_.store().SetPosition(window_->Left(), window_->Top());
 }
 
-void CentreHandle::OnRepaint() {
-  CrossLayout(cross_);
-  settings::ProgramSettings& s = cross_.store().values();
-  s.XPosition = settings::PositionFromEdge(window().Left(), s.XPosition);
-  s.YPosition = settings::PositionFromEdge(window().Top(), s.YPosition);
-}
+void CentreHandle::OnScaleChanged() { cross_.OnScaleChanged(); }
 
 void CentreHandle::MoveCentreTo(platform::PixelPoint pointer) {
   const PixelScale x = cross_.platform().screen().ScaleX(), y = cross_.platform().screen().ScaleY();
@@ -86,7 +86,7 @@ void CentreHandle::MoveCentreTo(platform::PixelPoint pointer) {
   };
   window_->SetLeft(middle(x, pointer.x));
   window_->SetTop(middle(y, pointer.y));
-  OnRepaint();
+  OnMoved();
 }
 
 void CentreHandle::Nudge(int dx, int dy) {
@@ -95,7 +95,7 @@ void CentreHandle::Nudge(int dx, int dy) {
   platform::WindowBatch batch(cross_.platform());
   window_->SetLeft(x.Twips(x.Pixel(static_cast<double>(window_->Left())) + dx));
   window_->SetTop(y.Twips(y.Pixel(static_cast<double>(window_->Top())) + dy));
-  OnRepaint();
+  OnMoved();
 }
 
 void CentreHandle::OnMouseButtonDown() {
@@ -104,8 +104,10 @@ void CentreHandle::OnMouseButtonDown() {
     platform::WindowBatch batch(cross_.platform());
     for (int n = 1; n <= kBarCount; ++n) cross_.bars().Bar(n).SetVisible(false);
   }
+  dragging_ = true;
   BeginWindowDrag(window());
-  OnRepaint();
+  dragging_ = false;
+  OnMoved();
 }
 
 }  // namespace rc::cross

@@ -31,12 +31,16 @@ class CentreHandle final : public platform::WindowEvents {
   // The window if it has been created, else null; never creates it.
   const platform::Window* existing() const { return window_.get(); }
 
-  // Repaint handler: lays the cross out, then copies the handle's edges into
-  // XPosition and YPosition.
-  void OnRepaint() override;
+  // The handle has moved (a drag, a nudge, a bring, the system): the cross is
+  // laid out around it and its edges become the stored place.
+  void OnMoved() override;
+  // Its monitor's scale changed: the cross is laid out for it again.
+  void OnScaleChanged() override;
   // Mouse-button handler: unless the position is held, hides the bars, lets the
-  // user move the handle, then repaints.
+  // user move the handle, then takes the move.
   void OnMouseButtonDown() override;
+  // A drag is under way: nothing but its end lays the cross out.
+  bool dragging() const { return dragging_; }
 
   // Moves the cross so that the handle's middle is on that pixel, and lays it
   // out; the position follows, as after a drag. Any place is taken, as a drag
@@ -51,11 +55,12 @@ class CentreHandle final : public platform::WindowEvents {
   void OnDisplayChanged();
 
  private:
-  // XPosition and YPosition: the first run's place, the middle of the primary screen.
-  void MoveToFirstRunPlace();
+  // The handle to the stored place: top, then left.
+  void MoveToStoredPlace();
 
   Cross& cross_;
   std::unique_ptr<platform::Window> window_;
+  bool dragging_ = false;
 };
 
 }  // namespace rc::cross

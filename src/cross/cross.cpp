@@ -5,6 +5,32 @@
 
 namespace rc::cross {
 
+Cross::Cross(platform::Platform& platform, settings::SettingsStore& store)
+    : platform_(platform), store_(store), bars_(platform, *this), handle_(*this) {
+  using settings::Setting;
+  store_.Subscribe(*this, {Setting::CrossColor, Setting::Opacity, Setting::Length, Setting::Thickness, Setting::Gap,
+                           Setting::PartVisible, Setting::OnTop});
+}
+
+Cross::~Cross() { store_.Unsubscribe(*this); }
+
+void Cross::OnSettingChanged(settings::Setting setting) {
+  if (handle_.existing() == nullptr) return;  // nothing made yet to follow the settings
+  if (setting == settings::Setting::OnTop) {
+    ApplyStacking();
+  } else {
+    CrossLayout(*this);
+  }
+}
+
+void Cross::OnScaleChanged() {
+  if (handle_.existing() != nullptr && !handle_.dragging()) CrossLayout(*this);
+}
+
+void Cross::ApplyStacking() {
+  for (int part : kWindowOrder) Part(part).SetTopmost(store_.values().OnTop);
+}
+
 platform::Window& Cross::Part(int part) { return part == 0 ? handle_.window() : bars_.Bar(part); }
 
 void Cross::CreateWindows() {

@@ -9,10 +9,12 @@
 
 namespace rc::cross {
 
-class Cross {
+// Follows the settings it is drawn from: a change of colour, opacity, a size,
+// a part flag lays it out again, and a change of always-on-top restacks it.
+class Cross final : public settings::SettingsObserver, public platform::WindowEvents {
  public:
-  Cross(platform::Platform& platform, settings::SettingsStore& store)
-      : platform_(platform), store_(store), bars_(platform), handle_(*this) {}
+  Cross(platform::Platform& platform, settings::SettingsStore& store);
+  ~Cross();
   Cross(const Cross&) = delete;
   Cross& operator=(const Cross&) = delete;
 
@@ -45,8 +47,18 @@ class Cross {
   // handle's size changes around that centre. Returns the ratio to lay out at.
   double FollowHandleMonitor();
 
+  // Gives every cross window, in the windows' order, the stored stacking
+  // state; hidden parts too, so that they come up right when shown later.
+  void ApplyStacking();
+
+  void OnSettingChanged(settings::Setting setting) override;
+  // A bar's scale changed (it is told its monitor's DPI): the cross is laid out
+  // for the monitor of its handle again. During a drag the drag's end does it.
+  void OnScaleChanged() override;
+
   platform::Platform& platform() { return platform_; }
   settings::SettingsStore& store() { return store_; }
+  const settings::SettingsStore& store() const { return store_; }
 
  private:
   platform::Platform& platform_;

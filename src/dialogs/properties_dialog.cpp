@@ -176,12 +176,7 @@ void PropertiesDialog::Load() {
   }
   w.SetSelection(kColourList, selection);
 
-  // The colour swatch, and each part's swatch in the colour or, when hidden, the face colour.
-  const std::uint32_t colour = CrossColour();
-  w.SetFillColour(kColourPreview, colour);
-  for (int n = 0; n < settings::kPartCount; ++n) {
-    w.SetFillColour(PartSwatch(n), s.PartVisible[static_cast<std::size_t>(n)] ? colour : w.ButtonFaceColour());
-  }
+  ShowSwatches();
 
   // The size bars from the sizes; a position that differs from the bar's present one acts as a user move.
   // Sizes stored by other means may fall outside the bar's range: clamped.
@@ -198,12 +193,10 @@ void PropertiesDialog::Load() {
   // Each bar's read-out shows its position.
   for (int k = 0; k < 3; ++k) w.SetText(SizeValue(k), std::to_wstring(w.ScrollPosition(SizeBar(k))));
 
-  // The opacity bar likewise, from 10 (100 %).
-  const int opacity = static_cast<int>(std::clamp(RoundHalfEven(s.Opacity / double{kOpacityStep}), 1.0, 10.0));
-  if (opacity != w.ScrollPosition(kOpacityBar)) {
-    w.SetScrollPosition(kOpacityBar, opacity);
-    OpacityChange(opacity);
-  }
+  // The opacity bar at its nearest position; the opacity itself stays as it is
+  // (55 % stays 55 % until the bar is moved).
+  w.SetScrollPosition(kOpacityBar,
+                      static_cast<int>(std::clamp(RoundHalfEven(s.Opacity / double{kOpacityStep}), 1.0, 10.0)));
   w.SetText(kOpacityValue, OpacityText(s.Opacity));
 
   // What the Run value holds now, whoever wrote it (the installer, too).
@@ -255,29 +248,29 @@ void PropertiesDialog::OnChordChange(int control) {
 
 void PropertiesDialog::ChangeShortcut(settings::ShortcutAction action, Chord chord) {
   if (cross_.store().values().Shortcuts[static_cast<std::size_t>(action)] == chord) return;
-  ReportWriteFailure(shortcuts_.Change(action, chord), cross_.platform().messages());
+  // The store tells the shortcuts, which register the new chord.
+  ReportWriteFailure(cross_.store().SetShortcut(action, chord), cross_.platform().messages());
   if (IsOpen()) ShowShortcuts();
 }
 
 void PropertiesDialog::ColourChosen() {
-  platform::Dialog& w = *window_;
-  settings::ProgramSettings& s = cross_.store().values();
-  const int index = w.Selection(kColourList);
-  if (index >= 0 && index < static_cast<int>(kColourChoices.size())) {
-    const ColourChoice& choice = kColourChoices[static_cast<std::size_t>(index)];
-    w.SetFillColour(kColourPreview, choice.value);
-    s.CrossColor = std::to_wstring(choice.value);
-  }
-  const std::uint32_t colour = CrossColour();
-  for (int n = 0; n < settings::kPartCount; ++n) {
-    if (s.PartVisible[static_cast<std::size_t>(n)]) w.SetFillColour(PartSwatch(n), colour);
-  }
-  AllColorPaint();  // no layout: what is shown or hidden stays so
+  const int index = window_->Selection(kColourList);
+  if (index < 0 || index >= static_cast<int>(kColourChoices.size())) return;
+  // The cross takes the colour as the store tells it, hidden parts too; what is
+  // shown or hidden stays so.
+  (void)cross_.store().Set(&settings::ProgramSettings::CrossColor,
+                           std::to_wstring(kColourChoices[static_cast<std::size_t>(index)].value));
+  ShowSwatches();
 }
 
-void PropertiesDialog::AllColorPaint() {
-  const std::uint32_t colour = window_->FillColour(kColourPreview);
-  for (int part : cross::kWindowOrder) cross_.Part(part).SetBackColour(colour);
+void PropertiesDialog::ShowSwatches() {
+  platform::Dialog& w = *window_;
+  const settings::ProgramSettings& s = cross_.store().values();
+  const std::uint32_t colour = CrossColour();
+  w.SetFillColour(kColourPreview, colour);
+  for (int n = 0; n < settings::kPartCount; ++n) {
+    w.SetFillColour(PartSwatch(n), s.PartVisible[static_cast<std::size_t>(n)] ? colour : w.ButtonFaceColour());
+  }
 }
 
 void PropertiesDialog::OnScrollChange(int control, int position) {
@@ -286,19 +279,19 @@ void PropertiesDialog::OnScrollChange(int control, int position) {
 }
 
 void PropertiesDialog::OpacityChange(int position) {
-  cross_.store().values().Opacity = kOpacityStep * position;
-  window_->SetText(kOpacityValue, OpacityText(kOpacityStep * position));
-  cross::CrossLayout(cross_);
+  (void)cross_.store().Set(&settings::ProgramSettings::Opacity, kOpacityStep * position);
+  window_->SetText(kOpacityValue, OpacityText(cross_.store().values().Opacity));
 }
 
 void PropertiesDialog::ScrollChange(int k, int position) {
-  settings::ProgramSettings& s = cross_.store().values();
+  using settings::ProgramSettings;
+  // By k: length, gap, thickness.
+  static constexpr std::array<std::int16_t ProgramSettings::*, 3> kSizes{&ProgramSettings::Length,
+                                                                         &ProgramSettings::Gap,
+                                                                         &ProgramSettings::Thickness};
   const auto size = static_cast<std::int16_t>(kScrollSteps[static_cast<std::size_t>(k)] * position);
-  if (k == 0) s.Length = size;
-  if (k == 1) s.Gap = size;
-  if (k == 2) s.Thickness = size;
+  (void)cross_.store().Set(kSizes[static_cast<std::size_t>(k)], size);
   window_->SetText(SizeValue(k), std::to_wstring(position));
-  cross::CrossLayout(cross_);
 }
 
 void PropertiesDialog::OnControlClick(int control) {
@@ -318,20 +311,13 @@ void PropertiesDialog::SignInClick() {
   if (IsOpen()) window_->SetChecked(kSignInBox, p.sign_in().IsSet());
 }
 
+// The handle's swatch switches nothing: the handle is the one part that
+// cannot be switched back on from the cross.
 void PropertiesDialog::SwatchClick(int n) {
-  platform::Dialog& w = *window_;
-  if (n != 0) {
-    // The swatch's own colour says whether its part is shown, not PartVisible.
-    if (w.FillColour(PartSwatch(n)) == w.ButtonFaceColour()) {
-      w.SetFillColour(PartSwatch(n), CrossColour());
-      ReportWriteFailure(cross_.store().SavePartVisible(n, true), cross_.platform().messages());
-    } else {
-      w.SetFillColour(PartSwatch(n), w.ButtonFaceColour());
-      ReportWriteFailure(cross_.store().SavePartVisible(n, false), cross_.platform().messages());
-    }
-  }
-  cross_.store().ReloadPartVisible();
-  cross::CrossLayout(cross_);
+  if (n == 0) return;
+  const bool visible = cross_.store().values().PartVisible[static_cast<std::size_t>(n)];
+  ReportWriteFailure(cross_.store().SetPartVisible(n, !visible), cross_.platform().messages());
+  if (IsOpen()) ShowSwatches();
 }
 
 }  // namespace rc::dialogs

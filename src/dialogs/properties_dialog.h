@@ -82,10 +82,6 @@ class PropertiesDialog final : public shell::WindowedDialog {
   // cannot be made.
   static std::unique_ptr<PropertiesDialog> Make(cross::Cross& cross, shell::Shortcuts& shortcuts);
 
-  // Paints the eighteen bars and the centre handle with Picture1's colour;
-  // hidden bars too. Visibility, size and place stay as they are.
-  void AllColorPaint();
-
   void OnControlClick(int control) override;
   void OnSelectionChange(int control) override;
   void OnScrollChange(int control, int position) override;
@@ -102,6 +98,8 @@ class PropertiesDialog final : public shell::WindowedDialog {
   void ChangeShortcut(settings::ShortcutAction action, Chord chord);
   // Each shortcut row: its chord and what became of it.
   void ShowShortcuts();
+  // The colour's swatch, and each part's in the colour or, when hidden, the face colour.
+  void ShowSwatches();
   // CrossColor as a colour; a text that is not a colour counts as 255.
   std::uint32_t CrossColour() const;
 

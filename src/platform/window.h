@@ -17,9 +17,15 @@ enum class WindowClass {
 };
 
 // What a cross window reports to its owner, on the user-interface thread.
+// Painting is the platform's own: a window fills itself with its background
+// colour and tells nothing.
 class WindowEvents {
  public:
-  virtual void OnRepaint() {}
+  // Something other than the program moved the window (the system, when a
+  // monitor went); the program's own moves and a drag's steps do not count.
+  virtual void OnMoved() {}
+  // The window is now on a monitor of another scale.
+  virtual void OnScaleChanged() {}
   virtual void OnMouseButtonDown() {}
 
  protected:

@@ -45,9 +45,9 @@ std::unique_ptr<CorrectionDialog> CorrectionDialog::Make(platform::Platform& pla
 CorrectionDialog::~CorrectionDialog() { link_.RemoveObserver(*this); }
 
 void CorrectionDialog::Load() {
-  settings::ProgramSettings& s = store_.values();
+  const settings::ProgramSettings& s = store_.values();
   window_->SetText(kModeButton, s.ReaderMode);
-  if (s.LengthRatio.empty()) s.LengthRatio = L"0,0";  // in memory only; scales nothing, as empty does
+  if (s.LengthRatio.empty()) (void)store_.Set(&settings::ProgramSettings::LengthRatio, L"0,0");  // scales nothing, as empty does
   window_->SetText(kRatioBox, s.LengthRatio);
   window_->SetText(kAngleBox, settings::AngleText(s.CorrectionAngle));
   ShowPorts();
@@ -76,36 +76,37 @@ void CorrectionDialog::OnPortsChanged() {
 }
 
 // The button shows the mode, not the port's real state (the state line does);
-// a failed open or close leaves both as they were and says so.
+// a failed open or close leaves both as they were and says so. The mode is
+// written with the dialog's save.
 void CorrectionDialog::SwitchMode() {
-  const bool to_reader_link = window_->Text(kModeButton) == settings::kModeWintab;
+  const bool to_reader_link = store_.values().ReaderMode == settings::kModeWintab;
   const platform::Status status = link_.SwitchPort(to_reader_link);
   if (!status.ok()) {
     window_->ShowMessage(PortSwitchFailedText(link_.PortName()));
     return;
   }
-  window_->SetText(kModeButton, to_reader_link ? settings::kModeReaderLink : settings::kModeWintab);
+  (void)store_.Set(&settings::ProgramSettings::ReaderMode,
+                   std::wstring(to_reader_link ? settings::kModeReaderLink : settings::kModeWintab));
+  window_->SetText(kModeButton, store_.values().ReaderMode);
 }
 
 void CorrectionDialog::Save() {
-  settings::ProgramSettings& s = store_.values();
-  s.CorrectionAngle = ReadNumber(window_->Text(kAngleBox));             // "12abc" -> 12, not a number -> 0
-  window_->SetText(kAngleBox, settings::AngleText(s.CorrectionAngle));  // shows what was understood
-  s.ReaderMode = window_->Text(kModeButton);
-  s.LengthRatio = window_->Text(kRatioBox);  // as typed, unchecked
+  using settings::ProgramSettings;
+  // "12abc" -> 12, not a number -> 0; the box then shows what was understood.
+  (void)store_.Set(&ProgramSettings::CorrectionAngle, ReadNumber(window_->Text(kAngleBox)));
+  window_->SetText(kAngleBox, settings::AngleText(store_.values().CorrectionAngle));
+  (void)store_.Set(&ProgramSettings::LengthRatio, window_->Text(kRatioBox));  // as typed, unchecked
   ReportWriteFailure(store_.SaveCorrectionSettings(), messages_);
 }
 
-// A choice applies at once and is kept for the next start; the state line
-// tells whether the port opened.
+// A choice applies at once (the link takes the port as the store tells it)
+// and is kept for the next start; the state line tells whether the port opened.
 void CorrectionDialog::ChoosePort() {
   const int index = window_->Selection(kPortList);
   if (index < 0 || static_cast<std::size_t>(index) >= port_names_.size()) return;
   const std::wstring& chosen = port_names_[static_cast<std::size_t>(index)];
   if (chosen == link_.PortName()) return;
-  store_.values().ReaderPort = chosen;
-  ReportWriteFailure(store_.Save(settings::keys::kReaderPort), messages_);
-  link_.PortChanged();
+  ReportWriteFailure(store_.Set(&settings::ProgramSettings::ReaderPort, chosen), messages_);
   if (IsOpen()) ShowPorts();  // the old port's "(없음)" entry goes
 }
 

@@ -1,5 +1,7 @@
 #include "reader/link_status.h"
 
+#include "settings/program_settings.h"
+
 namespace rc::reader {
 
 namespace {
@@ -32,7 +34,7 @@ std::wstring StatusText(std::wstring_view port, const LinkStatus& status, std::w
     case LinkState::Off:
       break;
   }
-  return text + L": 닫힘 (Wintab 전환)";
+  return text + L": 닫힘 (" + std::wstring(settings::kModeWintab) + L")";
 }
 
 std::wstring VisibleBytes(std::string_view bytes) {

@@ -28,12 +28,27 @@ enum ShortcutAction : int {
 // Ctrl+Alt+Shift: rarely taken by other programs, and no character on the
 // Korean layout.
 inline constexpr std::uint8_t kDefaultModifiers = modifier::kCtrl | modifier::kAlt | modifier::kShift;
-inline constexpr std::array<Chord, kShortcutCount> kDefaultShortcuts{{
-    {kDefaultModifiers, 'H'},
-    {kDefaultModifiers, 'C'},
-    {kDefaultModifiers, 0},
-    {kDefaultModifiers, 'L'},
+
+// Each shortcut as the store keeps it: its key in the section "단축키" and its
+// first chord. By ShortcutAction.
+struct ShortcutRow {
+  ShortcutAction action;
+  std::wstring_view key;
+  Chord first;
+};
+// clang-format off
+inline constexpr std::array<ShortcutRow, kShortcutCount> kShortcutRows{{
+    {kHideShortcut, L"숨기기", {kDefaultModifiers, 'H'}},
+    {kBringShortcut, L"포인터로", {kDefaultModifiers, 'C'}},
+    {kNudgeShortcut, L"이동", {kDefaultModifiers, 0}},
+    {kHoldShortcut, L"고정", {kDefaultModifiers, 'L'}},
 }};
+// clang-format on
+inline constexpr std::array<Chord, kShortcutCount> kDefaultShortcuts = [] {
+  std::array<Chord, kShortcutCount> chords{};
+  for (const ShortcutRow& row : kShortcutRows) chords[static_cast<std::size_t>(row.action)] = row.first;
+  return chords;
+}();
 
 struct ProgramSettings {
   std::wstring CrossColor;  // decimal text of a 0x00BBGGRR colour
@@ -67,31 +82,5 @@ struct SettingKey {
   std::wstring_view section;
   std::wstring_view key;
 };
-
-namespace keys {
-inline constexpr std::wstring_view kDisplay = L"Dizodudoz";
-inline constexpr std::wstring_view kCorrection = L"기계보정";
-inline constexpr std::wstring_view kPartSection = L"폼";
-
-inline constexpr SettingKey kCrossColor{kDisplay, L"선택사항", L"색상"};
-inline constexpr SettingKey kOnTop{kDisplay, L"선택사항", L"항상위"};
-inline constexpr SettingKey kLength{kDisplay, L"크기", L"Length"};
-inline constexpr SettingKey kThickness{kDisplay, L"크기", L"Thickness"};
-inline constexpr SettingKey kGap{kDisplay, L"크기", L"Gap"};
-inline constexpr SettingKey kXPosition{kDisplay, L"위치", L"XPosition"};
-inline constexpr SettingKey kYPosition{kDisplay, L"위치", L"YPosition"};
-inline constexpr SettingKey kHoldPosition{kDisplay, L"위치", L"고정"};
-inline constexpr SettingKey kCorrectionAngle{kCorrection, L"각도", L"각도"};
-inline constexpr SettingKey kReaderMode{kCorrection, L"모드", L"모드"};
-inline constexpr SettingKey kLengthRatio{kCorrection, L"길이비율", L"길이비율"};
-inline constexpr SettingKey kReaderPort{kCorrection, L"포트", L"포트"};
-inline constexpr SettingKey kOpacity{kDisplay, L"선택사항", L"불투명도"};
-inline constexpr std::array<SettingKey, kShortcutCount> kShortcuts{{
-    {kDisplay, L"단축키", L"숨기기"},
-    {kDisplay, L"단축키", L"포인터로"},
-    {kDisplay, L"단축키", L"이동"},
-    {kDisplay, L"단축키", L"고정"},
-}};
-}  // namespace keys
 
 }  // namespace rc::settings

@@ -3,9 +3,12 @@
 // persistent copies, read once at start-up and written at a few fixed moments.
 
 #include <cstdint>
-#include <limits>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "platform/message_box.h"
 #include "platform/screen.h"
@@ -31,18 +34,76 @@ std::wstring WriteFailedText(const WriteFailure& failure, platform::MessageBoxes
 enum class Written {
   AtExit,          // the exit save: the display settings, which a first run resets
   WithCorrection,  // the correction dialog's save
-  WhenChanged,     // at once, when the user changes it (the reader's port, a shortcut)
+  WhenChanged,     // at once, when it changes (the reader's port, a shortcut, a part flag)
 };
 
+// What a change was to, for the parts that follow it. The two positions are
+// one setting, and so are the nineteen part flags and the four shortcuts.
+enum class Setting : std::uint8_t {
+  CrossColor,
+  OnTop,
+  Opacity,
+  Length,
+  Thickness,
+  Gap,
+  Position,
+  HoldPosition,
+  PartVisible,
+  CorrectionAngle,
+  ReaderMode,
+  LengthRatio,
+  ReaderPort,
+  Shortcut,
+};
+
+// Hears the changes of the settings it subscribed to, after the change has
+// been made and, where its rule says so, written.
+class SettingsObserver {
+ public:
+  virtual void OnSettingChanged(Setting setting) = 0;
+
+ protected:
+  ~SettingsObserver() = default;
+};
+
+// The one owner of the settings: everything else reads them, and every change
+// goes through it. A change applies its setting's rule for when it is written
+// (Written) and tells the observers of that setting; a value set to what it
+// already is changes nothing.
 class SettingsStore {
  public:
   SettingsStore(platform::SettingsBackend& backend, const platform::Screen& screen);
+  SettingsStore(const SettingsStore&) = delete;
+  SettingsStore& operator=(const SettingsStore&) = delete;
 
-  ProgramSettings& values() { return values_; }
   const ProgramSettings& values() const { return values_; }
 
+  // `observer` hears every change of these settings until it unsubscribes.
+  void Subscribe(SettingsObserver& observer, std::initializer_list<Setting> settings);
+  void Unsubscribe(SettingsObserver& observer);
+
+  // One value of the table (anything but a part flag or a shortcut).
+  template <typename T>
+  [[nodiscard]] WriteResult Set(T ProgramSettings::*field, std::type_identity_t<T> value) {
+    T& held = values_.*field;
+    if (held == value) return {};
+    held = std::move(value);
+    return Changed(&held);
+  }
+  // The centre handle's place: its left and top edge in twips, to the nearest
+  // whole twip (an edge that is not such a number keeps the place).
+  void SetPosition(float left, float top);
+  // The place where a first run puts the handle.
+  void ResetPosition();
+  // A part switched on or off: written at once, then shown so. A flag that
+  // could not be written stays as it was, so that the cross shows what the next
+  // start will.
+  [[nodiscard]] WriteResult SetPartVisible(int index, bool visible);
+  [[nodiscard]] WriteResult SetShortcut(ShortcutAction action, Chord chord);
+
   // Reads every setting in its fixed order. A stored value that does not
-  // convert is replaced by that value's default alone.
+  // convert is replaced by that value's default alone. Tells no one: nothing
+  // follows the settings before they are loaded.
   void LoadSettings();
   // Whether this is a first run, as the loaded values say: no colour stored,
   // or a length of 0.
@@ -54,12 +115,8 @@ class SettingsStore {
   [[nodiscard]] WriteResult ApplyFirstRunDefaults();
   // The exit save; the position is the centre handle window's own edges.
   [[nodiscard]] WriteResult SaveExitSettings(float handle_left, float handle_top);
-  [[nodiscard]] WriteResult SavePartVisible(int index, bool visible);
-  // Re-reads part flags 1 to 18 (not 0), each with its current value as default.
-  void ReloadPartVisible();
+  // The correction dialog's save: the values written with it.
   [[nodiscard]] WriteResult SaveCorrectionSettings();
-  // One value written when the user changes it (Written::WhenChanged).
-  [[nodiscard]] WriteResult Save(const SettingKey& key);
 
   // First-run position: the centre handle's top-left corner at the middle of
   // the primary screen.
@@ -69,6 +126,9 @@ class SettingsStore {
  private:
   class WriteBatch;
 
+  // The value at `field` has changed: written if its row says so, then told.
+  WriteResult Changed(const void* field);
+  void Tell(Setting setting);
   // Writes the nineteen part flags as "1", as a first run does.
   WriteResult SaveFirstRunPartFlags();
 
@@ -78,6 +138,11 @@ class SettingsStore {
   // What the last load found of the part flags.
   bool handle_flag_stored_ = false;
   bool any_part_flag_stored_ = false;
+  struct Subscription {
+    SettingsObserver* observer;
+    Setting setting;
+  };
+  std::vector<Subscription> subscriptions_;
 };
 
 }  // namespace rc::settings

@@ -87,13 +87,6 @@ void Shortcuts::RegisterAll(platform::ShellWindow& window) {
   }
 }
 
-settings::WriteResult Shortcuts::Change(ShortcutAction action, Chord chord) {
-  store_.values().Shortcuts[static_cast<std::size_t>(action)] = chord;
-  settings::WriteResult written = store_.Save(settings::keys::kShortcuts[static_cast<std::size_t>(action)]);
-  RegisterAgain();
-  return written;
-}
-
 std::optional<Hotkey> Shortcuts::Decide(int id) const {
   if (std::find(registered_.begin(), registered_.end(), id) == registered_.end()) return std::nullopt;
   for (const HotkeyRow& row : kHotkeys) {

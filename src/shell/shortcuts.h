@@ -36,9 +36,13 @@ struct Hotkey {
   int dx = 0, dy = 0;
 };
 
-class Shortcuts {
+// Follows the stored chords: a change registers them again.
+class Shortcuts final : public settings::SettingsObserver {
  public:
-  explicit Shortcuts(settings::SettingsStore& store) : store_(store) {}
+  explicit Shortcuts(settings::SettingsStore& store) : store_(store) {
+    store_.Subscribe(*this, {settings::Setting::Shortcut});
+  }
+  ~Shortcuts() { store_.Unsubscribe(*this); }
   Shortcuts(const Shortcuts&) = delete;
   Shortcuts& operator=(const Shortcuts&) = delete;
 
@@ -50,9 +54,9 @@ class Shortcuts {
   void RegisterAgain() {
     if (window_ != nullptr) RegisterAll(*window_);
   }
-  // The user gave an action a new chord (no key: switched off): stored at once,
-  // and registered in place of the old one.
-  [[nodiscard]] settings::WriteResult Change(settings::ShortcutAction action, Chord chord);
+  // A chord changed in the store (no key: switched off): registered in place
+  // of the old one.
+  void OnSettingChanged(settings::Setting) override { RegisterAgain(); }
   const ShortcutStatus& status(settings::ShortcutAction action) const {
     return statuses_[static_cast<std::size_t>(action)];
   }

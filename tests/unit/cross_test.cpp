@@ -7,7 +7,6 @@
 
 #include "base/rounding.h"
 #include "cross/cross.h"
-#include "shell/always_on_top.h"
 #include "shell/popup_menu_items.h"
 #include "started_program.h"
 
@@ -69,18 +68,18 @@ class CrossTest : public unit::StartedProgram {
 // other case counts.
 TEST_F(CrossTest, ALayoutSettlesAtOnce) {
   Start(unit::kExitSaved, true);
-  values().CrossColor = L"16711680";
-  values().Opacity = 50;
   platform.log.Clear();
   const int batches = platform.batches;
-  Part(0).events().OnRepaint();
+  (void)store().Set(&settings::ProgramSettings::CrossColor, L"16711680");
+  (void)store().Set(&settings::ProgramSettings::Opacity, 50);
   EXPECT_EQ(platform.log.With("Form").size() + platform.log.With("frm").size(), 2 * 19u)
       << "one colour and one alpha call a part";
   EXPECT_EQ(platform.log.With("Form7.alpha"), Calls{"Form7.alpha 128"});
-  EXPECT_EQ(platform.batches, batches + 1);
+  EXPECT_EQ(platform.batches, batches + 2) << "a layout a change";
   EXPECT_EQ(platform.batch_depth, 0);
   platform.log.Clear();
-  Part(0).events().OnRepaint();  // the one the recolouring causes
+  Part(0).events().OnMoved();  // nothing moved: nothing to change
+  (void)store().Set(&settings::ProgramSettings::Opacity, 50);
   EXPECT_EQ(platform.log.all(), Calls{});
 }
 
@@ -115,8 +114,7 @@ TEST(CentreHandle, LoadPlacesTheHandleOnAMonitorOrReportsAWindowThatCannotBeMade
     if (c.form3_fails) p.failing_windows = {"Form3"};
     settings::SettingsStore s{p.settings(), p.screen()};
     (void)s.ApplyFirstRunDefaults();
-    s.values().XPosition = c.x;
-    s.values().YPosition = c.y;
+    s.SetPosition(static_cast<float>(c.x), static_cast<float>(c.y));
     Cross x{p, s};
     if (c.form3_fails) {
       EXPECT_THROW(x.CreateWindows(), fake::ProcessEnded);
@@ -166,9 +164,9 @@ TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
     SCOPED_TRACE(c.name);
     fake::FakeScreen& screen = platform.fake_screen;
     screen.width_px = 1920, screen.height_px = 1080, screen.extra_monitors = c.before;
-    values().HoldPosition = c.held;
+    (void)store().Set(&settings::ProgramSettings::HoldPosition, c.held);
     Part(0).MoveByUser(c.left, c.top);
-    Part(0).events().OnRepaint();
+    Part(0).events().OnMoved();
     screen.width_px = c.width_px, screen.height_px = c.height_px, screen.extra_monitors = c.after;
     platform.log.Clear();
     startup.OnDisplayChanged();
@@ -191,8 +189,8 @@ TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
 // Every window is made in stacking order, after the start-up window, and
 // stacked in that order once the layout has shown the cross. Stored off, each
 // window is set once; the command turns all nineteen in stacking order and
-// nothing else, the check mark, not OnTop, giving the way. A hidden handle is
-// shown at start-up and its first repaint hides it again.
+// nothing else, OnTop, not the check mark, giving the way. A handle switched
+// off is never shown.
 TEST_F(CrossTest, TheCrossIsMadeAndStackedInWindowOrderAndTurnedByTheCheckMark) {
   unit::Stored stored = unit::kExitSaved;
   stored.insert(stored.end(), {{"Dizodudoz/선택사항/항상위", "False"}, {"Dizodudoz/폼/0", "0"}});
@@ -207,13 +205,12 @@ TEST_F(CrossTest, TheCrossIsMadeAndStackedInWindowOrderAndTurnedByTheCheckMark) 
   for (int part : kWindowOrder) expected.push_back(PartName(part) + ".topmost 0");
   EXPECT_EQ(seen, expected);
   ExpectOnTop(false);
-  EXPECT_EQ(platform.log.With("frm_Center.visible"), Calls{"frm_Center.visible 1"});
-  Part(0).events().OnRepaint();  // the platform's first repaint
+  EXPECT_EQ(platform.log.With("frm_Center.visible"), Calls{});
   EXPECT_FALSE(Part(0).Visible());
   EXPECT_TRUE(Part(1).Visible());
-  values().OnTop = true;
+  platform.menu->SetChecked(shell::kAlwaysOnTop, true);  // a check mark out of step decides nothing
   platform.log.Clear();
-  shell::AlwaysOnTop(startup.cross(), values(), *startup.menu());
+  startup.OnMenuCommand(shell::kAlwaysOnTop);
   ExpectOnTop(true);
   EXPECT_EQ(platform.log.all(), stacked);
 }
@@ -244,7 +241,7 @@ TEST(CrossScale, OnAMonitorOfAnotherScaleTheSizesAreItsOwnAroundTheSameMiddle) {
     p.Start(unit::kExitSaved, true);
     EXPECT_EQ(p.Part(14).Left(), 6000 + 50 + 350);
     p.Part(0).MoveByUser(c.x, c.y);  // a drag across the border
-    p.Part(0).events().OnRepaint();
+    p.Part(0).events().OnMoved();
     const float left = c.x + 25 - 37.5f, top = c.y + 25 - 37.5f;  // the middle kept, 75 twips a side now
     EXPECT_EQ(p.Part(0).Left(), left);
     EXPECT_EQ(p.Part(0).Width(), 75);
@@ -253,11 +250,11 @@ TEST(CrossScale, OnAMonitorOfAnotherScaleTheSizesAreItsOwnAroundTheSameMiddle) {
     EXPECT_EQ(p.Part(4).Top(), top - 1.5f * (350 + 350));
     EXPECT_EQ(p.values().XPosition, RoundHalfEven(static_cast<double>(left)));
     p.Part(0).MoveByUser(6000 - 12.5f, 4000 - 12.5f);  // back on the primary
-    p.Part(0).events().OnRepaint();
+    p.Part(0).events().OnMoved();
     EXPECT_EQ(p.Part(0).Left(), 6000);
     EXPECT_EQ(p.Part(0).Width(), 50);
     p.Part(0).MoveByUser(left, top);
-    p.Part(0).events().OnRepaint();
+    p.Part(0).events().OnMoved();
     EXPECT_THROW(p.startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
 
     unit::Program next;

@@ -208,19 +208,26 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
   }
 }
 
-// Each moment writes its values, in one order: the exit save the display
+// Each moment writes its values, in one order: a change of a value written at
+// exit or with the correction writes nothing; the exit save the display
 // values (the handle's own edges, rounded halves to even, beyond 16 bits; an
 // edge that is no number keeps the position), the correction's save its three,
-// a change its one value; part flags when switched, the memory following only
-// after the reload. The first value that could not be written is named; the
-// rest is written. Pins the rows each save writes, which the scenarios only count.
+// a change of the port, a shortcut or a part flag its one value at once; a
+// part flag that could not be written stays as it was. The first value that
+// could not be written is named; the rest is written. Pins the rows each save
+// writes, which the scenarios only count.
 TEST(SettingsStore, WhatEachSaveWritesAndTheFirstValueThatFailed) {
   Store s({});
-  ProgramSettings& v = s.store.values();
-  v.OnTop = false, v.HoldPosition = true, v.Gap = 140, v.Opacity = 70;
-  v.CorrectionAngle = -2.25, v.ReaderMode = kModeWintab, v.LengthRatio = L"1,1", v.ReaderPort = L"COM7";
-  v.Shortcuts[kNudgeShortcut] = {modifier::kWin | modifier::kAlt, 0};
+  const ProgramSettings& v = s.store.values();
   s.platform.log.Clear();
+  (void)s.store.Set(&ProgramSettings::OnTop, false);
+  (void)s.store.Set(&ProgramSettings::HoldPosition, true);
+  (void)s.store.Set(&ProgramSettings::Gap, 140);
+  (void)s.store.Set(&ProgramSettings::Opacity, 70);
+  (void)s.store.Set(&ProgramSettings::CorrectionAngle, -2.25);
+  (void)s.store.Set(&ProgramSettings::ReaderMode, std::wstring(kModeWintab));
+  (void)s.store.Set(&ProgramSettings::LengthRatio, L"1,1");
+  EXPECT_EQ(s.platform.log.all(), Calls{});
   s.platform.fake_settings.failing_paths = {"Dizodudoz/크기/Gap", "Dizodudoz/위치/YPosition"};
   const WriteResult failed = s.store.SaveExitSettings(40000.5f, -1501.5f);
   ASSERT_TRUE(failed);
@@ -228,9 +235,9 @@ TEST(SettingsStore, WhatEachSaveWritesAndTheFirstValueThatFailed) {
             "설정을 저장하지 못했습니다: Dizodudoz\\크기\\Gap\nerror 5");
   s.platform.fake_settings.failing_paths.clear();
   EXPECT_FALSE(s.store.SaveCorrectionSettings());
-  EXPECT_FALSE(s.store.Save(keys::kReaderPort));
-  EXPECT_FALSE(s.store.Save(keys::kShortcuts[kNudgeShortcut]));
-  EXPECT_FALSE(s.store.SavePartVisible(7, false));
+  EXPECT_FALSE(s.store.Set(&ProgramSettings::ReaderPort, L"COM7"));
+  EXPECT_FALSE(s.store.SetShortcut(kNudgeShortcut, {modifier::kWin | modifier::kAlt, 0}));
+  EXPECT_FALSE(s.store.SetPartVisible(7, false));
   EXPECT_EQ(
       s.platform.log.With("save"),
       (Calls{"save Dizodudoz/선택사항/색상=255", "save Dizodudoz/선택사항/항상위=False",
@@ -240,11 +247,11 @@ TEST(SettingsStore, WhatEachSaveWritesAndTheFirstValueThatFailed) {
              "save 기계보정/모드/모드=Wintab 전환", "save 기계보정/길이비율/길이비율=1,1",
              "save 기계보정/포트/포트=COM7", "save Dizodudoz/단축키/이동=Alt+Win", "save Dizodudoz/폼/7=0"}));
   EXPECT_EQ(s.platform.fake_settings.Value("Dizodudoz/위치/XPosition"), "40000");
-  EXPECT_TRUE(v.PartVisible[7]) << "memory follows only after the reload";
-  s.platform.log.Clear();
-  s.store.ReloadPartVisible();
   EXPECT_FALSE(v.PartVisible[7]);
-  EXPECT_EQ(s.platform.log.all().size(), 18u) << "the bars' flags, not the handle's";
+  s.platform.fake_settings.failing_paths = {"Dizodudoz/폼/8"};
+  EXPECT_TRUE(s.store.SetPartVisible(8, false));
+  EXPECT_TRUE(v.PartVisible[8]) << "as the next start will show it";
+  s.platform.fake_settings.failing_paths.clear();
   for (const float edge : {3e9f, std::numeric_limits<float>::quiet_NaN()}) {
     (void)s.store.SaveExitSettings(edge, 0);
     EXPECT_EQ(s.platform.fake_settings.Value("Dizodudoz/위치/XPosition"), "40000") << edge;

@@ -29,7 +29,8 @@ struct Program {
     for (const auto& [path, text] : stored) platform.fake_settings.Put(path, text);
     ASSERT_TRUE(startup.Load());
   }
-  settings::ProgramSettings& values() { return startup.store().values(); }
+  const settings::ProgramSettings& values() { return startup.store().values(); }
+  settings::SettingsStore& store() { return startup.store(); }
   fake::FakeWindow& Part(int part) { return *platform.Find(PartName(part)); }
   fake::FakeDialog& Dialog(const std::string& caption) { return *platform.FindDialog(caption); }
 

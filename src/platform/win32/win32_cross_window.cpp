@@ -40,6 +40,7 @@ void Win32CrossWindow::Apply() {
     }
     return;
   }
+  const Win32Platform::Placing placing(platform_);
   HDWP batch = ::BeginDeferWindowPos(1);
   batch = Defer(batch);
   if (batch != nullptr) ::EndDeferWindowPos(batch);
@@ -105,25 +106,27 @@ LRESULT Win32CrossWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       HDC dc = ::BeginPaint(h, &paint);
       if (paint.fErase) ::FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(brush_.get()));
       ::EndPaint(h, &paint);
-      // After EndPaint, so that what the handler changes is painted again.
-      events_.OnRepaint();
-      return 0;
+      return 0;  // painting only: nothing is laid out here
     }
     case WM_WINDOWPOSCHANGED: {
-      // A move by the user (a drag) changes the edges behind the program's back.
+      // A drag or the system (a monitor removed) changes the edges behind the
+      // program's back; a move from outside the program is told, so that the
+      // cross follows. The drag's end is told by the drag's owner.
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
       if (!(pos->flags & SWP_NOMOVE)) {
+        const float left = left_, top = top_;
         left_ = platform_.screen().ScaleX().TwipsAfterMove(left_, pos->x);
         top_ = platform_.screen().ScaleY().TwipsAfterMove(top_, pos->y);
+        if (!dragging_ && !platform_.placing() && (left != left_ || top != top_)) events_.OnMoved();
       }
       break;
     }
     case WM_DPICHANGED:
       // Never the system's rectangle: the cross's layout sizes every part for
-      // the monitor that holds the handle's centre and keeps that centre. The
-      // handle's repaint runs it, the bars follow; during a drag, the layout
-      // at the drag's end does.
-      if (window_class_ == platform::WindowClass::CentreHandle && !dragging_) ::InvalidateRect(h, nullptr, TRUE);
+      // the monitor that holds the handle's centre and keeps that centre, on
+      // the notice of any of its windows (a hidden handle gets none); during a
+      // drag, the layout at the drag's end does.
+      if (!dragging_) events_.OnScaleChanged();
       return 0;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;  // the cross never takes the focus

@@ -144,6 +144,7 @@ void Win32CrossWindow::BeginDrag() {
   }
   dragging_ = false;
   if (cancelled) {
+    const Win32Platform::Placing placing(platform_);
     ::SetWindowPos(h, nullptr, start.x, start.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
     left_ = start_left, top_ = start_top;
   }

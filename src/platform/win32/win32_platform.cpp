@@ -257,6 +257,7 @@ void Win32Platform::EndWindowBatch() {
   std::vector<Win32CrossWindow*> windows;
   windows.swap(queued_);
   if (windows.empty()) return;
+  const Placing placing(*this);
   HDWP batch = ::BeginDeferWindowPos(static_cast<int>(windows.size()));
   for (Win32CrossWindow* window : windows) batch = window->Defer(batch);
   if (batch != nullptr) ::EndDeferWindowPos(batch);

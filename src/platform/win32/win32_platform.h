@@ -89,6 +89,19 @@ class Win32Platform final : public platform::Platform {
   HINSTANCE instance() const { return instance_; }
   bool batching() const { return batch_depth_ > 0; }
   void Queue(Win32CrossWindow& window) { queued_.push_back(&window); }
+  // The program is placing its own windows: the moves the system reports
+  // meanwhile are its own, not a move from outside.
+  bool placing() const { return placing_ > 0; }
+  class Placing {
+   public:
+    explicit Placing(Win32Platform& platform) : platform_(platform) { ++platform_.placing_; }
+    ~Placing() { --platform_.placing_; }
+    Placing(const Placing&) = delete;
+    Placing& operator=(const Placing&) = delete;
+
+   private:
+    Win32Platform& platform_;
+  };
   void Forget(Win32CrossWindow& window);
   UINT taskbar_created_message() const { return taskbar_created_; }
   // The start-up window's shortcuts give way while a hotkey box has the keyboard.
@@ -113,6 +126,7 @@ class Win32Platform final : public platform::Platform {
   Win32SerialPortList serial_ports_;
   UINT taskbar_created_ = 0;
   int batch_depth_ = 0;
+  int placing_ = 0;
   std::vector<Win32CrossWindow*> queued_;
   std::vector<HWND> dialogs_;
   Win32ShellWindow* shell_window_ = nullptr;
