@@ -68,7 +68,7 @@ if reticor_can_run_i386; then
   run_installer_test "$signed" win64 "$@"
   run_installer_test "$signed" win32 "$@"
 else
-  echo "NOT RUN: the release installer $(basename "$release") is x86 code and this machine refuses"
-  echo "32-bit x86 programs (Exec format error), so Wine cannot start it; its script runs as a 64-bit program instead."
+  echo "NOT RUN: the release installer $(basename "$release") is x86 code and $(reticor_i386_why_not);"
+  echo "its script runs as a 64-bit program instead."
   run_installer_test "$signed_setup" win64 "$@"
 fi
