@@ -26,10 +26,16 @@ class MessageBoxes {
   virtual void ShowMessage(std::wstring_view text) = 0;
   // The system's own text for an error code.
   virtual std::wstring ErrorText(std::uint32_t code) = 0;
-  // The system's text for a failure's code; empty when it has none.
-  std::wstring ReasonText(const Status& status) {
-    return status.system_code != 0 ? ErrorText(status.system_code) : std::wstring();
+  // The system's text for a failure's code, after the call that failed
+  // ("SetCommState: ..."); empty when it has neither.
+  std::wstring ReasonText(std::uint32_t system_code, const char* call) {
+    if (system_code == 0 && call == nullptr) return {};
+    std::wstring text;
+    for (const char* c = call; c != nullptr && *c != '\0'; ++c) text += static_cast<wchar_t>(*c);  // ASCII names
+    if (!text.empty()) text += L": ";
+    return text + ErrorText(system_code);
   }
+  std::wstring ReasonText(const Status& status) { return ReasonText(status.system_code, status.call); }
 };
 
 }  // namespace rc::platform

@@ -21,10 +21,11 @@ enum class Error {
 struct Status {
   Error error = Error::None;
   std::uint32_t system_code = 0;  // 0: none, or not from the system
+  const char* call = nullptr;     // the system call that failed, when one did: "SetCommState"
 
   static constexpr Status Ok() { return {}; }
-  static constexpr Status Failed(Error error, std::uint32_t system_code = 0) {
-    return {error == Error::None ? Error::Other : error, system_code};
+  static constexpr Status Failed(Error error, std::uint32_t system_code = 0, const char* call = nullptr) {
+    return {error == Error::None ? Error::Other : error, system_code, call};
   }
   constexpr bool ok() const { return error == Error::None; }
 };

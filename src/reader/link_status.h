@@ -23,6 +23,7 @@ enum class LinkState {
 struct LinkStatus {
   LinkState state = LinkState::Off;
   std::uint32_t system_code = 0;                      // Failed: the system's reason
+  const char* call = nullptr;                         // Failed: the system call that gave it
   std::optional<platform::LocalTime> last_line_time;  // Open: the last complete line since the open
 };
 

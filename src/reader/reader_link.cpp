@@ -31,11 +31,11 @@ LinkStatus FailureStatus(const platform::Status& status) {
   switch (status.error) {
     case platform::Error::PortMissing:
     case platform::Error::DeviceLost:
-      return {LinkState::Missing, status.system_code, {}};
+      return {LinkState::Missing, status.system_code, status.call, {}};
     case platform::Error::Busy:
-      return {LinkState::Busy, status.system_code, {}};
+      return {LinkState::Busy, status.system_code, status.call, {}};
     default:
-      return {LinkState::Failed, status.system_code, {}};
+      return {LinkState::Failed, status.system_code, status.call, {}};
   }
 }
 }  // namespace
@@ -105,7 +105,7 @@ platform::Status ReaderLink::OpenPort() {
   opened_ms_ = clock_.NowMs();
   first_bytes_pending_ = true;
   dropping_tail_ = false;
-  status_ = {LinkState::Open, 0, {}};
+  status_ = {LinkState::Open, 0, nullptr, {}};
   return status;
 }
 
@@ -136,7 +136,7 @@ void ReaderLink::ScheduleRetry(std::size_t retry) {
   if (started.ok()) return;
   // The retries would be silently undone: the state says so instead.
   next_retry_.reset();
-  status_ = {LinkState::Failed, started.system_code, {}};
+  status_ = {LinkState::Failed, started.system_code, started.call, {}};
 }
 
 void ReaderLink::StopRetries() {
@@ -231,7 +231,7 @@ void ReaderLink::Record(ReceivedLine received) {
 void ReaderLink::OnSerialLost(platform::SerialOpen open) {
   if (!port_.IsOpen() || open != open_) return;
   ClosePort();
-  status_ = {LinkState::Missing, 0, {}};
+  status_ = {LinkState::Missing, 0, nullptr, {}};
   Changed();
 }
 
@@ -255,7 +255,7 @@ void ReaderLink::OnPortRemoved(std::wstring_view port_name) {
   if (ours) {
     StopRetries();
     ClosePort();
-    status_ = {LinkState::Missing, 0, {}};
+    status_ = {LinkState::Missing, 0, nullptr, {}};
   }
   Tell(&LinkObserver::OnPortsChanged);
   if (ours) Changed();
@@ -280,7 +280,7 @@ LinkStatus ReaderLink::status() const { return switched_on_ ? status_ : LinkStat
 std::wstring ReaderLink::StatusLine() const {
   const LinkStatus current = status();
   const std::wstring system_text =
-      current.state == LinkState::Failed ? messages_.ErrorText(current.system_code) : std::wstring();
+      current.state == LinkState::Failed ? messages_.ReasonText(current.system_code, current.call) : std::wstring();
   return StatusText(PortName(), current, system_text);
 }
 

@@ -30,17 +30,7 @@ inline constexpr std::wstring_view kFirstRunText =
 // area; then the program waits for that alone.
 inline constexpr std::array<std::uint32_t, 4> kTrayRetryMs{1000, 2000, 4000, 8000};
 
-// The codes of the icon's notifications that mean something: the system's own
-// numbers for them (mouse messages, and the keyboard and notification events
-// of the notification area's version 4).
-namespace tray_code {
-inline constexpr std::uint32_t kContextMenu = 0x007B;  // the menu key or Shift+F10; also after a right release
-inline constexpr std::uint32_t kLeftDoubleClick = 0x0203;
-inline constexpr std::uint32_t kRightButtonUp = 0x0205;
-inline constexpr std::uint32_t kSelect = 0x0400;     // a left click
-inline constexpr std::uint32_t kKeySelect = 0x0401;  // Enter or Space on the selected icon
-inline constexpr std::uint32_t kNotificationClicked = 0x0405;
-}  // namespace tray_code
+namespace tray_code = platform::tray_code;
 
 enum class TrayAction {
   None,

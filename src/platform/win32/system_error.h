@@ -8,13 +8,14 @@
 
 namespace rc::win32 {
 
-inline platform::Status SystemFailure(DWORD code, platform::Error kind = platform::Error::Other) {
+// `call` names the system call that failed, for the message and the log.
+inline platform::Status SystemFailure(DWORD code, const char* call, platform::Error kind = platform::Error::Other) {
   if (kind == platform::Error::Other && code == ERROR_ACCESS_DENIED) kind = platform::Error::AccessDenied;
-  return platform::Status::Failed(kind, code);
+  return platform::Status::Failed(kind, code, call);
 }
 
-inline platform::Status LastSystemFailure(platform::Error kind = platform::Error::Other) {
-  return SystemFailure(::GetLastError(), kind);
+inline platform::Status LastSystemFailure(const char* call, platform::Error kind = platform::Error::Other) {
+  return SystemFailure(::GetLastError(), call, kind);
 }
 
 }  // namespace rc::win32

@@ -19,7 +19,7 @@ platform::Status Win32Clock::StartTimer(int timer, std::uint32_t delay_ms, platf
   if (platform::Status made = MakeWindow(); !made.ok()) return made;
   pending_[timer] = &events;  // first: nothing of the system's is left behind if this throws
   if (::SetTimer(window_.get(), static_cast<UINT_PTR>(timer), delay_ms, nullptr) == 0) {
-    const platform::Status refused = LastSystemFailure();
+    const platform::Status refused = LastSystemFailure("SetTimer");
     StopTimer(timer);  // none runs, not even the one that was pending
     return refused;
   }
@@ -33,7 +33,7 @@ void Win32Clock::StopTimer(int timer) {
 
 platform::Status Win32Clock::MakeWindow() {
   if (!window_) window_ = MakeMessageWindow(kTimerWindowClass, &Win32Clock::Procedure, this);
-  return window_ ? platform::Status::Ok() : LastSystemFailure();
+  return window_ ? platform::Status::Ok() : LastSystemFailure("CreateWindowExW");
 }
 
 LRESULT CALLBACK Win32Clock::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

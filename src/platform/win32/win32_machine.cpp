@@ -31,12 +31,12 @@ platform::Status Win32MachineRegistry::ReadValue(platform::RegistryView view, st
   HKEY raw = nullptr;
   const std::wstring key_path(key), value_name(name);
   LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, access, &raw);
-  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegOpenKeyExW");
   OwnedKey opened(raw);  // closed on every path from here
   std::vector<std::uint8_t> buffer(kValueBufferBytes, 0);
   DWORD type = 0, size = kValueBufferBytes;
   status = ::RegQueryValueExW(opened.get(), value_name.c_str(), nullptr, &type, buffer.data(), &size);
-  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegQueryValueExW");
   buffer.resize(size);
   value.type = type == REG_SZ      ? platform::RegistryType::String
                : type == REG_DWORD ? platform::RegistryType::Dword
@@ -81,7 +81,7 @@ std::wstring Win32Processes::SystemFolder() {
 }
 
 platform::Status Win32Processes::Start(std::wstring_view path) {
-  if (path.empty()) return SystemFailure(ERROR_FILE_NOT_FOUND);
+  if (path.empty()) return SystemFailure(ERROR_FILE_NOT_FOUND, "CreateProcessW");
   const std::wstring program(path);
   // The program named exactly, so a path with blanks cannot start another file.
   std::wstring command_line = L"\"" + program + L"\"";
@@ -92,7 +92,7 @@ platform::Status Win32Processes::Start(std::wstring_view path) {
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-    return LastSystemFailure();
+    return LastSystemFailure("CreateProcessW");
   }
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);  // not watched, not waited for
@@ -109,12 +109,12 @@ platform::Status Win32SignInStart::Set(std::wstring_view command) {
   HKEY raw = nullptr;
   // Created when missing: a fresh profile may not have the key yet.
   LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr);
-  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegCreateKeyExW");
   const OwnedKey run(raw);
   const std::wstring text(command);
   status = ::RegSetValueExW(run.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  return status == ERROR_SUCCESS ? platform::Status::Ok() : SystemFailure(static_cast<DWORD>(status));
+  return status == ERROR_SUCCESS ? platform::Status::Ok() : SystemFailure(static_cast<DWORD>(status), "RegSetValueExW");
 }
 
 platform::Status Win32SignInStart::Clear() {
@@ -123,7 +123,7 @@ platform::Status Win32SignInStart::Clear() {
   if (run) status = ::RegDeleteValueW(run.get(), kRunValue);
   // No key, or no value: nothing starts at sign-in, which is what was asked.
   if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return platform::Status::Ok();
-  return SystemFailure(static_cast<DWORD>(status));
+  return SystemFailure(static_cast<DWORD>(status), run ? "RegDeleteValueW" : "RegOpenKeyExW");
 }
 
 }  // namespace rc::win32

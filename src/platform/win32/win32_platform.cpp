@@ -132,12 +132,12 @@ platform::Status RegistrySettings::Save(std::wstring_view application, std::wstr
   HKEY raw = nullptr;
   LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, nullptr, 0,
                                      KEY_SET_VALUE, nullptr, &raw, nullptr);
-  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegCreateKeyExW");
   OwnedKey section_key(raw);
   std::wstring name(key), text(value);
   status = ::RegSetValueExW(section_key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status));
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegSetValueExW");
   return platform::Status::Ok();
 }
 
@@ -162,6 +162,10 @@ std::wstring Win32Messages::ErrorText(std::uint32_t code) {
   std::wstring text = length > 0 ? std::wstring(buffer, length) : L"";
   if (buffer != nullptr) ::LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  // A call that failed without saying why has code 0, whose text would read
+  // "completed successfully"; a code the system has no words for still shows.
+  if (code == 0) return L"(원인 알 수 없음)";
+  if (text.empty()) return L"(오류 " + std::to_wstring(code) + L")";
   return text + L" (" + std::to_wstring(code) + L")";
 }
 
@@ -189,7 +193,7 @@ platform::Status Win32Platform::Initialise() {
     window_class.lpszClassName = class_style->name;
     window_class.hIcon = icon;
     window_class.hCursor = class_style->move_cursor ? move : ::LoadCursorW(nullptr, IDC_ARROW);
-    if (::RegisterClassExW(&window_class) == 0) return LastSystemFailure();
+    if (::RegisterClassExW(&window_class) == 0) return LastSystemFailure("RegisterClassExW");
   }
   return platform::Status::Ok();
 }

@@ -23,20 +23,18 @@ std::wstring DevicePath(std::wstring_view port_name) { return L"\\\\.\\" + std::
 constexpr DWORD kWriteWaitMs = 1000;
 constexpr DWORD kReadChunk = 1024;
 
-platform::Status LastError(platform::Error kind = platform::Error::Other) { return LastSystemFailure(kind); }
-
 // Why an open failed, as the program tells the cases apart.
 platform::Status OpenFailure() {
   const DWORD code = ::GetLastError();
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-      return SystemFailure(code, platform::Error::PortMissing);
+      return SystemFailure(code, "CreateFileW", platform::Error::PortMissing);
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-      return SystemFailure(code, platform::Error::Busy);
+      return SystemFailure(code, "CreateFileW", platform::Error::Busy);
     default:
-      return SystemFailure(code);
+      return SystemFailure(code, "CreateFileW");
   }
 }
 
@@ -58,7 +56,7 @@ BYTE Parity(char parity) {
 platform::Status ApplyLine(HANDLE port, const platform::SerialLineSettings& line) {
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
-  if (!::GetCommState(port, &dcb)) return LastError();
+  if (!::GetCommState(port, &dcb)) return LastSystemFailure("GetCommState");
   dcb.BaudRate = line.baud;
   dcb.fBinary = TRUE;
   dcb.Parity = Parity(line.parity);
@@ -76,7 +74,7 @@ platform::Status ApplyLine(HANDLE port, const platform::SerialLineSettings& line
   // Line errors must not stop reading until ClearCommError: a framing error
   // from a reader switched on mid-byte would otherwise end the link.
   dcb.fAbortOnError = FALSE;
-  if (!::SetCommState(port, &dcb)) return LastError();
+  if (!::SetCommState(port, &dcb)) return LastSystemFailure("SetCommState");
   return platform::Status::Ok();
 }
 
@@ -335,7 +333,7 @@ platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::Se
   OwnedFile port(::CreateFileW(DevicePath(port_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                FILE_FLAG_OVERLAPPED, nullptr));
   if (!port) return OpenFailure();
-  if (!::SetupComm(port.get(), line_.receive_buffer, line_.transmit_buffer)) return LastError();
+  if (!::SetupComm(port.get(), line_.receive_buffer, line_.transmit_buffer)) return LastSystemFailure("SetupComm");
   if (platform::Status status = ApplyLine(port.get(), line_); !status.ok()) return status;
   // Reads return at once with whatever is waiting, even nothing.
   COMMTIMEOUTS timeouts{};
@@ -344,8 +342,8 @@ platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::Se
   timeouts.ReadTotalTimeoutConstant = 0;
   timeouts.WriteTotalTimeoutMultiplier = 0;
   timeouts.WriteTotalTimeoutConstant = kWriteWaitMs;
-  if (!::SetCommTimeouts(port.get(), &timeouts)) return LastError();
-  if (!::SetCommMask(port.get(), EV_RXCHAR)) return LastError();
+  if (!::SetCommTimeouts(port.get(), &timeouts)) return LastSystemFailure("SetCommTimeouts");
+  if (!::SetCommMask(port.get(), EV_RXCHAR)) return LastSystemFailure("SetCommMask");
   ::PurgeComm(port.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
 
   SerialIoEvents io_events{OwnedEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
@@ -354,7 +352,7 @@ platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::Se
                            OwnedEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
                            OwnedEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))};
   if (!io_events.stop || !io_events.finished || !io_events.wake || !io_events.input_done || !io_events.output_done) {
-    return LastError();
+    return LastSystemFailure("CreateEventW");
   }
   const platform::SerialOpen open = opens_ + 1;
   try {
@@ -362,7 +360,7 @@ platform::Status Win32SerialPort::Open(std::wstring_view port_name, platform::Se
     thread_ = std::thread([io] { io->Run(); });
     io_ = std::move(io);
   } catch (...) {
-    return SystemFailure(ERROR_NOT_ENOUGH_MEMORY);
+    return SystemFailure(ERROR_NOT_ENOUGH_MEMORY, "CreateThread");
   }
   opens_ = open;
   port_ = std::move(port);
@@ -385,7 +383,7 @@ platform::Status Win32SerialPort::Close() {
   }
   // Closing the handle drops RTS and DTR (and cancels what a stuck driver still holds).
   const BOOL closed = ::CloseHandle(port_.release());
-  return closed ? platform::Status::Ok() : LastError();
+  return closed ? platform::Status::Ok() : LastSystemFailure("CloseHandle");
 }
 
 // Handed to the I/O thread; its outcome comes back as kSerialWritten.
@@ -394,7 +392,7 @@ platform::Status Win32SerialPort::Write(std::string_view bytes) {
   try {
     io_->Queue(std::string(bytes));
   } catch (...) {
-    return SystemFailure(ERROR_NOT_ENOUGH_MEMORY, platform::Error::WriteFailed);
+    return SystemFailure(ERROR_NOT_ENOUGH_MEMORY, "WriteFile", platform::Error::WriteFailed);
   }
   return platform::Status::Ok();
 }
@@ -410,7 +408,7 @@ bool Win32SerialPort::Responds() {
 // A message-only window: it hears the I/O thread's posts on the user-interface thread.
 platform::Status Win32SerialPort::MakeEventsWindow() {
   if (!events_window_) events_window_ = MakeMessageWindow(kEventsWindowClass, &Win32SerialPort::Procedure, this);
-  return events_window_ ? platform::Status::Ok() : LastError();
+  return events_window_ ? platform::Status::Ok() : LastSystemFailure("CreateWindowExW");
 }
 
 LRESULT CALLBACK Win32SerialPort::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -429,7 +427,7 @@ LRESULT CALLBACK Win32SerialPort::Procedure(HWND hwnd, UINT message, WPARAM wpar
         const auto code = static_cast<std::uint32_t>(lparam);
         self->events_->OnSerialWritten(
             static_cast<platform::SerialOpen>(wparam),
-            code == 0 ? platform::Status::Ok() : SystemFailure(code, platform::Error::WriteFailed));
+            code == 0 ? platform::Status::Ok() : SystemFailure(code, "WriteFile", platform::Error::WriteFailed));
       }
       return 0;
     }

@@ -18,7 +18,6 @@
 #include "platform/win32/app_messages.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/win32_platform.h"
-#include "shell/tray_icon.h"
 
 namespace rc::win32 {
 
@@ -52,7 +51,7 @@ static_assert(modifier::kAlt == MOD_ALT && modifier::kCtrl == MOD_CONTROL && mod
               modifier::kWin == MOD_WIN);
 
 // The codes the program's tray rule decides on are the system's.
-namespace tray_code = shell::tray_code;
+namespace tray_code = platform::tray_code;
 static_assert(tray_code::kContextMenu == WM_CONTEXTMENU && tray_code::kLeftDoubleClick == WM_LBUTTONDBLCLK &&
               tray_code::kRightButtonUp == WM_RBUTTONUP && tray_code::kSelect == NIN_SELECT &&
               tray_code::kKeySelect == NIN_KEYSELECT && tray_code::kNotificationClicked == NIN_BALLOONUSERCLICK);
@@ -107,11 +106,11 @@ platform::Status Win32ShellWindow::Create(const wchar_t* class_name, DWORD style
 
 platform::Made<platform::PopupMenu> Win32ShellWindow::MakePopupMenu(std::span<const platform::MenuItem> items) {
   OwnedMenu menu(::CreatePopupMenu());
-  if (!menu) return {nullptr, LastSystemFailure()};
+  if (!menu) return {nullptr, LastSystemFailure("CreatePopupMenu")};
   for (const auto& item : items) {
     std::wstring caption(item.caption);
     if (!::AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(item.command), caption.c_str())) {
-      return {nullptr, LastSystemFailure()};
+      return {nullptr, LastSystemFailure("AppendMenuW")};
     }
   }
   return {std::make_unique<Win32PopupMenu>(hwnd(), menu.release()), platform::Status::Ok()};
@@ -194,7 +193,7 @@ HICON Win32ShellWindow::TrayIconImage() {
 
 platform::Status Win32ShellWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
   NOTIFYICONDATAW data = ToShellRecord(hwnd(), TrayIconImage(), record);
-  if (!::Shell_NotifyIconW(NIM_ADD, &data)) return LastSystemFailure();
+  if (!::Shell_NotifyIconW(NIM_ADD, &data)) return LastSystemFailure("Shell_NotifyIconW");
   // Asked again after every add: the version belongs to the icon.
   data.uVersion = NOTIFYICON_VERSION_4;
   (void)::Shell_NotifyIconW(NIM_SETVERSION, &data);
@@ -208,7 +207,7 @@ platform::Status Win32ShellWindow::ShowTrayNotification(const platform::TrayIcon
   CopyText(data.szInfoTitle, notification.title);
   CopyText(data.szInfo, notification.text);
   data.dwInfoFlags = NIIF_INFO | NIIF_RESPECT_QUIET_TIME;
-  return ::Shell_NotifyIconW(NIM_MODIFY, &data) ? platform::Status::Ok() : LastSystemFailure();
+  return ::Shell_NotifyIconW(NIM_MODIFY, &data) ? platform::Status::Ok() : LastSystemFailure("Shell_NotifyIconW");
 }
 
 std::optional<platform::PixelPoint> Win32ShellWindow::TrayIconCorner(const platform::TrayIconRecord& record) {
@@ -224,12 +223,12 @@ std::optional<platform::PixelPoint> Win32ShellWindow::TrayIconCorner(const platf
 platform::Status Win32ShellWindow::ModifyTrayIcon(const platform::TrayIconRecord& record) {
   NOTIFYICONDATAW data = ToShellRecord(hwnd(), TrayIconImage(), record);
   data.uFlags = NIF_TIP | NIF_SHOWTIP;
-  return ::Shell_NotifyIconW(NIM_MODIFY, &data) ? platform::Status::Ok() : LastSystemFailure();
+  return ::Shell_NotifyIconW(NIM_MODIFY, &data) ? platform::Status::Ok() : LastSystemFailure("Shell_NotifyIconW");
 }
 
 platform::Status Win32ShellWindow::DeleteTrayIcon(const platform::TrayIconRecord& record) {
   NOTIFYICONDATAW data = ToShellRecord(hwnd(), TrayIconImage(), record);
-  return ::Shell_NotifyIconW(NIM_DELETE, &data) ? platform::Status::Ok() : LastSystemFailure();
+  return ::Shell_NotifyIconW(NIM_DELETE, &data) ? platform::Status::Ok() : LastSystemFailure("Shell_NotifyIconW");
 }
 
 LRESULT Win32ShellWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {

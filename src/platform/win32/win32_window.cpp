@@ -15,7 +15,7 @@ void Win32WindowBase::Destroy() {
 platform::Status Win32WindowBase::Create(HINSTANCE instance, const wchar_t* class_name, DWORD style, DWORD ex_style) {
   // No title: tools and a second start find the windows by their class.
   HWND hwnd = ::CreateWindowExW(ex_style, class_name, L"", style, 0, 0, 0, 0, nullptr, nullptr, instance, this);
-  if (hwnd == nullptr) return LastSystemFailure();
+  if (hwnd == nullptr) return LastSystemFailure("CreateWindowExW");
   hwnd_.reset(hwnd);
   return platform::Status::Ok();
 }

@@ -15,7 +15,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
   rc::win32::Win32Platform platform(instance);
   if (rc::platform::Status status = platform.Initialise(); !status.ok()) {
-    platform.messages().ShowMessage(rc::platform::StartFailedText(platform.messages().ErrorText(status.system_code)));
+    platform.messages().ShowMessage(rc::platform::StartFailedText(platform.messages().ReasonText(status)));
     return 1;
   }
   rc::app::StartUpWindow startup(platform);
