@@ -8,16 +8,18 @@
 
 namespace rc::platform {
 
+// How a port's line is set up; the program's own line is the reader's
+// (reader::kReaderLine).
 struct SerialLineSettings {
-  std::uint32_t baud = 9600;
+  std::uint32_t baud = 0;
   char parity = 'n';  // 'n', 'e', 'o', 'm', 's'
-  std::uint8_t data_bits = 8;
-  std::uint8_t stop_bits = 1;
+  std::uint8_t data_bits = 0;
+  std::uint8_t stop_bits = 0;
   bool flow_control = false;
-  bool rts = true;  // raised while open
-  bool dtr = true;  // raised while open
-  std::uint32_t receive_buffer = 1024;
-  std::uint32_t transmit_buffer = 512;
+  bool rts = false;  // raised while open
+  bool dtr = false;  // raised while open
+  std::uint32_t receive_buffer = 0;
+  std::uint32_t transmit_buffer = 0;
 };
 
 // Which open of the port an event belongs to: each successful Open gets the

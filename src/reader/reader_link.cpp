@@ -12,20 +12,6 @@ std::wstring PortOpenFailedText(std::wstring_view port_name) {
   return std::wstring(port_name) + L" 포트를 열수가 없습니다.";
 }
 
-platform::SerialLineSettings ReaderLineSettings() {
-  platform::SerialLineSettings line;
-  line.baud = 9600;
-  line.parity = 'n';
-  line.data_bits = 8;
-  line.stop_bits = 1;
-  line.flow_control = false;
-  line.rts = true;
-  line.dtr = true;  // readers commonly wait for DTR before they send
-  line.receive_buffer = static_cast<std::uint32_t>(kReceiveBufferBytes);
-  line.transmit_buffer = 512;
-  return line;
-}
-
 namespace {
 LinkStatus FailureStatus(const platform::Status& status) {
   switch (status.error) {
@@ -48,7 +34,7 @@ ReaderLink::~ReaderLink() { StopRetries(); }
 
 void ReaderLink::ConfigureReaderPort() {
   switched_on_ = settings_.ReaderMode == settings::kModeReaderLink;
-  platform::Status status = port_.Configure(ReaderLineSettings());
+  platform::Status status = port_.Configure(kReaderLine);
   if (!status.ok()) status_ = FailureStatus(status);
   if (status.ok() && switched_on_) status = OpenPort();
   // No arrival retries: the link opens by itself when the port arrives, or

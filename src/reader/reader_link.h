@@ -27,9 +27,11 @@ namespace rc::reader {
 // "COM2 포트를 열수가 없습니다." for the port of that name.
 std::wstring PortOpenFailedText(std::wstring_view port_name);
 
-// The line the reader speaks: 9600 baud, no parity, 8 data bits, 1 stop bit,
-// no flow control, RTS and DTR raised while open.
-platform::SerialLineSettings ReaderLineSettings();
+// The line the reader speaks, stated here alone: 9600 baud, no parity, 8 data
+// bits, 1 stop bit, no flow control, RTS and DTR raised while open (readers
+// commonly wait for DTR before they send).
+inline constexpr platform::SerialLineSettings kReaderLine{
+    9600, 'n', 8, 1, false, true, true, static_cast<std::uint32_t>(kReceiveBufferBytes), 512};
 
 // After an arrival (or a resume) a port that cannot be opened yet is tried
 // again after each of these waits, about three seconds in all, then left until

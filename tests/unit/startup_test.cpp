@@ -3,6 +3,9 @@
 // the program ends.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+
 #include "base/pixel_scale.h"
 #include "base/rounding.h"
 #include "dialogs/properties_dialog.h"
@@ -125,7 +128,8 @@ TEST(TrayCallback, EachGestureOnTheIconDoesItsOneThing) {
 // command only toggles HoldPosition (with its check mark, which follows it
 // however it changed), a right release opens the menu; a click on the first run's
 // note opens it at the icon where the shell says where that is. The dialog
-// commands build a dialog afresh after a close; one that cannot be made does nothing.
+// commands build a dialog afresh after a close; one that cannot be made does
+// nothing. The installer exits a running copy with 종료's id.
 TEST_F(StartUpTest, EachMenuCommandAndGestureDoesItsOneThing) {
   Start();
   auto& menu = *platform.menu;
@@ -175,6 +179,13 @@ TEST_F(StartUpTest, EachMenuCommandAndGestureDoesItsOneThing) {
   platform.failing_dialogs = {"속성"};
   startup.OnMenuCommand(shell::kColor);  // cannot be made: no effect
   EXPECT_EQ(platform.FindDialog("속성"), nullptr);
+  // An upgrade asks the running copy to exit with 종료's id: a renumbered menu
+  // must not leave the old copy running.
+  std::ifstream script(RETICOR_INSTALLER_SCRIPT);
+  const std::string text((std::istreambuf_iterator<char>(script)), std::istreambuf_iterator<char>());
+  std::smatch exit_command;
+  ASSERT_TRUE(std::regex_search(text, exit_command, std::regex(R"(!define EXIT_COMMAND (\d+))")));
+  EXPECT_EQ(std::stoi(exit_command[1]), shell::kFinish);
 }
 
 // The port in use would not open at start-up and there is no other port: no
