@@ -1,5 +1,6 @@
 #pragma once
-// ASCII letter case, as the system compares device and port names ("com2" is COM2).
+// ASCII letter case, as the system compares device and port names ("com2" is COM2)
+// and file names.
 
 #include <string_view>
 

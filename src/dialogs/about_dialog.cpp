@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/ascii.h"
+
 namespace rc::dialogs {
 
 using platform::ControlKind;
@@ -75,20 +77,13 @@ namespace {
 
 constexpr std::array<platform::RegistryView, 2> kViews{platform::RegistryView::Bits64, platform::RegistryView::Bits32};
 
-// File names compare without regard to ASCII case, as the system's do.
-bool SamePath(std::wstring_view a, std::wstring_view b) {
-  auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
-}
-
 }  // namespace
 
 std::vector<SysInfoProgram> SysInfoPrograms(const SysInfoFindings& found) {
   std::vector<SysInfoProgram> programs;
   auto add = [&](std::wstring path, bool must_exist) {
     for (const SysInfoProgram& p : programs) {
-      if (SamePath(p.path, path)) return;
+      if (EqualIgnoringAsciiCase(p.path, path)) return;  // file names, as the system compares them
     }
     programs.push_back({std::move(path), must_exist});
   };

@@ -80,4 +80,15 @@ using OwnedCursor = Owned<HCURSOR, CursorTraits>;
 using OwnedGdiObject = Owned<HGDIOBJ, GdiTraits>;
 using OwnedDeviceNotify = Owned<HDEVNOTIFY, DeviceNotifyTraits>;
 
+// A registry key under `root`, opened with `access` or, with `create`, created
+// when missing; null when that failed, with the system's reason in `status`.
+inline OwnedKey OpenKey(HKEY root, const wchar_t* path, REGSAM access, LSTATUS* status = nullptr,
+                        bool create = false) {
+  HKEY raw = nullptr;
+  const LSTATUS opened = create ? ::RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, &raw, nullptr)
+                                : ::RegOpenKeyExW(root, path, 0, access, &raw);
+  if (status != nullptr) *status = opened;
+  return OwnedKey(opened == ERROR_SUCCESS ? raw : nullptr);
+}
+
 }  // namespace rc::win32

@@ -14,13 +14,6 @@ constexpr DWORD kValueBufferBytes = 1024;
 constexpr std::size_t kLongestPath = 32768;  // the system's own limit, in characters
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Reticor2";
-
-// The Run key with the access asked for; null with the system's reason in `status`.
-OwnedKey OpenRunKey(REGSAM access, LSTATUS& status) {
-  HKEY raw = nullptr;
-  status = ::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, access, &raw);
-  return OwnedKey(status == ERROR_SUCCESS ? raw : nullptr);
-}
 }  // namespace
 
 platform::Status Win32MachineRegistry::ReadValue(platform::RegistryView view, std::wstring_view key,
@@ -28,11 +21,10 @@ platform::Status Win32MachineRegistry::ReadValue(platform::RegistryView view, st
   // Read access only: a standard user is refused anything more on this root.
   // The view flags are ignored where there is one view only.
   const REGSAM access = KEY_READ | (view == platform::RegistryView::Bits64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
-  HKEY raw = nullptr;
   const std::wstring key_path(key), value_name(name);
-  LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, access, &raw);
-  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegOpenKeyExW");
-  OwnedKey opened(raw);  // closed on every path from here
+  LSTATUS status = ERROR_SUCCESS;
+  const OwnedKey opened = OpenKey(HKEY_LOCAL_MACHINE, key_path.c_str(), access, &status);  // closed on every path
+  if (!opened) return SystemFailure(static_cast<DWORD>(status), "RegOpenKeyExW");
   std::vector<std::uint8_t> buffer(kValueBufferBytes, 0);
   DWORD type = 0, size = kValueBufferBytes;
   status = ::RegQueryValueExW(opened.get(), value_name.c_str(), nullptr, &type, buffer.data(), &size);
@@ -100,17 +92,15 @@ platform::Status Win32Processes::Start(std::wstring_view path) {
 }
 
 bool Win32SignInStart::IsSet() {
-  LSTATUS status = ERROR_SUCCESS;
-  const OwnedKey run = OpenRunKey(KEY_QUERY_VALUE, status);
+  const OwnedKey run = OpenKey(HKEY_CURRENT_USER, kRunKey, KEY_QUERY_VALUE);
   return run && ::RegQueryValueExW(run.get(), kRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 platform::Status Win32SignInStart::Set(std::wstring_view command) {
-  HKEY raw = nullptr;
   // Created when missing: a fresh profile may not have the key yet.
-  LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr);
-  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegCreateKeyExW");
-  const OwnedKey run(raw);
+  LSTATUS status = ERROR_SUCCESS;
+  const OwnedKey run = OpenKey(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE, &status, true);
+  if (!run) return SystemFailure(static_cast<DWORD>(status), "RegCreateKeyExW");
   const std::wstring text(command);
   status = ::RegSetValueExW(run.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -119,7 +109,7 @@ platform::Status Win32SignInStart::Set(std::wstring_view command) {
 
 platform::Status Win32SignInStart::Clear() {
   LSTATUS status = ERROR_SUCCESS;
-  const OwnedKey run = OpenRunKey(KEY_SET_VALUE, status);
+  const OwnedKey run = OpenKey(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE, &status);
   if (run) status = ::RegDeleteValueW(run.get(), kRunValue);
   // No key, or no value: nothing starts at sign-in, which is what was asked.
   if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return platform::Status::Ok();

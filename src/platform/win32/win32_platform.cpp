@@ -108,32 +108,22 @@ platform::PixelPoint Win32Screen::Pointer() const {
 
 std::wstring RegistrySettings::Get(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                                    std::wstring_view fallback) {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
-      ERROR_SUCCESS) {
-    return std::wstring(fallback);
-  }
-  OwnedKey section_key(raw);
+  const OwnedKey section_key = OpenKey(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), KEY_QUERY_VALUE);
+  if (!section_key) return std::wstring(fallback);
   return ReadRegistryText(section_key.get(), std::wstring(key).c_str()).value_or(std::wstring(fallback));
 }
 
 bool RegistrySettings::Contains(std::wstring_view application, std::wstring_view section, std::wstring_view key) {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  OwnedKey section_key(raw);
-  return ReadRegistryText(section_key.get(), std::wstring(key).c_str()).has_value();
+  const OwnedKey section_key = OpenKey(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), KEY_QUERY_VALUE);
+  return section_key && ReadRegistryText(section_key.get(), std::wstring(key).c_str()).has_value();
 }
 
 platform::Status RegistrySettings::Save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                                         std::wstring_view value) {
-  HKEY raw = nullptr;
-  LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, nullptr, 0,
-                                     KEY_SET_VALUE, nullptr, &raw, nullptr);
-  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegCreateKeyExW");
-  OwnedKey section_key(raw);
+  LSTATUS status = ERROR_SUCCESS;
+  const OwnedKey section_key =
+      OpenKey(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), KEY_SET_VALUE, &status, true);
+  if (!section_key) return SystemFailure(static_cast<DWORD>(status), "RegCreateKeyExW");
   std::wstring name(key), text(value);
   status = ::RegSetValueExW(section_key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));

@@ -51,12 +51,8 @@ void AddDeviceManagerPorts(std::vector<platform::SerialPortInfo>& ports) {
 
 // HKLM\HARDWARE\DEVICEMAP\SERIALCOMM: device -> "COMn".
 void AddSerialCommPorts(std::vector<platform::SerialPortInfo>& ports) {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &raw) !=
-      ERROR_SUCCESS) {
-    return;
-  }
-  OwnedKey key(raw);
+  const OwnedKey key = OpenKey(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", KEY_QUERY_VALUE);
+  if (!key) return;
   for (DWORD index = 0;; ++index) {
     wchar_t name[256];
     DWORD name_length = static_cast<DWORD>(std::size(name));
