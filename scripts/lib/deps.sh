@@ -39,6 +39,8 @@ reticor_i386_why_not() {
 }
 
 reticor_install_deps() {
+  # Once a run: scripts/test's tiers are scripts that source this too.
+  [ -z "${RETICOR_DEPS_DONE-}" ] || return 0
   local missing=()
   local p
   local sudo=""
@@ -80,4 +82,5 @@ reticor_install_deps() {
     grep -q '^ko_KR.UTF-8 UTF-8' /etc/locale.gen || echo 'ko_KR.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
     $sudo locale-gen >/dev/null
   fi
+  export RETICOR_DEPS_DONE=1
 }

@@ -203,9 +203,7 @@ void StartUpWindow::Ini_OnTop() {
 }
 
 // Both are written at exit: a change here writes nothing.
-void StartUpWindow::Toggle(bool settings::ProgramSettings::*flag) {
-  (void)store_.Set(flag, !(store_.values().*flag));
-}
+void StartUpWindow::Toggle(bool settings::ProgramSettings::*flag) { (void)store_.Set(flag, !(store_.values().*flag)); }
 
 void StartUpWindow::OnSettingChanged(settings::Setting setting) {
   switch (setting) {

@@ -286,9 +286,8 @@ void PropertiesDialog::OpacityChange(int position) {
 void PropertiesDialog::ScrollChange(int k, int position) {
   using settings::ProgramSettings;
   // By k: length, gap, thickness.
-  static constexpr std::array<std::int16_t ProgramSettings::*, 3> kSizes{&ProgramSettings::Length,
-                                                                         &ProgramSettings::Gap,
-                                                                         &ProgramSettings::Thickness};
+  static constexpr std::array<std::int16_t ProgramSettings::*, 3> kSizes{
+      &ProgramSettings::Length, &ProgramSettings::Gap, &ProgramSettings::Thickness};
   const auto size = static_cast<std::int16_t>(kScrollSteps[static_cast<std::size_t>(k)] * position);
   (void)cross_.store().Set(kSizes[static_cast<std::size_t>(k)], size);
   window_->SetText(SizeValue(k), std::to_wstring(position));

@@ -47,7 +47,8 @@ CorrectionDialog::~CorrectionDialog() { link_.RemoveObserver(*this); }
 void CorrectionDialog::Load() {
   const settings::ProgramSettings& s = store_.values();
   window_->SetText(kModeButton, s.ReaderMode);
-  if (s.LengthRatio.empty()) (void)store_.Set(&settings::ProgramSettings::LengthRatio, L"0,0");  // scales nothing, as empty does
+  if (s.LengthRatio.empty())
+    (void)store_.Set(&settings::ProgramSettings::LengthRatio, L"0,0");  // scales nothing, as empty does
   window_->SetText(kRatioBox, s.LengthRatio);
   window_->SetText(kAngleBox, settings::AngleText(s.CorrectionAngle));
   ShowPorts();

@@ -80,10 +80,41 @@ using OwnedCursor = Owned<HCURSOR, CursorTraits>;
 using OwnedGdiObject = Owned<HGDIOBJ, GdiTraits>;
 using OwnedDeviceNotify = Owned<HDEVNOTIFY, DeviceNotifyTraits>;
 
+// A window's (or, for null, the screen's) device context, released with the scope.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a device context for the scope; the one it replaced
+// is selected back.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(dc != nullptr ? ::SelectObject(dc, object) : nullptr) {}
+  ~Selected() {
+    if (old_ != nullptr) ::SelectObject(dc_, old_);
+  }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
 // A registry key under `root`, opened with `access` or, with `create`, created
 // when missing; null when that failed, with the system's reason in `status`.
-inline OwnedKey OpenKey(HKEY root, const wchar_t* path, REGSAM access, LSTATUS* status = nullptr,
-                        bool create = false) {
+inline OwnedKey OpenKey(HKEY root, const wchar_t* path, REGSAM access, LSTATUS* status = nullptr, bool create = false) {
   HKEY raw = nullptr;
   const LSTATUS opened = create ? ::RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, &raw, nullptr)
                                 : ::RegOpenKeyExW(root, path, 0, access, &raw);

@@ -16,7 +16,8 @@ platform::Status Win32CrossWindow::Create(const wchar_t* class_name, DWORD style
     return made;
   }
   // A layered window shows nothing until its attributes are set.
-  if (!::SetLayeredWindowAttributes(hwnd(), 0, alpha_, LWA_ALPHA)) return LastSystemFailure("SetLayeredWindowAttributes");
+  if (!::SetLayeredWindowAttributes(hwnd(), 0, alpha_, LWA_ALPHA))
+    return LastSystemFailure("SetLayeredWindowAttributes");
   brush_.reset(::CreateSolidBrush(back_colour_));
   if (!brush_) return LastSystemFailure("CreateSolidBrush");
   return platform::Status::Ok();

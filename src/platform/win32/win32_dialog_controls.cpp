@@ -30,10 +30,10 @@ bool FaceInstalled(const wchar_t* face) {
   LOGFONTW wanted{};
   wanted.lfCharSet = DEFAULT_CHARSET;
   ::lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
-  HDC dc = ::GetDC(nullptr);
+  const WindowDc screen(nullptr);
   bool found = false;
-  ::EnumFontFamiliesExW(dc, &wanted, &FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-  ::ReleaseDC(nullptr, dc);
+  if (screen.get() != nullptr)
+    ::EnumFontFamiliesExW(screen.get(), &wanted, &FaceFound, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 
@@ -121,6 +121,40 @@ HFONT DialogControls::FontFor(const platform::DialogFont& wanted) {
   return handle;
 }
 
+namespace {
+
+// The window each kind of control is, before the tab stop and the default button.
+struct ControlClass {
+  ControlKind kind;
+  const wchar_t* window_class;
+  DWORD style, ex_style;
+};
+// clang-format off
+const ControlClass kControlClasses[] = {
+    {ControlKind::Label, L"STATIC", SS_LEFT | SS_NOPREFIX, 0},
+    {ControlKind::TextBox, L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+    {ControlKind::ReadOnlyText, L"EDIT", ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE},
+    {ControlKind::Button, L"BUTTON", BS_PUSHBUTTON, 0},
+    {ControlKind::Frame, L"BUTTON", BS_GROUPBOX, 0},
+    {ControlKind::DropDownList, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL, 0},
+    {ControlKind::ScrollBar, L"SCROLLBAR", SBS_HORZ, 0},
+    {ControlKind::ColourBox, L"STATIC", SS_OWNERDRAW, WS_EX_CLIENTEDGE},
+    {ControlKind::Swatch, L"STATIC", SS_OWNERDRAW | SS_NOTIFY | WS_BORDER, 0},
+    {ControlKind::Picture, L"STATIC", SS_BITMAP, 0},
+    {ControlKind::ShortcutBox, HOTKEY_CLASSW, 0, WS_EX_CLIENTEDGE},
+    {ControlKind::CheckBox, L"BUTTON", BS_AUTOCHECKBOX, 0},  // ticks or clears itself before it reports the click
+};
+// clang-format on
+
+const ControlClass& ClassOf(ControlKind kind) {
+  for (const ControlClass& c : kControlClasses) {
+    if (c.kind == kind) return c;
+  }
+  return kControlClasses[0];
+}
+
+}  // namespace
+
 bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::DialogLayout& layout, int dpi) {
   dialog_ = dialog;
   dpi_ = dpi;
@@ -131,9 +165,20 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
     control.layout = &c;
     controls_.push_back(control);
   }
-  // Creation order is the tab order: the tab stops first, in their order, then
-  // the rest; frames come last so that what lies in them is drawn above them.
+  tooltip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, instance, nullptr);
   const std::vector<int> stops = platform::TabStops(layout);
+  for (Control* control : CreationOrder(stops)) {
+    const bool tab_stop = std::find(stops.begin(), stops.end(), control->layout->id) != stops.end();
+    if (!CreateControl(*control, instance, tab_stop)) return false;
+  }
+  if (layout.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + layout.default_button, 0);
+  return true;
+}
+
+// Creation order is the tab order: the tab stops first, in their order, then
+// the rest; frames come last so that what lies in them is drawn above them.
+std::vector<DialogControls::Control*> DialogControls::CreationOrder(const std::vector<int>& stops) {
   auto rank = [&](const Control* c) {
     const auto stop = std::find(stops.begin(), stops.end(), c->layout->id);
     if (stop != stops.end()) return static_cast<int>(stop - stops.begin());
@@ -142,108 +187,59 @@ bool DialogControls::Create(HWND dialog, HINSTANCE instance, const platform::Dia
   std::vector<Control*> order;
   for (Control& c : controls_) order.push_back(&c);
   std::stable_sort(order.begin(), order.end(), [&](const Control* a, const Control* b) { return rank(a) < rank(b); });
+  return order;
+}
 
-  tooltip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, instance, nullptr);
-
-  for (Control* control : order) {
-    const platform::ControlLayout& c = *control->layout;
-    const wchar_t* window_class = L"STATIC";
-    const bool tab_stop = std::find(stops.begin(), stops.end(), c.id) != stops.end();
-    DWORD style = WS_CHILD | WS_VISIBLE | (tab_stop ? WS_TABSTOP : 0);
-    DWORD ex_style = 0;
-    switch (c.kind) {
-      case ControlKind::Label:
-        style |= SS_LEFT | SS_NOPREFIX;
-        break;
-      case ControlKind::TextBox:
-        window_class = L"EDIT";
-        style |= ES_AUTOHSCROLL;
-        ex_style |= WS_EX_CLIENTEDGE;
-        break;
-      case ControlKind::ReadOnlyText:
-        window_class = L"EDIT";
-        style |= ES_MULTILINE | ES_READONLY;
-        ex_style |= WS_EX_CLIENTEDGE;
-        break;
-      case ControlKind::Button:
-        window_class = L"BUTTON";
-        style |= c.id == layout.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        break;
-      case ControlKind::Frame:
-        window_class = L"BUTTON";
-        style |= BS_GROUPBOX;
-        break;
-      case ControlKind::DropDownList:
-        window_class = L"COMBOBOX";
-        style |= CBS_DROPDOWNLIST | WS_VSCROLL;
-        break;
-      case ControlKind::ScrollBar:
-        window_class = L"SCROLLBAR";
-        style |= SBS_HORZ;
-        break;
-      case ControlKind::ColourBox:
-        style |= SS_OWNERDRAW;
-        ex_style |= WS_EX_CLIENTEDGE;
-        break;
-      case ControlKind::Swatch:
-        style |= SS_OWNERDRAW | SS_NOTIFY | WS_BORDER;
-        break;
-      case ControlKind::Picture:
-        style |= SS_BITMAP;
-        break;
-      case ControlKind::ShortcutBox:
-        window_class = HOTKEY_CLASSW;
-        ex_style |= WS_EX_CLIENTEDGE;
-        break;
-      case ControlKind::CheckBox:
-        window_class = L"BUTTON";
-        // Ticks or clears itself before it reports the click.
-        style |= BS_AUTOCHECKBOX;
-        break;
-    }
-    const RECT rect = Place(*control);
-    std::wstring text(c.kind == ControlKind::Picture ? std::wstring_view() : c.text);
-    control->hwnd =
-        ::CreateWindowExW(ex_style, window_class, text.c_str(), style, rect.left, rect.top, rect.right - rect.left,
-                          rect.bottom - rect.top, dialog,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstWindowId + c.id)), instance, nullptr);
-    if (control->hwnd == nullptr) return false;
-    SetFont(*control, FALSE);
-    switch (c.kind) {
-      case ControlKind::DropDownList:
-        for (std::wstring_view item : c.items) {
-          std::wstring entry(item);
-          ::SendMessageW(control->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-        }
-        break;
-      case ControlKind::ScrollBar: {
-        // One position per arrow and per trough click.
-        SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, c.minimum, c.maximum, 0, c.position, 0};
-        ::SetScrollInfo(control->hwnd, SB_CTL, &info, TRUE);
-        control->reported = c.position;
-        break;
-      }
-      case ControlKind::Picture:
-        if (!bitmap_) {
-          bitmap_.reset(::LoadImageW(instance, MAKEINTRESOURCEW(c.resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-        }
-        if (bitmap_) ::SendMessageW(control->hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
-        break;
-      case ControlKind::ShortcutBox:
-        // The box resets itself on Backspace and Delete without telling anyone.
-        if (!::SetWindowSubclass(control->hwnd, &DialogControls::ShortcutBoxProcedure, kShortcutBoxSubclass,
-                                 reinterpret_cast<DWORD_PTR>(this))) {
-          return false;
-        }
-        break;
-      default:
-        break;
-    }
-    if (!c.tooltip.empty()) AddTooltip(*control);
-  }
-  if (layout.default_button >= 0) ::SendMessageW(dialog, DM_SETDEFID, kFirstWindowId + layout.default_button, 0);
+bool DialogControls::CreateControl(Control& control, HINSTANCE instance, bool tab_stop) {
+  const platform::ControlLayout& c = *control.layout;
+  const ControlClass& kind = ClassOf(c.kind);
+  DWORD style = WS_CHILD | WS_VISIBLE | (tab_stop ? WS_TABSTOP : 0) | kind.style;
+  if (c.kind == ControlKind::Button && c.id == layout_.default_button)
+    style |= BS_DEFPUSHBUTTON;  // over BS_PUSHBUTTON, 0
+  const RECT rect = Place(control);
+  const std::wstring text(c.kind == ControlKind::Picture ? std::wstring_view() : c.text);
+  control.hwnd =
+      ::CreateWindowExW(kind.ex_style, kind.window_class, text.c_str(), style, rect.left, rect.top,
+                        rect.right - rect.left, rect.bottom - rect.top, dialog_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstWindowId + c.id)), instance, nullptr);
+  if (control.hwnd == nullptr) return false;
+  SetFont(control, FALSE);
+  if (!Fill(control, instance)) return false;
+  if (!c.tooltip.empty()) AddTooltip(control);
   return true;
+}
+
+// What a kind of control holds from the start: a list's entries, a bar's range,
+// a picture's bitmap; a shortcut box's own handling.
+bool DialogControls::Fill(Control& control, HINSTANCE instance) {
+  const platform::ControlLayout& c = *control.layout;
+  switch (c.kind) {
+    case ControlKind::DropDownList:
+      for (std::wstring_view item : c.items) {
+        const std::wstring entry(item);
+        ::SendMessageW(control.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+      }
+      return true;
+    case ControlKind::ScrollBar: {
+      // One position per arrow and per trough click.
+      SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, c.minimum, c.maximum, 0, c.position, 0};
+      ::SetScrollInfo(control.hwnd, SB_CTL, &info, TRUE);
+      control.reported = c.position;
+      return true;
+    }
+    case ControlKind::Picture:
+      if (!bitmap_) {
+        bitmap_.reset(::LoadImageW(instance, MAKEINTRESOURCEW(c.resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+      }
+      if (bitmap_) ::SendMessageW(control.hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
+      return true;
+    case ControlKind::ShortcutBox:
+      // The box resets itself on Backspace and Delete without telling anyone.
+      return ::SetWindowSubclass(control.hwnd, &DialogControls::ShortcutBoxProcedure, kShortcutBoxSubclass,
+                                 reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    default:
+      return true;
+  }
 }
 
 // The control's font at the dialog's DPI; a list's entries as tall as it.
@@ -252,12 +248,12 @@ void DialogControls::SetFont(Control& control, BOOL redraw) {
   ::SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), redraw);
   if (control.layout->kind != ControlKind::DropDownList) return;
   // The list keeps the entry height it had for the font it was created with.
-  HDC dc = ::GetDC(control.hwnd);
-  HGDIOBJ old = ::SelectObject(dc, control.font);
   TEXTMETRICW metrics{};
-  ::GetTextMetricsW(dc, &metrics);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(control.hwnd, dc);
+  {
+    const WindowDc dc(control.hwnd);
+    const Selected font(dc.get(), control.font);
+    if (dc.get() != nullptr) ::GetTextMetricsW(dc.get(), &metrics);
+  }
   if (metrics.tmHeight > 0) ::SendMessageW(control.hwnd, CB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
 }
 
@@ -537,12 +533,11 @@ void DialogControls::Scrolled(Control& control, int code, int thumb) {
 
 void DialogControls::PaintLines(HDC dc) const {
   for (const platform::DrawnLine& line : layout_.lines) {
-    HPEN pen = ::CreatePen(PS_SOLID, line.width_pixels, line.colour);
-    HGDIOBJ old = ::SelectObject(dc, pen);
+    const OwnedGdiObject pen(::CreatePen(PS_SOLID, line.width_pixels, line.colour));
+    if (!pen) continue;
+    const Selected drawing(dc, pen.get());  // deselected before the pen is deleted
     ::MoveToEx(dc, scale().Pixel(line.x1), scale().Pixel(line.y1), nullptr);
     ::LineTo(dc, scale().Pixel(line.x2), scale().Pixel(line.y2));
-    ::SelectObject(dc, old);
-    ::DeleteObject(pen);
   }
 }
 

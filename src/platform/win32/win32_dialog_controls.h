@@ -75,6 +75,10 @@ class DialogControls {
   PixelScale scale() const { return PixelScale(dpi_); }
   HFONT FontFor(const platform::DialogFont& font);
   // The control's place in the client area, a list's dropped-down part included.
+  // The controls in the order they are made, from the tab stops.
+  std::vector<Control*> CreationOrder(const std::vector<int>& stops);
+  bool CreateControl(Control& control, HINSTANCE instance, bool tab_stop);
+  bool Fill(Control& control, HINSTANCE instance);
   RECT Place(const Control& control) const;
   void SetFont(Control& control, BOOL redraw);
   void Scrolled(Control& control, int code, int thumb);
