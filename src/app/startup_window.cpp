@@ -234,13 +234,15 @@ void StartUpWindow::ShowCrossActivated() {
 // The last start-up step. The port list read here is what later notices of
 // ports coming and going are compared with.
 void StartUpWindow::ConfigureReaderPort() {
-  const std::vector<platform::SerialPortInfo> present = platform_.serial_ports().Present();
-  port_watch_.emplace(present);
+  port_watch_.emplace(platform_.serial_ports().Present());
   reader_link_.ConfigureReaderPort();
-  // The port in use would not open (its message has been dismissed): the user
-  // is shown where the other ports are, and chooses; a wrong port may be
-  // another device.
+}
+
+// The port in use would not open (its message has been dismissed): the user is
+// shown where the other ports are, and chooses; a wrong port may be another device.
+void StartUpWindow::OnStartUpOpenFailed() {
   if (reader_link_.status().state == reader::LinkState::Off || reader_link_.IsOpen()) return;
+  const std::vector<platform::SerialPortInfo> present = platform_.serial_ports().Present();
   if (std::wstring others = reader::OtherPortsText(present, reader_link_.PortName()); !others.empty()) {
     tray_icon_.Notify(shell::TrayNotice::OtherPorts, others);
   }

@@ -67,6 +67,8 @@ class StartUpWindow final : public platform::ShellEvents,
   void OnHotkey(int id) override;
   // The icon's tip follows the link's state.
   void OnLinkChanged() override;
+  // The port in use would not open at start-up: a notification names the others.
+  void OnStartUpOpenFailed() override;
   // A cross left on no monitor by the change comes back.
   void OnDisplayChanged() override;
   // The menu's check marks show 항상위 and 고정 as they are; the link takes

@@ -37,6 +37,9 @@ class SerialEvents {
   virtual void OnSerialLost(SerialOpen open) = 0;
   // A write of this open is done: ok only when every byte has left.
   virtual void OnSerialWritten(SerialOpen open, Status status) = 0;
+  // An open that was under way (Open gave Error::Pending) is done: open, or
+  // the failure. An open closed before it was done tells nothing.
+  virtual void OnSerialOpened(SerialOpen /*open*/, Status /*status*/) {}
 
  protected:
   ~SerialEvents() = default;
@@ -50,12 +53,15 @@ class SerialPort {
   virtual Status Configure(const SerialLineSettings& settings) = 0;
   // Opens the port of that name ("COM2", "COM12"); exclusive. From then on
   // `events` hears what the port receives and its loss, tagged with `current()`.
+  // Never waits on the device: an open that takes time (a Bluetooth port
+  // connects inside it) gives Error::Pending, and its outcome comes as
+  // OnSerialOpened; meanwhile the port is neither open nor free to open again.
   virtual Status Open(std::wstring_view port_name, SerialEvents& events) = 0;
-  // Never blocks for long: a driver that does not give up a pending read is
-  // left behind after a short wait, and the port counts as closed.
+  // Never waits on the device, and gives up an open under way. Once it has
+  // returned nothing of that open touches the device again.
   virtual Status Close() = 0;
   virtual bool IsOpen() const = 0;
-  // The number of the last successful open (0: none yet).
+  // The number of the last open, done or under way (0: none yet).
   virtual SerialOpen current() const = 0;
   // Whether the open port still answers (a USB adapter may die across sleep
   // without being removed). False when closed.

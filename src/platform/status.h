@@ -10,6 +10,8 @@ enum class Error {
   PortMissing,  // no device of that name
   Busy,         // another program holds it (a port, a key chord), or it is already open here
   DeviceLost,   // the device went away while in use
+  Unreachable,  // the device is there but does not answer now (a Bluetooth reader off or out of range)
+  Pending,      // not a failure: the operation goes on, and its outcome comes as an event
   WriteFailed,  // not every byte left
   AccessDenied,
   Other,

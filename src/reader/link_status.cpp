@@ -25,10 +25,14 @@ std::wstring StatusText(std::wstring_view port, const LinkStatus& status, std::w
     case LinkState::Open:
       return text + (status.last_line_time ? L": 열림, 마지막 수신 " + ClockText(*status.last_line_time)
                                            : std::wstring(L": 열림, 수신 대기 중"));
+    case LinkState::Opening:
+      return text + L": 여는 중";
     case LinkState::Missing:
       return text + L": 없음 (꽂으면 자동으로 엽니다)";
     case LinkState::Busy:
       return text + L": 다른 프로그램이 사용 중";
+    case LinkState::Unreachable:
+      return text + L": 응답 없음 (자동으로 다시 시도합니다)";
     case LinkState::Failed:
       return text + L": 열 수 없음 (" + std::wstring(system_text) + L")";
     case LinkState::Off:

@@ -13,11 +13,13 @@
 namespace rc::reader {
 
 enum class LinkState {
-  Open,     // the port is open
-  Missing,  // switched on, the port is not there (not plugged in, pulled)
-  Busy,     // switched on, another program holds the port
-  Failed,   // switched on, any other failure to open
-  Off,      // switched off: the mode "Wintab 전환"
+  Open,         // the port is open
+  Opening,      // switched on, the open is under way
+  Missing,      // switched on, the port is not there (not plugged in, pulled)
+  Busy,         // switched on, another program holds the port
+  Unreachable,  // switched on, the device does not answer now (tried again)
+  Failed,       // switched on, any other failure to open
+  Off,          // switched off: the mode "Wintab 전환"
 };
 
 struct LinkStatus {

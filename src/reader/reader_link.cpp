@@ -1,6 +1,7 @@
 #include "reader/reader_link.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/ascii.h"
 #include "reader/reading_conversion.h"
@@ -20,6 +21,8 @@ LinkStatus FailureStatus(const platform::Status& status) {
       return {LinkState::Missing, status.system_code, status.call, {}};
     case platform::Error::Busy:
       return {LinkState::Busy, status.system_code, status.call, {}};
+    case platform::Error::Unreachable:
+      return {LinkState::Unreachable, status.system_code, status.call, {}};
     default:
       return {LinkState::Failed, status.system_code, status.call, {}};
   }
@@ -37,25 +40,39 @@ void ReaderLink::ConfigureReaderPort() {
   platform::Status status = port_.Configure(kReaderLine);
   if (!status.ok()) status_ = FailureStatus(status);
   if (status.ok() && switched_on_) status = OpenPort();
+  if (status.error == platform::Error::Pending) {
+    // Told when it is done.
+    start_up_open_ = true;
+    opening_retry_ = kReopenRetryMs.size();
+    Changed();
+    return;
+  }
   // No arrival retries: the link opens by itself when the port arrives, or
   // the user switches it on in the correction dialog; a held port is watched.
   if (!status.ok() && switched_on_) ScheduleRetry(kReopenRetryMs.size());
   Changed();
-  // One message.
-  if (!status.ok()) messages_.ShowMessage(PortOpenFailedText(PortName()));
+  if (!status.ok()) StartUpOpenFailed();
+}
+
+void ReaderLink::StartUpOpenFailed() {
+  messages_.ShowMessage(PortOpenFailedText(PortName()));  // one message
+  Tell(&LinkObserver::OnStartUpOpenFailed);
 }
 
 platform::Status ReaderLink::SwitchPort(bool open) {
   if (open) {
     const platform::Status status = OpenPort();
-    if (status.ok()) switched_on_ = true;
+    const bool under_way = status.error == platform::Error::Pending;
+    if (status.ok() || under_way) switched_on_ = true;
+    if (under_way) opening_retry_ = kReopenRetryMs.size();
     Changed();
-    return status;
+    return under_way ? platform::Status::Ok() : status;
   }
   if (port_.IsOpen()) {
     const platform::Status status = port_.Close();
     if (!status.ok()) return status;
   }
+  ClosePort();  // an open under way is given up
   StopRetries();
   switched_on_ = false;  // no open on arrival either
   Changed();
@@ -76,27 +93,50 @@ void ReaderLink::Close() {
 }
 
 platform::Status ReaderLink::OpenPort() {
-  // Already open (the mode button still shows the saved mode): the link and its
-  // state stay as they are.
-  if (port_.IsOpen()) return platform::Status::Failed(platform::Error::Busy);
+  // Already open (the mode button still shows the saved mode), or being
+  // opened: the link and its state stay as they are.
+  if (port_.IsOpen() || opening_) return platform::Status::Failed(platform::Error::Busy);
   // Whatever a previous session left half-received is not part of a new line.
   rx_buffer_.Clear();
   const platform::Status status = port_.Open(PortName(), *this);
-  if (!status.ok()) {
-    status_ = FailureStatus(status);
+  open_ = port_.current();
+  if (status.error == platform::Error::Pending) {
+    opening_ = true;
+    status_ = {LinkState::Opening, 0, nullptr, {}};
     return status;
   }
+  Opened(status);
+  return status;
+}
+
+void ReaderLink::Opened(const platform::Status& status) {
+  opening_ = false;
+  if (!status.ok()) {
+    status_ = FailureStatus(status);
+    return;
+  }
   StopRetries();
-  open_ = port_.current();
   opened_ms_ = clock_.NowMs();
   first_bytes_pending_ = true;
   dropping_tail_ = false;
   status_ = {LinkState::Open, 0, nullptr, {}};
-  return status;
+}
+
+void ReaderLink::OnSerialOpened(platform::SerialOpen open, platform::Status status) {
+  // An open given up (a switch, a removal, the exit) or an earlier one: its
+  // port has been closed by the platform.
+  if (!opening_ || open != open_) return;
+  const bool start_up = std::exchange(start_up_open_, false);
+  Opened(status);
+  if (!status.ok() && switched_on_) ScheduleRetry(opening_retry_);
+  Changed();
+  if (!status.ok() && start_up) StartUpOpenFailed();
 }
 
 void ReaderLink::ClosePort() {
-  if (port_.IsOpen()) (void)port_.Close();
+  if (port_.IsOpen() || opening_) (void)port_.Close();
+  opening_ = false;
+  start_up_open_ = false;
   rx_buffer_.Clear();
   // What was going out, and what waited for it, went with the open.
   writing_.reset();
@@ -106,7 +146,12 @@ void ReaderLink::ClosePort() {
 void ReaderLink::OpenWithRetries(std::size_t retry) {
   next_retry_.reset();
   if (!switched_on_) return;
-  if (OpenPort().ok()) return;
+  const platform::Status status = OpenPort();
+  if (status.ok()) return;
+  if (status.error == platform::Error::Pending) {
+    opening_retry_ = retry;  // decided by its outcome
+    return;
+  }
   ScheduleRetry(retry);
 }
 
@@ -114,7 +159,7 @@ void ReaderLink::ScheduleRetry(std::size_t retry) {
   std::uint32_t wait = kBusyRetryMs;
   if (retry < kReopenRetryMs.size()) {
     wait = kReopenRetryMs[retry];
-  } else if (status_.state != LinkState::Busy) {
+  } else if (status_.state != LinkState::Busy && status_.state != LinkState::Unreachable) {
     return;
   }
   next_retry_ = retry;
@@ -135,7 +180,7 @@ void ReaderLink::OnTimer(int timer) {
   if (timer != platform::kReaderRetryTimer || !next_retry_) return;
   const std::size_t retry = std::min(*next_retry_ + 1, kReopenRetryMs.size());
   next_retry_.reset();
-  if (port_.IsOpen()) return;
+  if (port_.IsOpen() || opening_) return;
   OpenWithRetries(retry);
   Changed();
 }
@@ -225,9 +270,12 @@ void ReaderLink::OnSerialLost(platform::SerialOpen open) {
 // list of ports made then shows the link's port open or closed as it now is.
 void ReaderLink::OnPortArrived(std::wstring_view port_name) {
   const bool ours = IsReaderPort(port_name);
-  if (ours) {
-    // A port that arrives was not there before: one still held open is the
-    // device that went away, its loss not yet reported. It is closed first.
+  // A second notice of the port the link has open and answering (the system
+  // tells of one arrival more than one way) changes nothing: a reply going out
+  // and a reading coming in are kept. An open under way takes the port as it is.
+  if (ours && !opening_ && !(port_.IsOpen() && port_.Responds())) {
+    // A port held open that no longer answers is the device that went away,
+    // its loss not yet reported. It is closed first.
     ClosePort();
     // Quietly: a port that is not usable yet is tried again for a few seconds.
     OpenWithRetries(0);
@@ -248,7 +296,7 @@ void ReaderLink::OnPortRemoved(std::wstring_view port_name) {
 }
 
 void ReaderLink::OnSystemResumed() {
-  if (!switched_on_) return;
+  if (!switched_on_ || opening_) return;
   if (port_.IsOpen() && port_.Responds()) return;
   ClosePort();
   OpenWithRetries(0);

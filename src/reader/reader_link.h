@@ -37,8 +37,9 @@ inline constexpr platform::SerialLineSettings kReaderLine{
 // again after each of these waits, about three seconds in all, then left until
 // it arrives again.
 inline constexpr std::array<std::uint32_t, 4> kReopenRetryMs = {250, 500, 750, 1500};
-// A port that another program holds is tried again this often while the link
-// is switched on: that program may let it go at any time, and says nothing.
+// A port that another program holds, or whose device does not answer now (a
+// Bluetooth reader switched off or out of range), is tried again this often
+// while the link is switched on: either may change at any time, unannounced.
 inline constexpr std::uint32_t kBusyRetryMs = 5000;
 // Lines completed while a reply is still going out wait for it, in order, up to
 // this many; a reader sends one line per reading, so more is noise.
@@ -57,6 +58,8 @@ class LinkObserver {
  public:
   virtual void OnLinkChanged() = 0;
   virtual void OnPortsChanged() {}
+  // The start-up's open failed, and its message has been dismissed.
+  virtual void OnStartUpOpenFailed() {}
 
  protected:
   ~LinkObserver() = default;
@@ -71,15 +74,17 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   ~ReaderLink();
 
   // The last start-up step: sets the line and, in the mode "지적통합" only,
-  // opens the port. Any failure is shown once and the program runs on without
-  // the link until the port arrives or the user switches it on.
+  // opens the port. Any failure, also of an open that finishes later, is shown
+  // once and the program runs on without the link until the port arrives or
+  // the user switches it on.
   void ConfigureReaderPort();
 
   // The correction dialog's mode switch: opens (true) or closes (false) the
-  // port at once. Opening a port that is already open fails. Closing a port
-  // that is not open succeeds, since the state asked for already holds (the
-  // port failed at start or was lost); the user can then switch it on again.
-  // Shows nothing: the caller owns the message.
+  // port at once. Opening a port that is already open, or being opened, fails;
+  // an open that goes on is a switch made, its outcome shown in the state.
+  // Closing a port that is not open succeeds, since the state asked for
+  // already holds (the port failed at start or was lost); the user can then
+  // switch it on again. Shows nothing: the caller owns the message.
   platform::Status SwitchPort(bool open);
 
   // The port in use (the settings' ReaderPort) was changed: the port held is
@@ -93,7 +98,8 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   // The system's notices about serial ports and power.
   // A port of that name arrived (plugged in): when it is the reader's and the
   // link is switched on, it is opened without a word, whether the open failed
-  // at start-up, the port was lost, or its loss is still unreported.
+  // at start-up, the port was lost, or its loss is still unreported (the open
+  // handle no longer answers). A port open and answering stays as it is.
   void OnPortArrived(std::wstring_view port_name);
   // The reader's port was removed: closed at once.
   void OnPortRemoved(std::wstring_view port_name);
@@ -105,6 +111,7 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   void OnSerialLost(platform::SerialOpen open) override;
   // A line counts as answered only once its whole reply has left.
   void OnSerialWritten(platform::SerialOpen open, platform::Status status) override;
+  void OnSerialOpened(platform::SerialOpen open, platform::Status status) override;
   void OnTimer(int timer) override;
 
   bool IsOpen() const { return port_.IsOpen(); }
@@ -120,12 +127,19 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   void RemoveObserver(LinkObserver& observer);
 
  private:
+  // Opens now, or starts an open that finishes later (Error::Pending).
   platform::Status OpenPort();
+  // The outcome of an open, at once or later.
+  void Opened(const platform::Status& status);
+  // Closes the port, or gives up the open under way.
   void ClosePort();
+  // The start-up's open failed: its one message, then the observers hear of it.
+  void StartUpOpenFailed();
   // Opens now; on failure tries again (ScheduleRetry).
   void OpenWithRetries(std::size_t retry);
   // The next try after a failed open: the wait of kReopenRetryMs at `retry`;
-  // past the last, kBusyRetryMs while another program holds the port, else none.
+  // past the last, kBusyRetryMs while another program holds the port or its
+  // device does not answer, else none.
   void ScheduleRetry(std::size_t retry);
   void StopRetries();
   // The link is switched on and `port_name` is its port, in any letter case.
@@ -148,6 +162,11 @@ class ReaderLink final : public platform::SerialEvents, public platform::TimerEv
   // correction dialog's switch last set it. Off once the program unloads.
   bool switched_on_ = false;
   platform::SerialOpen open_ = 0;  // the open whose events count
+  bool opening_ = false;           // that open is under way
+  // For the open under way: the retry its failure schedules, and whether it is
+  // the start-up's, whose failure is shown.
+  std::size_t opening_retry_ = kReopenRetryMs.size();
+  bool start_up_open_ = false;
   std::int64_t opened_ms_ = 0;
   bool first_bytes_pending_ = false;       // nothing has arrived since the open
   bool dropping_tail_ = false;             // skipping a reading's tail up to its CR

@@ -41,7 +41,9 @@ auto nothing = [](Link&) {};
 
 // Start-up sets the reader's line up whatever the mode; only the exact reader
 // mode opens, the stored port or COM2; a failed open is shown once, naming the
-// port; the state line tells every state, as the dialog and the icon's tip show it.
+// port, also when the open finishes later (Pending: the port's thread opens);
+// an open given up meanwhile is dropped; the state line tells every state, as
+// the dialog and the icon's tip show it.
 TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
   struct Case {
     std::wstring mode, stored;
@@ -74,6 +76,24 @@ TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
       {L"지적통합", L"", platform::Error::None, 0,
        [](Link& l) { l.port().close_error = 31; EXPECT_FALSE(l.link.SwitchPort(false).ok()); }, {},
        "COM2: 열림, 수신 대기 중"},
+      {L"지적통합", L"", platform::Error::Pending, 0,
+       [](Link& l) { l.port().Receive(kLineA); EXPECT_TRUE(l.port().written.empty()); }, {}, "COM2: 여는 중"},
+      {L"지적통합", L"", platform::Error::Pending, 0, [](Link& l) { l.port().FinishOpen(); }, {},
+       "COM2: 열림, 수신 대기 중"},
+      {L"지적통합", L"", platform::Error::Pending, 0,
+       [](Link& l) {
+         l.port().open_error = 121, l.port().open_failure = platform::Error::Unreachable, l.port().FinishOpen();
+         EXPECT_TRUE(l.clock().TimerPending(platform::kReaderRetryTimer)) << "tried again in 5 s";
+       },
+       {"COM2 포트를 열수가 없습니다."}, "COM2: 응답 없음 (자동으로 다시 시도합니다)"},
+      {L"지적통합", L"", platform::Error::Pending, 0,
+       [](Link& l) {
+         EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::Busy);
+         EXPECT_TRUE(l.link.SwitchPort(false).ok());
+         l.port().FinishOpen();
+         EXPECT_EQ(l.platform.log.With("port.close").size(), 1u);
+       },
+       {}, "COM2: 닫힘 (Wintab 전환)"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -82,6 +102,7 @@ TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
     l.values.ReaderPort = c.stored;
     l.port().open_error = c.code;
     l.port().open_failure = c.failure;
+    l.port().pending_opens = c.failure == platform::Error::Pending;
     l.link.ConfigureReaderPort();
     l.port().open_error = 0;
     c.after(l);
@@ -138,7 +159,8 @@ TEST(ReaderLink, AReplyCountsOnlyOnceItHasLeftAndLinesWaitForIt) {
   const platform::SerialOpen first = l.port().current();
   l.port().hold_writes = true;
   l.port().Receive(kLineA);
-  l.link.OnPortArrived(L"COM2");  // closed and opened again while it went out
+  l.port().responds = false;
+  l.link.OnPortArrived(L"COM2");  // pulled and back: closed and opened again while it went out
   l.port().hold_writes = false;
   l.port().FinishWrites();
   l.link.OnSerialWritten(first, platform::Status::Ok());
@@ -147,8 +169,8 @@ TEST(ReaderLink, AReplyCountsOnlyOnceItHasLeftAndLinesWaitForIt) {
 
 // The reader plugged in after start-up, or again after it was pulled: the link
 // opens, without a word, on the arrival of its own port whenever it is switched
-// on. A removal of the port in use closes it at once and stops any retry; a
-// loss reported twice closes once.
+// on; a second notice of a port open and answering changes nothing. A removal of the port in use closes it at once and
+// stops any retry; a loss reported twice closes once.
 TEST(ReaderLink, ArrivalsOpenAndRemovalsCloseTheReadersPortOnly) {
   struct Case {
     const char* what;
@@ -164,7 +186,9 @@ TEST(ReaderLink, ArrivalsOpenAndRemovalsCloseTheReadersPortOnly) {
       {"missing at start-up", L"지적통합", true, nothing, L"COM2", true},
       {"lost later, name in another case", L"지적통합", false, lost, L"com2", true},
       {"another port arrived", L"지적통합", true, nothing, L"COM3", false},
-      {"still open: pulled and back before its loss was reported", L"지적통합", false, nothing, L"COM2", true},
+      {"still open: pulled and back before its loss was reported", L"지적통합", false,
+       [](Link& l) { l.port().responds = false; }, L"COM2", true},
+      {"still open and answering: a second notice of it", L"지적통합", false, nothing, L"COM2", false},
       {"switched off after the loss", L"지적통합", false,
        [](Link& l) { l.port().Lose(), (void)l.link.SwitchPort(false); }, L"COM2", false},
       {"closed at unload", L"지적통합", false, [](Link& l) { l.link.Close(); }, L"COM2", false},
@@ -198,6 +222,7 @@ TEST(ReaderLink, ArrivalsOpenAndRemovalsCloseTheReadersPortOnly) {
   l.link.OnPortRemoved(L"COM3");
   EXPECT_TRUE(l.link.IsOpen());
   l.port().open_error = 2;
+  l.port().responds = false;
   l.link.OnPortArrived(L"COM2");  // closed, the reopen fails: retried
   EXPECT_TRUE(l.clock().TimerPending(platform::kReaderRetryTimer));
   l.link.OnPortRemoved(L"COM2");
@@ -233,6 +258,7 @@ TEST(ReaderLink, RetriesAfterAnArrivalAResumeAndWhileAnotherProgramHoldsThePort)
       {"resume, the open port died in the sleep", resume, PortMissing, 1, 2, true},
       {"chosen while another program holds it, freed after 12 s", choose, Busy, 3, 4, true},
       {"held for good: every 5 s", choose, Busy, 100, 1 + 60'000 / kBusyRetryMs, false},
+      {"its device out of range: every 5 s", choose, Unreachable, 100, 1 + 60'000 / kBusyRetryMs, false},
   };
   // clang-format on
   std::uint32_t schedule = 0;
@@ -257,7 +283,8 @@ TEST(ReaderLink, RetriesAfterAnArrivalAResumeAndWhileAnotherProgramHoldsThePort)
     }
     EXPECT_EQ(l.platform.log.With("port.open").size(), c.opens);
     EXPECT_EQ(l.link.IsOpen(), c.open);
-    EXPECT_EQ(l.clock().TimerPending(platform::kReaderRetryTimer), c.failure == Busy && !c.open);
+    EXPECT_EQ(l.clock().TimerPending(platform::kReaderRetryTimer),
+              (c.failure == Busy || c.failure == Unreachable) && !c.open);
     EXPECT_TRUE(l.shown().empty());
   }
   Link off(settings::kModeWintab);
@@ -281,6 +308,7 @@ TEST(ReaderLink, EventsOfAnEarlierOpenAreDroppedAndALineTakesTheSettingsOfItsMom
   Link l;
   l.Start();
   const platform::SerialOpen first = l.port().current();
+  l.port().responds = false;
   l.link.OnPortArrived(L"COM2");  // pulled and back before the loss was reported
   l.clock().Advance(kTailGuardMs);
   l.port().LoseFor(first);  // the old open's loss, delivered late

@@ -201,14 +201,34 @@ class FakeSerialPort final : public platform::SerialPort {
     log_.Add("port.open");
     opened_name = port_name;
     events_ = &events;
+    if (open_ || opening_) return platform::Status::Failed(platform::Error::Busy);
+    if (pending_opens) {
+      opening_ = true;
+      ++opens_;
+      return platform::Status::Failed(platform::Error::Pending);
+    }
     if (open_error != 0) return platform::Status::Failed(open_failure, open_error);
-    if (open_) return platform::Status::Failed(platform::Error::Busy);
     open_ = true;
+    responds = true;  // a new handle on the device
     ++opens_;
     return platform::Status::Ok();
   }
+  // The open under way is done, as the port's thread reports it: open, or
+  // failed as `open_error` and `open_failure` say.
+  void FinishOpen() {
+    if (!opening_) return;
+    opening_ = false;
+    const platform::Status outcome =
+        open_error != 0 ? platform::Status::Failed(open_failure, open_error) : platform::Status::Ok();
+    open_ = outcome.ok();
+    if (events_) events_->OnSerialOpened(opens_, outcome);
+  }
   platform::Status Close() override {
     log_.Add("port.close");
+    if (opening_) {  // given up: its outcome is never told
+      opening_ = false;
+      return platform::Status::Ok();
+    }
     if (close_error != 0) return platform::Status::Failed(platform::Error::DeviceLost, close_error);
     if (!open_) return platform::Status::Failed(platform::Error::Other);
     open_ = false;
@@ -258,8 +278,9 @@ class FakeSerialPort final : public platform::SerialPort {
   std::uint32_t write_error = 0;  // non-zero: Write sends nothing and fails with it
   // Write sends at most this many bytes; fewer than asked is a failure.
   std::size_t write_limit = static_cast<std::size_t>(-1);
-  bool hold_writes = false;  // outcomes wait for FinishWrites
-  bool responds = true;      // false: the open device died (Responds)
+  bool hold_writes = false;    // outcomes wait for FinishWrites
+  bool pending_opens = false;  // opens go on until FinishOpen, as a Bluetooth port's do
+  bool responds = true;        // false: the open device died (Responds)
   platform::SerialLineSettings settings;
   std::wstring opened_name;          // the name of the last Open
   std::vector<std::string> written;  // what left the port, one entry a write
@@ -268,6 +289,7 @@ class FakeSerialPort final : public platform::SerialPort {
   CallLog& log_;
   const FakeClock& clock_;
   bool open_ = false;
+  bool opening_ = false;
   platform::SerialOpen opens_ = 0;
   platform::SerialEvents* events_ = nullptr;
   std::vector<std::pair<platform::SerialOpen, platform::Status>> outcomes_;

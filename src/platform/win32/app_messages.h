@@ -28,5 +28,8 @@ inline constexpr UINT kAnotherCopyStarted = WM_APP + 4;
 // To the serial port's window from its I/O thread: a write is done. wParam: the
 // number of the open; lParam: 0 when every byte left, else the system's code.
 inline constexpr UINT kSerialWritten = WM_APP + 5;
+// To the serial port's window from its I/O thread: the open is done, as the
+// open's own record says. wParam: the number of the open.
+inline constexpr UINT kSerialOpened = WM_APP + 6;
 
 }  // namespace rc::win32
