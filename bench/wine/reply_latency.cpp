@@ -1,15 +1,18 @@
-// Reply latency of Reticor2.exe beside a plain echo, both over socat
-// pseudo-terminal pairs, measured in one run (scripts/bench-latency).
+// Reply latency of one or more builds of Reticor2.exe beside a plain answering
+// program, all over socat pseudo-terminal pairs, measured in one interleaved
+// run (scripts/bench-latency).
 //
-//   reticor2_reply_latency.exe APP_PORT ECHO_PORT COUNT
-//   reticor2_reply_latency.exe echo PORT
+//   reticor2_reply_latency.exe COUNT PLAIN_PORT NAME=PORT [NAME=PORT ...]
+//   reticor2_reply_latency.exe answer PORT
 //
-// APP_PORT is the far end of the program's COM2; ECHO_PORT the far end of a pair
-// whose other end is served by the second form: a plain Win32 echo under Wine
-// that writes back every byte as it arrives, with the same port I/O as the
-// program (overlapped, waiting on EV_RXCHAR). Each round sends one distinct
-// reading to the program and times its 16-byte reply, then sends the same line
-// to the echo and times its return; no polling interval is in either figure.
+// Each PORT is the far end of a build's COM2; PLAIN_PORT the far end of a pair
+// whose other end is served by the second form: a plain Win32 program under
+// Wine that answers each line (up to its CR) with a 16-byte reply from its own
+// overlapped read thread, with the same port I/O as the program (overlapped,
+// waiting on EV_RXCHAR). Each round sends one distinct reading to every build
+// in turn and times its reply, then the same line to the plain program; no
+// polling interval is in any figure. A build's own share of a reply is its
+// median less the plain program's.
 #include <windows.h>
 
 #include <algorithm>
@@ -132,67 +135,98 @@ double Percentile(std::vector<double> values, double p) {
 
 }  // namespace
 
-// Writes back whatever arrives, as soon as it arrives, until the process is ended.
-int Echo(const char* name) {
+// Answers every line, as soon as its CR is in, with a 16-byte reply, from the
+// thread that reads; until the process is ended.
+int Answer(const char* name) {
   Port port;
   if (!port.Open(name)) return std::fprintf(stderr, "cannot open %s (error %lu)\n", name, GetLastError()), 1;
-  std::printf("echo on %s\n", name);
+  std::printf("answering on %s\n", name);
   std::fflush(stdout);
+  std::string line;
   for (;;) {
-    const std::string got = port.ReadSome();
-    if (!got.empty() && !port.Write(got)) return 1;
+    line += port.ReadSome();
+    for (std::size_t cr = line.find('\r'); cr != std::string::npos; cr = line.find('\r')) {
+      line.erase(0, cr + 1);
+      if (!port.Write("000000,000000,1\r")) return 1;
+    }
   }
 }
 
+struct Build {
+  std::string name;
+  Port port;
+  std::vector<double> ms;
+  int wrong = 0;
+};
+
+// Times one line until `count` bytes are back; false when they never came.
+bool Time(Port& port, const char* line, std::size_t count, std::vector<double>& ms, std::string& reply) {
+  const double start = Now();
+  if (!port.Write(line)) return false;
+  reply = port.Read(count);
+  ms.push_back(Now() - start);
+  return reply.size() == count;
+}
+
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "echo") return Echo(argv[2]);
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s APP_PORT ECHO_PORT COUNT\n       %s echo PORT\n", argv[0], argv[0]);
+  if (argc == 3 && std::string(argv[1]) == "answer") return Answer(argv[2]);
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: %s COUNT PLAIN_PORT NAME=PORT [NAME=PORT ...]\n       %s answer PORT\n", argv[0],
+                 argv[0]);
     return 2;
   }
-  const int count = std::atoi(argv[3]);
-  Port app, echo;
-  if (!app.Open(argv[1]) || !echo.Open(argv[2])) {
-    std::fprintf(stderr, "cannot open %s or %s (error %lu)\n", argv[1], argv[2], GetLastError());
-    return 1;
+  const int count = std::atoi(argv[1]);
+  Port plain;
+  if (!plain.Open(argv[2])) return std::fprintf(stderr, "cannot open %s (error %lu)\n", argv[2], GetLastError()), 1;
+  std::vector<Build> builds(static_cast<std::size_t>(argc - 3));
+  for (std::size_t b = 0; b < builds.size(); ++b) {
+    const std::string spec = argv[3 + b];
+    const std::size_t equals = spec.find('=');
+    builds[b].name = spec.substr(0, equals);
+    const std::string port = equals == std::string::npos ? spec : spec.substr(equals + 1);
+    if (!builds[b].port.Open(port.c_str())) {
+      return std::fprintf(stderr, "cannot open %s (error %lu)\n", port.c_str(), GetLastError()), 1;
+    }
   }
-  // The program opens COM2 as its last start-up step: until then readings are
+  // A build opens COM2 as its last start-up step: until then readings are
   // lost. Warm up until one is answered, then let any stray reply pass.
-  bool ready = false;
-  for (int attempt = 0; attempt < 20 && !ready; ++attempt) {
-    if (!app.Write("  99999,  99999   0\r")) return std::fprintf(stderr, "write to the program failed\n"), 1;
-    ready = app.Read(16).size() == 16;
+  for (Build& build : builds) {
+    bool ready = false;
+    for (int attempt = 0; attempt < 20 && !ready; ++attempt) {
+      if (!build.port.Write("  99999,  99999   0\r"))
+        return std::fprintf(stderr, "write to %s failed\n", build.name.c_str()), 1;
+      ready = build.port.Read(16).size() == 16;
+    }
+    if (!ready) return std::fprintf(stderr, "%s does not answer\n", build.name.c_str()), 1;
   }
-  if (!ready) return std::fprintf(stderr, "the program does not answer\n"), 1;
   Sleep(200);
-  app.Purge();
+  for (Build& build : builds) build.port.Purge();
 
-  std::vector<double> app_ms, echo_ms;
-  int wrong = 0;
+  std::vector<double> plain_ms;
+  std::string reply;
   for (int i = 0; i < count; ++i) {
     // Distinct readings: X counts up, so no line repeats the one before it.
     char line[32];
     std::snprintf(line, sizeof line, "  %05d,  %05d   0\r", i % 100000, (i * 7) % 100000);
     char expected[32];
     std::snprintf(expected, sizeof expected, "0%05d,0%05d,1\r", (i % 100000) / 100, ((i * 7) % 100000) / 100);
-    double start = Now();
-    if (!app.Write(line)) return std::fprintf(stderr, "write to the program failed\n"), 1;
-    const std::string reply = app.Read(16);
-    app_ms.push_back(Now() - start);
-    if (reply.size() != 16) return std::fprintf(stderr, "no reply to reading %d\n", i), 1;
-    if (reply != expected) ++wrong;
-
-    start = Now();
-    if (!echo.Write(line)) return std::fprintf(stderr, "write to the echo failed\n"), 1;
-    const std::string back = echo.Read(20);
-    echo_ms.push_back(Now() - start);
-    if (back != line) return std::fprintf(stderr, "the echo returned %zu bytes\n", back.size()), 1;
+    for (Build& build : builds) {
+      if (!Time(build.port, line, 16, build.ms, reply)) {
+        return std::fprintf(stderr, "%s: no reply to reading %d\n", build.name.c_str(), i), 1;
+      }
+      if (reply != expected) ++build.wrong;
+    }
+    if (!Time(plain, line, 16, plain_ms, reply)) return std::fprintf(stderr, "the plain program did not answer\n"), 1;
   }
-  const double am = Percentile(app_ms, 0.5), a99 = Percentile(app_ms, 0.99);
-  const double em = Percentile(echo_ms, 0.5), e99 = Percentile(echo_ms, 0.99);
-  std::printf("readings: %d (wrong replies: %d)\n", count, wrong);
-  std::printf("Reticor2 reply   median %.3f ms   p99 %.3f ms\n", am, a99);
-  std::printf("plain echo       median %.3f ms   p99 %.3f ms\n", em, e99);
-  std::printf("ratio            median %.2f      p99 %.2f\n", am / em, a99 / e99);
+  const double pm = Percentile(plain_ms, 0.5), p99 = Percentile(plain_ms, 0.99);
+  int wrong = 0;
+  std::printf("readings: %d, interleaved\n", count);
+  std::printf("%-12s median %.3f ms   p99 %.3f ms\n", "plain", pm, p99);
+  for (const Build& build : builds) {
+    const double m = Percentile(build.ms, 0.5), m99 = Percentile(build.ms, 0.99);
+    std::printf("%-12s median %.3f ms   p99 %.3f ms   own share %.3f ms   ratio median %.2f   p99 %.2f   wrong %d\n",
+                build.name.c_str(), m, m99, m - pm, m / pm, m99 / p99, build.wrong);
+    wrong += build.wrong;
+  }
   return wrong == 0 ? 0 : 1;
 }

@@ -76,16 +76,14 @@ void CentreHandle::OnScaleChanged() { cross_.OnScaleChanged(); }
 
 void CentreHandle::MoveCentreTo(platform::PixelPoint pointer) {
   const PixelScale x = cross_.platform().screen().ScaleX(), y = cross_.platform().screen().ScaleY();
-  // The pointer's pixel's middle; the layout gives the handle the size of the
+  // On whole pixels: the handle's middle pixel (of an even size, the one after
+  // the middle) on the pointer's, so that the stored place is that pixel and a
+  // restart finds it there. The layout gives the handle the size of the
   // monitor it lands on, around that middle.
-  const double half = cross_.store().values().Thickness * cross_.size_ratio() / 2;
+  const double side = cross_.store().values().Thickness * cross_.size_ratio();
   platform::WindowBatch batch(cross_.platform());
-  auto middle = [&](PixelScale scale, int pixel) {
-    return static_cast<float>(static_cast<double>(scale.Twips(pixel)) + static_cast<double>(scale.TwipsPerPixel()) / 2 -
-                              half);
-  };
-  window_->SetLeft(middle(x, pointer.x));
-  window_->SetTop(middle(y, pointer.y));
+  window_->SetLeft(x.Twips(pointer.x - x.Pixel(side) / 2));
+  window_->SetTop(y.Twips(pointer.y - y.Pixel(side) / 2));
   OnMoved();
 }
 

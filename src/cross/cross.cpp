@@ -90,20 +90,17 @@ void CrossLayout(Cross& cross) {
   platform::Window& handle = cross.handle().window();
   platform::WindowBatch batch(cross.platform());
   const double ratio = cross.FollowHandleMonitor();
+  const PixelScale x = cross.platform().screen().ScaleX(), y = cross.platform().screen().ScaleY();
   for (int part : kWindowOrder) {
     platform::Window& window = cross.Part(part);
-    if (part == 0) {
-      const auto side = static_cast<float>(size.thickness * ratio);
-      handle.SetHeight(side);
-      handle.SetWidth(side);
-    } else {
-      // The handle's edges are read afresh for every bar: nothing is cached.
-      const BarRect place = PlaceBar(part, size, handle.Left(), handle.Top(), ratio);
+    // The handle's edges are read afresh for every part: nothing is cached.
+    const BarRect place = PlaceOnPixels(part, size, handle.Left(), handle.Top(), ratio, x, y);
+    if (part != 0) {
       window.SetTop(place.top);
       window.SetLeft(place.left);
-      window.SetHeight(place.height);
-      window.SetWidth(place.width);
     }
+    window.SetHeight(place.height);
+    window.SetWidth(place.width);
     window.SetBackColour(colour);
     window.SetAlpha(alpha);
     // Applied on every run: this also undoes the hiding of a drag.

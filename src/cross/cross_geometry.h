@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/pixel_scale.h"
+
 namespace rc::cross {
 
 inline constexpr int kBarCount = 18;
@@ -99,6 +101,17 @@ constexpr BarRect PlaceBar(int number, const CrossSize& s, float handle_left, fl
   return {BarLeft(p, s, handle_left, ratio), BarTop(p, s, handle_top, ratio), BarWidth(p, s, ratio),
           BarHeight(p, s, ratio)};
 }
+
+// On the screen: the handle and bar `number` (0: the handle itself) placed on
+// whole pixels relative to the pixel the handle's corner is on. Each edge's
+// offset from that corner (in twips, sizes at `ratio`) goes to its nearest
+// pixel on its own, halves to even, so the cross's shape in pixels depends on
+// the sizes and the scale alone: a handle moved by whole pixels moves every
+// edge by exactly as many, and edges that touch in twips touch on screen.
+// The rectangle is in twips that land on those pixels; the handle keeps its
+// own left and top edge.
+BarRect PlaceOnPixels(int number, const CrossSize& s, float handle_left, float handle_top, double ratio, PixelScale x,
+                      PixelScale y);
 
 // The windows' alpha for an opacity in percent: 255 x percent / 100, to the
 // nearest whole value, halves to even (50 % is 128).

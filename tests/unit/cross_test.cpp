@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "base/pixel_scale.h"
 #include "base/rounding.h"
 #include "cross/cross.h"
 #include "shell/popup_menu_items.h"
@@ -172,8 +173,10 @@ TEST_F(CrossTest, ADisplayChangeBringsBackAHandleThatLiesOnNoMonitor) {
     startup.OnDisplayChanged();
     EXPECT_EQ(Part(0).Left(), c.expect_left);
     EXPECT_EQ(Part(0).Top(), c.expect_top);
-    EXPECT_EQ(Part(14).Left(), c.expect_left + 400);
-    EXPECT_EQ(Part(4).Top(), c.expect_top - 700);
+    // On the screen: the bars where their offsets put them from the handle's pixel.
+    const PixelScale px;
+    EXPECT_EQ(px.Pixel(Part(14).Left()), px.Pixel(c.expect_left) + px.Pixel(400));
+    EXPECT_EQ(px.Pixel(Part(4).Top()), px.Pixel(c.expect_top) + px.Pixel(-700));
     EXPECT_TRUE(Part(18).Visible());
     if (c.expect_left == c.left && c.expect_top == c.top) {
       EXPECT_EQ(platform.log.all(), Calls{});
@@ -268,6 +271,68 @@ TEST(CrossScale, OnAMonitorOfAnotherScaleTheSizesAreItsOwnAroundTheSameMiddle) {
                true);
     EXPECT_EQ(next.Part(0).Left(), static_cast<float>(next.values().XPosition));
     EXPECT_EQ(next.Part(0).Width(), 75);
+  }
+}
+
+// At 100, 125, 150 and 175 % (96, 120, 144 and 168 DPI), from a stored place
+// on no whole pixel and with sizes whose offsets fall on half pixels there:
+// each nudge moves every part by exactly one pixel and keeps its size, two
+// steps each way; the bring puts the handle's middle pixel on the pointer with
+// the shape kept; the exit and a restart put every part on the pixels it had.
+TEST(CrossScale, AtEveryScaleANudgeMovesEveryPartOnePixelAndTheShapeStays) {
+  enum : int { kBring = 2, kLeft, kUp, kRight, kDown };
+  struct Step {
+    int hotkey, dx, dy;
+  };
+  constexpr Step kSteps[] = {{kRight, 1, 0}, {kRight, 1, 0}, {kLeft, -1, 0}, {kLeft, -1, 0},
+                             {kDown, 0, 1},  {kDown, 0, 1},  {kUp, 0, -1},   {kUp, 0, -1}};
+  using Spans = std::array<std::array<int, 4>, 19>;  // each part: left, width, top, height in pixels
+  auto spans = [](unit::Program& p, int dpi) {
+    Spans all{};
+    for (int part = 0; part <= 18; ++part) {
+      const PixelSpan x = PixelScale(dpi).Span(p.Part(part).Left(), p.Part(part).Width());
+      const PixelSpan y = PixelScale(dpi).Span(p.Part(part).Top(), p.Part(part).Height());
+      all[static_cast<std::size_t>(part)] = {x.start, x.length, y.start, y.length};
+    }
+    return all;
+  };
+  auto moved = [](Spans all, int dx, int dy) {
+    for (auto& part : all) part[0] += dx, part[2] += dy;
+    return all;
+  };
+  for (const int dpi : {96, 120, 144, 168}) {
+    for (const char* thickness : {"50", "60"}) {
+      SCOPED_TRACE(std::to_string(dpi) + " DPI, Thickness " + thickness);
+      unit::Stored stored = {{"Dizodudoz/선택사항/색상", "255"},      {"Dizodudoz/크기/Length", "350"},
+                             {"Dizodudoz/크기/Thickness", thickness}, {"Dizodudoz/크기/Gap", "350"},
+                             {"Dizodudoz/위치/XPosition", "6007"},    {"Dizodudoz/위치/YPosition", "4003"}};
+      unit::Program p;
+      p.platform.fake_screen.dpi = dpi;
+      p.Start(stored, true);
+      Spans before = spans(p, dpi);
+      for (const Step& step : kSteps) {
+        p.startup.OnHotkey(step.hotkey);
+        const Spans now = spans(p, dpi);
+        EXPECT_EQ(now, moved(before, step.dx, step.dy)) << "after " << step.hotkey;
+        before = now;
+      }
+      p.platform.fake_screen.pointer = {501, 301};
+      p.startup.OnHotkey(kBring);
+      const Spans brought = spans(p, dpi);
+      EXPECT_EQ(brought[0][0] + brought[0][1] / 2, 501);
+      EXPECT_EQ(brought[0][2] + brought[0][3] / 2, 301);
+      EXPECT_EQ(brought, moved(before, brought[0][0] - before[0][0], brought[0][2] - before[0][2])) << "the shape";
+      EXPECT_THROW(p.startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
+
+      unit::Program next;
+      next.platform.fake_screen.dpi = dpi;
+      for (const char* key : {"Dizodudoz/위치/XPosition", "Dizodudoz/위치/YPosition"}) {
+        std::erase_if(stored, [&](const auto& entry) { return entry.first == key; });
+        stored.emplace_back(key, p.platform.fake_settings.Value(key));
+      }
+      next.Start(stored, true);
+      EXPECT_EQ(spans(next, dpi), brought) << "a restart";
+    }
   }
 }
 
