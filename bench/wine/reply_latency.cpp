@@ -136,12 +136,10 @@ double Percentile(std::vector<double> values, double p) {
 }  // namespace
 
 // Answers every line, as soon as its CR is in, with a 16-byte reply, from the
-// thread that reads; until the process is ended.
-int Answer(const char* name) {
-  Port port;
-  if (!port.Open(name)) return std::fprintf(stderr, "cannot open %s (error %lu)\n", name, GetLastError()), 1;
-  std::printf("answering on %s\n", name);
-  std::fflush(stdout);
+// thread that reads, while the main thread runs one window's message loop, as
+// a plain desktop program would; until the process is ended.
+DWORD WINAPI AnswerLines(void* parameter) {
+  Port& port = *static_cast<Port*>(parameter);
   std::string line;
   for (;;) {
     line += port.ReadSome();
@@ -150,6 +148,27 @@ int Answer(const char* name) {
       if (!port.Write("000000,000000,1\r")) return 1;
     }
   }
+}
+
+int Answer(const char* name) {
+  static Port port;
+  if (!port.Open(name)) return std::fprintf(stderr, "cannot open %s (error %lu)\n", name, GetLastError()), 1;
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = DefWindowProcW;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.lpszClassName = L"PlainAnswer";
+  RegisterClassW(&window_class);
+  CreateWindowExW(0, L"PlainAnswer", L"plain", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                  window_class.hInstance, nullptr);
+  if (CreateThread(nullptr, 0, AnswerLines, &port, 0, nullptr) == nullptr) return 1;
+  std::printf("answering on %s\n", name);
+  std::fflush(stdout);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
 }
 
 struct Build {

@@ -212,6 +212,15 @@ void PropertiesDialog::ShowShortcuts() {
   const settings::ProgramSettings& s = cross_.store().values();
   for (int a = 0; a < settings::kShortcutCount; ++a) {
     const Chord chord = s.Shortcuts[static_cast<std::size_t>(a)];
+    const std::optional<shell::ShortcutStatus>& refusal = refusals_[static_cast<std::size_t>(a)];
+    if (refusal) {
+      // The box keeps what was typed; the row says why it is not taken.
+      w.SetText(ShortcutState(a), shell::ShortcutStateText(*refusal, refusal->state == shell::ShortcutState::Refused
+                                                                          ? cross_.platform().messages().ErrorText(
+                                                                                refusal->system_code)
+                                                                          : std::wstring()));
+      continue;
+    }
     if (a == settings::kNudgeShortcut) {
       const auto* set = std::find(settings::kNudgeModifiers.begin(), settings::kNudgeModifiers.end(), chord.modifiers);
       w.SetSelection(ShortcutBox(a), static_cast<int>(set - settings::kNudgeModifiers.begin()));
@@ -246,8 +255,26 @@ void PropertiesDialog::OnChordChange(int control) {
   }
 }
 
+// A chord that cannot take the row's place leaves the row's chord as it is,
+// stored and registered: one that would swallow typing is not even shown; for
+// any other the row says why beside what was typed, until the user types
+// another.
 void PropertiesDialog::ChangeShortcut(settings::ShortcutAction action, Chord chord) {
-  if (cross_.store().values().Shortcuts[static_cast<std::size_t>(action)] == chord) return;
+  std::optional<shell::ShortcutStatus>& refusal = refusals_[static_cast<std::size_t>(action)];
+  if (cross_.store().values().Shortcuts[static_cast<std::size_t>(action)] == chord) {
+    if (refusal) refusal.reset(), ShowShortcuts();
+    return;
+  }
+  const shell::ShortcutStatus tried = shortcuts_.Try(action, chord);
+  if (tried.state != shell::ShortcutState::Registered) {
+    if (tried.state == shell::ShortcutState::Typing) {
+      refusal.reset();
+    } else {
+      refusal = tried;
+    }
+    return ShowShortcuts();
+  }
+  refusal.reset();
   // The store tells the shortcuts, which register the new chord.
   ReportWriteFailure(cross_.store().SetShortcut(action, chord), cross_.platform().messages());
   if (IsOpen()) ShowShortcuts();

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "cross/cross.h"
@@ -105,6 +106,8 @@ class PropertiesDialog final : public shell::WindowedDialog {
 
   cross::Cross& cross_;
   shell::Shortcuts& shortcuts_;
+  // By row: the chord typed last that could not be taken, and why.
+  std::array<std::optional<shell::ShortcutStatus>, settings::kShortcutCount> refusals_{};
 };
 
 }  // namespace rc::dialogs

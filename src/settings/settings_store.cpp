@@ -93,7 +93,9 @@ struct ShortcutForm {  // "Ctrl+Alt+Shift+H"; the nudge's modifiers alone
     if (IsNudge()) {
       chord = {TextToNudgeModifiers(text).value_or(fallback.modifiers), 0};
     } else {
-      chord = TextToChord(text).value_or(fallback);
+      // A chord written by hand that would swallow typing is not taken.
+      const std::optional<Chord> stored = TextToChord(text);
+      chord = stored && TakesNoTyping(*stored) ? *stored : fallback;
     }
   }
   std::wstring Text(const Values& v) const {

@@ -28,12 +28,16 @@ constexpr HotkeyRow kHotkeys[] = {
 };
 // clang-format on
 
-// The chord the row registers; no key when its action is switched off.
-Chord ChordOf(const HotkeyRow& row, const settings::ProgramSettings& values) {
-  const Chord chord = values.Shortcuts[static_cast<std::size_t>(row.action)];
+// The chord the row registers for its action's chord; no key when switched off.
+Chord RowChord(const HotkeyRow& row, Chord chord) {
   if (row.arrow == 0) return chord;
   return chord.modifiers != 0 ? Chord{chord.modifiers, row.arrow} : Chord{};
 }
+Chord ChordOf(const HotkeyRow& row, const settings::ProgramSettings& values) {
+  return RowChord(row, values.Shortcuts[static_cast<std::size_t>(row.action)]);
+}
+// Ids no row has, for trying a chord before it takes a row's place.
+constexpr int kTrialId = 100;
 
 }  // namespace
 
@@ -45,6 +49,9 @@ std::wstring ShortcutStateText(const ShortcutStatus& status, std::wstring_view s
       return L"다른 동작과 같음";
     case ShortcutState::Refused:
       return L"사용할 수 없음 (" + std::wstring(system_text) + L")";
+    case ShortcutState::Reserved:
+      return L"사용할 수 없음 (F12)";
+    case ShortcutState::Typing:
     case ShortcutState::Off:
     case ShortcutState::Registered:
       break;
@@ -85,6 +92,36 @@ void Shortcuts::RegisterAll(platform::ShellWindow& window) {
       }
     }
   }
+}
+
+ShortcutStatus Shortcuts::Try(ShortcutAction action, Chord chord) {
+  if (chord.key != 0 && IsReservedKey(chord.key)) return {ShortcutState::Reserved};
+  if (!TakesNoTyping(chord)) return {ShortcutState::Typing};
+  const settings::ProgramSettings& values = store_.values();
+  for (const HotkeyRow& row : kHotkeys) {
+    if (row.action != action || RowChord(row, chord).key == 0) continue;
+    for (const HotkeyRow& other : kHotkeys) {
+      if (other.action != action && ChordOf(other, values) == RowChord(row, chord)) return {ShortcutState::SameAsAnother};
+    }
+  }
+  if (window_ == nullptr) return {ShortcutState::Registered};
+  ShortcutStatus status{ShortcutState::Registered};
+  std::vector<int> tried;
+  for (const HotkeyRow& row : kHotkeys) {
+    const Chord row_chord = RowChord(row, chord);
+    if (row.action != action || row_chord.key == 0 || row_chord == ChordOf(row, values)) continue;
+    const int id = kTrialId + row.id;
+    const platform::Status registered = window_->RegisterHotkey(id, row_chord, false);
+    tried.push_back(id);
+    if (!registered.ok()) {
+      status = registered.error == platform::Error::Busy
+                   ? ShortcutStatus{ShortcutState::HeldElsewhere, registered.system_code}
+                   : ShortcutStatus{ShortcutState::Refused, registered.system_code};
+      break;
+    }
+  }
+  for (int id : tried) window_->UnregisterHotkey(id);
+  return status;
 }
 
 std::optional<Hotkey> Shortcuts::Decide(int id) const {

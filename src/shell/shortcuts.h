@@ -19,15 +19,18 @@ enum class ShortcutState {
   Off,            // no chord: switched off by the user
   Registered,     // works
   HeldElsewhere,  // another program holds the chord
-  SameAsAnother,  // an earlier row of this program has the same chord
+  SameAsAnother,  // an earlier row of this program has the same chord (a change: another row)
   Refused,        // the system refused it for another reason
+  Reserved,       // the system's own key (F12)
+  Typing,         // it would swallow typing (no Ctrl or Alt): not taken
 };
 struct ShortcutStatus {
   ShortcutState state = ShortcutState::Off;
   std::uint32_t system_code = 0;  // Refused: the system's reason
 };
 // What a row of the properties dialog says: "" when the chord works or there is
-// none, "다른 프로그램이 사용 중", "다른 동작과 같음", "사용할 수 없음 (<system text>)".
+// none, "다른 프로그램이 사용 중", "다른 동작과 같음", "사용할 수 없음 (<system text>)",
+// "사용할 수 없음 (F12)".
 std::wstring ShortcutStateText(const ShortcutStatus& status, std::wstring_view system_text);
 
 // A pressed chord: its action, and for the nudge the step (-1, 0 or 1 each way).
@@ -54,6 +57,11 @@ class Shortcuts final : public settings::SettingsObserver {
   void RegisterAgain() {
     if (window_ != nullptr) RegisterAll(*window_);
   }
+  // Whether `chord` can take the place of the action's own: it swallows no
+  // typing, no other action has it, and the system gives it (tried on spare
+  // ids, so that the chord in use stays registered whatever the answer).
+  // Registered when it can; else why not.
+  ShortcutStatus Try(settings::ShortcutAction action, Chord chord);
   // A chord changed in the store (no key: switched off): registered in place
   // of the old one.
   void OnSettingChanged(settings::Setting) override { RegisterAgain(); }

@@ -189,6 +189,8 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
       {"Dizodudoz/선택사항/불투명도", "101", [](ProgramSettings& e) { e.Opacity = 100; }},
       {"Dizodudoz/선택사항/불투명도", "half", [](ProgramSettings& e) { e.Opacity = 100; }},
       {"Dizodudoz/단축키/숨기기", "Ctrl+Alt+Shift", [](ProgramSettings& e) { e.Shortcuts[kHideShortcut] = {kAll, 'H'}; }},
+      {"Dizodudoz/단축키/숨기기", "Shift+H", [](ProgramSettings& e) { e.Shortcuts[kHideShortcut] = {kAll, 'H'}; }},  // types
+      {"Dizodudoz/단축키/포인터로", "F12", [](ProgramSettings& e) { e.Shortcuts[kBringShortcut] = {kAll, 'C'}; }},
       {"Dizodudoz/단축키/이동", "Ctrl", [](ProgramSettings& e) { e.Shortcuts[kNudgeShortcut] = {kAll, 0}; }},
       // Sizes that draw nothing; a Length of 0 is a first run instead.
       {"Dizodudoz/크기/Thickness", "0.4", [](ProgramSettings& e) { e.Thickness = 50; }},

@@ -271,7 +271,8 @@ TEST(Shortcuts, EachActsAsItsRowSaysAndNeitherMovesAHeldCross) {
 // chord as an earlier row (the later one refused), any other refusal with the
 // system's reason; none at start-up in a message. A change applies and is
 // stored at once; a cleared box switches the action off; the refused chord is
-// tried again when 속성 opens.
+// tried again when 속성 opens. A change that cannot be taken (it types, it is
+// another row's, F12, another program's) leaves the row's chord as it was.
 TEST(Shortcuts, RefusedChordsAreShownInTheirRowsAndTriedAgainWhenPropertiesOpens) {
   using dialogs::ShortcutBox;
   using dialogs::ShortcutState;
@@ -305,6 +306,41 @@ TEST(Shortcuts, RefusedChordsAreShownInTheirRowsAndTriedAgainWhenPropertiesOpens
   p.startup.OnMenuCommand(shell::kColor);
   EXPECT_EQ(p.platform.fake_hotkeys.registered.at(kBring), (Chord{7, 'C'}));
   EXPECT_EQ(ToUtf8(p.Dialog("속성").Text(ShortcutState(settings::kBringShortcut))), "");
+
+  // Chords that cannot take a row's place: the row keeps its chord, stored and
+  // registered; one that types is not even shown, for the others the row says
+  // why beside what was typed.
+  fake::FakeDialog& again = p.Dialog("속성");
+  p.platform.fake_hotkeys.Hold({3, 'J'}, platform::Status::Failed(platform::Error::Busy, 1409));
+  struct Typed {
+    const char* what;
+    Chord chord;
+    std::string state;
+    bool shown;  // the box shows what was typed
+  };
+  // clang-format off
+  const Typed typed[] = {
+      {"H alone", {0, 'H'}, "", false},
+      {"Shift+H", {modifier::kShift, 'H'}, "", false},
+      {"the bring's chord", {7, 'C'}, "다른 동작과 같음", true},
+      {"F12", {0, 0x7B}, "사용할 수 없음 (F12)", true},
+      {"another program's", {3, 'J'}, "다른 프로그램이 사용 중", true},
+  };
+  // clang-format on
+  for (const Typed& t : typed) {
+    SCOPED_TRACE(t.what);
+    p.platform.log.Clear();
+    again.TypeChordByUser(ShortcutBox(settings::kHoldShortcut), t.chord);
+    EXPECT_EQ(ToUtf8(again.Text(ShortcutState(settings::kHoldShortcut))), t.state);
+    EXPECT_EQ(again.ChordOf(ShortcutBox(settings::kHoldShortcut)), (t.shown ? t.chord : Chord{3, 'K'}));
+    EXPECT_EQ(p.platform.fake_settings.Value("Dizodudoz/단축키/고정"), "Ctrl+Alt+K");
+    EXPECT_EQ(p.platform.fake_hotkeys.registered.at(kHold), (Chord{3, 'K'}));
+    EXPECT_EQ(p.platform.fake_hotkeys.registered.at(kBring), (Chord{7, 'C'}));
+    EXPECT_TRUE(p.platform.log.With("save").empty());
+  }
+  again.TypeChordByUser(ShortcutBox(settings::kHoldShortcut), {modifier::kCtrl, 0x71});  // Ctrl+F2: taken
+  EXPECT_EQ(p.platform.fake_hotkeys.registered.at(kHold), (Chord{modifier::kCtrl, 0x71}));
+  EXPECT_EQ(ToUtf8(again.Text(ShortcutState(settings::kHoldShortcut))), "");
 }
 
 // The exit command saves, then deletes the icon, then ends; a session end saves

@@ -71,6 +71,24 @@ void SetBoxChord(HWND box, Chord chord) {
 
 bool ModifierHeld() { return (::GetKeyState(VK_CONTROL) | ::GetKeyState(VK_MENU) | ::GetKeyState(VK_SHIFT)) & 0x8000; }
 
+bool IsModifierKey(WPARAM key) {
+  return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || key == VK_LSHIFT || key == VK_RSHIFT ||
+         key == VK_LCONTROL || key == VK_RCONTROL || key == VK_LMENU || key == VK_RMENU || key == VK_LWIN ||
+         key == VK_RWIN;
+}
+
+// A key pressed in a hotkey box that would make a chord that types (H, Shift+H):
+// the box refuses it, so that it never shows a chord that cannot be taken.
+// F12 goes through, for its row to say why it cannot be.
+bool TypesWithHeldModifiers(WPARAM key) {
+  if (IsModifierKey(key) || key == VK_F12) return false;
+  std::uint8_t modifiers = 0;
+  if (::GetKeyState(VK_CONTROL) & 0x8000) modifiers |= modifier::kCtrl;
+  if (::GetKeyState(VK_MENU) & 0x8000) modifiers |= modifier::kAlt;
+  if (::GetKeyState(VK_SHIFT) & 0x8000) modifiers |= modifier::kShift;
+  return !TakesNoTyping({modifiers, static_cast<std::uint16_t>(key)});
+}
+
 constexpr UINT_PTR kShortcutBoxSubclass = 1;
 
 }  // namespace
@@ -437,16 +455,25 @@ LRESULT CALLBACK DialogControls::ShortcutBoxProcedure(HWND hwnd, UINT message, W
           if (Control* control = controls->FromWindow(hwnd)) controls->ShortcutCleared(*control);
           return 0;
         }
+        if (TypesWithHeldModifiers(wparam)) return 0;
+        if (Control* control = controls->FromWindow(hwnd)) control->key_down = true;
         [[fallthrough]];
       case WM_KEYUP:
       case WM_SYSKEYUP:
       case WM_KILLFOCUS: {
         const LRESULT result = ::DefSubclassProc(hwnd, message, wparam, lparam);
         if (message == WM_KILLFOCUS) controls->PauseShortcuts(hwnd, false);
-        if (Control* control = controls->FromWindow(hwnd)) controls->ShortcutTyped(*control);
+        // A chord is reported after a key went down in the box only: tabbing
+        // through a box whose chord it cannot show (one with the Windows key),
+        // whose Tab comes up in it, must not rewrite that chord.
+        if (Control* control = controls->FromWindow(hwnd)) {
+          controls->ShortcutTyped(*control, message != WM_KILLFOCUS && control->key_down);
+          if (message == WM_KILLFOCUS) control->key_down = false;
+        }
         return result;
       }
       case WM_SETFOCUS:
+        if (Control* control = controls->FromWindow(hwnd)) control->key_down = false;
         controls->PauseShortcuts(hwnd, true);
         break;
       case WM_NCDESTROY:
@@ -479,8 +506,12 @@ void DialogControls::ShortcutCleared(Control& control) {
   events_.OnChordChange(control.layout->id);  // last: it may close the dialog
 }
 
-void DialogControls::ShortcutTyped(Control& control) {
+void DialogControls::ShortcutTyped(Control& control, bool by_key) {
   const Chord typed = BoxChord(control.hwnd);
+  if (!by_key) {
+    if (typed != control.chord) SetBoxChord(control.hwnd, control.chord);
+    return;
+  }
   if (typed.key == 0) {
     // Modifiers alone: reported once a key completes them. Let go (or the
     // focus gone) without one, the box shows again the chord in effect.

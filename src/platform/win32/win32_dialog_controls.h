@@ -66,6 +66,7 @@ class DialogControls {
     std::uint32_t fill = 0x00FFFFFF;
     int reported = 0;  // scroll position last reported or set
     Chord chord;       // a shortcut box's chord last reported or set: the one in effect
+    bool key_down = false;  // a shortcut box: a key went down in it since it took the focus
     HFONT font = nullptr;
   };
   Control* Find(int control);
@@ -91,7 +92,8 @@ class DialogControls {
   static LRESULT CALLBACK ShortcutBoxProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
                                                DWORD_PTR self);
   void ShortcutCleared(Control& control);
-  void ShortcutTyped(Control& control);
+  // What the box shows now; reported when `by_key` (a key went down or up) and changed.
+  void ShortcutTyped(Control& control, bool by_key);
   // The program's global shortcuts would take a chord typed into the box before
   // it: paused while a box has the keyboard.
   void PauseShortcuts(HWND box, bool paused);
