@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "base/ascii.h"
 #include "base/rounding.h"
 #include "settings/setting_text.h"
 
@@ -137,6 +138,29 @@ std::wstring OpacityText(int percent) { return std::to_wstring(percent) + L" %";
 
 std::wstring SignInCommand(std::wstring_view program_path) { return L"\"" + std::wstring(program_path) + L"\""; }
 
+bool SignInStartsThisProgram(const std::optional<std::wstring>& command, bool switched_off,
+                             std::wstring_view program_path) {
+  if (!command || switched_off || program_path.empty()) return false;
+  std::wstring_view text = *command;
+  while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
+  std::wstring_view program;
+  if (!text.empty() && text.front() == L'"') {
+    text.remove_prefix(1);
+    program = text.substr(0, text.find(L'"'));
+  } else {
+    // Unquoted: the program up to ".exe", whatever follows it (arguments).
+    program = text;
+    for (std::size_t at = 0; at + 4 <= text.size(); ++at) {
+      if (EqualIgnoringAsciiCase(text.substr(at, 4), L".exe")) {
+        program = text.substr(0, at + 4);
+        break;
+      }
+    }
+    while (!program.empty() && program.back() == L' ') program.remove_suffix(1);
+  }
+  return EqualIgnoringAsciiCase(program, program_path);
+}
+
 std::unique_ptr<PropertiesDialog> PropertiesDialog::Make(cross::Cross& cross, shell::Shortcuts& shortcuts) {
   std::unique_ptr<PropertiesDialog> dialog(new PropertiesDialog(cross, shortcuts));
   dialog->window_ = cross.platform().MakeDialog(kPropertiesLayout, *dialog);
@@ -199,8 +223,8 @@ void PropertiesDialog::Load() {
                       static_cast<int>(std::clamp(RoundHalfEven(s.Opacity / double{kOpacityStep}), 1.0, 10.0)));
   w.SetText(kOpacityValue, OpacityText(s.Opacity));
 
-  // What the Run value holds now, whoever wrote it (the installer, too).
-  w.SetChecked(kSignInBox, cross_.platform().sign_in().IsSet());
+  // What the next sign-in will do, whoever wrote the Run value (the installer, too).
+  w.SetChecked(kSignInBox, SignInStarts());
 
   // A chord refused before is tried again: the program holding it may be gone.
   shortcuts_.RegisterAgain();
@@ -325,16 +349,23 @@ void PropertiesDialog::OnControlClick(int control) {
   if (control == kSignInBox) SignInClick();
 }
 
+bool PropertiesDialog::SignInStarts() {
+  platform::Platform& p = cross_.platform();
+  return SignInStartsThisProgram(p.sign_in().Command(), p.sign_in().SwitchedOff(), p.processes().ProgramPath());
+}
+
 void PropertiesDialog::SignInClick() {
   platform::Platform& p = cross_.platform();
   const bool on = window_->Checked(kSignInBox);
-  const platform::Status written =
-      on ? p.sign_in().Set(SignInCommand(p.processes().ProgramPath())) : p.sign_in().Clear();
-  if (!written.ok()) {
+  const std::wstring path = p.processes().ProgramPath();
+  if (path.empty()) {
+    window_->ShowMessage(kNoProgramPathText);
+  } else if (const platform::Status written = on ? p.sign_in().Set(SignInCommand(path)) : p.sign_in().Clear();
+             !written.ok()) {
     ReportWriteFailure(settings::WriteFailure{std::wstring(platform::kSignInValuePath), written.system_code},
                        p.messages());
   }
-  if (IsOpen()) window_->SetChecked(kSignInBox, p.sign_in().IsSet());
+  if (IsOpen()) window_->SetChecked(kSignInBox, SignInStarts());
 }
 
 // The handle's swatch switches nothing: the handle is the one part that

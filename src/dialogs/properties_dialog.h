@@ -55,6 +55,15 @@ std::wstring OpacityText(int percent);
 // The Run value that starts this program at sign-in: its own path, quoted, so
 // that a copy run from anywhere (unzipped, not installed) starts itself.
 std::wstring SignInCommand(std::wstring_view program_path);
+// Whether the next sign-in starts this program: the Run value names it (its
+// program, quotes removed, compared as a path: in any letter case) and the
+// entry is not switched off. A value naming another copy (a moved exe, an
+// unzipped one) starts that copy, not this one.
+bool SignInStartsThisProgram(const std::optional<std::wstring>& command, bool switched_off,
+                             std::wstring_view program_path);
+// When the program's own path cannot be had, the box can do nothing.
+inline constexpr std::wstring_view kNoProgramPathText =
+    L"이 프로그램의 경로를 알 수 없어 로그인할 때 시작하도록 설정할 수 없습니다.";
 
 struct ColourChoice {
   std::wstring_view entry;
@@ -96,6 +105,8 @@ class PropertiesDialog final : public shell::WindowedDialog {
   void OpacityChange(int position);
   void SwatchClick(int n);
   void SignInClick();
+  // What the box shows: SignInStartsThisProgram for this program now.
+  bool SignInStarts();
   void ChangeShortcut(settings::ShortcutAction action, Chord chord);
   // Each shortcut row: its chord and what became of it.
   void ShowShortcuts();

@@ -2,6 +2,8 @@
 // Starting at sign-in: the per-user Run value "Reticor2", which the installer
 // also writes when asked to.
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/status.h"
@@ -14,11 +16,14 @@ inline constexpr std::wstring_view kSignInValuePath = L"Software\\Microsoft\\Win
 class SignInStart {
  public:
   virtual ~SignInStart() = default;
-  // Whether the value is there (whoever wrote it).
-  virtual bool IsSet() = 0;
-  // Writes the command line that starts the program at sign-in.
+  // The value's command line, whoever wrote it; nothing when there is none.
+  virtual std::optional<std::wstring> Command() = 0;
+  // Whether the entry is switched off where Windows lets the user do so (Task
+  // Manager, Settings > Startup apps), which leaves the value in place.
+  virtual bool SwitchedOff() = 0;
+  // Writes the command line that starts the program at sign-in, switched on.
   virtual Status Set(std::wstring_view command) = 0;
-  // Deletes the value; one that is not there is no failure.
+  // Deletes the value and its switch; ones that are not there are no failure.
   virtual Status Clear() = 0;
 };
 

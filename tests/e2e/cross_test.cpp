@@ -230,6 +230,15 @@ TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
   ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT | MOD_SHIFT | MOD_NOREPEAT, 'H')) << GetLastError();
   StartAndWaitForTheCross();
   const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const wchar_t* const kApprovedKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+  // Another copy's entry, switched off in Task Manager: the next sign-in starts nothing of this copy.
+  const std::wstring elsewhere = L"\"C:\\Users\\kim\\Downloads\\Reticor2.exe\"";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Reticor2", REG_SZ, elsewhere.c_str(),
+                            static_cast<DWORD>((elsewhere.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  const BYTE switched_off[12] = {3};
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kApprovedKey, L"Reticor2", REG_BINARY, switched_off, sizeof switched_off),
+            ERROR_SUCCESS);
 
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
   const HWND dialog = app.Dialog(L"속성", 5000);
@@ -256,9 +265,14 @@ TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
     EXPECT_EQ(alpha, 128);
   }
   const HWND sign_in = e2e::Control(dialog, rc::dialogs::kSignInBox);
+  EXPECT_EQ(SendMessageW(sign_in, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "another copy's entry, switched off";
   ASSERT_TRUE(e2e::ClickCentre(sign_in));
   EXPECT_TRUE(
       e2e::WaitUntil([&] { return e2e::UserText(kRunKey, L"Reticor2") == L"\"C:\\reticor\\Reticor2.exe\""; }, 3000));
+  EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, kApprovedKey, L"Reticor2", RRF_RT_ANY, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS)
+      << "switched on again";
+  EXPECT_EQ(SendMessageW(sign_in, BM_GETCHECK, 0, 0), BST_CHECKED);
   Sleep(300);
   EXPECT_TRUE(e2e::Screenshot("dialog-properties-shortcuts"));
   ASSERT_TRUE(e2e::ClickCentre(sign_in));

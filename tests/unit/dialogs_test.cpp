@@ -109,13 +109,47 @@ TEST(PropertiesDialog, OpensAboveTheHandleOrBelowIt) {
 
 // What the real dialog cannot be made to meet: a colour picked while a part is
 // hidden reaches that part too; the centre swatch never toggles; the opacity
-// reaches all nineteen windows; the sign-in box shows what the Run value holds
-// (the installer may have written it); a failed write is reported over the
-// dialog. Live changes of the visible cross by the list, a
+// reaches all nineteen windows; the sign-in box shows what the next sign-in
+// does (the installer may have written the Run value, another copy or Task
+// Manager may have changed it), and a tick makes it start this copy; a failed
+// write is reported over the dialog. Live changes of the visible cross by the list, a
 // swatch and a size bar are driven end to end.
 TEST(PropertiesDialog, HiddenPartsTakeTheColourOpacityReachesAllAndTheSignInBoxIsTheRunValue) {
+  struct SignIn {
+    const wchar_t* value;
+    bool switched_off, ticked;
+  };
+  // clang-format off
+  const SignIn sign_ins[] = {
+      {nullptr, false, false},
+      {L"\"C:\\Tools\\Reticor2.exe\"", false, true},
+      {L" c:\\tools\\RETICOR2.EXE /AUTOSTART", false, true},  // unquoted, another case
+      {L"\"C:\\Users\\kim\\Downloads\\Reticor2\\Reticor2.exe\"", false, false},  // another copy
+      {L"\"C:\\Tools\\Reticor2.exe\"", true, false},  // switched off in Task Manager
+  };
+  // clang-format on
+  for (const SignIn& s : sign_ins) {
+    Program q;
+    if (s.value != nullptr) q.platform.fake_sign_in.value = s.value;
+    q.platform.fake_sign_in.switched_off = s.switched_off;
+    FakeDialog& box = q.Open(shell::kColor, "속성");
+    EXPECT_EQ(box.Checked(kSignInBox), s.ticked) << ToUtf8(s.value != nullptr ? s.value : L"");
+    if (s.ticked) continue;
+    box.ClickByUser(kSignInBox);
+    EXPECT_TRUE(box.Checked(kSignInBox));
+    EXPECT_EQ(q.platform.fake_sign_in.value, L"\"C:\\Tools\\Reticor2.exe\"");
+    EXPECT_FALSE(q.platform.fake_sign_in.switched_off);
+  }
+  Program no_path;
+  no_path.platform.fake_processes.program_path.clear();
+  FakeDialog& pathless = no_path.Open(shell::kColor, "속성");
+  pathless.ClickByUser(kSignInBox);
+  EXPECT_FALSE(pathless.Checked(kSignInBox));
+  EXPECT_FALSE(no_path.platform.fake_sign_in.value.has_value()) << "nothing written";
+  EXPECT_EQ(no_path.platform.fake_messages.owners, unit::Calls{"속성"}) << "it says why";
+
   Program p;
-  p.platform.fake_sign_in.value = L"\"C:\\Installed\\Reticor2.exe\"";
+  p.platform.fake_sign_in.value = L"\"C:\\Tools\\Reticor2.exe\"";
   FakeDialog& w = p.Open(shell::kColor, "속성");
   EXPECT_TRUE(w.Checked(kSignInBox));
   p.platform.fake_sign_in.write_error = 5;

@@ -334,25 +334,30 @@ struct FakeMachineRegistry final : platform::MachineRegistry {
 };
 struct FakeProcesses final : platform::Processes {
   bool FileExists(std::wstring_view) override { return false; }
-  std::wstring ProgramPath() override { return L"C:\\Tools\\Reticor2.exe"; }
+  std::wstring ProgramPath() override { return program_path; }
   std::wstring SystemFolder() override { return {}; }
   platform::Status Start(std::wstring_view) override { return platform::Status::Failed(platform::Error::Other, 2); }
+  std::wstring program_path = L"C:\\Tools\\Reticor2.exe";  // empty: the system would not say
 };
 
 // The per-user Run value.
 struct FakeSignIn final : platform::SignInStart {
-  bool IsSet() override { return value.has_value(); }
+  std::optional<std::wstring> Command() override { return value; }
+  bool SwitchedOff() override { return switched_off; }
   platform::Status Set(std::wstring_view command) override {
     if (write_error != 0) return platform::Status::Failed(platform::Error::AccessDenied, write_error);
     value = command;
+    switched_off = false;
     return platform::Status::Ok();
   }
   platform::Status Clear() override {
     if (write_error != 0) return platform::Status::Failed(platform::Error::AccessDenied, write_error);
     value.reset();
+    switched_off = false;
     return platform::Status::Ok();
   }
   std::optional<std::wstring> value;
+  bool switched_off = false;  // Task Manager switched the entry off
   std::uint32_t write_error = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/registry_text.h"
 #include "platform/win32/system_error.h"
 
 namespace rc::win32 {
@@ -14,6 +15,7 @@ constexpr DWORD kValueBufferBytes = 1024;
 constexpr std::size_t kLongestPath = 32768;  // the system's own limit, in characters
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Reticor2";
+constexpr wchar_t kApprovedKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 }  // namespace
 
 platform::Status Win32MachineRegistry::ReadValue(platform::RegistryView view, std::wstring_view key,
@@ -91,10 +93,33 @@ platform::Status Win32Processes::Start(std::wstring_view path) {
   return platform::Status::Ok();
 }
 
-bool Win32SignInStart::IsSet() {
+std::optional<std::wstring> Win32SignInStart::Command() {
   const OwnedKey run = OpenKey(HKEY_CURRENT_USER, kRunKey, KEY_QUERY_VALUE);
-  return run && ::RegQueryValueExW(run.get(), kRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  return run ? ReadRegistryText(run.get(), kRunValue) : std::nullopt;
 }
+
+// Task Manager and Settings write a REG_BINARY value of the entry's name there;
+// its first byte is even while the entry is on (02) and odd once it is
+// switched off (03). No value: on.
+bool Win32SignInStart::SwitchedOff() {
+  const OwnedKey approved = OpenKey(HKEY_CURRENT_USER, kApprovedKey, KEY_QUERY_VALUE);
+  BYTE data[16] = {};
+  DWORD type = 0, size = sizeof data;
+  if (!approved || ::RegQueryValueExW(approved.get(), kRunValue, nullptr, &type, data, &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  return type == REG_BINARY && size > 0 && (data[0] & 1) != 0;
+}
+
+namespace {
+// The entry's switch removed: on, as for an entry Windows has not seen yet.
+LSTATUS ClearApproval() {
+  LSTATUS status = ERROR_SUCCESS;
+  const OwnedKey approved = OpenKey(HKEY_CURRENT_USER, kApprovedKey, KEY_SET_VALUE, &status);
+  if (approved) status = ::RegDeleteValueW(approved.get(), kRunValue);
+  return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+}  // namespace
 
 platform::Status Win32SignInStart::Set(std::wstring_view command) {
   // Created when missing: a fresh profile may not have the key yet.
@@ -104,7 +129,10 @@ platform::Status Win32SignInStart::Set(std::wstring_view command) {
   const std::wstring text(command);
   status = ::RegSetValueExW(run.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  return status == ERROR_SUCCESS ? platform::Status::Ok() : SystemFailure(static_cast<DWORD>(status), "RegSetValueExW");
+  if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegSetValueExW");
+  // An entry switched off earlier would keep this one from starting.
+  status = ClearApproval();
+  return status == ERROR_SUCCESS ? platform::Status::Ok() : SystemFailure(static_cast<DWORD>(status), "RegDeleteValueW");
 }
 
 platform::Status Win32SignInStart::Clear() {
@@ -112,8 +140,11 @@ platform::Status Win32SignInStart::Clear() {
   const OwnedKey run = OpenKey(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE, &status);
   if (run) status = ::RegDeleteValueW(run.get(), kRunValue);
   // No key, or no value: nothing starts at sign-in, which is what was asked.
-  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return platform::Status::Ok();
-  return SystemFailure(static_cast<DWORD>(status), run ? "RegDeleteValueW" : "RegOpenKeyExW");
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+    return SystemFailure(static_cast<DWORD>(status), run ? "RegDeleteValueW" : "RegOpenKeyExW");
+  }
+  status = ClearApproval();
+  return status == ERROR_SUCCESS ? platform::Status::Ok() : SystemFailure(static_cast<DWORD>(status), "RegDeleteValueW");
 }
 
 }  // namespace rc::win32

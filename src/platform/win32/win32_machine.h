@@ -22,10 +22,12 @@ class Win32Processes final : public platform::Processes {
   platform::Status Start(std::wstring_view path) override;
 };
 
-// The value "Reticor2" of HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run.
+// The value "Reticor2" of HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run,
+// and its switch beside it under ...\Explorer\StartupApproved\Run.
 class Win32SignInStart final : public platform::SignInStart {
  public:
-  bool IsSet() override;
+  std::optional<std::wstring> Command() override;
+  bool SwitchedOff() override;
   platform::Status Set(std::wstring_view command) override;
   platform::Status Clear() override;
 };
