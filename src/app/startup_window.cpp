@@ -141,16 +141,20 @@ void StartUpWindow::OnMenuCommand(int command) {
 void StartUpWindow::OnHotkey(int id) {
   const std::optional<shell::Hotkey> hotkey = shortcuts_.Decide(id);
   if (!hotkey) return;
-  const bool held = store_.values().HoldPosition;
+  // Neither moves a held cross, nor one being dragged (whose bars the drag hid).
+  const bool held = store_.values().HoldPosition || cross_.handle().dragging();
   switch (hotkey->action) {
     case settings::kHideShortcut:
       cross_.SetHidden(!cross_.hidden());
       break;
-    case settings::kBringShortcut:
+    case settings::kBringShortcut: {
       if (held) break;
+      // Moved and shown in one batch: a hidden cross does not flash at its old place first.
+      const platform::WindowBatch batch(platform_);
       cross_.SetHidden(false);
       cross_.handle().MoveCentreTo(platform_.screen().Pointer());
       break;
+    }
     case settings::kNudgeShortcut:
       if (!held && !cross_.hidden()) cross_.handle().Nudge(hotkey->dx, hotkey->dy);
       break;

@@ -48,6 +48,9 @@ void Cross::SetHidden(bool hidden) {
   if (hidden_ == hidden) return;
   hidden_ = hidden;
   CrossLayout(*this);
+  // Shown again, an always-on-top cross goes back above the topmost windows
+  // raised while it was hidden.
+  if (!hidden_ && store_.values().OnTop) ApplyStacking();
 }
 
 platform::Monitor Cross::MonitorAt(double x, double y) const {

@@ -52,9 +52,13 @@ void TrayIcon::Add(platform::ShellWindow& window, std::wstring tip) {
 
 void TrayIcon::OnTaskbarCreated() {
   if (window_ == nullptr) return;
-  // The shell that held the icon is gone: a new one has none.
+  // The shell that held the icon is gone: a new one has none. Every tray
+  // program adds its icon at this moment, so a refusal now is likely: the
+  // whole schedule again.
   added_ = false;
-  TryToAdd(kTrayRetryMs.size());
+  if (retry_pending_) clock_.StopTimer(platform::kTrayRetryTimer);
+  retry_pending_ = false;
+  TryToAdd(0);
 }
 
 void TrayIcon::OnTimer(int timer) {

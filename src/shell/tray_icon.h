@@ -77,7 +77,8 @@ class TrayIcon final : public platform::TimerEvents {
   // Adds the icon to `window`'s notification area with the tip; when it is
   // refused, tries again on kTrayRetryMs.
   void Add(platform::ShellWindow& window, std::wstring tip);
-  // The notification area was (re)created: the icon is added again.
+  // The notification area was (re)created: the icon is added again, on the
+  // same schedule of retries as at start-up.
   void OnTaskbarCreated();
   void OnTimer(int timer) override;
   // A new tip; while the icon is not there, the one it will be added with.

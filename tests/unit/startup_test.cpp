@@ -3,6 +3,7 @@
 // the program ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 
@@ -70,17 +71,22 @@ TEST_F(StartUpTest, TheIconComesFirstAndIsTriedAgainTheShortcutsBeforeThePortWhi
   EXPECT_EQ(std::wstring(record.tip.data()), std::wstring(127, L'가'));
 }
 
-// A refused icon is tried on the whole schedule, then only at a shell's restart:
-// guards the schedule's end, after which no timer runs.
+// A refused icon is tried on the whole schedule, then at a shell's restart on
+// the whole schedule again: guards the schedule's end, after which no timer runs.
 TEST_F(StartUpTest, AnIconNeverTakenIsTriedOnTheScheduleThenAtTheShellsRestart) {
   platform.fake_tray.refused_adds = 100;
   Start();
   platform.fake_clock.Advance(60'000);
   EXPECT_EQ(platform.log.With("tray.add").size(), 1 + shell::kTrayRetryMs.size());
   EXPECT_FALSE(platform.fake_clock.TimerPending(platform::kTrayRetryTimer));
-  platform.fake_tray.refused_adds = 0;
+  // Every tray program adds its icon as the shell comes back: refused at once
+  // again, the icon is tried on the whole schedule.
+  platform.fake_tray.refused_adds = 2;
+  platform.log.Clear();
   startup.OnTaskbarCreated();
-  EXPECT_EQ(platform.log.With("tray.add").back(), "tray.add");
+  platform.fake_clock.Advance(60'000);
+  EXPECT_EQ(platform.log.With("tray.add").size(), 3u);
+  EXPECT_FALSE(platform.fake_clock.TimerPending(platform::kTrayRetryTimer));
 }
 
 // The notification area's codes, as it sends them for each gesture (version 4
@@ -229,6 +235,10 @@ TEST(Shortcuts, EachActsAsItsRowSaysAndNeitherMovesAHeldCross) {
     EXPECT_EQ(p.Part(0).Left(), 6000) << "no nudge while hidden";
     p.startup.OnHotkey(kHide);
     EXPECT_EQ(shown(), 18);
+    EXPECT_EQ(std::count_if(p.platform.log.all().begin(), p.platform.log.all().end(),
+                            [](const std::string& call) { return call.ends_with(".topmost 1"); }),
+              19)
+        << "back above the topmost windows";
     EXPECT_TRUE(p.platform.log.With("save").empty());
     p.startup.OnHotkey(kHide);
     p.startup.OnTrayEvent({code::kLeftDoubleClick, {}});

@@ -193,7 +193,14 @@ HICON Win32ShellWindow::TrayIconImage() {
 
 platform::Status Win32ShellWindow::AddTrayIcon(const platform::TrayIconRecord& record) {
   NOTIFYICONDATAW data = ToShellRecord(hwnd(), TrayIconImage(), record);
-  if (!::Shell_NotifyIconW(NIM_ADD, &data)) return LastSystemFailure("Shell_NotifyIconW");
+  if (!::Shell_NotifyIconW(NIM_ADD, &data)) {
+    // The call waits about 4 s for Explorer; at sign-in or just after Explorer
+    // restarts it can give up although Explorer adds the icon a moment later,
+    // and every add after that fails because the icon exists. A modify with
+    // the same record that succeeds says the icon is there.
+    const platform::Status refused = LastSystemFailure("Shell_NotifyIconW");
+    if (!::Shell_NotifyIconW(NIM_MODIFY, &data)) return refused;
+  }
   // Asked again after every add: the version belongs to the icon.
   data.uVersion = NOTIFYICON_VERSION_4;
   (void)::Shell_NotifyIconW(NIM_SETVERSION, &data);
