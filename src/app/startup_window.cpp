@@ -51,6 +51,7 @@ bool StartUpWindow::Load() {
   const settings::WriteResult first_run_written = store_.ApplyFirstRunDefaults();
   CreateCrossWindows();  // the handle's load lays them out
   Ini_OnTop();
+  if (store_.values().ExcludeFromCapture) cross_.ApplyCaptureExclusion();
   ShowCentreHandle();
   if (first_run) tray_icon_.Notify(shell::TrayNotice::FirstRun, shell::kFirstRunText);
   ReportWriteFailure(first_run_written);

@@ -9,7 +9,7 @@ Cross::Cross(platform::Platform& platform, settings::SettingsStore& store)
     : platform_(platform), store_(store), bars_(platform, *this), handle_(*this) {
   using settings::Setting;
   store_.Subscribe(*this, {Setting::CrossColor, Setting::Opacity, Setting::Length, Setting::Thickness, Setting::Gap,
-                           Setting::PartVisible, Setting::OnTop});
+                           Setting::PartVisible, Setting::OnTop, Setting::ExcludeFromCapture});
 }
 
 Cross::~Cross() { store_.Unsubscribe(*this); }
@@ -18,6 +18,8 @@ void Cross::OnSettingChanged(settings::Setting setting) {
   if (handle_.existing() == nullptr) return;  // nothing made yet to follow the settings
   if (setting == settings::Setting::OnTop) {
     ApplyStacking();
+  } else if (setting == settings::Setting::ExcludeFromCapture) {
+    ApplyCaptureExclusion();
   } else {
     CrossLayout(*this);
   }
@@ -29,6 +31,21 @@ void Cross::OnScaleChanged() {
 
 void Cross::ApplyStacking() {
   for (int part : kWindowOrder) Part(part).SetTopmost(store_.values().OnTop);
+}
+
+void Cross::ApplyCaptureExclusion() {
+  const bool excluded = store_.values().ExcludeFromCapture;
+  if (excluded && !platform_.screen().CanExcludeFromCapture()) {
+    (void)store_.Set(&settings::ProgramSettings::ExcludeFromCapture, false);
+    return;
+  }
+  for (int part : kWindowOrder) {
+    if (Part(part).SetExcludedFromCapture(excluded).ok() || !excluded) continue;
+    // Refused: the windows done so far are shown in captures again, and the
+    // setting says what holds (telling this again, which shows them).
+    (void)store_.Set(&settings::ProgramSettings::ExcludeFromCapture, false);
+    return;
+  }
 }
 
 platform::Window& Cross::Part(int part) { return part == 0 ? handle_.window() : bars_.Bar(part); }

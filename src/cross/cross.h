@@ -50,6 +50,10 @@ class Cross final : public settings::SettingsObserver, public platform::WindowEv
   // Gives every cross window, in the windows' order, the stored stacking
   // state; hidden parts too, so that they come up right when shown later.
   void ApplyStacking();
+  // Leaves every cross window out of screen captures, or shows it in them, as
+  // stored. Where the system cannot, the cross stays as it was and the store
+  // is told it is not done.
+  void ApplyCaptureExclusion();
 
   void OnSettingChanged(settings::Setting setting) override;
   // A bar's scale changed (it is told its monitor's DPI): the cross is laid out

@@ -30,6 +30,9 @@ constexpr std::wstring_view kNudgeEntries[] = {L"Ctrl+Alt+Shift", L"Ctrl+Alt", L
                                                L"Alt+Shift",      L"Win+Alt",  L"없음"};
 static_assert(std::size(kNudgeEntries) == settings::kNudgeModifiers.size());
 constexpr int kOpacityStep = 10;  // percent a position
+constexpr std::wstring_view kCaptureText = L"화면 캡처에서 숨기기";
+// Where the system cannot leave windows out of captures.
+constexpr std::wstring_view kCaptureUnavailableText = L"화면 캡처에서 숨기기 (Windows 10 2004 이상)";
 
 // One swatch of the miniature cross, in the parts frame.
 constexpr ControlLayout Swatch(int n, float left, float top, std::wstring_view tooltip, std::wstring_view name) {
@@ -53,13 +56,13 @@ constexpr ControlLayout ShortcutEntry(int a, std::wstring_view name) {
             2430,
             315,
             L"",
-            6 + a,
+            7 + a,
             {},
             {},
             platform::kWindowTextColour,
             kNudgeEntries};
   }
-  return {ShortcutBox(a), ControlKind::ShortcutBox, name, kShortcutFrame, 1980, ShortcutTop(a), 2430, 315, L"", 6 + a};
+  return {ShortcutBox(a), ControlKind::ShortcutBox, name, kShortcutFrame, 1980, ShortcutTop(a), 2430, 315, L"", 7 + a};
 }
 constexpr ControlLayout ShortcutStateLabel(int a, std::wstring_view name) {
   return {ShortcutState(a), ControlKind::Label, name, kShortcutFrame, 180, ShortcutTop(a) + 330, 4230, 195, L"", -1, {},
@@ -111,7 +114,7 @@ const std::array<ControlLayout, kPropertiesControlCount> kPropertiesControls{{
     Swatch(17, 1740, 900, kClickOrMore, L"Picture2(17)"),
     Swatch(18, 1890, 900, kClickOrMore, L"Picture2(18)"),  // right, outermost
     // Below: the display frame with the opacity row (like the size rows) and sign-in, then the shortcuts.
-    {kDisplayFrame, ControlKind::Frame, L"fraDisplay", -1, 60, 2040, 4545, 930, L"표시"},
+    {kDisplayFrame, ControlKind::Frame, L"fraDisplay", -1, 60, 2040, 4545, 1200, L"표시"},
     {kOpacityCaption, ControlKind::Label, L"lblOpacity", kDisplayFrame, 180, 300, 855, 195, L"불투명도", -1, {},
      kSizeLabelFont},
     {kOpacityBar, ControlKind::ScrollBar, L"hsbOpacity", kDisplayFrame, 1080, 270, 1095, 165, L"", 4, {}, {},
@@ -119,7 +122,8 @@ const std::array<ControlLayout, kPropertiesControlCount> kPropertiesControls{{
     {kOpacityValue, ControlKind::Label, L"lblOpacityValue", kDisplayFrame, 2280, 270, 735, 255, L"100 %"},
     {kSignInBox, ControlKind::CheckBox, L"chkSignIn", kDisplayFrame, 180, 570, 4245, 255,
      L"Windows에 로그인할 때 시작", 5},
-    {kShortcutFrame, ControlKind::Frame, L"fraShortcuts", -1, 60, 3045, 4545, 2805, L"단축키"},
+    {kCaptureBox, ControlKind::CheckBox, L"chkCapture", kDisplayFrame, 180, 840, 4245, 255, kCaptureText, 6},
+    {kShortcutFrame, ControlKind::Frame, L"fraShortcuts", -1, 60, 3315, 4545, 2805, L"단축키"},
     ShortcutName(0, L"lblShortcut(0)", L"숨기기/보이기"),
     ShortcutName(1, L"lblShortcut(1)", L"포인터로 옮기기"),
     ShortcutName(2, L"lblShortcut(2)", L"한 픽셀 이동"),
@@ -132,7 +136,7 @@ const std::array<ControlLayout, kPropertiesControlCount> kPropertiesControls{{
 // clang-format on
 
 // No buttons: every change applies at once.
-const platform::DialogLayout kPropertiesLayout{L"속성", 4695, 5925, kPropertiesControls};
+const platform::DialogLayout kPropertiesLayout{L"속성", 4695, 6195, kPropertiesControls};
 
 std::wstring OpacityText(int percent) { return std::to_wstring(percent) + L" %"; }
 
@@ -226,6 +230,14 @@ void PropertiesDialog::Load() {
   // What the next sign-in will do, whoever wrote the Run value (the installer, too).
   w.SetChecked(kSignInBox, SignInStarts());
 
+  // Capture exclusion, where the system has it; the box says when it has not.
+  const bool can_exclude = cross_.platform().screen().CanExcludeFromCapture();
+  w.SetChecked(kCaptureBox, can_exclude && s.ExcludeFromCapture);
+  if (!can_exclude) {
+    w.SetText(kCaptureBox, kCaptureUnavailableText);
+    w.SetEnabled(kCaptureBox, false);
+  }
+
   // A chord refused before is tried again: the program holding it may be gone.
   shortcuts_.RegisterAgain();
   ShowShortcuts();
@@ -239,10 +251,10 @@ void PropertiesDialog::ShowShortcuts() {
     const std::optional<shell::ShortcutStatus>& refusal = refusals_[static_cast<std::size_t>(a)];
     if (refusal) {
       // The box keeps what was typed; the row says why it is not taken.
-      w.SetText(ShortcutState(a), shell::ShortcutStateText(*refusal, refusal->state == shell::ShortcutState::Refused
-                                                                          ? cross_.platform().messages().ErrorText(
-                                                                                refusal->system_code)
-                                                                          : std::wstring()));
+      w.SetText(ShortcutState(a),
+                shell::ShortcutStateText(*refusal, refusal->state == shell::ShortcutState::Refused
+                                                       ? cross_.platform().messages().ErrorText(refusal->system_code)
+                                                       : std::wstring()));
       continue;
     }
     if (a == settings::kNudgeShortcut) {
@@ -347,6 +359,16 @@ void PropertiesDialog::ScrollChange(int k, int position) {
 void PropertiesDialog::OnControlClick(int control) {
   if (control >= PartSwatch(0) && control <= PartSwatch(18)) SwatchClick(control - kPartSwatch);
   if (control == kSignInBox) SignInClick();
+  if (control == kCaptureBox) CaptureClick();
+}
+
+// At once, for all nineteen windows; a refusal leaves the cross as it was and
+// the box unticked.
+void PropertiesDialog::CaptureClick() {
+  settings::SettingsStore& store = cross_.store();
+  ReportWriteFailure(store.Set(&settings::ProgramSettings::ExcludeFromCapture, window_->Checked(kCaptureBox)),
+                     cross_.platform().messages());
+  if (IsOpen()) window_->SetChecked(kCaptureBox, store.values().ExcludeFromCapture);
 }
 
 bool PropertiesDialog::SignInStarts() {

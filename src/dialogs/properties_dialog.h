@@ -36,6 +36,7 @@ enum PropertiesControl : int {
   kOpacityBar,                          // hsbOpacity: 10 % a position
   kOpacityValue,                        // lblOpacityValue: "100 %"
   kSignInBox,                           // chkSignIn: starts the program at sign-in
+  kCaptureBox,                          // chkCapture: leaves the cross out of screen captures
   kShortcutFrame,                       // fraShortcuts
   kShortcutCaption,                     // lblShortcut(0..3), by settings::ShortcutAction
   kShortcutBox = kShortcutCaption + 4,  // hkyShortcut(0..3); the nudge's a list of modifier sets
@@ -105,6 +106,7 @@ class PropertiesDialog final : public shell::WindowedDialog {
   void OpacityChange(int position);
   void SwatchClick(int n);
   void SignInClick();
+  void CaptureClick();
   // What the box shows: SignInStartsThisProgram for this program now.
   bool SignInStarts();
   void ChangeShortcut(settings::ShortcutAction action, Chord chord);

@@ -169,6 +169,7 @@ class Dialog {
   virtual Chord ChordOf(int control) const = 0;
   // A check box's tick; a click by the user changes it and is reported as a click.
   virtual void SetChecked(int control, bool checked) = 0;
+  virtual void SetEnabled(int control, bool enabled) = 0;
   virtual bool Checked(int control) const = 0;
   // Drops a list's entries down, as a click on its arrow does, with the focus in it.
   virtual void DropDown(int control) = 0;

@@ -40,6 +40,9 @@ class Screen {
   virtual std::vector<Monitor> Monitors() const = 0;
   // Where the mouse pointer is now.
   virtual PixelPoint Pointer() const = 0;
+  // Whether windows can be left out of screen captures (Windows 10 2004 on);
+  // the older way would show them as black boxes instead, which is worse.
+  virtual bool CanExcludeFromCapture() const = 0;
 };
 
 }  // namespace rc::platform

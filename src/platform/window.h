@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/status.h"
+
 namespace rc::platform {
 
 // The classes of the cross windows, registered under the names of the windows
@@ -68,6 +70,11 @@ class Window {
 
   // Stacking is an action, not a cached property: every call reaches the platform.
   virtual void SetTopmost(bool topmost) = 0;
+
+  // Left out of screen captures and shared screens, or shown in them again.
+  // Fails where the system cannot (before Windows 10 2004); the window is then
+  // as it was.
+  virtual Status SetExcludedFromCapture(bool excluded) = 0;
 
   // Shows the window if hidden, activates it and brings it to the front.
   virtual void ShowActivated() = 0;

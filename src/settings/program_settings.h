@@ -74,6 +74,8 @@ struct ProgramSettings {
   // The global shortcuts by ShortcutAction; no key: switched off. The nudge's
   // chord is its modifiers alone (no modifiers: off); the arrows are its keys.
   std::array<Chord, kShortcutCount> Shortcuts{kDefaultShortcuts};
+  // Left out of screen captures and shared screens (where the system can).
+  bool ExcludeFromCapture = false;
 };
 
 // Where each value is kept: application, section, key.

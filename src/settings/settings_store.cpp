@@ -147,6 +147,8 @@ const StoredSetting kStoredSettings[] = {
     {Setting::Shortcut, ShortcutKey(kBringShortcut), Written::WhenChanged, ShortcutForm{kBringShortcut}},
     {Setting::Shortcut, ShortcutKey(kNudgeShortcut), Written::WhenChanged, ShortcutForm{kNudgeShortcut}},
     {Setting::Shortcut, ShortcutKey(kHoldShortcut), Written::WhenChanged, ShortcutForm{kHoldShortcut}},
+    {Setting::ExcludeFromCapture, {kDisplay, L"선택사항", L"캡처제외"}, Written::WhenChanged,
+     WordForm{&Values::ExcludeFromCapture, false}},
 };
 // clang-format on
 

@@ -54,6 +54,7 @@ enum class Setting : std::uint8_t {
   LengthRatio,
   ReaderPort,
   Shortcut,
+  ExcludeFromCapture,
 };
 
 // Hears the changes of the settings it subscribed to, after the change has

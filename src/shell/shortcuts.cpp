@@ -101,7 +101,8 @@ ShortcutStatus Shortcuts::Try(ShortcutAction action, Chord chord) {
   for (const HotkeyRow& row : kHotkeys) {
     if (row.action != action || RowChord(row, chord).key == 0) continue;
     for (const HotkeyRow& other : kHotkeys) {
-      if (other.action != action && ChordOf(other, values) == RowChord(row, chord)) return {ShortcutState::SameAsAnother};
+      if (other.action != action && ChordOf(other, values) == RowChord(row, chord))
+        return {ShortcutState::SameAsAnother};
     }
   }
   if (window_ == nullptr) return {ShortcutState::Registered};

@@ -237,8 +237,9 @@ TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
                             static_cast<DWORD>((elsewhere.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
   const BYTE switched_off[12] = {3};
-  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kApprovedKey, L"Reticor2", REG_BINARY, switched_off, sizeof switched_off),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetKeyValueW(HKEY_CURRENT_USER, kApprovedKey, L"Reticor2", REG_BINARY, switched_off, sizeof switched_off),
+      ERROR_SUCCESS);
 
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
   const HWND dialog = app.Dialog(L"속성", 5000);

@@ -178,6 +178,49 @@ TEST(PropertiesDialog, HiddenPartsTakeTheColourOpacityReachesAllAndTheSignInBoxI
   EXPECT_EQ(p.platform.fake_messages.owners, (Calls{"속성", "속성"}));
 }
 
+// Left out of screen captures: every window at start when stored, and at once
+// on a tick; where the system cannot (before Windows 10 2004) the box says so
+// and takes no click, and a stored value there is set back; a refused call
+// leaves the cross as it was, the box unticked, the store saying so.
+TEST(PropertiesDialog, TheCaptureBoxLeavesEveryWindowOutOfCapturesOrSaysWhyNot) {
+  struct Case {
+    const char* what;
+    const char* stored;
+    bool can;
+    std::uint32_t error;
+    bool click;
+    bool excluded;
+    std::string stored_after;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"stored: at start", "True", true, 0, false, true, "True"},
+      {"ticked", nullptr, true, 0, true, true, "True"},
+      {"ticked, the system refuses", nullptr, true, 5, true, false, "False"},
+      {"the system cannot", nullptr, false, 0, true, false, "<missing>"},
+      {"stored where the system cannot", "True", false, 0, false, false, "False"},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    unit::Stored stored;
+    if (c.stored != nullptr) stored.emplace_back("Dizodudoz/선택사항/캡처제외", c.stored);
+    unit::Program p;
+    p.platform.fake_screen.can_exclude_from_capture = c.can;
+    p.Start(stored);
+    for (int part = 0; part <= 18; ++part) p.Part(part).capture_error = c.error;
+    p.startup.OnMenuCommand(shell::kColor);
+    FakeDialog& w = p.Dialog("속성");
+    EXPECT_EQ(w.Enabled(kCaptureBox), c.can);
+    EXPECT_EQ(ToUtf8(w.Text(kCaptureBox)),
+              c.can ? "화면 캡처에서 숨기기" : "화면 캡처에서 숨기기 (Windows 10 2004 이상)");
+    if (c.click) w.ClickByUser(kCaptureBox);
+    for (int part = 0; part <= 18; ++part) EXPECT_EQ(p.Part(part).capture_excluded(), c.excluded) << part;
+    EXPECT_EQ(w.Checked(kCaptureBox), c.excluded);
+    EXPECT_EQ(p.platform.fake_settings.Value("Dizodudoz/선택사항/캡처제외"), c.stored_after);
+  }
+}
+
 // Load shows the mode, the ratio (empty: "0,0", kept in memory) and the angle.
 // 저장 reads a comma angle by the reading rule and keeps a ratio as typed; a
 // failed write is told over the dialog, which stays open; closing stores
@@ -329,7 +372,7 @@ TEST(DialogLayouts, EveryControlHasItsOwnIdAndItsPixelsAtEachScale) {
   EXPECT_EQ(ControlRect(kPropertiesLayout, length, PixelScale(96)), (PixelRect{44, 76, 117, 87}));
   EXPECT_EQ(ControlRect(kPropertiesLayout, length, PixelScale(144)), (PixelRect{66, 114, 176, 130}));
   const platform::ControlLayout& nudge = kPropertiesControls[ShortcutBox(settings::kNudgeShortcut)];
-  EXPECT_EQ(ControlRect(kPropertiesLayout, nudge, PixelScale(144)), (PixelRect{204, 458, 447, 489}));
+  EXPECT_EQ(ControlRect(kPropertiesLayout, nudge, PixelScale(144)), (PixelRect{204, 484, 447, 516}));
 }
 
 }  // namespace

@@ -57,6 +57,14 @@ class FakeWindow final : public platform::Window {
   void SetVisible(bool visible) override { Set(visible_, visible, "visible", visible ? "1" : "0"); }
   std::uint8_t Alpha() const override { return alpha_; }
   void SetAlpha(std::uint8_t alpha) override { Set(alpha_, alpha, "alpha", std::to_string(alpha)); }
+  platform::Status SetExcludedFromCapture(bool excluded) override {
+    if (capture_error != 0)
+      return platform::Status::Failed(platform::Error::Other, capture_error, "SetWindowDisplayAffinity");
+    Set(capture_excluded_, excluded, "capture", excluded ? "excluded" : "shown");
+    return platform::Status::Ok();
+  }
+  bool capture_excluded() const { return capture_excluded_; }
+  std::uint32_t capture_error = 0;  // the system refuses the call with this code
   void SetTopmost(bool topmost) override {
     topmost_ = topmost;
     Record("topmost", topmost ? "1" : "0");
@@ -89,6 +97,7 @@ class FakeWindow final : public platform::Window {
   bool visible_ = false;
   std::uint8_t alpha_ = 255;
   bool topmost_ = false;
+  bool capture_excluded_ = false;
 };
 
 class FakeScreen final : public platform::Screen {
@@ -103,11 +112,13 @@ class FakeScreen final : public platform::Screen {
     return monitors;
   }
   platform::PixelPoint Pointer() const override { return pointer; }
+  bool CanExcludeFromCapture() const override { return can_exclude_from_capture; }
 
   int width_px = 1920, height_px = 1080, dpi = 96;
   // Extra monitors beside the primary one, in twips of the primary's scale.
   std::vector<platform::Monitor> extra_monitors;
   platform::PixelPoint pointer;
+  bool can_exclude_from_capture = true;
 };
 
 class FakeSettings final : public platform::SettingsBackend {
@@ -390,6 +401,8 @@ class FakeDialog final : public platform::Dialog {
   void SetChord(int control, Chord chord) override { Edit(control).chord = chord; }
   Chord ChordOf(int control) const override { return Get(control).chord; }
   void SetChecked(int control, bool checked) override { Edit(control).checked = checked; }
+  void SetEnabled(int control, bool enabled) override { Edit(control).enabled = enabled; }
+  bool Enabled(int control) const { return Get(control).enabled; }
   bool Checked(int control) const override { return Get(control).checked; }
   void DropDown(int) override {}  // seen end to end
   std::uint32_t ButtonFaceColour() const override { return 0x00F0F0F0; }
@@ -449,16 +462,20 @@ class FakeDialog final : public platform::Dialog {
     std::uint32_t fill = 0x00FFFFFF;
     Chord chord;
     bool checked = false;
+    bool enabled = true;
   };
   // The control; for an id the dialog does not have, a blank one (fill 0) that
   // holds nothing.
   const Control& Get(int control) const {
-    static const Control kBlank{{}, {}, -1, 0, 0, {}, false};
+    static const Control kBlank{{}, {}, -1, 0, 0, {}, false, true};
     return controls_.contains(control) ? controls_.at(control) : kBlank;
   }
   Control& Edit(int control) { return controls_.contains(control) ? controls_.at(control) : scratch_; }
   // The control, if the dialog is open and has it.
-  Control* Input(int control) { return open_ && controls_.contains(control) ? &controls_.at(control) : nullptr; }
+  // A disabled control takes no input, as the real one.
+  Control* Input(int control) {
+    return open_ && controls_.contains(control) && controls_.at(control).enabled ? &controls_.at(control) : nullptr;
+  }
 
   FakePlatform& owner_;
   platform::DialogEvents& events_;

@@ -85,6 +85,14 @@ void Win32CrossWindow::SetTopmost(bool topmost) {
   ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
+platform::Status Win32CrossWindow::SetExcludedFromCapture(bool excluded) {
+  constexpr DWORD kExcludeFromCapture = 0x00000011;  // WDA_EXCLUDEFROMCAPTURE, Windows 10 2004
+  if (!::SetWindowDisplayAffinity(hwnd(), excluded ? kExcludeFromCapture : WDA_NONE)) {
+    return LastSystemFailure("SetWindowDisplayAffinity");
+  }
+  return platform::Status::Ok();
+}
+
 void Win32CrossWindow::ShowActivated() {
   // An action, not a property: shown even if something outside the program hid it.
   visible_ = true;

@@ -44,6 +44,7 @@ class Win32CrossWindow final : public Win32WindowBase, public platform::Window {
   std::uint8_t Alpha() const override { return alpha_; }
   void SetAlpha(std::uint8_t alpha) override;
   void SetTopmost(bool topmost) override;
+  platform::Status SetExcludedFromCapture(bool excluded) override;
   void ShowActivated() override;
   void BeginDrag() override;
 

@@ -45,6 +45,7 @@ class Win32Dialog final : public platform::Dialog {
   void SetChord(int control, Chord chord) override { controls_.SetChord(control, chord); }
   Chord ChordOf(int control) const override { return controls_.ChordOf(control); }
   void SetChecked(int control, bool checked) override { controls_.SetChecked(control, checked); }
+  void SetEnabled(int control, bool enabled) override { controls_.SetEnabled(control, enabled); }
   bool Checked(int control) const override { return controls_.Checked(control); }
   void DropDown(int control) override { controls_.DropDown(control); }
   std::uint32_t ButtonFaceColour() const override { return ::GetSysColor(COLOR_BTNFACE); }

@@ -423,6 +423,10 @@ Chord DialogControls::ChordOf(int control) const {
   return BoxChord(c->hwnd);
 }
 
+void DialogControls::SetEnabled(int control, bool enabled) {
+  if (Control* c = Find(control); c != nullptr && c->hwnd != nullptr) ::EnableWindow(c->hwnd, enabled ? TRUE : FALSE);
+}
+
 void DialogControls::SetChecked(int control, bool checked) {
   if (Control* c = Find(control); c != nullptr && c->hwnd != nullptr) {
     ::SendMessageW(c->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);

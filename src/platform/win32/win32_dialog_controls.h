@@ -53,6 +53,7 @@ class DialogControls {
   void SetChord(int control, Chord chord);
   Chord ChordOf(int control) const;
   void SetChecked(int control, bool checked);
+  void SetEnabled(int control, bool enabled);
   bool Checked(int control) const;
   void DropDown(int control);
 
@@ -64,8 +65,8 @@ class DialogControls {
     const platform::ControlLayout* layout = nullptr;
     HWND hwnd = nullptr;
     std::uint32_t fill = 0x00FFFFFF;
-    int reported = 0;  // scroll position last reported or set
-    Chord chord;       // a shortcut box's chord last reported or set: the one in effect
+    int reported = 0;       // scroll position last reported or set
+    Chord chord;            // a shortcut box's chord last reported or set: the one in effect
     bool key_down = false;  // a shortcut box: a key went down in it since it took the focus
     HFONT font = nullptr;
   };

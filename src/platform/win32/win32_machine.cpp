@@ -132,7 +132,8 @@ platform::Status Win32SignInStart::Set(std::wstring_view command) {
   if (status != ERROR_SUCCESS) return SystemFailure(static_cast<DWORD>(status), "RegSetValueExW");
   // An entry switched off earlier would keep this one from starting.
   status = ClearApproval();
-  return status == ERROR_SUCCESS ? platform::Status::Ok() : SystemFailure(static_cast<DWORD>(status), "RegDeleteValueW");
+  return status == ERROR_SUCCESS ? platform::Status::Ok()
+                                 : SystemFailure(static_cast<DWORD>(status), "RegDeleteValueW");
 }
 
 platform::Status Win32SignInStart::Clear() {
@@ -144,7 +145,8 @@ platform::Status Win32SignInStart::Clear() {
     return SystemFailure(static_cast<DWORD>(status), run ? "RegDeleteValueW" : "RegOpenKeyExW");
   }
   status = ClearApproval();
-  return status == ERROR_SUCCESS ? platform::Status::Ok() : SystemFailure(static_cast<DWORD>(status), "RegDeleteValueW");
+  return status == ERROR_SUCCESS ? platform::Status::Ok()
+                                 : SystemFailure(static_cast<DWORD>(status), "RegDeleteValueW");
 }
 
 }  // namespace rc::win32

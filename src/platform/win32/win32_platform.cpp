@@ -94,6 +94,24 @@ std::vector<platform::Monitor> Win32Screen::Monitors() const {
   return std::move(collect.monitors);
 }
 
+// WDA_EXCLUDEFROMCAPTURE came with Windows 10 2004 (build 19041); before it
+// the value is refused, and the older WDA_MONITOR would show black boxes.
+// The version as the system itself says it, without the compatibility shims
+// that GetVersionEx goes through.
+bool Win32Screen::CanExcludeFromCapture() const {
+  using RtlGetVersionCall = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  // FARPROC to the function's own type: GetProcAddress knows no other.
+  const auto get_version =
+      ntdll != nullptr
+          ? reinterpret_cast<RtlGetVersionCall>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")))
+          : nullptr;
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (get_version == nullptr || get_version(&version) != 0) return false;
+  return version.dwMajorVersion > 10 || (version.dwMajorVersion == 10 && version.dwBuildNumber >= 19041);
+}
+
 platform::PixelPoint Win32Screen::Pointer() const {
   POINT pointer{};
   if (!::GetCursorPos(&pointer)) {

@@ -33,6 +33,7 @@ class Win32Screen final : public platform::Screen {
   PixelScale ScaleY() const override { return scale_; }
   std::vector<platform::Monitor> Monitors() const override;
   platform::PixelPoint Pointer() const override;
+  bool CanExcludeFromCapture() const override;
 
  private:
   PixelScale scale_;

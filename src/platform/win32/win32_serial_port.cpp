@@ -346,9 +346,9 @@ class SerialIo {
   const HWND window_;
   const platform::SerialOpen open_;
   SerialIoEvents events_;
-  std::shared_ptr<SerialIo> previous_;    // the open before, until its handle is closed
-  platform::Status open_status_;          // written before kSerialOpened is posted
-  std::atomic<HANDLE> port_{nullptr};     // published before kSerialOpened is posted
+  std::shared_ptr<SerialIo> previous_;  // the open before, until its handle is closed
+  platform::Status open_status_;        // written before kSerialOpened is posted
+  std::atomic<HANDLE> port_{nullptr};   // published before kSerialOpened is posted
   char buffer_[kReadChunk];
   // The write under way: started by the user-interface thread, collected by
   // the port's thread; `writing_` hands it from one to the other.
@@ -488,8 +488,9 @@ LRESULT CALLBACK Win32SerialPort::Procedure(HWND hwnd, UINT message, WPARAM wpar
       case kSerialWritten:
         if (self != nullptr && self->events_ != nullptr) {
           const auto code = static_cast<std::uint32_t>(lparam);
-          self->events_->OnSerialWritten(
-              open, code == 0 ? platform::Status::Ok() : SystemFailure(code, "WriteFile", platform::Error::WriteFailed));
+          self->events_->OnSerialWritten(open, code == 0
+                                                   ? platform::Status::Ok()
+                                                   : SystemFailure(code, "WriteFile", platform::Error::WriteFailed));
           self->StartWaitingWrites(open);
         }
         return 0;
