@@ -110,6 +110,10 @@ class ShellWindow {
   // Registering an id again replaces its chord.
   virtual Status RegisterHotkey(int id, Chord chord, bool repeats) = 0;
   virtual void UnregisterHotkey(int id) = 0;
+  // Whether one of the keyboard layouts the user has makes the chord type a
+  // character (AltGr is Ctrl+Alt: Ctrl+Alt+Shift+C is Ć on a Polish layout),
+  // which a shortcut on it then swallows.
+  virtual bool ChordTypesCharacter(Chord chord) = 0;
 };
 
 }  // namespace rc::platform

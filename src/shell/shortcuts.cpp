@@ -51,9 +51,11 @@ std::wstring ShortcutStateText(const ShortcutStatus& status, std::wstring_view s
       return L"사용할 수 없음 (" + std::wstring(system_text) + L")";
     case ShortcutState::Reserved:
       return L"사용할 수 없음 (F12)";
+    case ShortcutState::Registered:
+      if (status.types_character) return L"이 자판에서는 문자 입력과 겹침";
+      break;
     case ShortcutState::Typing:
     case ShortcutState::Off:
-    case ShortcutState::Registered:
       break;
   }
   return {};
@@ -85,6 +87,8 @@ void Shortcuts::RegisterAll(platform::ShellWindow& window) {
       if (registered.ok()) {
         registered_.push_back(row->id);
         if (status.state == ShortcutState::Off) status.state = ShortcutState::Registered;
+        // Taken as the user set it; the row says what it costs on this keyboard.
+        if (row->arrow == 0 && window.ChordTypesCharacter(chord)) status.types_character = true;
       } else if (status.state != ShortcutState::HeldElsewhere && status.state != ShortcutState::Refused) {
         status = registered.error == platform::Error::Busy
                      ? ShortcutStatus{ShortcutState::HeldElsewhere, registered.system_code}

@@ -27,9 +27,11 @@ enum class ShortcutState {
 struct ShortcutStatus {
   ShortcutState state = ShortcutState::Off;
   std::uint32_t system_code = 0;  // Refused: the system's reason
+  bool types_character = false;   // Registered: an installed layout types a character with it
 };
 // What a row of the properties dialog says: "" when the chord works or there is
-// none, "다른 프로그램이 사용 중", "다른 동작과 같음", "사용할 수 없음 (<system text>)",
+// none, "이 자판에서는 문자 입력과 겹침" when it works but an installed layout
+// types a character with it, "다른 프로그램이 사용 중", "다른 동작과 같음", "사용할 수 없음 (<system text>)",
 // "사용할 수 없음 (F12)".
 std::wstring ShortcutStateText(const ShortcutStatus& status, std::wstring_view system_text);
 

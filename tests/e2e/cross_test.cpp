@@ -373,14 +373,14 @@ TEST_F(CrossTest, At144DpiEveryEdgeLandsOnItsOwnPixelAndADisplayChangeBringsTheC
   ExpectCrossAround(6400, 4000, {355, 45, 345}, 10);
   EXPECT_TRUE(e2e::Screenshot("display-after-change"));
 
-  // The properties dialog's client area, 4695 x 5925 twips, and the length bar
+  // The properties dialog's client area, 4695 x 6195 twips, and the length bar
   // inside a frame at 660,1140, 1095 x 165: each edge on its own pixel.
   ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kColor));
   const HWND dialog = app.Dialog(L"속성", 5000);
   ASSERT_NE(dialog, nullptr);
   RECT client{}, bar = e2e::RectOf(e2e::Control(dialog, rc::dialogs::SizeBar(0)));
   GetClientRect(dialog, &client);
-  EXPECT_EQ(BoxOf(client), (Box{0, 0, 470, 592}));  // 469.5, 592.5
+  EXPECT_EQ(BoxOf(client), (Box{0, 0, 470, 620}));  // 469.5, 619.5
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&bar), 2);
   EXPECT_EQ(BoxOf(bar), (Box{66, 114, 176, 130}));  // right 175.5, bottom 130.5
   Sleep(300);

@@ -29,12 +29,14 @@ using rc::shell::kColor, rc::shell::kRevision, rc::shell::kSWinfo;
 class DialogsTest : public e2e::Scenario {
  protected:
   // Opens the dialog from the tray, not topmost, and walks its tab stops: the first
-  // has the focus on opening; Tab walks the controls that take the focus, in tab
-  // order, round to the first; Shift+Tab walks them back. Null when it did not open.
-  HWND Open(int command, const wchar_t* caption, const std::vector<int>& stops, const std::string& screenshot) {
+  // has the focus on opening; Tab walks the controls that take the focus (those
+  // enabled), in tab order, round to the first; Shift+Tab walks them back. Null
+  // when it did not open.
+  HWND Open(int command, const wchar_t* caption, std::vector<int> stops, const std::string& screenshot) {
     EXPECT_TRUE(e2e::ChooseFromTrayMenu(app, command));
     const HWND dialog = app.Dialog(caption, 5000);
     if (dialog == nullptr) return nullptr;
+    std::erase_if(stops, [&](int c) { return !IsWindowEnabled(e2e::Control(dialog, c)); });
     EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
     Sleep(300);  // painted
     EXPECT_TRUE(e2e::Screenshot("dialog-" + screenshot));

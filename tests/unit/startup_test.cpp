@@ -351,6 +351,11 @@ TEST(Shortcuts, RefusedChordsAreShownInTheirRowsAndTriedAgainWhenPropertiesOpens
   again.TypeChordByUser(ShortcutBox(settings::kHoldShortcut), {modifier::kCtrl, 0x71});  // Ctrl+F2: taken
   EXPECT_EQ(p.platform.fake_hotkeys.registered.at(kHold), (Chord{modifier::kCtrl, 0x71}));
   EXPECT_EQ(ToUtf8(again.Text(ShortcutState(settings::kHoldShortcut))), "");
+  // A chord that an installed layout's AltGr types: taken as set, its row says so.
+  p.platform.fake_hotkeys.typing = {'P'};
+  again.TypeChordByUser(ShortcutBox(settings::kHoldShortcut), {7, 'P'});
+  EXPECT_EQ(p.platform.fake_hotkeys.registered.at(kHold), (Chord{7, 'P'}));
+  EXPECT_EQ(ToUtf8(again.Text(ShortcutState(settings::kHoldShortcut))), "이 자판에서는 문자 입력과 겹침");
 }
 
 // The exit command saves, then deletes the icon, then ends; a session end saves

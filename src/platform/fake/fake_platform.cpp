@@ -76,6 +76,10 @@ class FakeShellWindow final : public platform::ShellWindow {
     return Log("hotkey " + std::to_string(id));
   }
   void UnregisterHotkey(int id) override { owner_.fake_hotkeys.registered.erase(id); }
+  bool ChordTypesCharacter(Chord chord) override {
+    constexpr std::uint8_t kAltGr = modifier::kCtrl | modifier::kAlt;
+    return owner_.fake_hotkeys.typing.contains(chord.key) && (chord.modifiers & kAltGr) == kAltGr;
+  }
 
  private:
   platform::Status Log(std::string call) {

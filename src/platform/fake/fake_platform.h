@@ -327,6 +327,8 @@ struct FakeHotkeys {
   std::map<int, Chord> registered;
   std::map<std::pair<std::uint8_t, std::uint16_t>, platform::Status> held;
   void Hold(Chord chord, platform::Status why) { held[{chord.modifiers, chord.key}] = why; }
+  // Keys that type a character with AltGr (Ctrl+Alt) on an installed layout.
+  std::set<std::uint16_t> typing;
 };
 
 // What EndProcess throws, so that the code after it never runs, as on the

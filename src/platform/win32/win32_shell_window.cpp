@@ -134,6 +134,27 @@ platform::Status Win32ShellWindow::RegisterHotkey(int id, Chord chord, bool repe
   return platform::Status::Ok();
 }
 
+bool Win32ShellWindow::ChordTypesCharacter(Chord chord) {
+  // Only AltGr, which layouts send as Ctrl+Alt, makes a Ctrl or Alt chord a character.
+  if ((chord.modifiers & (modifier::kCtrl | modifier::kAlt)) != (modifier::kCtrl | modifier::kAlt) || chord.key == 0) {
+    return false;
+  }
+  HKL layouts[32];
+  const int count = ::GetKeyboardLayoutList(static_cast<int>(std::size(layouts)), layouts);
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = keys[VK_MENU] = keys[VK_LCONTROL] = keys[VK_RMENU] = 0x80;
+  if (chord.modifiers & modifier::kShift) keys[VK_SHIFT] = keys[VK_LSHIFT] = 0x80;
+  for (int i = 0; i < count; ++i) {
+    wchar_t typed[8] = {};
+    const UINT scan = ::MapVirtualKeyExW(chord.key, MAPVK_VK_TO_VSC, layouts[i]);
+    // 4: the keyboard's dead-key state is left as it is (Windows 10 1607 on;
+    // older systems may lose a dead key typed just before).
+    const int n = ::ToUnicodeEx(chord.key, scan, keys, typed, static_cast<int>(std::size(typed)), 4, layouts[i]);
+    if (n != 0 && typed[0] >= L' ') return true;
+  }
+  return false;
+}
+
 void Win32ShellWindow::UnregisterHotkey(int id) {
   hotkeys_.erase(id);
   (void)::UnregisterHotKey(hwnd(), id);

@@ -31,6 +31,7 @@ class Win32ShellWindow final : public Win32WindowBase, public platform::ShellWin
   std::optional<platform::PixelPoint> TrayIconCorner(const platform::TrayIconRecord& record) override;
   platform::Status RegisterHotkey(int id, Chord chord, bool repeats) override;
   void UnregisterHotkey(int id) override;
+  bool ChordTypesCharacter(Chord chord) override;
   // While the user types a chord into a hotkey box, the program's own
   // shortcuts let it go through to the box: they are given up and taken again
   // after. Registrations meanwhile are tried and kept for then.
