@@ -1,5 +1,7 @@
 #include "app/startup_window.h"
 
+#include <utility>
+
 #include "reader/port_choice.h"
 #include "shell/popup_menu_items.h"
 
@@ -53,7 +55,9 @@ bool StartUpWindow::Load() {
   Ini_OnTop();
   if (store_.values().ExcludeFromCapture) cross_.ApplyCaptureExclusion();
   ShowCentreHandle();
-  if (first_run) tray_icon_.Notify(shell::TrayNotice::FirstRun, shell::kFirstRunText);
+  // Told once the port's open has gone one way or the other: on a first run
+  // whose port is missing it joins the note that names the other ports.
+  first_run_note_ = first_run;
   ReportWriteFailure(first_run_written);
   // A chord another program holds is only shown in 속성: no message at start-up.
   shortcuts_.RegisterAll(*window_);
@@ -195,7 +199,15 @@ void StartUpWindow::ActOn(const std::vector<reader::PortChange>& changes) {
 
 void StartUpWindow::OnSystemResumed() { reader_link_.OnSystemResumed(); }
 
-void StartUpWindow::OnLinkChanged() { tray_icon_.SetTip(shell::TrayTip(reader_link_.StatusLine())); }
+void StartUpWindow::OnLinkChanged() {
+  tray_icon_.SetTip(shell::TrayTip(reader_link_.StatusLine()));
+  // A port that opened (or a link switched off) leaves no other note to join.
+  if (reader_link_.IsOpen() || reader_link_.status().state == reader::LinkState::Off) NoteFirstRun();
+}
+
+void StartUpWindow::NoteFirstRun() {
+  if (std::exchange(first_run_note_, false)) tray_icon_.Notify(shell::TrayNotice::FirstRun, shell::kFirstRunText);
+}
 
 void StartUpWindow::OnDisplayChanged() { cross_.handle().OnDisplayChanged(); }
 
@@ -246,11 +258,15 @@ void StartUpWindow::ConfigureReaderPort() {
 // The port in use would not open (its message has been dismissed): the user is
 // shown where the other ports are, and chooses; a wrong port may be another device.
 void StartUpWindow::OnStartUpOpenFailed() {
-  if (reader_link_.status().state == reader::LinkState::Off || reader_link_.IsOpen()) return;
-  const std::vector<platform::SerialPortInfo> present = platform_.serial_ports().Present();
-  if (std::wstring others = reader::OtherPortsText(present, reader_link_.PortName()); !others.empty()) {
-    tray_icon_.Notify(shell::TrayNotice::OtherPorts, others);
+  if (reader_link_.status().state != reader::LinkState::Off && !reader_link_.IsOpen()) {
+    const std::vector<platform::SerialPortInfo> present = platform_.serial_ports().Present();
+    if (std::wstring others = reader::OtherPortsText(present, reader_link_.PortName()); !others.empty()) {
+      // One note on a first run: where the other ports are, and where the menu is.
+      if (std::exchange(first_run_note_, false)) others += L"\n" + std::wstring(shell::kFirstRunText);
+      tray_icon_.Notify(shell::TrayNotice::OtherPorts, others);
+    }
   }
+  NoteFirstRun();
 }
 
 // The handle window's own edges; before it exists (start-up failed early) the

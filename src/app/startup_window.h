@@ -94,6 +94,8 @@ class StartUpWindow final : public platform::ShellEvents,
   void ActOn(const std::vector<reader::PortChange>& changes);
   // A save that failed, told in a message to the whole program.
   void ReportWriteFailure(const settings::WriteResult& written);
+  // The first run's note, unless it was told already (alone or with another).
+  void NoteFirstRun();
   // The centre handle's current edges, as the exit save writes them.
   float HandleLeft() const;
   float HandleTop() const;
@@ -107,6 +109,7 @@ class StartUpWindow final : public platform::ShellEvents,
   std::unique_ptr<platform::ShellWindow> window_;
   std::unique_ptr<platform::PopupMenu> menu_;  // the tray icon's popup menu, kDizodudozPop
   shell::TrayCallback tray_callback_;
+  bool first_run_note_ = false;                  // the first run's note is still to be told
   std::optional<reader::PortWatch> port_watch_;  // from the port list read at start-up
   // The dialogs of the menu: properties, machine correction, software information.
   shell::DialogHost<dialogs::PropertiesDialog> properties_dialog_;

@@ -195,7 +195,8 @@ TEST_F(StartUpTest, EachMenuCommandAndGestureDoesItsOneThing) {
 }
 
 // The port in use would not open at start-up and there is no other port: no
-// note of others. The note that names them, after the message, and its click
+// note of others; on a first run with another port, that note alone, with the
+// first run's sentence. The note that names them, after the message, and its click
 // are driven end to end (where Wine always lists COM1, so this case cannot be
 // seen there); its text is the port choices' table.
 TEST(StartUp, NoNoteOfOtherPortsWhenThereIsNone) {
@@ -203,6 +204,16 @@ TEST(StartUp, NoNoteOfOtherPortsWhenThereIsNone) {
   p.platform.fake_serial.open_error = 2;
   p.Start(unit::kExitSaved, true);
   EXPECT_EQ(p.platform.log.With("tray.notify"), Calls{});
+  // A first run whose port is missing, another there: one note, which also
+  // says where the menu is.
+  unit::Program first;
+  first.platform.fake_serial.open_error = 2;
+  first.platform.fake_ports.ports = {{L"COM5", L""}};
+  first.Start();
+  const Calls notes = first.platform.log.With("tray.notify");
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_TRUE(notes[0].find("COM5") != std::string::npos && notes[0].ends_with(ToUtf8(shell::kFirstRunText)))
+      << notes[0];
 }
 
 // The shortcuts over the fake: each registered with its default chord; the hide
