@@ -44,6 +44,9 @@ Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Reticor2"
 BrandingText "${PRODUCT} ${VERSION}"
+; One page: the components and 설치, the default button; once the files are in
+; place the program starts and the installer closes by itself.
+AutoCloseWindow true
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -60,12 +63,9 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 
-!insertmacro MUI_PAGE_WELCOME
+!define MUI_COMPONENTSPAGE_TEXT_TOP "$(WhatInstallDoes)"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Reticor2.exe"
-!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
-!insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
 UninstPage custom un.SettingsPage un.SettingsPageLeave
@@ -75,6 +75,8 @@ UninstPage custom un.SettingsPage un.SettingsPageLeave
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Korean"
 
+LangString WhatInstallDoes ${LANG_KOREAN} "설치하면 Reticor2가 바로 시작되고 알림 영역에 아이콘이 나타납니다."
+LangString WhatInstallDoes ${LANG_ENGLISH} "Reticor2 starts as soon as it is installed, and its icon appears in the notification area."
 LangString AutostartSection ${LANG_KOREAN} "Windows에 로그인할 때 시작"
 LangString AutostartSection ${LANG_ENGLISH} "Start when I sign in to Windows"
 LangString ClosingRunning ${LANG_KOREAN} "실행 중인 Reticor2에 종료를 요청합니다..."
@@ -163,12 +165,17 @@ Section /o "$(AutostartSection)" SectionAutostart
   WriteRegStr HKCU "${RUN_KEY}" "Reticor2" '"$INSTDIR\Reticor2.exe"'
 SectionEnd
 
-Section "-Restart"
+; The program starts: always after an interactive install, and after a silent
+; one when a copy ran before (an upgrade); a silent first install leaves that to
+; whoever ran it.
+Section "-Start"
   ${IfNot} ${SectionIsSelected} ${SectionAutostart}
     DeleteRegValue HKCU "${RUN_KEY}" "Reticor2"
   ${EndIf}
   ${If} $WasRunning = 1
     DetailPrint "$(StartingAgain)"
+    Exec '"$INSTDIR\Reticor2.exe"'
+  ${ElseIfNot} ${Silent}
     Exec '"$INSTDIR\Reticor2.exe"'
   ${EndIf}
 SectionEnd
@@ -182,14 +189,6 @@ Function .onInit
   ${If} $0 != ""
   ${OrIfNot} ${Errors}
     !insertmacro SelectSection ${SectionAutostart}
-  ${EndIf}
-FunctionEnd
-
-; A copy that ran before the upgrade has been started again: no second offer.
-Function FinishPageShow
-  ${If} $WasRunning = 1
-    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
-    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
   ${EndIf}
 FunctionEnd
 

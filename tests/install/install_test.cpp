@@ -1,7 +1,8 @@
-// The installer on a fresh Wine prefix, as a user's machine meets it: a silent
-// install of the program of this Windows' width, which draws its cross and answers
-// a reading; an upgrade over the running program after a drag; a silent uninstall
-// that keeps the settings. Run by tests/install/run.sh through the end-to-end
+// The installer on a fresh Wine prefix, as a user's machine meets it: opened
+// as a user opens it, one page whose default button installs the program of
+// this Windows' width with one Enter, starts it and closes; the program draws
+// its cross and answers a reading; an upgrade over the running program after a
+// drag; a silent uninstall that keeps the settings. Run by tests/install/run.sh through the end-to-end
 // harness, once for each Windows the installer meets.
 //   RETICOR_INSTALL_SETUP    Windows path of the installer under test
 //   RETICOR_RELEASE_SETUP    Windows path of the release installer
@@ -11,6 +12,8 @@
 #include "e2e_support.h"  // <windows.h> first
 
 #include <shlobj.h>
+
+#include "shell/popup_menu_items.h"
 
 namespace {
 
@@ -23,6 +26,25 @@ std::wstring Folder(int csidl) {
   return path;
 }
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The visible top-level window of that process, or null.
+HWND WindowOf(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search{pid, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != s->pid || !IsWindowVisible(window)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 std::wstring Setting(const wchar_t* name) { return _wgetenv(name) ? _wgetenv(name) : L""; }
 
 TEST(Installer, InstallsTheProgramOfThisWindowsUpgradesItRunningAndUninstallsKeepingTheSettings) {
@@ -34,8 +56,28 @@ TEST(Installer, InstallsTheProgramOfThisWindowsUpgradesItRunningAndUninstallsKee
   const auto registered = [] { return e2e::UserText(kUninstallKey, L"DisplayName").has_value(); };
   ASSERT_FALSE(registered()) << "not a fresh prefix";
 
-  // ---- silent install
-  ASSERT_EQ(e2e::RunAndWait(setup, L"/S", 120000), 0u) << setup;
+  // ---- the installer opened as a user opens it: one page, one Enter
+  DWORD pid = 0;
+  const HANDLE installer = e2e::Spawn(setup, L"", &pid);
+  ASSERT_NE(installer, nullptr) << setup;
+  HWND page = nullptr;
+  ASSERT_TRUE(e2e::WaitUntil([&] { return (page = WindowOf(pid)) != nullptr; }, 30000)) << "no installer window";
+  Sleep(500);  // painted
+  EXPECT_TRUE(e2e::Screenshot("install-page"));
+  const RECT frame = e2e::RectOf(page);
+  ASSERT_TRUE(e2e::Click(frame.left + 4, frame.bottom - 8));  // a bare corner: the keys go to the installer
+  ASSERT_TRUE(e2e::Key("Return"));
+  EXPECT_EQ(WaitForSingleObject(installer, 120000), WAIT_OBJECT_0) << "the installer did not close by itself";
+  DWORD installer_exit = 1;
+  GetExitCodeProcess(installer, &installer_exit);
+  CloseHandle(installer);
+  EXPECT_EQ(installer_exit, 0u);
+  HWND started = nullptr;
+  ASSERT_TRUE(e2e::WaitUntil([&] { return (started = FindWindowW(L"frm_Pop", nullptr)) != nullptr; }, 20000))
+      << "the installed program did not start";
+  // Ended through its own exit command, so that the run below starts it as a test owns it.
+  PostMessageW(started, WM_COMMAND, rc::shell::kFinish, 0);
+  ASSERT_TRUE(e2e::WaitUntil([] { return FindWindowW(L"frm_Pop", nullptr) == nullptr; }, 10000));
   DWORD kind = 0;
   ASSERT_TRUE(GetBinaryTypeW(program.c_str(), &kind));
   EXPECT_EQ(kind, machine == L"x64" ? DWORD{SCS_64BIT_BINARY} : DWORD{SCS_32BIT_BINARY}) << machine;
