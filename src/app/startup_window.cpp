@@ -18,10 +18,16 @@ StartUpWindow::StartUpWindow(platform::Platform& platform)
       reader_link_(platform.serial_port(), platform.clock(), platform.messages(), store_.values()),
       tray_icon_(platform.clock()),
       shortcuts_(store_),
-      properties_dialog_([this] { return dialogs::PropertiesDialog::Make(cross_, shortcuts_); }),
-      revision_dialog_([this] { return reader::CorrectionDialog::Make(platform_, store_, reader_link_); }),
-      about_dialog_(
-          [this] { return dialogs::AboutDialog::Make(cross_, platform_.machine_registry(), platform_.processes()); }) {
+      properties_dialog_(
+          dialogs::kPropertiesLayout.caption, platform.messages(),
+          [this](platform::Status& failure) { return dialogs::PropertiesDialog::Make(cross_, shortcuts_, &failure); }),
+      revision_dialog_(reader::kCorrectionLayout.caption, platform.messages(),
+                       [this](platform::Status& failure) {
+                         return reader::CorrectionDialog::Make(platform_, store_, reader_link_, &failure);
+                       }),
+      about_dialog_(dialogs::kAboutLayout.caption, platform.messages(), [this](platform::Status& failure) {
+        return dialogs::AboutDialog::Make(cross_, platform_.machine_registry(), platform_.processes(), &failure);
+      }) {
   using settings::Setting;
   store_.Subscribe(*this, {Setting::OnTop, Setting::HoldPosition, Setting::ReaderPort});
 }

@@ -123,10 +123,14 @@ void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& proc
 }
 
 std::unique_ptr<AboutDialog> AboutDialog::Make(cross::Cross& cross, platform::MachineRegistry& registry,
-                                               platform::Processes& processes) {
+                                               platform::Processes& processes, platform::Status* failure) {
   std::unique_ptr<AboutDialog> dialog(new AboutDialog(cross, registry, processes));
-  dialog->window_ = cross.platform().MakeDialog(kAboutLayout, *dialog);
-  if (!dialog->window_) return nullptr;
+  platform::Made<platform::Dialog> made = cross.platform().MakeDialog(kAboutLayout, *dialog);
+  if (!made.object) {
+    if (failure != nullptr) *failure = made.status;
+    return nullptr;
+  }
+  dialog->window_ = std::move(made.object);
   // Its middle on Form5's top-left corner; it may lie partly off the screen.
   const platform::Window& form5 = cross.bars().Bar(5);
   platform::Dialog& w = *dialog->window_;

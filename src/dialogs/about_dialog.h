@@ -94,9 +94,9 @@ void StartSysInfo(platform::MachineRegistry& registry, platform::Processes& proc
 class AboutDialog final : public shell::WindowedDialog {
  public:
   // Makes the window (hidden), placed with its middle on Form5's top-left
-  // corner; null when the window cannot be made.
+  // corner; null when the window cannot be made, with the reason in `failure`.
   static std::unique_ptr<AboutDialog> Make(cross::Cross& cross, platform::MachineRegistry& registry,
-                                           platform::Processes& processes);
+                                           platform::Processes& processes, platform::Status* failure = nullptr);
 
   void OnControlClick(int control) override;
 

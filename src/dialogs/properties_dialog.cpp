@@ -165,10 +165,15 @@ bool SignInStartsThisProgram(const std::optional<std::wstring>& command, bool sw
   return EqualIgnoringAsciiCase(program, program_path);
 }
 
-std::unique_ptr<PropertiesDialog> PropertiesDialog::Make(cross::Cross& cross, shell::Shortcuts& shortcuts) {
+std::unique_ptr<PropertiesDialog> PropertiesDialog::Make(cross::Cross& cross, shell::Shortcuts& shortcuts,
+                                                         platform::Status* failure) {
   std::unique_ptr<PropertiesDialog> dialog(new PropertiesDialog(cross, shortcuts));
-  dialog->window_ = cross.platform().MakeDialog(kPropertiesLayout, *dialog);
-  if (!dialog->window_) return nullptr;
+  platform::Made<platform::Dialog> made = cross.platform().MakeDialog(kPropertiesLayout, *dialog);
+  if (!made.object) {
+    if (failure != nullptr) *failure = made.status;
+    return nullptr;
+  }
+  dialog->window_ = std::move(made.object);
   dialog->Load();
   return dialog;
 }

@@ -90,8 +90,9 @@ extern const platform::DialogLayout kPropertiesLayout;
 class PropertiesDialog final : public shell::WindowedDialog {
  public:
   // Makes the window (hidden) and runs the load step; null when the window
-  // cannot be made.
-  static std::unique_ptr<PropertiesDialog> Make(cross::Cross& cross, shell::Shortcuts& shortcuts);
+  // cannot be made, with the reason in `failure`.
+  static std::unique_ptr<PropertiesDialog> Make(cross::Cross& cross, shell::Shortcuts& shortcuts,
+                                                platform::Status* failure = nullptr);
 
   void OnControlClick(int control) override;
   void OnSelectionChange(int control) override;

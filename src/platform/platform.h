@@ -31,7 +31,7 @@ class Platform {
   // The hidden start-up window, of class kStartUpWindowName.
   virtual Made<ShellWindow> MakeShellWindow(ShellEvents& events) = 0;
   // Creates a hidden modeless dialog; `events` must outlive it. Null on failure.
-  virtual std::unique_ptr<Dialog> MakeDialog(const DialogLayout& layout, DialogEvents& events) = 0;
+  virtual Made<Dialog> MakeDialog(const DialogLayout& layout, DialogEvents& events) = 0;
 
   // Moves and sizes between Begin and End reach the screen together.
   virtual void BeginWindowBatch() = 0;

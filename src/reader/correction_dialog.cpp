@@ -32,11 +32,15 @@ std::wstring PortSwitchFailedText(std::wstring_view port_name) {
 }
 
 std::unique_ptr<CorrectionDialog> CorrectionDialog::Make(platform::Platform& platform, settings::SettingsStore& store,
-                                                         ReaderLink& link) {
+                                                         ReaderLink& link, platform::Status* failure) {
   std::unique_ptr<CorrectionDialog> dialog(
       new CorrectionDialog(platform.serial_ports(), platform.messages(), store, link));
-  dialog->window_ = platform.MakeDialog(kCorrectionLayout, *dialog);
-  if (!dialog->window_) return nullptr;
+  platform::Made<platform::Dialog> made = platform.MakeDialog(kCorrectionLayout, *dialog);
+  if (!made.object) {
+    if (failure != nullptr) *failure = made.status;
+    return nullptr;
+  }
+  dialog->window_ = std::move(made.object);
   dialog->Load();
   link.AddObserver(*dialog);
   return dialog;

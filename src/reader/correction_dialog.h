@@ -45,9 +45,10 @@ std::wstring PortSwitchFailedText(std::wstring_view port_name);
 class CorrectionDialog final : public shell::WindowedDialog, public LinkObserver {
  public:
   // Makes the window (hidden) and runs the load step; null when the window
-  // cannot be made. `link` owns the reader port the mode button opens and closes.
+  // cannot be made (the reason in `failure`). `link` owns the reader port the
+  // mode button opens and closes.
   static std::unique_ptr<CorrectionDialog> Make(platform::Platform& platform, settings::SettingsStore& store,
-                                                ReaderLink& link);
+                                                ReaderLink& link, platform::Status* failure = nullptr);
   ~CorrectionDialog() override;
 
   // The port list dropped down, for the user to choose from.

@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/dialog.h"
@@ -35,25 +37,37 @@ class WindowedDialog : public platform::DialogEvents {
   std::unique_ptr<platform::Dialog> window_;
 };
 
+// "속성 창을 열 수 없습니다." and the system's reason on a second line.
+inline std::wstring DialogFailedText(std::wstring_view caption, std::wstring_view reason) {
+  std::wstring text = std::wstring(caption) + L" 창을 열 수 없습니다.";
+  if (!reason.empty()) text += L"\n" + std::wstring(reason);
+  return text;
+}
+
 // The menu command's single instance of one dialog type `T` (a WindowedDialog).
 template <typename T>
 class DialogHost {
  public:
   // Makes the dialog and runs its load step, without showing it; null when
-  // its window cannot be made.
-  using Factory = std::function<std::unique_ptr<T>()>;
+  // its window cannot be made, with the system's reason in the status.
+  using Factory = std::function<std::unique_ptr<T>(platform::Status&)>;
 
-  explicit DialogHost(Factory make) : make_(std::move(make)) {}
+  DialogHost(std::wstring_view caption, platform::MessageBoxes& messages, Factory make)
+      : caption_(caption), messages_(messages), make_(std::move(make)) {}
   DialogHost(const DialogHost&) = delete;
   DialogHost& operator=(const DialogHost&) = delete;
 
   // The menu command: the dialog, open and in front; null when it could not
-  // be made (the command then does nothing).
+  // be made, which a message says with the system's reason.
   T* Show() {
     if (!IsOpen()) {
       dialog_.reset();  // the closed one, if any: safe here, outside its window's handlers
-      dialog_ = make_();
-      if (!dialog_) return nullptr;
+      platform::Status failure = platform::Status::Failed(platform::Error::Other);
+      dialog_ = make_(failure);
+      if (!dialog_) {
+        messages_.ShowMessage(DialogFailedText(caption_, messages_.ReasonText(failure)));
+        return nullptr;
+      }
     }
     dialog_->BringToFront();
     return dialog_.get();
@@ -61,6 +75,8 @@ class DialogHost {
   bool IsOpen() const { return dialog_ != nullptr && dialog_->IsOpen(); }
 
  private:
+  std::wstring_view caption_;
+  platform::MessageBoxes& messages_;
   Factory make_;
   // A closed dialog stays here until the next command: it is never destroyed
   // from inside its own window's close handling.

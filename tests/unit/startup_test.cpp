@@ -134,8 +134,8 @@ TEST(TrayCallback, EachGestureOnTheIconDoesItsOneThing) {
 // command only toggles HoldPosition (with its check mark, which follows it
 // however it changed), a right release opens the menu; a click on the first run's
 // note opens it at the icon where the shell says where that is. The dialog
-// commands build a dialog afresh after a close; one that cannot be made does
-// nothing. The installer exits a running copy with 종료's id.
+// commands build a dialog afresh after a close; one that cannot be made says
+// so with the system's reason. The installer exits a running copy with 종료's id.
 TEST_F(StartUpTest, EachMenuCommandAndGestureDoesItsOneThing) {
   Start();
   auto& menu = *platform.menu;
@@ -183,8 +183,9 @@ TEST_F(StartUpTest, EachMenuCommandAndGestureDoesItsOneThing) {
   }
   platform.FindDialog("속성")->CloseByUser();
   platform.failing_dialogs = {"속성"};
-  startup.OnMenuCommand(shell::kColor);  // cannot be made: no effect
+  startup.OnMenuCommand(shell::kColor);  // cannot be made: says so, with the system's reason
   EXPECT_EQ(platform.FindDialog("속성"), nullptr);
+  EXPECT_EQ(platform.fake_messages.shown, Calls{"속성 창을 열 수 없습니다.\nerror 1158"});
   // An upgrade asks the running copy to exit with 종료's id: a renumbered menu
   // must not leave the old copy running.
   std::ifstream script(RETICOR_INSTALLER_SCRIPT);

@@ -160,12 +160,12 @@ platform::Made<platform::ShellWindow> FakePlatform::MakeShellWindow(platform::Sh
   return {std::make_unique<FakeShellWindow>(*this), {}};
 }
 
-std::unique_ptr<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogLayout& layout,
-                                                           platform::DialogEvents& events) {
+platform::Made<platform::Dialog> FakePlatform::MakeDialog(const platform::DialogLayout& layout,
+                                                          platform::DialogEvents& events) {
   std::string caption = ToUtf8(layout.caption);
   log.Add("dialog.create " + caption);
-  if (failing_dialogs.contains(caption)) return nullptr;
-  return std::make_unique<FakeDialog>(*this, layout, events);
+  if (failing_dialogs.contains(caption)) return {nullptr, platform::Status::Failed(platform::Error::Other, 1158)};
+  return {std::make_unique<FakeDialog>(*this, layout, events), platform::Status::Ok()};
 }
 
 void FakePlatform::EndProcess(int code) {

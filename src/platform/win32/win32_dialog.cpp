@@ -6,11 +6,16 @@
 
 #include "base/pixel_scale.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/system_error.h"
 #include "platform/win32/win32_platform.h"
 
 namespace rc::win32 {
 
 namespace {
+
+// WM_GETDPISCALEDSIZE (Windows 10 1703): named here, as the SDK names it only
+// for newer targets than the program's.
+constexpr UINT kGetDpiScaledSize = 0x02E4;
 
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
 constexpr wchar_t kDialogFont[] = L"MS Shell Dlg";
@@ -49,11 +54,11 @@ Win32Dialog::~Win32Dialog() {
   hwnd_.reset();
 }
 
-bool Win32Dialog::Create(const platform::DialogLayout& layout) {
+platform::Status Win32Dialog::Create(const platform::DialogLayout& layout) {
   std::vector<WORD> words = MakeTemplate(layout.caption);
   HWND hwnd = ::CreateDialogIndirectParamW(platform_.instance(), reinterpret_cast<const DLGTEMPLATE*>(words.data()),
                                            nullptr, &Win32Dialog::Procedure, reinterpret_cast<LPARAM>(this));
-  if (hwnd == nullptr) return false;
+  if (hwnd == nullptr) return LastSystemFailure("CreateDialogIndirectParamW");
   hwnd_.reset(hwnd);
   platform_.RememberDialog(hwnd);
   // The dialog manager would scale the window and the controls by its own
@@ -62,7 +67,8 @@ bool Win32Dialog::Create(const platform::DialogLayout& layout) {
   client_width_ = layout.client_width, client_height_ = layout.client_height;
   dpi_ = dpi::OfWindow(hwnd);
   Place();
-  return controls_.Create(hwnd, platform_.instance(), layout, dpi_);
+  if (!controls_.Create(hwnd, platform_.instance(), layout, dpi_)) return LastSystemFailure("CreateWindowExW");
+  return platform::Status::Ok();
 }
 
 SIZE Win32Dialog::OuterSize(int dpi) const {
@@ -159,6 +165,16 @@ INT_PTR Win32Dialog::Dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
   // nothing of `self` is used after it.
   if (INT_PTR result = 0; self->controls_.Handle(message, wparam, lparam, result)) return result;
   switch (message) {
+    case kGetDpiScaledSize: {
+      // Dragged to a monitor of another scale: the size the dialog will take
+      // there (its layout's at the new DPI), so that the system's rectangle and
+      // the dialog agree and the move does not jump. Where the system asks
+      // nothing (Windows 10 before 1703) the frame it draws stays its own.
+      const SIZE size = self->OuterSize(static_cast<int>(wparam));
+      *reinterpret_cast<SIZE*>(lparam) = size;
+      ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    }
     case WM_DPICHANGED: {
       // The system's rectangle gives the corner; the size is the layout's at the new DPI.
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);

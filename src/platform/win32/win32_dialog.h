@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "platform/dialog.h"
+#include "platform/status.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_dialog_controls.h"
 
@@ -23,7 +24,7 @@ class Win32Dialog final : public platform::Dialog {
   ~Win32Dialog() override;
   Win32Dialog(const Win32Dialog&) = delete;
   Win32Dialog& operator=(const Win32Dialog&) = delete;
-  bool Create(const platform::DialogLayout& layout);
+  platform::Status Create(const platform::DialogLayout& layout);
 
   bool IsOpen() const override { return static_cast<bool>(hwnd_); }
   void ShowActivated() override;

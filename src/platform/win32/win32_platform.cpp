@@ -253,11 +253,11 @@ void Win32Platform::PauseHotkeys(bool paused) {
   if (shell_window_ != nullptr) shell_window_->PauseHotkeys(paused);
 }
 
-std::unique_ptr<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogLayout& layout,
-                                                            platform::DialogEvents& events) {
+platform::Made<platform::Dialog> Win32Platform::MakeDialog(const platform::DialogLayout& layout,
+                                                           platform::DialogEvents& events) {
   auto dialog = std::make_unique<Win32Dialog>(*this, events);
-  if (!dialog->Create(layout)) return nullptr;
-  return dialog;
+  if (platform::Status made = dialog->Create(layout); !made.ok()) return {nullptr, made};
+  return {std::move(dialog), platform::Status::Ok()};
 }
 
 void Win32Platform::ForgetDialog(HWND dialog) { std::erase(dialogs_, dialog); }

@@ -71,8 +71,8 @@ class Win32Platform final : public platform::Platform {
   platform::Made<platform::Window> MakeWindow(platform::WindowClass window_class, std::wstring_view name,
                                               platform::WindowEvents& events) override;
   platform::Made<platform::ShellWindow> MakeShellWindow(platform::ShellEvents& events) override;
-  std::unique_ptr<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
-                                               platform::DialogEvents& events) override;
+  platform::Made<platform::Dialog> MakeDialog(const platform::DialogLayout& layout,
+                                              platform::DialogEvents& events) override;
   void BeginWindowBatch() override;
   void EndWindowBatch() override;
   platform::Screen& screen() override { return screen_; }
