@@ -232,9 +232,8 @@ TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
   const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   const wchar_t* const kApprovedKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
   // Another copy's entry, switched off in Task Manager: the next sign-in starts nothing of this copy.
-  const std::wstring elsewhere = L"\"C:\\Users\\kim\\Downloads\\Reticor2.exe\"";
-  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Reticor2", REG_SZ, elsewhere.c_str(),
-                            static_cast<DWORD>((elsewhere.size() + 1) * sizeof(wchar_t))),
+  const wchar_t elsewhere[] = L"\"C:\\Users\\kim\\Downloads\\Reticor2.exe\"";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Reticor2", REG_SZ, elsewhere, sizeof elsewhere),
             ERROR_SUCCESS);
   const BYTE switched_off[12] = {3};
   ASSERT_EQ(

@@ -18,11 +18,12 @@ using fake::FakeDialog;
 using unit::Calls;
 constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
-// A started program on its first run: the cross laid out around the handle at
-// the screen's middle (14400, 8100), the reader's port open.
+// A started program, on its first run unless told (every part flag on): the
+// cross laid out around the handle at the screen's middle (14400, 8100), the
+// reader's port open.
 struct Program : unit::Program {
   explicit Program(const unit::Stored& stored = {}) {
-    Start(stored);
+    Start(stored, true);
     platform.log.Clear();
   }
   FakeDialog& Open(int command, const char* caption) {
@@ -58,17 +59,13 @@ TEST(PropertiesDialog, LoadShowsTheSettingsAsItsControlsHoldThem) {
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.colour);
-    Program p;
-    using settings::ProgramSettings;
-    settings::SettingsStore& store = p.store();
-    (void)store.Set(&ProgramSettings::CrossColor, FromUtf8(c.colour));
-    (void)store.Set(&ProgramSettings::Length, c.sizes[0]);
-    (void)store.Set(&ProgramSettings::Gap, c.sizes[1]);
-    (void)store.Set(&ProgramSettings::Thickness, c.sizes[2]);
-    (void)store.SetPartVisible(3, false);
-    (void)store.Set(&ProgramSettings::Opacity, c.opacity);
-    p.platform.log.Clear();
-    const ProgramSettings& v = p.values();
+    Program p({{"Dizodudoz/선택사항/색상", c.colour},
+               {"Dizodudoz/크기/Length", std::to_string(c.sizes[0])},
+               {"Dizodudoz/크기/Gap", std::to_string(c.sizes[1])},
+               {"Dizodudoz/크기/Thickness", std::to_string(c.sizes[2])},
+               {"Dizodudoz/폼/3", "0"},
+               {"Dizodudoz/선택사항/불투명도", std::to_string(c.opacity)}});
+    const settings::ProgramSettings& v = p.values();
     auto dialog = PropertiesDialog::Make(p.startup.cross(), p.startup.shortcuts());
     FakeDialog& w = p.Dialog("속성");
     EXPECT_EQ(w.Selection(kColourList), c.entry);
@@ -117,7 +114,7 @@ TEST(PropertiesDialog, OpensAboveTheHandleOrBelowIt) {
 TEST(PropertiesDialog, HiddenPartsTakeTheColourOpacityReachesAllAndTheSignInBoxIsTheRunValue) {
   struct SignIn {
     const wchar_t* value;
-    bool switched_off, ticked;
+    bool switched_off, ticked, has_path = true;
   };
   // clang-format off
   const SignIn sign_ins[] = {
@@ -126,27 +123,24 @@ TEST(PropertiesDialog, HiddenPartsTakeTheColourOpacityReachesAllAndTheSignInBoxI
       {L" c:\\tools\\RETICOR2.EXE /AUTOSTART", false, true},  // unquoted, another case
       {L"\"C:\\Users\\kim\\Downloads\\Reticor2\\Reticor2.exe\"", false, false},  // another copy
       {L"\"C:\\Tools\\Reticor2.exe\"", true, false},  // switched off in Task Manager
+      {nullptr, false, false, false},  // no path of its own: the box does nothing and says why
   };
   // clang-format on
   for (const SignIn& s : sign_ins) {
     Program q;
     if (s.value != nullptr) q.platform.fake_sign_in.value = s.value;
     q.platform.fake_sign_in.switched_off = s.switched_off;
+    if (!s.has_path) q.platform.fake_processes.program_path.clear();
     FakeDialog& box = q.Open(shell::kColor, "속성");
     EXPECT_EQ(box.Checked(kSignInBox), s.ticked) << ToUtf8(s.value != nullptr ? s.value : L"");
     if (s.ticked) continue;
-    box.ClickByUser(kSignInBox);
-    EXPECT_TRUE(box.Checked(kSignInBox));
-    EXPECT_EQ(q.platform.fake_sign_in.value, L"\"C:\\Tools\\Reticor2.exe\"");
+    box.ClickByUser(kSignInBox);  // then it starts this copy
+    EXPECT_EQ(box.Checked(kSignInBox), s.has_path);
+    EXPECT_EQ(q.platform.fake_sign_in.value,
+              s.has_path ? std::optional<std::wstring>(L"\"C:\\Tools\\Reticor2.exe\"") : std::nullopt);
     EXPECT_FALSE(q.platform.fake_sign_in.switched_off);
+    EXPECT_EQ(q.platform.fake_messages.owners.size(), s.has_path ? 0u : 1u);
   }
-  Program no_path;
-  no_path.platform.fake_processes.program_path.clear();
-  FakeDialog& pathless = no_path.Open(shell::kColor, "속성");
-  pathless.ClickByUser(kSignInBox);
-  EXPECT_FALSE(pathless.Checked(kSignInBox));
-  EXPECT_FALSE(no_path.platform.fake_sign_in.value.has_value()) << "nothing written";
-  EXPECT_EQ(no_path.platform.fake_messages.owners, unit::Calls{"속성"}) << "it says why";
 
   Program p;
   p.platform.fake_sign_in.value = L"\"C:\\Tools\\Reticor2.exe\"";
@@ -185,29 +179,25 @@ TEST(PropertiesDialog, HiddenPartsTakeTheColourOpacityReachesAllAndTheSignInBoxI
 TEST(PropertiesDialog, TheCaptureBoxLeavesEveryWindowOutOfCapturesOrSaysWhyNot) {
   struct Case {
     const char* what;
-    const char* stored;
-    bool can;
+    bool stored, can;
     std::uint32_t error;
-    bool click;
-    bool excluded;
+    bool click, excluded;
     std::string stored_after;
   };
   // clang-format off
   const Case cases[] = {
-      {"stored: at start", "True", true, 0, false, true, "True"},
-      {"ticked", nullptr, true, 0, true, true, "True"},
-      {"ticked, the system refuses", nullptr, true, 5, true, false, "False"},
-      {"the system cannot", nullptr, false, 0, true, false, "<missing>"},
-      {"stored where the system cannot", "True", false, 0, false, false, "False"},
+      {"stored: at start", true, true, 0, false, true, "True"},
+      {"ticked", false, true, 0, true, true, "True"},
+      {"ticked, the system refuses", false, true, 5, true, false, "False"},
+      {"the system cannot", false, false, 0, true, false, "<missing>"},
+      {"stored where the system cannot", true, false, 0, false, false, "False"},
   };
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    unit::Stored stored;
-    if (c.stored != nullptr) stored.emplace_back("Dizodudoz/선택사항/캡처제외", c.stored);
     unit::Program p;
     p.platform.fake_screen.can_exclude_from_capture = c.can;
-    p.Start(stored);
+    p.Start(c.stored ? unit::Stored{{"Dizodudoz/선택사항/캡처제외", "True"}} : unit::Stored{});
     for (int part = 0; part <= 18; ++part) p.Part(part).capture_error = c.error;
     p.startup.OnMenuCommand(shell::kColor);
     FakeDialog& w = p.Dialog("속성");

@@ -45,6 +45,7 @@ auto nothing = [](Link&) {};
 // an open given up meanwhile is dropped; the state line tells every state, as
 // the dialog and the icon's tip show it.
 TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
+  constexpr platform::Error Pending = platform::Error::Pending;
   struct Case {
     std::wstring mode, stored;
     platform::Error failure;
@@ -76,23 +77,16 @@ TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
       {L"지적통합", L"", platform::Error::None, 0,
        [](Link& l) { l.port().close_error = 31; EXPECT_FALSE(l.link.SwitchPort(false).ok()); }, {},
        "COM2: 열림, 수신 대기 중"},
-      {L"지적통합", L"", platform::Error::Pending, 0,
-       [](Link& l) { l.port().Receive(kLineA); EXPECT_TRUE(l.port().written.empty()); }, {}, "COM2: 여는 중"},
-      {L"지적통합", L"", platform::Error::Pending, 0, [](Link& l) { l.port().FinishOpen(); }, {},
-       "COM2: 열림, 수신 대기 중"},
-      {L"지적통합", L"", platform::Error::Pending, 0,
-       [](Link& l) {
+      {L"지적통합", L"", Pending, 0, [](Link& l) { l.port().Receive(kLineA); EXPECT_TRUE(l.port().written.empty()); },
+       {}, "COM2: 여는 중"},
+      {L"지적통합", L"", Pending, 0, [](Link& l) { l.port().FinishOpen(); }, {}, "COM2: 열림, 수신 대기 중"},
+      {L"지적통합", L"", Pending, 0, [](Link& l) {
          l.port().open_error = 121, l.port().open_failure = platform::Error::Unreachable, l.port().FinishOpen();
-         EXPECT_TRUE(l.clock().TimerPending(platform::kReaderRetryTimer)) << "tried again in 5 s";
-       },
+         EXPECT_TRUE(l.clock().TimerPending(platform::kReaderRetryTimer)) << "tried again in 5 s"; },
        {"COM2 포트를 열수가 없습니다."}, "COM2: 응답 없음 (자동으로 다시 시도합니다)"},
-      {L"지적통합", L"", platform::Error::Pending, 0,
-       [](Link& l) {
-         EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::Busy);
-         EXPECT_TRUE(l.link.SwitchPort(false).ok());
-         l.port().FinishOpen();
-         EXPECT_EQ(l.platform.log.With("port.close").size(), 1u);
-       },
+      {L"지적통합", L"", Pending, 0, [](Link& l) {  // given up while under way: its outcome dropped
+         EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::Busy); EXPECT_TRUE(l.link.SwitchPort(false).ok());
+         l.port().FinishOpen(); EXPECT_EQ(l.platform.log.With("port.close").size(), 1u); },
        {}, "COM2: 닫힘 (Wintab 전환)"},
   };
   // clang-format on
@@ -102,7 +96,7 @@ TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
     l.values.ReaderPort = c.stored;
     l.port().open_error = c.code;
     l.port().open_failure = c.failure;
-    l.port().pending_opens = c.failure == platform::Error::Pending;
+    l.port().pending_opens = c.failure == Pending;
     l.link.ConfigureReaderPort();
     l.port().open_error = 0;
     c.after(l);

@@ -224,8 +224,7 @@ class FakeSerialPort final : public platform::SerialPort {
     ++opens_;
     return platform::Status::Ok();
   }
-  // The open under way is done, as the port's thread reports it: open, or
-  // failed as `open_error` and `open_failure` say.
+  // The open under way is done: open, or failed as `open_error` and `open_failure` say.
   void FinishOpen() {
     if (!opening_) return;
     opening_ = false;
@@ -357,16 +356,11 @@ struct FakeProcesses final : platform::Processes {
 struct FakeSignIn final : platform::SignInStart {
   std::optional<std::wstring> Command() override { return value; }
   bool SwitchedOff() override { return switched_off; }
-  platform::Status Set(std::wstring_view command) override {
+  platform::Status Set(std::wstring_view command) override { return Write(std::wstring(command)); }
+  platform::Status Clear() override { return Write(std::nullopt); }
+  platform::Status Write(std::optional<std::wstring> command) {
     if (write_error != 0) return platform::Status::Failed(platform::Error::AccessDenied, write_error);
-    value = command;
-    switched_off = false;
-    return platform::Status::Ok();
-  }
-  platform::Status Clear() override {
-    if (write_error != 0) return platform::Status::Failed(platform::Error::AccessDenied, write_error);
-    value.reset();
-    switched_off = false;
+    value = std::move(command), switched_off = false;
     return platform::Status::Ok();
   }
   std::optional<std::wstring> value;
