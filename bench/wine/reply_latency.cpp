@@ -229,7 +229,10 @@ int main(int argc, char** argv) {
     std::snprintf(line, sizeof line, "  %05d,  %05d   0\r", i % 100000, (i * 7) % 100000);
     char expected[32];
     std::snprintf(expected, sizeof expected, "0%05d,0%05d,1\r", (i % 100000) / 100, ((i * 7) % 100000) / 100);
-    for (Build& build : builds) {
+    // Each round starts with the next build, so that no build always follows
+    // the same one.
+    for (std::size_t k = 0; k < builds.size(); ++k) {
+      Build& build = builds[(static_cast<std::size_t>(i) + k) % builds.size()];
       if (!Time(build.port, line, 16, build.ms, reply)) {
         return std::fprintf(stderr, "%s: no reply to reading %d\n", build.name.c_str(), i), 1;
       }
