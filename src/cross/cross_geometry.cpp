@@ -23,17 +23,17 @@ namespace {
 // each edge on the pixel its offset rounds to after the handle's pixel. An
 // edge keeps the twips it has in twips (the handle's edge plus the offset)
 // where those land on that pixel, so that nothing changes where the screen
-// would not; the handle's own near edge is its edge.
+// would not (the handle's own near edge, at offset 0, is its edge).
 struct AxisPlace {
   float start, length;
 };
-AxisPlace OnPixels(PixelScale scale, float handle_edge, double near, double far, bool handle_edge_itself) {
+AxisPlace OnPixels(PixelScale scale, float handle_edge, double near, double far) {
   const int origin = scale.Pixel(static_cast<double>(handle_edge));
   auto edge = [&](double offset) {
     return scale.TwipsAfterMove(static_cast<float>(static_cast<double>(handle_edge) + offset),
                                 origin + scale.Pixel(offset));
   };
-  const float start = handle_edge_itself ? handle_edge : edge(near);
+  const float start = edge(near);
   return {start, std::max(0.0f, edge(far) - start)};
 }
 }  // namespace
@@ -42,18 +42,18 @@ BarRect PlaceOnPixels(int number, const CrossSize& s, float handle_left, float h
                       PixelScale y) {
   const double thickness = s.thickness * ratio;
   if (number == 0) {
-    const AxisPlace across = OnPixels(x, handle_left, 0, thickness, true);
-    const AxisPlace down = OnPixels(y, handle_top, 0, thickness, true);
+    const AxisPlace across = OnPixels(x, handle_left, 0, thickness);
+    const AxisPlace down = OnPixels(y, handle_top, 0, thickness);
     return {across.start, down.start, across.length, down.length};
   }
   const BarPlacement& p = kBarPlacements[static_cast<std::size_t>(number - 1)];
   const double offset = ArmOffset(p, s) * ratio;
   const double along = (IsVertical(p.arm) ? s.length : s.thickness) * ratio;        // the bar's height
   const double across_size = (IsVertical(p.arm) ? s.thickness : s.length) * ratio;  // its width
-  const AxisPlace across = IsVertical(p.arm) ? OnPixels(x, handle_left, 0, across_size, false)
-                                             : OnPixels(x, handle_left, offset, offset + across_size, false);
-  const AxisPlace down = IsVertical(p.arm) ? OnPixels(y, handle_top, offset, offset + along, false)
-                                           : OnPixels(y, handle_top, 0, along, false);
+  const AxisPlace across = IsVertical(p.arm) ? OnPixels(x, handle_left, 0, across_size)
+                                             : OnPixels(x, handle_left, offset, offset + across_size);
+  const AxisPlace down =
+      IsVertical(p.arm) ? OnPixels(y, handle_top, offset, offset + along) : OnPixels(y, handle_top, 0, along);
   return {across.start, down.start, across.length, down.length};
 }
 

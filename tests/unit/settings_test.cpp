@@ -182,19 +182,18 @@ TEST(SettingsStore, EachStoredTextIsReadOrFallsBackAloneToItsDefault) {
       {"Dizodudoz/위치/XPosition", std::string(100'000, '7'), [](ProgramSettings& e) { e.XPosition = 14400; }},
       {"Dizodudoz/위치/YPosition", "1e400", [](ProgramSettings& e) { e.YPosition = 8100; }},
       {"기계보정/각도/각도", "12abc", [](ProgramSettings& e) { e.CorrectionAngle = 0; }},
+      {"기계보정/각도/각도", "1E", [](ProgramSettings& e) { e.CorrectionAngle = 0; }},  // an exponent without digits
       {"기계보정/포트/포트", "COM05", [](ProgramSettings& e) { e.ReaderPort = L"COM2"; }},
       {"기계보정/포트/포트", "COM257", [](ProgramSettings& e) { e.ReaderPort = L"COM2"; }},
       {"기계보정/포트/포트", "COM1x", [](ProgramSettings& e) { e.ReaderPort = L"COM2"; }},
       {"Dizodudoz/선택사항/불투명도", "9", [](ProgramSettings& e) { e.Opacity = 100; }},
       {"Dizodudoz/선택사항/불투명도", "101", [](ProgramSettings& e) { e.Opacity = 100; }},
-      {"Dizodudoz/선택사항/불투명도", "half", [](ProgramSettings& e) { e.Opacity = 100; }},
       {"Dizodudoz/단축키/숨기기", "Ctrl+Alt+Shift", [](ProgramSettings& e) { e.Shortcuts[kHideShortcut] = {kAll, 'H'}; }},
       {"Dizodudoz/단축키/숨기기", "Shift+H", [](ProgramSettings& e) { e.Shortcuts[kHideShortcut] = {kAll, 'H'}; }},  // types
       {"Dizodudoz/단축키/포인터로", "F12", [](ProgramSettings& e) { e.Shortcuts[kBringShortcut] = {kAll, 'C'}; }},
       {"Dizodudoz/단축키/이동", "Ctrl", [](ProgramSettings& e) { e.Shortcuts[kNudgeShortcut] = {kAll, 0}; }},
       // Sizes that draw nothing; a Length of 0 is a first run instead.
       {"Dizodudoz/크기/Thickness", "0.4", [](ProgramSettings& e) { e.Thickness = 50; }},
-      {"Dizodudoz/크기/Length", "-350", [](ProgramSettings& e) { e.Length = 350; }},
       {"Dizodudoz/크기/Gap", "-70", [](ProgramSettings& e) { e.Gap = 350; }},
   };
   // clang-format on
