@@ -179,25 +179,26 @@ TEST(PropertiesDialog, HiddenPartsTakeTheColourOpacityReachesAllAndTheSignInBoxI
 TEST(PropertiesDialog, TheCaptureBoxLeavesEveryWindowOutOfCapturesOrSaysWhyNot) {
   struct Case {
     const char* what;
-    bool stored, can;
+    const char* stored;  // the stored text, if any
+    bool can;
     std::uint32_t error;
     bool click, excluded;
     std::string stored_after;
   };
   // clang-format off
   const Case cases[] = {
-      {"stored: at start", true, true, 0, false, true, "True"},
-      {"ticked", false, true, 0, true, true, "True"},
-      {"ticked, the system refuses", false, true, 5, true, false, "False"},
-      {"the system cannot", false, false, 0, true, false, "<missing>"},
-      {"stored where the system cannot", true, false, 0, false, false, "False"},
+      {"stored: at start", "True", true, 0, false, true, "True"},
+      {"ticked", nullptr, true, 0, true, true, "True"},
+      {"ticked, the system refuses", nullptr, true, 5, true, false, "False"},
+      {"the system cannot; a stored text that is no word reads as off", "maybe", false, 0, true, false, "maybe"},
+      {"stored where the system cannot", "True", false, 0, false, false, "False"},
   };
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     unit::Program p;
     p.platform.fake_screen.can_exclude_from_capture = c.can;
-    p.Start(c.stored ? unit::Stored{{"Dizodudoz/선택사항/캡처제외", "True"}} : unit::Stored{});
+    p.Start(c.stored ? unit::Stored{{"Dizodudoz/선택사항/캡처제외", c.stored}} : unit::Stored{});
     for (int part = 0; part <= 18; ++part) p.Part(part).capture_error = c.error;
     p.startup.OnMenuCommand(shell::kColor);
     FakeDialog& w = p.Dialog("속성");

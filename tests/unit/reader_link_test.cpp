@@ -70,6 +70,8 @@ TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
        "COM2: 열림, 마지막 수신 14:03:21"},
       {L"지적통합", L"", platform::Error::Busy, 5, [](Link& l) { (void)l.link.SwitchPort(false); },
        {"COM2 포트를 열수가 없습니다."}, "COM2: 닫힘 (Wintab 전환)"},
+      {L"지적통합", L"", platform::Error::Busy, 5, [](Link& l) { (void)l.link.SwitchPort(true); EXPECT_FALSE(l.clock().TimerPending(platform::kReaderRetryTimer)); },
+       {"COM2 포트를 열수가 없습니다."}, "COM2: 열림, 수신 대기 중"},
       // The mode button: an open asked of the open port fails and changes nothing,
       // a failed close leaves the link on.
       {L"지적통합", L"", platform::Error::None, 0,
@@ -84,9 +86,9 @@ TEST(ReaderLink, StartUpOpensOnlyInTheReaderModeAndTheStateLineSaysHowItWent) {
          l.port().open_error = 121, l.port().open_failure = platform::Error::Unreachable, l.port().FinishOpen();
          EXPECT_TRUE(l.clock().TimerPending(platform::kReaderRetryTimer)) << "tried again in 5 s"; },
        {"COM2 포트를 열수가 없습니다."}, "COM2: 응답 없음 (자동으로 다시 시도합니다)"},
-      {L"지적통합", L"", Pending, 0, [](Link& l) {  // given up while under way: its outcome dropped
-         EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::Busy); EXPECT_TRUE(l.link.SwitchPort(false).ok());
-         l.port().FinishOpen(); EXPECT_EQ(l.platform.log.With("port.close").size(), 1u); },
+      {L"지적통합", L"", Pending, 0, [](Link& l) {  // a resume changes nothing; given up: its outcome dropped
+         l.link.OnSystemResumed(); EXPECT_EQ(l.link.SwitchPort(true).error, platform::Error::Busy);
+         EXPECT_TRUE(l.link.SwitchPort(false).ok()); l.port().FinishOpen(); EXPECT_EQ(l.platform.log.With("port.close").size(), 1u); },
        {}, "COM2: 닫힘 (Wintab 전환)"},
   };
   // clang-format on
