@@ -57,9 +57,10 @@ bool StartUpWindow::Load() {
   store_.LoadSettings();
   const bool first_run = store_.FirstRunDefaultsApply();
   const settings::WriteResult first_run_written = store_.ApplyFirstRunDefaults();
-  CreateCrossWindows();  // the handle's load lays them out and shows them as their flags say
+  CreateCrossWindows();  // the handle's load lays them out
   Ini_OnTop();
   if (store_.values().ExcludeFromCapture) cross_.ApplyCaptureExclusion();
+  ShowCentreHandle();
   // Told once the port's open has gone one way or the other: on a first run
   // whose port is missing it joins the note that names the other ports.
   first_run_note_ = first_run;
@@ -242,6 +243,11 @@ void StartUpWindow::OnSettingChanged(settings::Setting setting) {
       break;
   }
 }
+
+// Shown as its flag says, as the layout of the load already showed it; a
+// handle switched off is never shown, not even for a moment. Not activated:
+// the handle never takes the focus.
+void StartUpWindow::ShowCentreHandle() { cross::CrossLayout(cross_); }
 
 void StartUpWindow::ShowCrossActivated() {
   cross_.SetHidden(false);

@@ -80,6 +80,7 @@ class StartUpWindow final : public platform::ShellEvents,
   void CreateCrossWindows();
   // The stored 항상위, applied to the cross and shown in the menu.
   void Ini_OnTop();
+  void ShowCentreHandle();
   void ConfigureReaderPort();
   // The cross shown (also after its shortcut hid it), the handle activated and
   // in front, wherever the program was asked for it.
