@@ -199,10 +199,10 @@ int main(int argc, char** argv) {
   if (!plain.Open(argv[2])) return std::fprintf(stderr, "cannot open %s (error %lu)\n", argv[2], GetLastError()), 1;
   std::vector<Build> builds(static_cast<std::size_t>(argc - 3));
   for (std::size_t b = 0; b < builds.size(); ++b) {
-    const std::string spec = argv[3 + b];
-    const std::size_t equals = spec.find('=');
-    builds[b].name = spec.substr(0, equals);
-    const std::string port = equals == std::string::npos ? spec : spec.substr(equals + 1);
+    const std::string argument = argv[3 + b];
+    const std::size_t equals = argument.find('=');
+    builds[b].name = argument.substr(0, equals);
+    const std::string port = equals == std::string::npos ? argument : argument.substr(equals + 1);
     if (!builds[b].port.Open(port.c_str())) {
       return std::fprintf(stderr, "cannot open %s (error %lu)\n", port.c_str(), GetLastError()), 1;
     }
