@@ -16,6 +16,12 @@
 
 bench=${bench:-bench}
 bench_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Run on its own, a benchmark installs what is missing first: a build configured
+# before the cross compiler is there keeps empty optimisation flags in its cache,
+# and every figure would be of an unoptimised program.
+# shellcheck source=scripts/lib/deps.sh
+source "$bench_root/scripts/lib/deps.sh"
+reticor_install_deps
 
 bench_win64_build() {
   build=${RETICOR_WIN64_BUILD:-}
