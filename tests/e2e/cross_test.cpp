@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 
 #include "cross/cross_geometry.h"
 #include "dialogs/properties_dialog.h"
@@ -69,6 +70,17 @@ bool Resize(DWORD width, DWORD height) {
          GetSystemMetrics(SM_CXSCREEN) == static_cast<int>(width);
 }
 
+// The system DPI, which Wine reads when a program starts, for one scenario; this
+// thread sees real pixels meanwhile (per-monitor aware). Both put back at the end.
+Undo AtSystemDpi(DWORD dpi) {
+  const DPI_AWARENESS_CONTEXT own = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+  RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+  return {[own] {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
+    SetThreadDpiAwarenessContext(own);
+  }};
+}
+
 const e2e::Section kColourOnTop{{L"색상", L"255"}, {L"항상위", L"True"}, {L"불투명도", L"100"}};
 
 class CrossTest : public e2e::Scenario {
@@ -86,6 +98,29 @@ class CrossTest : public e2e::Scenario {
     if (IsWindowVisible(Handle())) boxes.push_back(BoxOf(e2e::RectOf(Handle())));
     return boxes;
   }
+  // Another program with the keyboard, under the pointer wherever it goes (without a
+  // window manager the keys go to the window under the pointer); it ends with the scenario.
+  HWND OtherProgramWithTheKeyboard() {
+    if (other_program_ == nullptr) other_program_ = e2e::Spawn(L"C:\\windows\\notepad.exe", L"");
+    HWND other = nullptr;
+    if (!e2e::WaitUntil([&] { return (other = FindWindowW(L"Notepad", nullptr)) != nullptr; }, 10000)) return nullptr;
+    SetWindowPos(other, nullptr, 0, 0, 1920, 1040, SWP_NOZORDER);
+    return e2e::Click(300, 250) && e2e::WaitUntil([&] { return GetForegroundWindow() == other; }, 3000) ? other
+                                                                                                        : nullptr;
+  }
+  // Made small for a picture (once clicked it stays above the cross on the X
+  // display), then given the keys again.
+  void Look(HWND other, const std::string& name) {
+    SetWindowPos(other, nullptr, 0, 0, 400, 120, SWP_NOZORDER);
+    Sleep(300);
+    EXPECT_TRUE(e2e::Screenshot(name));
+    EXPECT_EQ(OtherProgramWithTheKeyboard(), other);
+  }
+  HANDLE other_program_ = nullptr;
+  const Undo end_other_program_{[this] {
+    TerminateProcess(other_program_, 0);
+    WaitForSingleObject(other_program_, 10000);  // its window gone before the next scenario looks for one
+  }};
   bool Captured() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -279,29 +314,12 @@ TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
   EXPECT_TRUE(e2e::WaitUntil([&] { return !e2e::UserText(kRunKey, L"Reticor2"); }, 3000));
   ASSERT_TRUE(e2e::Key("alt+F4"));
 
-  // Another program has the keyboard.
-  const HANDLE notepad = e2e::Spawn(L"C:\\windows\\notepad.exe", L"");
-  const Undo end_notepad{[&] { TerminateProcess(notepad, 0); }};
-  HWND other = nullptr;
-  ASSERT_TRUE(e2e::WaitUntil([&] { return (other = FindWindowW(L"Notepad", nullptr)) != nullptr; }, 10000));
-  // Under the pointer wherever it goes: without a window manager the keys go to
-  // the window under the pointer.
-  SetWindowPos(other, nullptr, 0, 0, 1920, 1040, SWP_NOZORDER);
-  ASSERT_TRUE(e2e::Click(300, 250));
-  // With no window manager the other program, once clicked, stays above the cross
-  // on the X display: made small for a picture, then given the keys again.
-  const auto look = [&](const char* name) {
-    SetWindowPos(other, nullptr, 0, 0, 400, 120, SWP_NOZORDER);
-    Sleep(300);
-    EXPECT_TRUE(e2e::Screenshot(name));
-    SetWindowPos(other, nullptr, 0, 0, 1920, 1040, SWP_NOZORDER);
-    EXPECT_TRUE(e2e::Click(300, 250));
-  };
-  ASSERT_TRUE(e2e::WaitUntil([&] { return GetForegroundWindow() == other; }, 3000)) << "notepad has no keyboard";
+  const HWND other = OtherProgramWithTheKeyboard();
+  ASSERT_NE(other, nullptr) << "notepad has no keyboard";
 
   ASSERT_TRUE(e2e::Key("ctrl+alt+j"));
   EXPECT_TRUE(e2e::WaitUntil([&] { return Shown().empty(); }, 3000)) << Shown().size() << " parts shown";
-  look("shortcut-cross-hidden");
+  Look(other, "shortcut-cross-hidden");
   ASSERT_TRUE(e2e::Key("ctrl+alt+j"));
   ExpectCrossAround(14400, 8100);
 
@@ -319,7 +337,7 @@ TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
   glide.insert(glide.end(), {"keyup", "ctrl+alt+shift"});
   ASSERT_TRUE(e2e::Xdotool(glide));
   ExpectCrossAround(1530 * 15, 798 * 15);
-  look("shortcut-cross-nudged");
+  Look(other, "shortcut-cross-nudged");
 
   ASSERT_TRUE(e2e::Key("ctrl+alt+shift+l ctrl+alt+shift+Left"));
   Sleep(500);
@@ -329,6 +347,45 @@ TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
   ASSERT_TRUE(e2e::Key("ctrl+alt+shift+Left"));
   ExpectCrossAround(1529 * 15, 798 * 15);
   UnregisterHotKey(nullptr, 1);
+}
+
+// At 125 % and 175 % (120 and 168 DPI), where edges of 350, 50 and 350 twips fall
+// on half pixels: each nudge, two each way, moves every one of the nineteen
+// windows by one pixel at its size, and the exit and a restart put each back on
+// the pixels it left. (Before the display scenario, whose own desktop Wine keeps
+// as the one the keys go to.)
+TEST_F(CrossTest, At120And168DpiEachNudgeMovesEveryWindowOnePixelAndARestartKeepsTheirPixels) {
+  // clang-format off
+  const std::tuple<const char*, int, int> kSteps[] = {{"Down", 0, 1}, {"Down", 0, 1}, {"Up", 0, -1}, {"Up", 0, -1},
+      {"Right", 1, 0}, {"Right", 1, 0}, {"Left", -1, 0}, {"Left", -1, 0}};  // two steps each way
+  // clang-format on
+  for (const int dpi : {120, 168}) {
+    SCOPED_TRACE(std::to_string(dpi) + " DPI");
+    const Undo at_dpi = AtSystemDpi(dpi);
+    ASSERT_TRUE(e2e::SaveApplication(
+        kDisplayApp, {{L"선택사항", kColourOnTop},
+                      {L"크기", {{L"Length", L"350"}, {L"Thickness", L"50"}, {L"Gap", L"350"}}},
+                      {L"위치", {{L"XPosition", L"10007"}, {L"YPosition", L"5003"}, {L"고정", L"False"}}},
+                      {L"폼", e2e::PartFlags()}}));
+    StartAndWaitForTheCross();
+    std::vector<Box> seen = Shown();
+    ASSERT_EQ(seen.back()[2] - seen.back()[0], dpi == 120 ? 4 : 6) << "the handle at this DPI";
+    const HWND other = OtherProgramWithTheKeyboard();
+    ASSERT_NE(other, nullptr) << "notepad has no keyboard";
+    for (const auto& [key, dx, dy] : kSteps) {
+      for (Box& box : seen) box = {box[0] + dx, box[1] + dy, box[2] + dx, box[3] + dy};
+      ASSERT_TRUE(e2e::Key(std::string("ctrl+alt+shift+") + key));
+      e2e::WaitUntil([&] { return Shown() == seen; }, 3000);
+      ASSERT_EQ(Shown(), seen) << key;
+    }
+    Look(other, "cross-nudged-" + std::to_string(dpi) + "dpi");
+    ASSERT_TRUE(e2e::ChooseFromTrayMenu(app, kFinish));
+    ASSERT_TRUE(app.WaitForExit(10000));
+    app.Terminate();
+    StartAndWaitForTheCross();
+    EXPECT_EQ(Shown(), seen);
+    app.Terminate();
+  }
 }
 
 // At 144 DPI (10 twips per pixel), with sizes of odd tens of twips (many edges on
@@ -342,17 +399,13 @@ TEST_F(CrossTest, At144DpiEveryEdgeLandsOnItsOwnPixelAndADisplayChangeBringsTheC
   const e2e::Section at_right{{L"XPosition", L"18000"}, {L"YPosition", L"5400"}, {L"고정", L"False"}};
   ASSERT_TRUE(e2e::SaveApplication(
       kDisplayApp, {{L"선택사항", kColourOnTop}, {L"크기", size}, {L"위치", at_right}, {L"폼", e2e::PartFlags()}}));
-  // The system DPI, which Wine reads when a program starts (this thread sees real
-  // pixels once it is per-monitor aware), and a Wine virtual desktop of 1920 x 1080
-  // for this thread and the program: the one place where Wine lets a program change
-  // the display's size (Xvfb's cannot). Both are the session's: put back at the end.
-  const wchar_t *const kName = L"reticor2-display", *const kDesktops = L"Software\\Wine\\Explorer\\Desktops",
-                       *const kDpiKey = L"Control Panel\\Desktop";
-  const DWORD dpi = 144;
-  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kDpiKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi), ERROR_SUCCESS);
+  // A Wine virtual desktop of 1920 x 1080 for this thread and the program: the one
+  // place where Wine lets a program change the display's size (Xvfb's cannot). It
+  // and the DPI are the session's: put back at the end.
+  const Undo dpi = AtSystemDpi(144);
+  const wchar_t *const kName = L"reticor2-display", *const kDesktops = L"Software\\Wine\\Explorer\\Desktops";
   ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kDesktops, kName, REG_SZ, L"1920x1080", sizeof L"1920x1080"),
             ERROR_SUCCESS);
-  const DPI_AWARENESS_CONTEXT own_dpi = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
   const HDESK own = GetThreadDesktop(GetCurrentThreadId());
   const HDESK desktop = CreateDesktopW(kName, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
   const Undo undo{[&] {
@@ -360,8 +413,6 @@ TEST_F(CrossTest, At144DpiEveryEdgeLandsOnItsOwnPixelAndADisplayChangeBringsTheC
     SetThreadDesktop(own);
     CloseDesktop(desktop);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktops, kName);
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDpiKey, L"LogPixels");
-    SetThreadDpiAwarenessContext(own_dpi);
   }};
   ASSERT_TRUE(desktop != nullptr && SetThreadDesktop(desktop));
   StartAndWaitForTheCross(kName);
@@ -400,15 +451,11 @@ TEST_F(CrossTest, At144DpiEveryEdgeLandsOnItsOwnPixelAndADisplayChangeBringsTheC
 // DPI among them), so the shell never shrinks one; the 32-pixel one is 24-bit. The
 // handle's class cursor belongs to another process: the resource it loads is checked.
 TEST(ProgramResources, AnIconImageForEverySizeWindowsAsksForAndAMonochromeMoveCursor) {
-  const std::map<int, std::string> images = e2e::IconImages(e2e::AppPath());
-  std::vector<int> sizes;
-  for (const auto& [size, bytes] : images) {
-    sizes.push_back(size);
-    EXPECT_GT(bytes.size(), 40u) << size;
-  }
-  EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 256}));
-  ASSERT_TRUE(images.contains(32));
-  EXPECT_EQ(reinterpret_cast<const BITMAPINFOHEADER*>(images.at(32).data())->biBitCount, 24);
+  std::map<int, std::string> images = e2e::IconImages(e2e::AppPath());
+  for (const int size : {16, 20, 24, 32, 40, 48, 256}) EXPECT_GT(images[size].size(), 40u) << size;
+  EXPECT_EQ(images.size(), 7u) << "an image of another size";
+  ASSERT_GT(images[32].size(), sizeof(BITMAPINFOHEADER));
+  EXPECT_EQ(reinterpret_cast<const BITMAPINFOHEADER*>(images[32].data())->biBitCount, 24);
 
   HMODULE exe = LoadLibraryExW(e2e::AppPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(exe, nullptr);
@@ -417,12 +464,9 @@ TEST(ProgramResources, AnIconImageForEverySizeWindowsAsksForAndAMonochromeMoveCu
   ASSERT_TRUE(cursor != nullptr && GetIconInfo(cursor, &info)) << "no cursor resource 1";
   BITMAP mask{};
   GetObjectW(info.hbmMask, sizeof mask, &mask);
-  EXPECT_FALSE(info.fIcon);
-  EXPECT_EQ(info.xHotspot, 13u);
-  EXPECT_EQ(info.yHotspot, 13u);
-  EXPECT_EQ(info.hbmColor, nullptr) << "monochrome: one mask bitmap only";
-  EXPECT_EQ(mask.bmWidth, 32);
-  EXPECT_EQ(mask.bmHeight, 64);  // AND mask above XOR mask
+  // A cursor, its hot spot in the middle; monochrome: one mask bitmap, the AND mask above the XOR mask.
+  EXPECT_EQ(std::tuple(info.fIcon, info.xHotspot, info.yHotspot, info.hbmColor, mask.bmWidth, mask.bmHeight),
+            std::tuple(FALSE, 13ul, 13ul, HBITMAP{}, 32l, 64l));
   DeleteObject(info.hbmMask);
   DestroyCursor(cursor);
   FreeLibrary(exe);

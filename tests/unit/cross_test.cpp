@@ -218,6 +218,15 @@ TEST_F(CrossTest, TheCrossIsMadeAndStackedInWindowOrderAndTurnedByTheCheckMark) 
   EXPECT_EQ(platform.log.all(), stacked);
 }
 
+// The exit, and what it saved: the first run's sizes and the position the program wrote.
+unit::Stored ExitAndSaved(unit::Program& p) {
+  EXPECT_THROW(p.startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
+  unit::Stored stored = unit::kExitSaved;
+  for (const char* key : {"Dizodudoz/위치/XPosition", "Dizodudoz/위치/YPosition"})
+    stored.emplace_back(key, p.platform.fake_settings.Value(key));
+  return stored;
+}
+
 // The primary at 96 DPI and a second monitor at 144 DPI beside it, left, right
 // or above. Positions are the primary's twips everywhere; on the second monitor
 // the sizes are that monitor's, 1.5 times the primary's twips, every edge on
@@ -258,17 +267,10 @@ TEST(CrossScale, OnAMonitorOfAnotherScaleTheSizesAreItsOwnAroundTheSameMiddle) {
     EXPECT_EQ(p.Part(0).Width(), 50);
     p.Part(0).MoveByUser(left, top);
     p.Part(0).events().OnMoved();
-    EXPECT_THROW(p.startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
 
     unit::Program next;
     next.platform.fake_screen.extra_monitors = {{c.second, 144}};
-    next.Start({{"Dizodudoz/선택사항/색상", "255"},
-                {"Dizodudoz/크기/Length", "350"},
-                {"Dizodudoz/크기/Thickness", "50"},
-                {"Dizodudoz/크기/Gap", "350"},
-                {"Dizodudoz/위치/XPosition", p.platform.fake_settings.Value("Dizodudoz/위치/XPosition")},
-                {"Dizodudoz/위치/YPosition", p.platform.fake_settings.Value("Dizodudoz/위치/YPosition")}},
-               true);
+    next.Start(ExitAndSaved(p), true);
     EXPECT_EQ(next.Part(0).Left(), static_cast<float>(next.values().XPosition));
     EXPECT_EQ(next.Part(0).Width(), 75);
   }
@@ -283,41 +285,25 @@ TEST(CrossScale, OnAMonitorOfAnotherScaleTheSizesAreItsOwnAroundTheSameMiddle) {
 TEST(CrossScale, AtEveryScaleANudgeMovesEveryPartOnePixelAndTheShapeStays) {
   enum : int { kBring = 2, kLeft, kUp, kRight, kDown };
   // Hotkey and step: two each way.
-  constexpr std::array<std::array<int, 3>, 8> kSteps{{{kRight, 1, 0},
-                                                      {kRight, 1, 0},
-                                                      {kLeft, -1, 0},
-                                                      {kLeft, -1, 0},
-                                                      {kDown, 0, 1},
-                                                      {kDown, 0, 1},
-                                                      {kUp, 0, -1},
-                                                      {kUp, 0, -1}}};
+  constexpr int kSteps[8][3] = {{kRight, 1, 0}, {kRight, 1, 0}, {kLeft, -1, 0}, {kLeft, -1, 0},
+                                {kDown, 0, 1},  {kDown, 0, 1},  {kUp, 0, -1},   {kUp, 0, -1}};
   using Spans = std::array<std::array<int, 4>, 19>;  // each part: left, width, top, height in pixels
   auto spans = [](unit::Program& p, int dpi, int dx = 0, int dy = 0) {
     Spans all{};
     for (std::size_t part = 0; part <= 18; ++part) {
-      const PixelSpan x =
-          PixelScale(dpi).Span(p.Part(static_cast<int>(part)).Left(), p.Part(static_cast<int>(part)).Width());
-      const PixelSpan y =
-          PixelScale(dpi).Span(p.Part(static_cast<int>(part)).Top(), p.Part(static_cast<int>(part)).Height());
+      const auto& w = p.Part(static_cast<int>(part));
+      const PixelSpan x = PixelScale(dpi).Span(w.Left(), w.Width()), y = PixelScale(dpi).Span(w.Top(), w.Height());
       all[part] = {x.start - dx, x.length, y.start - dy, y.length};
     }
     return all;
   };
   for (const int dpi : {96, 120, 144, 168}) {  // at 120 DPI the handle is 4 pixels: an even size
     SCOPED_TRACE(std::to_string(dpi) + " DPI");
-    unit::Stored stored = {{"Dizodudoz/선택사항/색상", "255"},
-                           {"Dizodudoz/크기/Length", "350"},
-                           {"Dizodudoz/크기/Thickness", "50"},
-                           {"Dizodudoz/크기/Gap", "350"}};
     unit::Program p;
     p.platform.fake_screen.dpi = dpi;
-    p.Start({stored[0],
-             stored[1],
-             stored[2],
-             stored[3],
-             {"Dizodudoz/위치/XPosition", "6007"},
-             {"Dizodudoz/위치/YPosition", "4003"}},
-            true);
+    unit::Stored stored = unit::kExitSaved;
+    stored.insert(stored.end(), {{"Dizodudoz/위치/XPosition", "6007"}, {"Dizodudoz/위치/YPosition", "4003"}});
+    p.Start(stored, true);
     Spans before = spans(p, dpi);
     for (const auto& [hotkey, dx, dy] : kSteps) {
       p.startup.OnHotkey(hotkey);
@@ -327,16 +313,11 @@ TEST(CrossScale, AtEveryScaleANudgeMovesEveryPartOnePixelAndTheShapeStays) {
     p.platform.fake_screen.pointer = {501, 301};
     p.startup.OnHotkey(kBring);
     const Spans brought = spans(p, dpi);
-    EXPECT_EQ(brought[0][0] + brought[0][1] / 2, 501);
-    EXPECT_EQ(brought[0][2] + brought[0][3] / 2, 301);
+    EXPECT_EQ((std::pair{brought[0][0] + brought[0][1] / 2, brought[0][2] + brought[0][3] / 2}), (std::pair{501, 301}));
     EXPECT_EQ(spans(p, dpi, brought[0][0] - before[0][0], brought[0][2] - before[0][2]), before) << "the shape";
-    EXPECT_THROW(p.startup.OnMenuCommand(shell::kFinish), fake::ProcessEnded);
     unit::Program next;
     next.platform.fake_screen.dpi = dpi;
-    for (const char* key : {"Dizodudoz/위치/XPosition", "Dizodudoz/위치/YPosition"}) {
-      stored.emplace_back(key, p.platform.fake_settings.Value(key));
-    }
-    next.Start(stored, true);
+    next.Start(ExitAndSaved(p), true);
     EXPECT_EQ(spans(next, dpi), brought) << "a restart";
   }
 }
