@@ -163,10 +163,7 @@ class SerialIo {
 
   // Ends the open: the thread cancels what is under way, closes the handle and
   // ends. Nothing waits for it here.
-  void Stop() noexcept {
-    stopping_.store(true, std::memory_order_release);
-    ::SetEvent(events_.stop.get());
-  }
+  void Stop() noexcept { ::SetEvent(events_.stop.get()); }
   bool WaitFinished(DWORD ms) noexcept { return ::WaitForSingleObject(events_.finished.get(), ms) == WAIT_OBJECT_0; }
   // How the open went; read once it has been reported.
   const platform::Status& open_status() const { return open_status_; }
@@ -226,9 +223,7 @@ class SerialIo {
     }
   }
 
-  // A flag beside the event: asked before every read, it costs no system call
-  // (under Wine each is a round trip to the server, which a reply waits behind).
-  bool Stopping() const noexcept { return stopping_.load(std::memory_order_acquire); }
+  bool Stopping() const noexcept { return ::WaitForSingleObject(events_.stop.get(), 0) == WAIT_OBJECT_0; }
 
   // Posts to the port's window until it takes the message or the open is
   // closed; false when it never did.
@@ -273,10 +268,13 @@ class SerialIo {
     return Outcome::Ok;
   }
 
-  // The system resets the event as the operation starts; a reset here would
-  // be one more system call on every reading's path.
+  // The system also resets the event as the operation starts; this reset stays
+  // all the same. Without it the next read is set up just as the user-interface
+  // thread starts the reply, and under Wine both then queue at the server: the
+  // reply measured later (BENCHMARKS.md).
   OVERLAPPED Fresh() const noexcept {
     OVERLAPPED ov{};
+    ::ResetEvent(events_.input_done.get());
     ov.hEvent = events_.input_done.get();
     return ov;
   }
@@ -356,7 +354,6 @@ class SerialIo {
   std::shared_ptr<SerialIo> previous_;  // the open before, until its handle is closed
   platform::Status open_status_;        // written before kSerialOpened is posted
   std::atomic<HANDLE> port_{nullptr};   // published before kSerialOpened is posted
-  std::atomic<bool> stopping_{false};
   char buffer_[kReadChunk];
   // The write under way: started by the user-interface thread, collected by
   // the port's thread; `writing_` hands it from one to the other.
