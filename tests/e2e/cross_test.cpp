@@ -352,8 +352,8 @@ TEST_F(CrossTest, FromAnotherProgramTheShortcutsHideBringNudgeAndHoldTheCross) {
 // At 125 % and 175 % (120 and 168 DPI), where edges of 350, 50 and 350 twips fall
 // on half pixels: each nudge, two each way, moves every one of the nineteen
 // windows by one pixel at its size, and the exit and a restart put each back on
-// the pixels it left. (Before the display scenario, whose own desktop Wine keeps
-// as the one the keys go to.)
+// the pixels it left. (Before the display scenario: after its virtual desktop,
+// Wine brings no chord to the shortcuts any more.)
 TEST_F(CrossTest, At120And168DpiEachNudgeMovesEveryWindowOnePixelAndARestartKeepsTheirPixels) {
   // clang-format off
   const std::tuple<const char*, int, int> kSteps[] = {{"Down", 0, 1}, {"Down", 0, 1}, {"Up", 0, -1}, {"Up", 0, -1},

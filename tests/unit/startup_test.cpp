@@ -219,8 +219,7 @@ TEST(StartUp, NoNoteOfOtherPortsWhenThereIsNone) {
 // topmost windows), writing nothing; bring puts the handle's middle on the
 // pointer and shows a hidden cross (the nudge at every scale is the cross's
 // table); while held neither moves nor drags, while hidden no nudge; the hold
-// key is the menu's command. A double-click on the icon also
-// ends the hiding.
+// key is the menu's command. A double-click on the icon also ends the hiding.
 TEST(Shortcuts, EachActsAsItsRowSaysAndNeitherMovesAHeldCross) {
   unit::Program p;
   unit::Stored stored = unit::kExitSaved;
